@@ -1,0 +1,86 @@
+// A device-independent pixel image of 8 bits (with a 256-entry colour table
+// and an optional transparent index) or 32 bits (blue, green, red, alpha).
+// Rows are stored bottom-up, so the pitch is negative; row y always starts
+// at GetBits() + y * GetPitch().
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct RGBQUAD {
+    uint8_t rgbBlue = 0;
+    uint8_t rgbGreen = 0;
+    uint8_t rgbRed = 0;
+    uint8_t rgbReserved = 0;
+    bool operator==(const RGBQUAD&) const = default;
+};
+
+// Colour value helpers: 0x00BBGGRR, red in the low byte.
+constexpr uint32_t RGB(int r, int g, int b)
+{
+    return uint32_t(r & 0xFF) | (uint32_t(g & 0xFF) << 8) | (uint32_t(b & 0xFF) << 16);
+}
+constexpr int GetRValue(uint32_t c) { return int(c & 0xFF); }
+constexpr int GetGValue(uint32_t c) { return int((c >> 8) & 0xFF); }
+constexpr int GetBValue(uint32_t c) { return int((c >> 16) & 0xFF); }
+
+class CImageEx {
+public:
+    static constexpr uint32_t createAlphaChannel = 1;
+
+    CImageEx();
+    virtual ~CImageEx();
+    CImageEx(const CImageEx&) = delete;
+    CImageEx& operator=(const CImageEx&) = delete;
+
+    // Creates a cleared image (pixels 0, colour table black). False, with no
+    // image held, when the size is not positive or memory is short.
+    bool CreateEx(int width, int height, int bitsPerPixel, uint32_t flags = 0);
+    void Destroy();
+
+    bool IsNull() const { return m_pStorage == nullptr; }
+    int GetWidth() const { return m_nWidth; }
+    int GetHeight() const { return m_nHeight; }
+    int GetBPP() const { return m_nBPP; }
+    int GetPitch() const { return m_nPitch; }
+    uint8_t* GetBits() { return m_pBits; }
+    const uint8_t* GetBits() const { return m_pBits; }
+    uint8_t* GetRow(int y) { return m_pBits + static_cast<std::ptrdiff_t>(y) * m_nPitch; }
+    const uint8_t* GetRow(int y) const { return m_pBits + static_cast<std::ptrdiff_t>(y) * m_nPitch; }
+    bool HasAlpha() const { return m_bHasAlpha; }
+    bool IsDIBSection() const { return !IsNull(); }
+
+    int GetTransparentColor() const { return m_nTransparent; }
+    void SetTransparentColor(int index) { m_nTransparent = index; }
+
+    void SetColorTable(int first, int count, const RGBQUAD* entries);
+    void GetColorTable(int first, int count, RGBQUAD* entries) const;
+    const RGBQUAD* ColorTable() const { return m_Table; }
+
+    // Colour of one pixel as 0x00BBGGRR (8-bit: through the colour table).
+    uint32_t GetPixel(int x, int y) const;
+
+    // Copies the source rectangle of this image to the destination rectangle
+    // of dst, following the image's own rule: colour-keyed stretch copy when a
+    // transparent index is set, per-pixel alpha blend when the image has
+    // alpha, plain stretch copy otherwise. Pixels landing outside dst are
+    // clipped. Between 8-bit images every copied pixel is mapped by colour to
+    // the destination table's entry of that colour, or of the nearest one.
+    bool Draw(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const;
+    // Plain copy of (0, 0, width, height) to (0, 0) of dst.
+    bool BitBlt(CImageEx& dst, int width, int height) const;
+
+    // Process-wide count of live image objects.
+    static int LiveCount();
+
+private:
+    std::unique_ptr<uint8_t[]> m_pStorage;
+    uint8_t* m_pBits = nullptr;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    int m_nPitch = 0;
+    int m_nBPP = 0;
+    bool m_bHasAlpha = false;
+    int m_nTransparent = -1;
+    RGBQUAD m_Table[256];
+};

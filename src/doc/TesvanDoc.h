@@ -1,0 +1,210 @@
+// The single document of the editor: sheet geometry, depth, palette, the
+// twelve layers, the working image the views paint, and the editing state.
+#pragma once
+
+#include "doc/ImageEx.h"
+#include "doc/Layer.h"
+#include "platform/LogFont.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CArchive;
+
+struct CPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const CPoint&) const = default;
+};
+
+struct CRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const CRect&) const = default;
+};
+
+// One remembered gradation run of the palette (20 bytes on file).
+struct CGradationInfo {
+    int32_t nCount = 0;
+    uint32_t crFirst = 0;
+    uint32_t crCenter = 0;
+    uint32_t crLast = 0;
+    int32_t nCenterPos = 0;
+};
+static_assert(sizeof(CGradationInfo) == 20);
+
+struct CPaletteSnapshot {
+    int32_t nLayer = 0;
+    int32_t nFirst = 0;
+    CGradationInfo Gradations[2];
+    RGBQUAD Entries[16];
+};
+
+struct CUndoEntry {
+    int32_t bPalette = 0;
+    int32_t nCommand = 0;
+    int32_t nRegions = 0;
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    std::unique_ptr<CLayerRegion[]> pRegions;       // pixel entry
+    std::unique_ptr<CPaletteSnapshot> pPalette;     // palette entry
+
+    void Free();
+};
+
+struct CAnimeSlot {
+    std::string strFrames;
+    int nSpeed = 2;
+};
+
+// A view registered with the document; told about changes by hint bits.
+class CDocObserver {
+public:
+    virtual ~CDocObserver() = default;
+    virtual void OnUpdate(int hint) = 0;
+};
+
+// The modeless animation window as the document sees it.
+class CAnimeWindow {
+public:
+    virtual ~CAnimeWindow() = default;
+    virtual void ShowWindow(bool show) = 0;
+    virtual void RefreshLayout() = 0;
+};
+
+class CTesvanView;
+class CRightView;
+
+// Update hint bits.
+enum : int {
+    HINT_PANE = 1,
+    HINT_CANVAS = 2,
+    HINT_PIXELS = 4,
+    HINT_ERASE = 16,
+};
+
+class CTesvanDoc {
+public:
+    static constexpr int kLayers = 12;
+    static constexpr int kUndoEntries = 10;
+    static constexpr int kAnimeSlots = 4;
+    static constexpr int kPencil = 32798;
+    // Largest sheet, in pixels, a file or a resize may ask for.
+    static constexpr int64_t kMaxSheetPixels = 64LL * 1024 * 1024;
+
+    CTesvanDoc();
+    ~CTesvanDoc();
+    CTesvanDoc(const CTesvanDoc&) = delete;
+    CTesvanDoc& operator=(const CTesvanDoc&) = delete;
+
+    // ---- framework side: life cycle, path, title, modified flag, files
+    bool OnNewDocument();
+    // Opens a .tvn file. On any failure the document stays exactly as it
+    // was and the reason is shown through the user-interface port.
+    bool OnOpenDocument(const std::string& path);
+    // Saves through a temporary file renamed over the target; a failure
+    // shows a message and leaves the file on disk whole.
+    bool OnSaveDocument(const std::string& path);
+    // Save (57603): asks for a name when the document has none.
+    bool DoFileSave();
+    // Save-as (57604) and the save of an untitled document: always asks.
+    bool DoSave(const std::string& path, bool replace = true);
+    // Asks "%1 への変更を保存しますか?" for a modified document; false when
+    // the person cancels (or a requested save fails).
+    bool SaveModified();
+    void Serialize(CArchive& ar);
+
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    bool IsModified() const { return m_bModified; }
+    const std::string& GetPathName() const { return m_strPathName; }
+    void SetPathName(const std::string& path);
+    // "無題" for a document without a path, else the file name.
+    const std::string& GetTitle() const { return m_strTitle; }
+    void SetTitle(const std::string& title) { m_strTitle = title; }
+
+    void AddView(CDocObserver* view);
+    void RemoveView(CDocObserver* view);
+    void UpdateAllViews(int hint);
+
+    // ---- document operations
+    bool CreateWorkImage();
+    bool Compose(bool fillBackground, int left, int top, int right, int bottom);
+    void ComposeAll(bool fillBackground);
+    void ResetPalette();
+    void ResetSelection(bool redraw);
+    void ClearUndo();
+    void ResetAnime();
+    void CreateAnimeWindow();
+    void ClearText(bool redraw);
+    uint32_t GetBackColor() const;
+
+    int SheetWidth() const { return m_nColumns * m_nCellWidth; }
+    int SheetHeight() const { return m_nRows * m_nCellHeight; }
+    CLayer& CurrentLayer() { return m_Layers[m_nCurrentLayer]; }
+
+    // Creates the animation window for a document; set by the shell.
+    static CAnimeWindow* (*s_pfnCreateAnimeWindow)(CTesvanDoc* doc);
+
+    // ---- fields, in declaration order
+    int m_nBitCount = 32;
+    uint32_t m_crBackground = 0xFFFFFF;
+    int m_bInitialized = 0;
+    int m_nCellWidth = 64;
+    int m_nCellHeight = 64;
+    int m_nColumns = 3;
+    int m_nRows = 4;
+    int m_nEditColumn = 0;
+    int m_nEditRow = 0;
+    int m_nZoom = 8;
+    RGBQUAD m_Palette[256];
+    CGradationInfo m_Gradations[30];
+    CImageEx m_imgWork;
+    int m_bWorkValid = 0;
+    uint32_t m_crGridColor = 0xFFFF00;
+    uint32_t m_crGridStepColor = 0xC8C8C8;
+    int m_nGridStep = 8;
+    int m_bShowCharLines = 1;
+    int m_bShowGrid = 1;
+    CLayer m_Layers[kLayers];
+    int m_nCurrentLayer = 0;
+    int m_nPenWidth = 1;
+    int m_nTool = kPencil;
+    std::vector<CPoint> m_Points;
+    int m_nButton = 0;
+    CPoint m_ptLast;
+    uint32_t m_crMarquee = 0x808080;
+    int m_nSelState = 0;
+    int m_nSelLayer = 0;
+    int m_bShowAllLayers = 1;
+    CRect m_rcSel;
+    int m_bPasteRotated = 0;
+    int m_nPasteFlip = 0;
+    int m_nPieceCount = 0;
+    CLayerRegion m_Pieces[kLayers];
+    LogFont m_lfText;
+    std::string m_strText;          // code page 932 bytes as typed
+    CPoint m_ptText;
+    char m_chLead = 0;
+    CTesvanView* m_pTabView = nullptr;
+    CRightView* m_pCanvasView = nullptr;
+    int m_bShift = 0;
+    int m_nUndoCount = 0;
+    int m_nUndoIndex = 0;
+    CUndoEntry m_Undo[kUndoEntries];
+    CAnimeSlot m_Anime[kAnimeSlots];
+    int m_bAnimeShown = 0;
+    CAnimeWindow* m_pAnimeDlg = nullptr;
+
+private:
+    std::vector<CDocObserver*> m_Views;
+    std::string m_strPathName;
+    std::string m_strTitle;
+    bool m_bModified = false;
+};

@@ -1,0 +1,44 @@
+// The user-interface port: everything the document and the editing code may
+// ask of the person at the screen. The Qt shell answers with real dialogs,
+// the script runner with queued answers, tests with a recording fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class UiAnswer { Yes, No, Cancel };
+
+struct FileDialogRequest {
+    bool open = true;                 // open dialog (true) or save dialog (false)
+    std::string title;                // empty: the toolkit's default title
+    // Filter pairs as the framework keeps them: display name, then the
+    // ";"-separated patterns, e.g. {"Tesvan Files (*.tvn)", "*.tvn"}.
+    std::vector<std::pair<std::string, std::string>> filters;
+    int selectedFilter = 0;
+    std::string initialName;          // file name proposed in the name box
+    std::string folder;               // starting folder, empty for the default
+    std::string defaultExt;           // appended to a typed name without one ("tvn")
+    bool extFollowsFilter = false;    // CFileDlgEx: the default extension follows the chosen filter
+};
+
+class CUiPort {
+public:
+    virtual ~CUiPort() = default;
+
+    // An information box with the given text and an OK button.
+    virtual void MessageBox(const std::string& text) = 0;
+    // A question box: Yes / No, or Yes / No / Cancel when withCancel is set.
+    virtual UiAnswer Question(const std::string& text, bool withCancel) = 0;
+    // An open or save file dialog; false when the person cancels.
+    virtual bool FileDialog(const FileDialogRequest& request, std::string& path) = 0;
+    // The colour chooser, starting from and returning a 0x00BBGGRR value.
+    virtual bool ChooseColor(uint32_t& colour) = 0;
+    // The folder chooser; false on cancel.
+    virtual bool ChooseFolder(const std::string& title, std::string& folder) = 0;
+};
+
+// The port in use. Before a shell installs one, a silent port answers every
+// question with Cancel and every chooser with a cancel.
+CUiPort& UiPort();
+void SetUiPort(CUiPort* port);
