@@ -1,11 +1,20 @@
+#include "app/BatchMode.h"
+#include "app/TesvanApp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("無題 - Tesvan"));
-    window.show();
-    return app.exec();
+    // Batch invocations never open a window: they run on the offscreen
+    // platform, print to standard output and exit.
+    if (IsBatchInvocation(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication qapp(argc, argv);
+        return RunBatch(qapp.arguments());
+    }
+    QApplication qapp(argc, argv);
+    CTesvanApp app;
+    if (!app.InitInstance(qapp.arguments()))
+        return 1;
+    return qapp.exec();
 }
