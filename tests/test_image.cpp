@@ -226,7 +226,8 @@ TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
             for (const RGBQUAD& e : dst)
                 best = std::min(best, dist(e, c));
             EXPECT_EQ(dist(dst[di], c), best) << x << "," << y;
-            if (best == 0 && dst[si] == c)
+            if (best == 0 && dst[si] == c) {
                 EXPECT_EQ(di, si) << "an exact colour keeps its index";
+            }
         }
 }
