@@ -143,6 +143,9 @@ public:
     bool CreateWorkImage();
     bool Compose(bool fillBackground, int left, int top, int right, int bottom);
     void ComposeAll(bool fillBackground);
+    // Reloads the 8-bit working image's colour table from m_Palette, so the
+    // views show edited colours at once.
+    void RefreshWorkPalette();
     void ResetPalette();
     void ResetSelection(bool redraw);
     void ClearUndo();
@@ -157,6 +160,9 @@ public:
 
     // Creates the animation window for a document; set by the shell.
     static CAnimeWindow* (*s_pfnCreateAnimeWindow)(CTesvanDoc* doc);
+    // Draws the current tool's figure on top of a composition; set by the
+    // editing layer (the document does not call upwards itself). Null: none.
+    static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
     // ---- fields, in declaration order
     int m_nBitCount = 32;
