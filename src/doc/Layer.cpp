@@ -20,7 +20,7 @@ bool PageInRange(int page) { return page >= 0 && page < 12; }
 // layer's own page; the rest black.
 void LayerTable(const RGBQUAD* palette, int page, RGBQUAD table[256])
 {
-    std::memset(table, 0, sizeof(RGBQUAD) * 256);
+    std::fill_n(table, 256, RGBQUAD{});
     std::memcpy(table, palette, sizeof(RGBQUAD) * 64);
     if (PageInRange(page)) {
         const int first = (page + 4) * 16;
