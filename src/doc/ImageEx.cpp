@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -14,6 +15,17 @@
 
 namespace {
 std::atomic<int> g_liveImages{0};
+}
+
+// From this size on, storage is mapped rather than taken from the heap.
+constexpr int64_t kMapThreshold = 1 << 20;
+
+void CImageEx::StorageFree::operator()(uint8_t* p) const
+{
+    if (mapped)
+        munmap(p, mapped);
+    else
+        delete[] p;
 }
 
 CImageEx::CImageEx() { ++g_liveImages; }
@@ -31,10 +43,23 @@ bool CImageEx::CreateEx(int width, int height, int bitsPerPixel, uint32_t flags)
     const int64_t bytes = stride * height;
     if (stride > INT32_MAX || bytes > (int64_t(1) << 34))
         return false;
-    m_pStorage.reset(new (std::nothrow) uint8_t[size_t(bytes)]);
-    if (!m_pStorage)
-        return false;
-    std::memset(m_pStorage.get(), 0, size_t(bytes));
+    if (bytes >= kMapThreshold) {
+        void* p = mmap(nullptr, size_t(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                       -1, 0);
+        if (p == MAP_FAILED)
+            return false;
+#ifdef MADV_HUGEPAGE
+        madvise(p, size_t(bytes), MADV_HUGEPAGE);
+#endif
+        m_pStorage = std::unique_ptr<uint8_t[], StorageFree>(static_cast<uint8_t*>(p),
+                                                             StorageFree{size_t(bytes)});
+    } else {
+        uint8_t* p = new (std::nothrow) uint8_t[size_t(bytes)];
+        if (!p)
+            return false;
+        std::memset(p, 0, size_t(bytes));
+        m_pStorage = std::unique_ptr<uint8_t[], StorageFree>(p, StorageFree{0});
+    }
     m_nWidth = width;
     m_nHeight = height;
     m_nBPP = bitsPerPixel;
