@@ -231,3 +231,29 @@ TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
             }
         }
 }
+
+TEST(ImageEx, LargeImagesAreClearedAndFreedToo)
+{
+    // Large storage is mapped rather than allocated: it must come cleared
+    // every time, and be released by Destroy and by re-creation.
+    const int before = CImageEx::LiveCount();
+    {
+        CImageEx img;
+        for (int round = 0; round < 3; ++round) {
+            ASSERT_TRUE(img.CreateEx(1024, 700, 32, CImageEx::createAlphaChannel));
+            for (int y : {0, 350, 699})
+                for (int x : {0, 511, 1023}) {
+                    uint32_t v;
+                    std::memcpy(&v, img.GetRow(y) + 4 * x, 4);
+                    ASSERT_EQ(v, 0u);
+                    v = 0xDEADBEEF;
+                    std::memcpy(img.GetRow(y) + 4 * x, &v, 4);
+                }
+        }
+        img.Destroy();
+        EXPECT_TRUE(img.IsNull());
+        EXPECT_TRUE(img.CreateEx(2000, 2000, 8));
+        EXPECT_EQ(img.GetRow(1999)[1999], 0);
+    }
+    EXPECT_EQ(CImageEx::LiveCount(), before);
+}
