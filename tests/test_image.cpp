@@ -257,3 +257,14 @@ TEST(ImageEx, LargeImagesAreClearedAndFreedToo)
     }
     EXPECT_EQ(CImageEx::LiveCount(), before);
 }
+
+TEST(ImageExDraw, OverlappingDrawWithinOneImageReadsTheOldPixels)
+{
+    CImageEx img;
+    ASSERT_TRUE(img.CreateEx(40, 1, 8));
+    for (int x = 0; x < 40; ++x)
+        img.GetRow(0)[x] = uint8_t(x);
+    ASSERT_TRUE(img.Draw(img, 1, 0, 39, 1, 0, 0, 39, 1));
+    for (int x = 1; x < 40; ++x)
+        ASSERT_EQ(img.GetRow(0)[x], x - 1);
+}

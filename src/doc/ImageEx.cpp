@@ -449,6 +449,17 @@ static bool DoBlit(const CImageEx& src, CImageEx& dst, Mode mode, int dx, int dy
 bool CImageEx::Draw(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
                     int sh) const
 {
+    if (&dst == this && !IsNull()) {
+        // A blit within one image reads a copy, so overlapping rectangles
+        // see the source as it was.
+        CImageEx copy;
+        if (!copy.CreateEx(m_nWidth, m_nHeight, m_nBPP, m_bHasAlpha ? createAlphaChannel : 0))
+            return false;
+        std::memcpy(copy.m_pStorage.get(), m_pStorage.get(), size_t(-m_nPitch) * size_t(m_nHeight));
+        copy.SetColorTable(0, 256, m_Table);
+        copy.m_nTransparent = m_nTransparent;
+        return copy.Draw(dst, dx, dy, dw, dh, sx, sy, sw, sh);
+    }
     const Mode mode = m_nTransparent != -1 ? Mode::Keyed
                       : m_bHasAlpha        ? Mode::Alpha
                                            : Mode::Copy;
@@ -457,5 +468,7 @@ bool CImageEx::Draw(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int s
 
 bool CImageEx::BitBlt(CImageEx& dst, int width, int height) const
 {
+    if (&dst == this)
+        return !IsNull() && width > 0 && height > 0;  // onto itself at the same place
     return DoBlit(*this, dst, Mode::Copy, 0, 0, width, height, 0, 0, width, height);
 }
