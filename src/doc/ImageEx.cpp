@@ -137,14 +137,26 @@ void BuildIndexMap(const RGBQUAD* srcTable, const RGBQUAD* dstTable, const RGBQU
                    IndexMap& map)
 {
     map.identity = true;
+    // Tables repeat colours (unused entries are all black), and a search
+    // without an exact match scans the whole table: remember the last one.
+    RGBQUAD lastColour{};
+    int lastIndex = -1;
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& c = srcTable[i];
         if (key && SameColour(c, *key)) {
             map.to[i] = -1;
             continue;
         }
-        map.to[i] = int16_t(NearestIndex(dstTable, c.rgbRed, c.rgbGreen, c.rgbBlue, i));
-        if (map.to[i] != i)
+        if (SameColour(dstTable[i], c)) {
+            map.to[i] = int16_t(i);
+            continue;
+        }
+        if (lastIndex < 0 || !SameColour(c, lastColour)) {
+            lastColour = c;
+            lastIndex = NearestIndex(dstTable, c.rgbRed, c.rgbGreen, c.rgbBlue);
+        }
+        map.to[i] = int16_t(lastIndex);
+        if (lastIndex != i)
             map.identity = false;
     }
     // The two longest runs of indices the 16-pixel kernel may pass through
@@ -271,10 +283,44 @@ __attribute__((target("avx2"))) void MapRow32(const uint8_t* __restrict src,
     MapRow16(src + i, dst + i, n - i, map);
 }
 
+// 64 pixels at a time: byte masks let the kept pixels be stored without
+// reading the destination at all.
+__attribute__((target("avx512bw"))) void MapRow64(const uint8_t* __restrict src,
+                                                  uint8_t* __restrict dst, int n,
+                                                  const IndexMap& map)
+{
+    const __m512i a0 = _mm512_set1_epi8(char(map.a0)), aLen = _mm512_set1_epi8(char(map.aLen));
+    const __m512i b0 = _mm512_set1_epi8(char(map.b0)), bLen = _mm512_set1_epi8(char(map.bLen));
+    const bool everything = map.aLen >= 256;
+    int i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m512i s = _mm512_loadu_si512(src + i);
+        const __mmask64 nonzero = _mm512_test_epi8_mask(s, s);
+        if (map.zeroSkipped && nonzero == 0)
+            continue;  // a run of transparent pixels
+        if (!everything) {
+            const __mmask64 inside =
+                _mm512_cmplt_epu8_mask(_mm512_sub_epi8(s, a0), aLen) |
+                _mm512_cmplt_epu8_mask(_mm512_sub_epi8(s, b0), bLen);
+            if (inside != ~__mmask64(0)) {
+                MapScalar(src + i, dst + i, 64, map);
+                continue;
+            }
+        }
+        if (map.zeroSkipped)
+            _mm512_mask_storeu_epi8(dst + i, nonzero, s);
+        else
+            _mm512_storeu_si512(dst + i, s);
+    }
+    MapRow32(src + i, dst + i, n - i, map);
+}
+
 using MapFn = void (*)(const uint8_t*, uint8_t*, int, const IndexMap&);
 const MapFn g_mapRow = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? MapRow32 : MapRow16;
+    return __builtin_cpu_supports("avx512bw") ? MapRow64
+           : __builtin_cpu_supports("avx2")   ? MapRow32
+                                              : MapRow16;
 }();
 #endif
 
