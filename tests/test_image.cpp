@@ -1,3 +1,4 @@
+#include "doc/BlitRows.h"
 #include "doc/ImageEx.h"
 
 #include <gtest/gtest.h>
@@ -172,13 +173,22 @@ TEST(ImageExDraw, WideKeyedRowsMatchPixelByPixelRule)
             src.GetRow(y)[x] = uint8_t((x * 7 + y) % 5 == 0 ? 0 : x + 3 * y);
             dst.GetRow(y)[x] = 99;
         }
-    ASSERT_TRUE(src.Draw(dst, 0, 0, w, 2, 0, 0, w, 2));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < w; ++x) {
-            const int s = src.GetRow(y)[x];
-            EXPECT_EQ(dst.GetRow(y)[x], s == 0 ? 99 : s) << x << "," << y;
-        }
+    for (int level : {0, 1, 2, -1}) {
+        if (!blit::SelectMapKernel(level))
+            continue;
+        for (int y = 0; y < 2; ++y)
+            std::memset(dst.GetRow(y), 99, w);
+        ASSERT_TRUE(src.Draw(dst, 0, 0, w, 2, 0, 0, w, 2));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int s = src.GetRow(y)[x];
+                EXPECT_EQ(dst.GetRow(y)[x], s == 0 ? 99 : s) << x << "," << y << " kernel " << level;
+            }
+    }
 }
+
+void CheckColourRule(const CImageEx& s, const CImageEx& d, const RGBQUAD* src,
+                     const RGBQUAD* dst, int w);
 
 TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
 {
@@ -208,7 +218,21 @@ TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
             s.GetRow(y)[x] = uint8_t(block == 0 ? 0 : block == 1 ? 112 + r : r == 0 ? 9 : r * 13);
             d.GetRow(y)[x] = 200;
         }
-    ASSERT_TRUE(s.Draw(d, 0, 0, w, 3, 0, 0, w, 3));
+    CImageEx orig;
+    ASSERT_TRUE(orig.CreateEx(w, 3, 8));
+    orig.SetColorTable(0, 256, dst);
+    ASSERT_TRUE(d.BitBlt(orig, w, 3));
+    for (int level : {0, 1, 2, -1})
+        if (blit::SelectMapKernel(level)) {
+            ASSERT_TRUE(orig.BitBlt(d, w, 3));
+            ASSERT_TRUE(s.Draw(d, 0, 0, w, 3, 0, 0, w, 3));
+            CheckColourRule(s, d, src, dst, w);
+        }
+}
+
+void CheckColourRule(const CImageEx& s, const CImageEx& d, const RGBQUAD* src,
+                     const RGBQUAD* dst, int w)
+{
     auto dist = [](const RGBQUAD& a, const RGBQUAD& b) {
         const int dr = a.rgbRed - b.rgbRed, dg = a.rgbGreen - b.rgbGreen,
                   db = a.rgbBlue - b.rgbBlue;
@@ -223,8 +247,8 @@ TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
                 continue;
             }
             int best = INT32_MAX;
-            for (const RGBQUAD& e : dst)
-                best = std::min(best, dist(e, c));
+            for (int k = 0; k < 256; ++k)
+                best = std::min(best, dist(dst[k], c));
             EXPECT_EQ(dist(dst[di], c), best) << x << "," << y;
             if (best == 0 && dst[si] == c) {
                 EXPECT_EQ(di, si) << "an exact colour keeps its index";

@@ -37,6 +37,10 @@ void BuildIndexMap(const RGBQUAD* srcTable, const RGBQUAD* dstTable, const RGBQU
 // dst[i] := map(src[i]) for n pixels, skipping keyed ones.
 void MapRow8(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map);
 
+// Chooses the 8-bit row kernel: 0 16 pixels at a time, 1 AVX2, 2 AVX-512,
+// -1 the best the processor has (the default). False when it lacks it.
+bool SelectMapKernel(int level);
+
 // Exact floor(x / 255) for 0 <= x <= 65534 (every product of two bytes).
 constexpr int Div255(int x) { return (x + 1 + (x >> 8)) >> 8; }
 

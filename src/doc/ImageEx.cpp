@@ -316,15 +316,45 @@ __attribute__((target("avx512bw"))) void MapRow64(const uint8_t* __restrict src,
 }
 
 using MapFn = void (*)(const uint8_t*, uint8_t*, int, const IndexMap&);
-const MapFn g_mapRow = [] {
+
+MapFn BestMapRow()
+{
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx512bw") ? MapRow64
            : __builtin_cpu_supports("avx2")   ? MapRow32
                                               : MapRow16;
-}();
+}
+
+MapFn g_mapRow = BestMapRow();
 #endif
 
 }  // namespace
+
+bool SelectMapKernel(int level)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    switch (level) {
+    case 0:
+        g_mapRow = MapRow16;
+        return true;
+    case 1:
+        if (!__builtin_cpu_supports("avx2"))
+            return false;
+        g_mapRow = MapRow32;
+        return true;
+    case 2:
+        if (!__builtin_cpu_supports("avx512bw"))
+            return false;
+        g_mapRow = MapRow64;
+        return true;
+    default:
+        g_mapRow = BestMapRow();
+        return level < 0;
+    }
+#else
+    return level <= 0;
+#endif
+}
 
 void MapRow8(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map)
 {
