@@ -66,8 +66,15 @@ public:
     // alpha, plain stretch copy otherwise. Pixels landing outside dst are
     // clipped. Between 8-bit images every copied pixel is mapped by colour to
     // the destination table's entry of that colour, or of the nearest one.
+    // Stretching is nearest-neighbour; an 8-bit source writes its colours
+    // into a 32-bit destination with alpha 255. The alpha blend takes the
+    // source as premultiplied, as the platform's per-pixel blend does: per
+    // channel and alpha, dst = min(255, src + dst * (255 - srcA) / 255).
+    // False, writing nothing, when either image has no pixels or a size is
+    // not positive.
     bool Draw(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) const;
-    // Plain copy of (0, 0, width, height) to (0, 0) of dst.
+    // Plain copy of (0, 0, width, height) to (0, 0) of dst (by colour between
+    // 8-bit images whose tables differ).
     bool BitBlt(CImageEx& dst, int width, int height) const;
 
     // Process-wide count of live image objects.
