@@ -8,6 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // Sheets up to 512 x 512 exercise every path; larger ones only cost time.
+    CTesvanDoc::s_nMaxLoadPixels = 512 * 512;
     auto doc = std::make_unique<CTesvanDoc>();
     doc->OnNewDocument();
     if (!doc->LoadFromMemory(data, size) || size == 0)
