@@ -225,16 +225,22 @@ void CTesvanDoc::Serialize(CArchive& ar)
 
 bool CTesvanDoc::LoadFrom(CArchive& ar)
 {
+    std::unique_ptr<CTesvanDoc> fresh;
     try {
-        Serialize(ar);
-        return true;
+        fresh = std::make_unique<CTesvanDoc>();
+        fresh->ReadContent(ar);
     } catch (const CArchiveException& e) {
         UiPort().MessageBox(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
                                                                           : kMsgOpenFailed);
+        return false;
     } catch (const std::exception&) {
         UiPort().MessageBox(kMsgOpenFailed);
+        return false;
     }
-    return false;
+    SwapContent(*fresh);
+    fresh.reset();
+    FinishLoad();
+    return true;
 }
 
 bool CTesvanDoc::LoadFromMemory(const void* data, size_t size)
