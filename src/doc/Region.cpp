@@ -1,6 +1,7 @@
 #include "doc/Region.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -15,7 +16,7 @@ void PutUnits(const CLayerRegion& region, CImageEx& image, int a, int b, bool ro
         return;
     const int64_t w64 = int64_t(region.right) - region.left + 1;
     const int64_t h64 = int64_t(region.bottom) - region.top + 1;
-    if (w64 <= 0 || h64 <= 0)
+    if (w64 <= 0 || h64 <= 0 || w64 > INT32_MAX || h64 > INT32_MAX)
         return;
     const int w = int(w64), h = int(h64);
     const uint8_t* p = region.data.GetData();
