@@ -231,7 +231,16 @@ RowFn PickBlendRow() { return BlendRowScalar; }
 
 #endif
 
-RowFn g_blendRow = PickBlendRow();
+// Starts as a resolver, so the kernel is chosen on first use even from
+// another file's static initialisation.
+void ResolveBlendRow(const uint8_t* src, uint8_t* dst, int n);
+RowFn g_blendRow = ResolveBlendRow;
+
+void ResolveBlendRow(const uint8_t* src, uint8_t* dst, int n)
+{
+    g_blendRow = PickBlendRow();
+    g_blendRow(src, dst, n);
+}
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int n) { g_blendRow(src, dst, n); }
 

@@ -325,7 +325,16 @@ MapFn BestMapRow()
                                               : MapRow16;
 }
 
-MapFn g_mapRow = BestMapRow();
+// Starts as a resolver, so the kernel is chosen on first use even from
+// another file's static initialisation.
+void ResolveMapRow(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map);
+MapFn g_mapRow = ResolveMapRow;
+
+void ResolveMapRow(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map)
+{
+    g_mapRow = BestMapRow();
+    g_mapRow(src, dst, n, map);
+}
 #endif
 
 }  // namespace
