@@ -189,17 +189,27 @@ void TvnOpen(benchmark::State& state)
     CFixture& f = Fixture();
     for (int i = 0; i < 12; ++i)
         WritePng(PngPath(i), *f.doc->m_Layers[i].m_pImage);
+    // One untimed round first: the first open after the save pays for the
+    // system finding fresh memory, which no later open does.
+    {
+        auto doc = std::make_unique<CTesvanDoc>();
+        doc->OnOpenDocument(f.tvn);
+        auto images = std::make_unique<CImageEx[]>(12);
+        for (int i = 0; i < 12; ++i)
+            ReadPng(PngPath(i), images[i]);
+    }
     Times tvn, png;
     for (auto _ : state) {
-        const Times t = Measure([&] {
-            auto doc = std::make_unique<CTesvanDoc>();
-            doc->OnOpenDocument(f.tvn);
-        });
+        // Both results are released outside the timing.
+        auto doc = std::make_unique<CTesvanDoc>();
+        const Times t = Measure([&] { doc->OnOpenDocument(f.tvn); });
+        doc.reset();
+        auto images = std::make_unique<CImageEx[]>(12);
         const Times p = Measure([&] {
-            auto images = std::make_unique<CImageEx[]>(12);
             for (int i = 0; i < 12; ++i)
                 ReadPng(PngPath(i), images[i]);
         });
+        images.reset();
         tvn.wall += t.wall, tvn.cpu += t.cpu, png.wall += p.wall, png.cpu += p.cpu;
         state.SetIterationTime(t.wall);
     }
