@@ -510,19 +510,20 @@ static bool DoBlit(const CImageEx& src, CImageEx& dst, Mode mode, int dx, int dy
     // For an unscaled copy, the columns whose source lies inside the source too.
     const int ux0 = std::max<int64_t>(x0, int64_t(dx) - sx);
     const int ux1 = std::min<int64_t>(x1, int64_t(dx) - sx + src.GetWidth());
-    for (int y = y0; y < y1; ++y) {
-        const int64_t syy = sy + int64_t(y - dy) * sh / dh;
+    // Rows in storage order (bottom-up), which the prefetcher follows.
+    for (int y = y1 - 1; y >= y0; --y) {
+        const int64_t syy = sy + (int64_t(y) - dy) * sh / dh;
         if (syy < 0 || syy >= src.GetHeight())
             continue;
         const uint8_t* srow = src.GetRow(int(syy));
         uint8_t* drow = dst.GetRow(y);
         if (unscaled) {
             if (ux0 < ux1)
-                b->Run(srow + int64_t(ux0 - dx + sx) * sBpp, drow + int64_t(ux0) * dBpp, ux1 - ux0);
+                b->Run(srow + (int64_t(ux0) - dx + sx) * sBpp, drow + int64_t(ux0) * dBpp, ux1 - ux0);
             continue;
         }
         for (int x = x0; x < x1; ++x) {
-            const int64_t sxx = sx + int64_t(x - dx) * sw / dw;
+            const int64_t sxx = sx + (int64_t(x) - dx) * sw / dw;
             if (sxx < 0 || sxx >= src.GetWidth())
                 continue;
             b->Run(srow + sxx * sBpp, drow + int64_t(x) * dBpp, 1);
