@@ -7,6 +7,14 @@
 
 #include <cstdint>
 
+// The x86 vector kernels (chosen at run time by what the processor has);
+// TESVAN_NO_SIMD leaves the portable ones alone.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TESVAN_NO_SIMD)
+#define TV_X86_KERNELS 1
+#else
+#define TV_X86_KERNELS 0
+#endif
+
 namespace blit {
 
 // How each index of an 8-bit source lands in an 8-bit destination.

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -57,7 +57,7 @@ void BlendRowScalar(const uint8_t* src, uint8_t* dst, int n)
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
 
 // The kernels below hold pixels as 16-bit lanes (blue, green, red, alpha per
 // pixel). Every product is of two values 0..255, so the exact division by
@@ -252,7 +252,7 @@ bool blit::SelectBlendKernel(int level)
     case 0:
         g_blendRow = BlendRowScalar;
         return true;
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
     case 1:
         g_blendRow = BlendRowSse2;
         return true;

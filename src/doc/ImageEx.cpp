@@ -9,7 +9,7 @@
 #include <new>
 #include <sys/mman.h>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -245,7 +245,7 @@ void MapRow16(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map)
     MapScalar(src + i, dst + i, n - i, map);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
 // The same kernel, 32 pixels at a time, with the byte masks read directly.
 __attribute__((target("avx2"))) void MapRow32(const uint8_t* __restrict src,
                                               uint8_t* __restrict dst, int n,
@@ -341,7 +341,7 @@ void ResolveMapRow(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map)
 
 bool SelectMapKernel(int level)
 {
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
     switch (level) {
     case 0:
         g_mapRow = MapRow16;
@@ -367,7 +367,7 @@ bool SelectMapKernel(int level)
 
 void MapRow8(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map)
 {
-#if defined(__x86_64__) || defined(__i386__)
+#if TV_X86_KERNELS
     g_mapRow(src, dst, n, map);
 #else
     MapRow16(src, dst, n, map);
