@@ -1,6 +1,6 @@
 // Row kernels shared by CImageEx::Draw and the composition of the working
-// image, so a composition can build its per-layer colour maps once and run
-// the same inner loops band by band.
+// image, so a composition builds each layer's colour map once and runs the
+// same inner loops over its rows.
 #pragma once
 
 #include "doc/ImageEx.h"
@@ -23,7 +23,8 @@ struct IndexMap {
     bool identity = false;   // every kept index maps to itself
     bool zeroSkipped = false;
     // Two runs [a0, a0 + aLen) and [b0, b0 + bLen) of indices that map to
-    // themselves (index 0 may be skipped instead), for the 16-pixel kernel.
+    // themselves (index 0 may be skipped instead): the vector kernels pass
+    // blocks lying wholly inside them through unchanged.
     int a0 = 0, aLen = 0, b0 = 0, bLen = 0;
 };
 
