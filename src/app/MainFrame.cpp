@@ -29,23 +29,6 @@
 
 namespace {
 
-// Commands whose item carries a tick.
-bool IsCheckable(int id)
-{
-    switch (id) {
-    case ID_SELECT: case ID_SELECT_ALL_LAYERS: case ID_DROPPER:
-    case ID_ANIMATION: case ID_VIEW_TOOLBAR: case ID_VIEW_STATUS_BAR:
-    case ID_CURRENT_LAYER_ONLY: case ID_GRID: case ID_CHAR_LINES:
-    case ID_PEN_1: case ID_PEN_2: case ID_PEN_3:
-    case ID_PENCIL: case ID_LINE: case ID_RECT_FRAME: case ID_RECT_FILL:
-    case ID_ELLIPSE_FRAME: case ID_ELLIPSE_FILL: case ID_CURVE: case ID_FILL: case ID_TEXT:
-    case ID_LAYER_SHOW:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The menu text without mnemonic marks and shortcut, for a tooltip of last resort.
 QString PlainText(const QString& menuText)
 {
@@ -132,10 +115,10 @@ QAction* CMainFrame::MakeAction(int id)
         return existing;
     const CommandInfo* info = m_Commands.Find(id);
     auto* action = new QAction(info->menuText, this);
+    action->setData(id);
     action->setStatusTip(CCommandTable::StatusPrompt(info->prompt));
     QString tip = CCommandTable::ToolTip(info->prompt);
     action->setToolTip(tip.isEmpty() ? PlainText(info->menuText) : tip);
-    action->setCheckable(IsCheckable(id));
     if (info->toolbar)
         action->setIcon(CommandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -254,8 +237,9 @@ void CMainFrame::UpdateCommandUi()
         CommandUi ui = m_Commands.QueryState(it.key());
         QAction* action = it.value();
         action->setEnabled(ui.enabled);
-        if (action->isCheckable())
-            action->setChecked(ui.checked);
+        // Only a ticked item is checkable, so unticked items show no empty box.
+        action->setCheckable(ui.checked);
+        action->setChecked(ui.checked);
         if (!ui.text.isEmpty())
             action->setText(ui.text);
     }
