@@ -12,6 +12,7 @@
 #include "views/TesvanView.h"
 
 #include <QFileDialog>
+#include <QSettings>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabBar>
@@ -134,4 +135,36 @@ TEST(FileDlgEx, ExtensionFollowsTheFilter)
     EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("bmp"));
     emit dialog.filterSelected(QStringLiteral("All (*.*)"));
     EXPECT_EQ(dialog.defaultSuffix(), QString());
+}
+
+TEST_F(ShellTest, PlacementIsStoredInTheNormalState)
+{
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("Lumo"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tesvan"));
+
+    frame->setGeometry(120, 80, 700, 500);
+    QApplication::processEvents();
+    const QRect normal = frame->normalGeometry();
+    frame->SavePlacement();
+    {
+        QSettings settings;
+        EXPECT_EQ(settings.value("Workspace/ShowCmd").toInt(), 1);
+        EXPECT_EQ(settings.value("Workspace/MainWindowRect").toRect(), normal);
+    }
+    CMainFrame other(doc);
+    other.LoadPlacement();
+    EXPECT_EQ(other.geometry(), normal);
+    EXPECT_FALSE(other.isMaximized() || other.isMinimized());
+}
+
+TEST_F(ShellTest, CanvasFollowsZoomHint)
+{
+    doc->m_nZoom = 4;
+    doc->UpdateAllViews(0x13);
+    EXPECT_EQ(frame->RightView()->ScrollSize(), QSize(4 * 64 + 33, 4 * 64 + 33));
+    doc->m_nZoom = 8;
+    doc->UpdateAllViews(1);     // the left pane only
+    EXPECT_EQ(frame->RightView()->ScrollSize(), QSize(4 * 64 + 33, 4 * 64 + 33));
 }
