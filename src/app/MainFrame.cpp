@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/Icons.h"
+#include "app/LockKeys.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
@@ -185,7 +186,6 @@ void CMainFrame::BuildStatusBar()
     QStatusBar* bar = statusBar();
     m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
-    // The lock states cannot be read through Qt, so the indicators are shown as labels.
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -195,6 +195,37 @@ void CMainFrame::BuildStatusBar()
         m_pLockPanes[i]->setMinimumWidth(m_pLockPanes[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
         bar->addPermanentWidget(m_pLockPanes[i]);
     }
+    UpdateLockIndicators();
+    // Key presses anywhere in the application may change a lock.
+    qApp->installEventFilter(this);
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    // Each indicator shows its text only while its lock is on; where the
+    // platform does not tell, the texts stay shown.
+    const LockKeyState locks = ReadLockKeys();
+    const bool on[3] = {!locks.known || locks.caps, !locks.known || locks.num,
+                        !locks.known || locks.scroll};
+    const char* texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        QString text = on[i] ? QString::fromLatin1(texts[i]) : QString();
+        if (m_pLockPanes[i]->text() != text)
+            m_pLockPanes[i]->setText(text);
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::ApplicationActivate:
+        UpdateLockIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::BuildShortcuts()
