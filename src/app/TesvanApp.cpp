@@ -217,7 +217,7 @@ void CTesvanApp::OnFileOpen()
         return;
     FileDialogRequest request;
     request.open = true;
-    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"すべてのファイル (*.*)", "*"}};
+    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"すべてのファイル (*)", "*"}};
     request.defaultExt = "tvn";
     std::string path;
     if (!UiPort().FileDialog(request, path))
