@@ -88,7 +88,7 @@ void CTesvanView::LayoutChildren()
         return;
     m_pSplitter->setGeometry(area);
     // The division is made once the view has its real size on the screen.
-    if (!m_bColumnsSet && isVisible()) {
+    if (!m_bColumnsSet && window()->isVisible()) {
         // Set once: one third and the rest (the right pane absorbs the bar).
         const int w = area.width();
         m_pSplitter->setSizes({w / 3, w - w / 3 - m_pSplitter->handleWidth()});
