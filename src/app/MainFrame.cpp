@@ -11,8 +11,6 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
-#include <QRegularExpression>
-#include <QTimer>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,11 +19,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
