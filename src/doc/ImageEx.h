@@ -74,7 +74,16 @@ public:
     static int LiveCount();
 
 private:
-    std::unique_ptr<uint8_t[]> m_pStorage;
+    // Pixel storage: large images are mapped straight from the system, which
+    // hands them out cleared (and in huge pages), so creating one costs no
+    // clearing pass; small ones come from the heap.
+    struct StorageFree {
+        StorageFree() noexcept : mapped(0) {}
+        explicit StorageFree(size_t bytes) noexcept : mapped(bytes) {}
+        size_t mapped;  // bytes mapped, 0 for heap storage
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], StorageFree> m_pStorage;
     uint8_t* m_pBits = nullptr;
     int m_nWidth = 0;
     int m_nHeight = 0;

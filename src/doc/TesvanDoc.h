@@ -101,6 +101,9 @@ public:
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
     // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
     static constexpr int64_t kMaxSheetPixels = 16LL * 1024 * 1024;
+    // The limit a file is held to; never above kMaxSheetPixels. The fuzzer
+    // lowers it so that runs under the sanitizers stay short.
+    static inline int64_t s_nMaxLoadPixels = kMaxSheetPixels;
 
     CTesvanDoc();
     ~CTesvanDoc();
@@ -110,7 +113,14 @@ public:
     // ---- framework side: life cycle, path, title, modified flag, files
     bool OnNewDocument();
     // Opens a .tvn file. On any failure the document stays exactly as it
-    // was and the reason is shown through the user-interface port.
+    // was and the reason is shown through the user-interface port. Refused:
+    // a depth other than 8 or 32, cell sizes or counts below 1, a sheet above
+    // the pixel limit, a current layer, layer page or colour index outside
+    // its table, a current cell outside the sheet, a run length of 0, and
+    // counts or string lengths beyond the end of the file. A zoom other than
+    // 4 or 8 and a grid step below 1 are set to what a resize would choose.
+    // An empty file is not read: the document keeps its content, and its
+    // modified flag, under the new path.
     bool OnOpenDocument(const std::string& path);
     // The same load from bytes in memory (path, title and modified flag are
     // left alone).
