@@ -102,6 +102,17 @@ void CMainFrame::InstallFrameHandlers()
         ui.text = doc->m_nZoom == 8 ? QStringLiteral("縮小") : QStringLiteral("拡大");
     });
     t.SetHandler(ID_BACK_COLOR, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
+    // The layer menu acts on the layer whose tab was right-clicked.
+    auto menuLayer = [this]() -> CLayer* { return m_pTabView->MenuLayerPtr(); };
+    tick(ID_LAYER_SHOW, [menuLayer] { return menuLayer() && menuLayer()->m_bVisible; });
+    t.SetHandler(ID_LAYER_LEFT, {}, [this](CommandUi& ui) { ui.enabled = m_pTabView->MenuLayer() > 0; });
+    t.SetHandler(ID_LAYER_RIGHT, {}, [this](CommandUi& ui) {
+        ui.enabled = m_pTabView->MenuLayer() >= 0 && m_pTabView->MenuLayer() < CTesvanDoc::kLayers - 1;
+    });
+    t.SetHandler(ID_LAYER_SAVE, {}, [menuLayer](CommandUi& ui) {
+        ui.enabled = menuLayer() && menuLayer()->m_pImage;
+    });
+    t.SetHandler(ID_LAYER_IMPORT, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
     t.SetHandler(ID_FILE_PRINT, {}, [doc](CommandUi& ui) {
         ui.enabled = false;
         for (const CLayer& layer : doc->m_Layers)
@@ -161,6 +172,7 @@ void CMainFrame::BuildMenus()
     m_RecentActions = {m_Actions.value(ID_FILE_MRU_FILE1)};
 
     m_pLayerMenu = BuildMenu(CommandMenu::Layer, this);
+    m_pTabView->SetLayerMenu(m_pLayerMenu);
     m_pPaletteMenu = BuildMenu(CommandMenu::Palette, this);
 }
 

@@ -3,6 +3,8 @@
 #include "views/LeftView.h"
 #include "views/RightView.h"
 
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
 #include <QStyleOptionTabWidgetFrame>
@@ -32,6 +34,7 @@ CTesvanView::CTesvanView(CTesvanDoc* doc, QWidget* parent) : QWidget(parent), m_
     m_pSplitter->setStretchFactor(1, 1);
 
     connect(m_pTabs, &QTabBar::currentChanged, this, &CTesvanView::OnTabChanged);
+    m_pTabs->installEventFilter(this);
     m_pDoc->AddView(this);
 }
 
@@ -75,6 +78,30 @@ void CTesvanView::OnTabChanged(int index)
     m_pDoc->m_nCurrentLayer = index;
     m_pDoc->ComposeAll(true);
     m_pDoc->UpdateAllViews(HINT_PIXELS | HINT_CANVAS | HINT_PANE);
+}
+
+bool CTesvanView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pTabs && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton)
+            return OnTabRightRelease(mouse->position().toPoint());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool CTesvanView::OnTabRightRelease(const QPoint& pos)
+{
+    const int tab = m_pTabs->tabAt(pos);
+    if (tab < 0 || tab >= CTesvanDoc::kLayers)
+        return false;
+    m_pDoc->ResetSelection(true);
+    m_pDoc->UpdateAllViews(HINT_CANVAS | HINT_PANE);
+    m_nMenuLayer = tab;
+    m_pMenuLayer = &m_pDoc->m_Layers[tab];
+    if (m_pLayerMenu)
+        m_pLayerMenu->popup(m_pTabs->mapToGlobal(pos));
+    return true;
 }
 
 void CTesvanView::LayoutChildren()

@@ -13,6 +13,7 @@
 
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMimeData>
 #include <QSettings>
 #include <QMenuBar>
@@ -129,6 +130,15 @@ TEST_F(ShellTest, TabsAndOneThirdSplit)
     EXPECT_EQ(view->TabBar()->currentIndex(), 3);
 
     EXPECT_EQ(frame->RightView()->ScrollSize(), QSize(8 * 64 + 33, 8 * 64 + 33));
+
+    // A right click on a tab names the layer of the layer menu.
+    EXPECT_FALSE(view->OnTabRightRelease(QPoint(-5, -5)));
+    EXPECT_EQ(view->MenuLayer(), -1);
+    ASSERT_TRUE(view->OnTabRightRelease(view->TabBar()->tabRect(11).center()));
+    EXPECT_EQ(view->MenuLayer(), 11);
+    EXPECT_TRUE(frame->QueryCommand(32773).checked);
+    EXPECT_FALSE(frame->QueryCommand(32778).enabled);
+    frame->LayerMenu()->hide();
 }
 
 TEST(FileDlgEx, ExtensionFollowsTheFilter)
