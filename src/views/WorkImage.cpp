@@ -1,0 +1,38 @@
+#include "views/WorkImage.h"
+
+#include "doc/TesvanDoc.h"
+
+#include <cstring>
+
+QImage RenderWorkImage(const CTesvanDoc& doc, const QRect& src, const QSize& size)
+{
+    const CImageEx& work = doc.m_imgWork;
+    if (work.IsNull() || src.isEmpty() || size.isEmpty())
+        return {};
+    CImageEx surface;
+    if (!surface.CreateEx(size.width(), size.height(), 32))
+        return {};
+    const uint32_t fill = QColor(SheetBackground(doc)).rgb() | 0xFF000000u;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y));
+        std::fill(row, row + size.width(), fill);
+    }
+    work.Draw(surface, 0, 0, size.width(), size.height(), src.x(), src.y(), src.width(),
+              src.height());
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(image.scanLine(y), surface.GetRow(y), size_t(size.width()) * 4);
+    return image;
+}
+
+QColor SheetBackground(const CTesvanDoc& doc)
+{
+    if (doc.m_nBitCount == 8) {
+        const RGBQUAD& e = doc.m_Palette[0];
+        return QColor(e.rgbRed, e.rgbGreen, e.rgbBlue);
+    }
+    return QColor(GetRValue(doc.m_crBackground), GetGValue(doc.m_crBackground),
+                  GetBValue(doc.m_crBackground));
+}
