@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 TEST(ImageEx, CreatedClearedBottomUp)
 {
     CImageEx img;
@@ -12,4 +14,166 @@ TEST(ImageEx, CreatedClearedBottomUp)
     img.Destroy();
     EXPECT_TRUE(img.IsNull());
     EXPECT_EQ(img.GetTransparentColor(), -1);
+}
+
+namespace {
+
+RGBQUAD Q(int r, int g, int b) { return RGBQUAD{uint8_t(b), uint8_t(g), uint8_t(r), 0}; }
+
+uint32_t Px(const CImageEx& img, int x, int y)
+{
+    uint32_t v;
+    std::memcpy(&v, img.GetRow(y) + 4 * x, 4);
+    return v;
+}
+
+void SetPx(CImageEx& img, int x, int y, uint32_t v) { std::memcpy(img.GetRow(y) + 4 * x, &v, 4); }
+
+// A 4 x 1 8-bit layer-like image: entry 0 black (the key), 5 black too,
+// 3 red, 7 green.
+void MakeKeyed(CImageEx& img)
+{
+    ASSERT_TRUE(img.CreateEx(4, 1, 8));
+    RGBQUAD t[8] = {Q(0, 0, 0), Q(1, 1, 1), Q(2, 2, 2), Q(255, 0, 0),
+                    Q(4, 4, 4), Q(0, 0, 0), Q(6, 6, 6), Q(0, 255, 0)};
+    img.SetColorTable(0, 8, t);
+    img.SetTransparentColor(0);
+    const uint8_t px[4] = {0, 5, 3, 7};
+    std::memcpy(img.GetRow(0), px, 4);
+}
+
+}  // namespace
+
+TEST(ImageExDraw, KeyedEightBitSkipsEveryIndexOfTheKeyColour)
+{
+    CImageEx src, dst;
+    MakeKeyed(src);
+    ASSERT_TRUE(dst.CreateEx(4, 1, 8));
+    // Destination table: red at 9, green at 7 and again at 8, a near-white
+    // at 1; its pixels all index 2.
+    RGBQUAD t[10] = {Q(0, 0, 0), Q(250, 250, 250), Q(9, 9, 9), {}, {}, {}, {},
+                     Q(0, 255, 0), Q(0, 255, 0), Q(255, 0, 0)};
+    dst.SetColorTable(0, 10, t);
+    std::memset(dst.GetRow(0), 2, 4);
+    ASSERT_TRUE(src.Draw(dst, 0, 0, 4, 1, 0, 0, 4, 1));
+    const uint8_t* r = dst.GetRow(0);
+    EXPECT_EQ(r[0], 2);  // index 0: key
+    EXPECT_EQ(r[1], 2);  // index 5 has the key colour: skipped as well
+    EXPECT_EQ(r[2], 9);  // red found by colour
+    EXPECT_EQ(r[3], 7);  // green kept at its own index where the colour agrees
+}
+
+TEST(ImageExDraw, EightBitMapsToTheNearestColourWhenNoneMatches)
+{
+    CImageEx src, dst;
+    ASSERT_TRUE(src.CreateEx(1, 1, 8));
+    RGBQUAD s[2] = {Q(0, 0, 0), Q(200, 10, 10)};
+    src.SetColorTable(0, 2, s);
+    src.GetRow(0)[0] = 1;
+    ASSERT_TRUE(dst.CreateEx(1, 1, 8));
+    RGBQUAD d[3] = {Q(0, 0, 0), Q(0, 0, 250), Q(250, 0, 0)};
+    dst.SetColorTable(0, 3, d);
+    ASSERT_TRUE(src.Draw(dst, 0, 0, 1, 1, 0, 0, 1, 1));
+    EXPECT_EQ(dst.GetRow(0)[0], 2);
+}
+
+TEST(ImageExDraw, EightBitIntoThirtyTwoWritesOpaqueColours)
+{
+    CImageEx src, dst;
+    MakeKeyed(src);
+    ASSERT_TRUE(dst.CreateEx(4, 1, 32, CImageEx::createAlphaChannel));
+    for (int x = 0; x < 4; ++x)
+        SetPx(dst, x, 0, 0x12345678);
+    ASSERT_TRUE(src.Draw(dst, 0, 0, 4, 1, 0, 0, 4, 1));
+    EXPECT_EQ(Px(dst, 0, 0), 0x12345678u);
+    EXPECT_EQ(Px(dst, 1, 0), 0x12345678u);
+    EXPECT_EQ(Px(dst, 2, 0), 0xFFFF0000u);
+    EXPECT_EQ(Px(dst, 3, 0), 0xFF00FF00u);
+}
+
+TEST(ImageExDraw, AlphaBlendTakesTheSourceAsPremultiplied)
+{
+    CImageEx src, dst;
+    ASSERT_TRUE(src.CreateEx(3, 1, 32, CImageEx::createAlphaChannel));
+    ASSERT_TRUE(dst.CreateEx(3, 1, 32, CImageEx::createAlphaChannel));
+    SetPx(src, 0, 0, 0x00000000);  // fully transparent: destination kept
+    SetPx(src, 1, 0, 0xFF102030);  // opaque: replaces
+    SetPx(src, 2, 0, 0x80400000);  // half red, premultiplied
+    for (int x = 0; x < 3; ++x)
+        SetPx(dst, x, 0, 0xFFFFFFFF);
+    ASSERT_TRUE(src.Draw(dst, 0, 0, 3, 1, 0, 0, 3, 1));
+    EXPECT_EQ(Px(dst, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(Px(dst, 1, 0), 0xFF102030u);
+    // 255 * 127 / 255 = 127 kept of white, plus the source.
+    EXPECT_EQ(Px(dst, 2, 0), 0xFF000000u | (0x40u + 127) << 16 | 127u << 8 | 127u);
+}
+
+TEST(ImageExDraw, PlainStretchIsNearestNeighbourAndClipsToBothImages)
+{
+    CImageEx src, dst;
+    ASSERT_TRUE(src.CreateEx(2, 2, 32));
+    SetPx(src, 0, 0, 1);
+    SetPx(src, 1, 0, 2);
+    SetPx(src, 0, 1, 3);
+    SetPx(src, 1, 1, 4);
+    ASSERT_TRUE(dst.CreateEx(3, 3, 32));
+    // 4 x 4 at (-1, -1): only the lower right 3 x 3 lands.
+    ASSERT_TRUE(src.Draw(dst, -1, -1, 4, 4, 0, 0, 2, 2));
+    const uint32_t want[3][3] = {{1, 2, 2}, {3, 4, 4}, {3, 4, 4}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(Px(dst, x, y), want[y][x]) << x << "," << y;
+    // A source rectangle hanging off the source writes only what exists.
+    CImageEx d2;
+    ASSERT_TRUE(d2.CreateEx(3, 1, 32));
+    ASSERT_TRUE(src.Draw(d2, 0, 0, 3, 1, 1, 0, 3, 1));
+    EXPECT_EQ(Px(d2, 0, 0), 2u);
+    EXPECT_EQ(Px(d2, 1, 0), 0u);
+}
+
+TEST(ImageExDraw, NothingIsWrittenIntoOrFromAMissingImage)
+{
+    CImageEx src, none;
+    ASSERT_TRUE(src.CreateEx(2, 2, 32));
+    EXPECT_FALSE(src.Draw(none, 0, 0, 2, 2, 0, 0, 2, 2));
+    EXPECT_FALSE(src.BitBlt(none, 2, 2));
+    EXPECT_FALSE(none.Draw(src, 0, 0, 2, 2, 0, 0, 2, 2));
+}
+
+TEST(ImageExDraw, BitBltBetweenEqualTablesKeepsIndicesOfRepeatedColours)
+{
+    CImageEx src, dst;
+    ASSERT_TRUE(src.CreateEx(3, 1, 8));
+    ASSERT_TRUE(dst.CreateEx(5, 1, 8));
+    const uint8_t px[3] = {0, 200, 7};  // 200 and 0 are both black
+    std::memcpy(src.GetRow(0), px, 3);
+    src.SetTransparentColor(0);  // BitBlt ignores the key
+    ASSERT_TRUE(src.BitBlt(dst, 3, 1));
+    EXPECT_EQ(std::memcmp(dst.GetRow(0), px, 3), 0);
+}
+
+TEST(ImageExDraw, WideKeyedRowsMatchPixelByPixelRule)
+{
+    // Wide enough for the 16-pixel kernel, with a tail.
+    const int w = 53;
+    CImageEx src, dst;
+    ASSERT_TRUE(src.CreateEx(w, 2, 8));
+    ASSERT_TRUE(dst.CreateEx(w, 2, 8));
+    RGBQUAD t[256];
+    for (int i = 0; i < 256; ++i)
+        t[i] = Q(i, 255 - i, i / 2);
+    src.SetColorTable(0, 256, t);
+    dst.SetColorTable(0, 256, t);
+    src.SetTransparentColor(0);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < w; ++x) {
+            src.GetRow(y)[x] = uint8_t((x * 7 + y) % 5 == 0 ? 0 : x + 3 * y);
+            dst.GetRow(y)[x] = 99;
+        }
+    ASSERT_TRUE(src.Draw(dst, 0, 0, w, 2, 0, 0, w, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int s = src.GetRow(y)[x];
+            EXPECT_EQ(dst.GetRow(y)[x], s == 0 ? 99 : s) << x << "," << y;
+        }
 }

@@ -1,6 +1,10 @@
 #include "doc/ImageEx.h"
 
+#include "doc/BlitRows.h"
+
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -34,7 +38,7 @@ bool CImageEx::CreateEx(int width, int height, int bitsPerPixel, uint32_t flags)
     m_pBits = m_pStorage.get() + (height - 1) * stride;
     m_bHasAlpha = bitsPerPixel == 32 && (flags & createAlphaChannel);
     m_nTransparent = -1;
-    std::memset(m_Table, 0, sizeof m_Table);
+    std::fill(std::begin(m_Table), std::end(m_Table), RGBQUAD{});
     return true;
 }
 
@@ -72,4 +76,259 @@ uint32_t CImageEx::GetPixel(int x, int y) const
     }
     const uint8_t* p = row + 4 * x;
     return RGB(p[2], p[1], p[0]);
+}
+
+// ---------------------------------------------------------------- blits
+
+namespace blit {
+
+int NearestIndex(const RGBQUAD* table, int r, int g, int b, int preferred)
+{
+    if (preferred >= 0 && preferred < 256 && table[preferred].rgbRed == r &&
+        table[preferred].rgbGreen == g && table[preferred].rgbBlue == b)
+        return preferred;
+    int best = 0;
+    int bestDist = INT32_MAX;
+    for (int i = 0; i < 256; ++i) {
+        const int dr = table[i].rgbRed - r;
+        const int dg = table[i].rgbGreen - g;
+        const int db = table[i].rgbBlue - b;
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDist) {
+            bestDist = d;
+            best = i;
+            if (d == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+void BuildIndexMap(const RGBQUAD* srcTable, const RGBQUAD* dstTable, const RGBQUAD* key,
+                   IndexMap& map)
+{
+    map.identity = true;
+    map.onlyZeroSkipped = key != nullptr;
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD& c = srcTable[i];
+        const bool skip = key && SameColour(c, *key);
+        if (skip) {
+            map.to[i] = -1;
+            if (i != 0)
+                map.onlyZeroSkipped = false;
+            continue;
+        }
+        if (i == 0)
+            map.onlyZeroSkipped = false;
+        map.to[i] = int16_t(NearestIndex(dstTable, c.rgbRed, c.rgbGreen, c.rgbBlue, i));
+        if (map.to[i] != i)
+            map.identity = false;
+    }
+}
+
+void MapRow8(const uint8_t* __restrict src, uint8_t* __restrict dst, int n, const IndexMap& map)
+{
+    int i = 0;
+    if (map.identity && map.onlyZeroSkipped) {
+        // The common layer case: keep every non-zero index as it is.
+        typedef uint8_t v16 __attribute__((vector_size(16)));
+        for (; i + 16 <= n; i += 16) {
+            v16 s, d;
+            std::memcpy(&s, src + i, 16);
+            std::memcpy(&d, dst + i, 16);
+            const v16 zero = s == 0;
+            d = (d & zero) | (s & ~zero);
+            std::memcpy(dst + i, &d, 16);
+        }
+        for (; i < n; ++i)
+            if (src[i])
+                dst[i] = src[i];
+        return;
+    }
+    const bool zeroSkipped = map.to[0] < 0;
+    for (; i < n; ++i) {
+        if (zeroSkipped && i + 8 <= n) {
+            // Runs of transparent pixels are common; pass over them 8 at a time.
+            uint64_t w;
+            std::memcpy(&w, src + i, 8);
+            if (w == 0) {
+                i += 7;
+                continue;
+            }
+        }
+        const int v = map.to[src[i]];
+        if (v >= 0)
+            dst[i] = uint8_t(v);
+    }
+}
+
+}  // namespace blit
+
+namespace {
+
+using blit::Div255;
+
+enum class Mode { Keyed, Alpha, Copy };
+
+// Copies one run of n source pixels (already stretched into a contiguous
+// run, or a single pixel) into the destination.
+struct Blitter {
+    Mode mode = Mode::Copy;
+    int srcBPP = 0;
+    int dstBPP = 0;
+    const RGBQUAD* dstTable = nullptr;
+    blit::IndexMap map8;           // 8 -> 8
+    uint32_t pix32[256];           // 8 -> 32: pixel of each index
+    bool skip32[256];              // 8 -> 32: keyed index
+    uint32_t keyRGB = 0;           // 32-bit source key, 0x00RRGGBB
+    bool memcpyOk = false;
+    // Last nearest-colour look-up of a 32-bit pixel into an 8-bit table.
+    uint32_t lastRGB = 0xFFFFFFFF;
+    uint8_t lastIndex = 0;
+
+    uint8_t Nearest(uint32_t rgb)
+    {
+        if (rgb != lastRGB) {
+            lastRGB = rgb;
+            lastIndex = uint8_t(blit::NearestIndex(dstTable, (rgb >> 16) & 0xFF,
+                                                  (rgb >> 8) & 0xFF, rgb & 0xFF));
+        }
+        return lastIndex;
+    }
+
+    void Run(const uint8_t* src, uint8_t* dst, int n)
+    {
+        if (srcBPP == 8 && dstBPP == 8) {
+            if (memcpyOk)
+                std::memcpy(dst, src, size_t(n));
+            else
+                blit::MapRow8(src, dst, n, map8);
+            return;
+        }
+        if (srcBPP == 8) {
+            for (int i = 0; i < n; ++i) {
+                if (!skip32[src[i]])
+                    std::memcpy(dst + 4 * i, &pix32[src[i]], 4);
+            }
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            uint32_t s;
+            std::memcpy(&s, src + 4 * i, 4);
+            if (mode == Mode::Keyed && (s & 0xFFFFFF) == keyRGB)
+                continue;
+            if (mode == Mode::Alpha) {
+                // Per-pixel alpha blend with the source taken as
+                // premultiplied, as the platform's blend does.
+                const int inv = 255 - int(s >> 24);
+                if (dstBPP == 32) {
+                    uint32_t d;
+                    std::memcpy(&d, dst + 4 * i, 4);
+                    uint32_t out = 0;
+                    for (int sh = 0; sh < 32; sh += 8) {
+                        const int v = int((s >> sh) & 0xFF) + Div255(int((d >> sh) & 0xFF) * inv);
+                        out |= uint32_t(v > 255 ? 255 : v) << sh;
+                    }
+                    std::memcpy(dst + 4 * i, &out, 4);
+                } else {
+                    const RGBQUAD& q = dstTable[dst[i]];
+                    const int dc[3] = {q.rgbBlue, q.rgbGreen, q.rgbRed};
+                    uint32_t rgb = 0;
+                    for (int c = 0; c < 3; ++c) {
+                        const int v = int((s >> (8 * c)) & 0xFF) + Div255(dc[c] * inv);
+                        rgb |= uint32_t(v > 255 ? 255 : v) << (8 * c);
+                    }
+                    dst[i] = Nearest(rgb);
+                }
+                continue;
+            }
+            if (dstBPP == 32)
+                std::memcpy(dst + 4 * i, &s, 4);
+            else
+                dst[i] = Nearest(s & 0xFFFFFF);
+        }
+    }
+};
+
+}  // namespace
+
+static bool DoBlit(const CImageEx& src, CImageEx& dst, Mode mode, int dx, int dy, int dw, int dh,
+                   int sx, int sy, int sw, int sh)
+{
+    if (src.IsNull() || dst.IsNull())
+        return false;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return false;
+    if (mode == Mode::Alpha && src.GetBPP() != 32)
+        mode = Mode::Copy;
+
+    auto b = std::make_unique<Blitter>();
+    b->mode = mode;
+    b->srcBPP = src.GetBPP();
+    b->dstBPP = dst.GetBPP();
+    b->dstTable = dst.ColorTable();
+    const int keyIndex = src.GetTransparentColor();
+    const RGBQUAD key =
+        mode == Mode::Keyed ? src.ColorTable()[keyIndex & 0xFF] : RGBQUAD{};
+    if (b->srcBPP == 8) {
+        if (b->dstBPP == 8) {
+            blit::BuildIndexMap(src.ColorTable(), dst.ColorTable(),
+                                mode == Mode::Keyed ? &key : nullptr, b->map8);
+            b->memcpyOk = b->map8.identity && mode != Mode::Keyed;
+        } else {
+            for (int i = 0; i < 256; ++i) {
+                const RGBQUAD& c = src.ColorTable()[i];
+                b->skip32[i] = mode == Mode::Keyed && blit::SameColour(c, key);
+                b->pix32[i] = 0xFF000000u | uint32_t(c.rgbRed) << 16 | uint32_t(c.rgbGreen) << 8 |
+                              c.rgbBlue;
+            }
+        }
+    } else {
+        b->keyRGB = uint32_t(key.rgbRed) << 16 | uint32_t(key.rgbGreen) << 8 | key.rgbBlue;
+    }
+
+    const int sBpp = b->srcBPP / 8;
+    const int dBpp = b->dstBPP / 8;
+    // Destination columns and rows that land inside the destination.
+    const int x0 = std::max(dx, 0), x1 = std::min<int64_t>(int64_t(dx) + dw, dst.GetWidth());
+    const int y0 = std::max(dy, 0), y1 = std::min<int64_t>(int64_t(dy) + dh, dst.GetHeight());
+    if (x0 >= x1 || y0 >= y1)
+        return true;
+    const bool unscaled = sw == dw;
+    // For an unscaled copy, the columns whose source lies inside the source too.
+    const int ux0 = std::max<int64_t>(x0, int64_t(dx) - sx);
+    const int ux1 = std::min<int64_t>(x1, int64_t(dx) - sx + src.GetWidth());
+    for (int y = y0; y < y1; ++y) {
+        const int64_t syy = sy + int64_t(y - dy) * sh / dh;
+        if (syy < 0 || syy >= src.GetHeight())
+            continue;
+        const uint8_t* srow = src.GetRow(int(syy));
+        uint8_t* drow = dst.GetRow(y);
+        if (unscaled) {
+            if (ux0 < ux1)
+                b->Run(srow + int64_t(ux0 - dx + sx) * sBpp, drow + int64_t(ux0) * dBpp, ux1 - ux0);
+            continue;
+        }
+        for (int x = x0; x < x1; ++x) {
+            const int64_t sxx = sx + int64_t(x - dx) * sw / dw;
+            if (sxx < 0 || sxx >= src.GetWidth())
+                continue;
+            b->Run(srow + sxx * sBpp, drow + int64_t(x) * dBpp, 1);
+        }
+    }
+    return true;
+}
+
+bool CImageEx::Draw(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                    int sh) const
+{
+    const Mode mode = m_nTransparent != -1 ? Mode::Keyed
+                      : m_bHasAlpha        ? Mode::Alpha
+                                           : Mode::Copy;
+    return DoBlit(*this, dst, mode, dx, dy, dw, dh, sx, sy, sw, sh);
+}
+
+bool CImageEx::BitBlt(CImageEx& dst, int width, int height) const
+{
+    return DoBlit(*this, dst, Mode::Copy, 0, 0, width, height, 0, 0, width, height);
 }

@@ -7,6 +7,7 @@
 #include "platform/LogFont.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -96,8 +97,10 @@ public:
     static constexpr int kUndoEntries = 10;
     static constexpr int kAnimeSlots = 4;
     static constexpr int kPencil = 32798;
-    // Largest sheet, in pixels, a file or a resize may ask for.
-    static constexpr int64_t kMaxSheetPixels = 64LL * 1024 * 1024;
+    // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
+    // (4096 x 4096). Twelve 32-bit layers and the working image of such a
+    // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
+    static constexpr int64_t kMaxSheetPixels = 16LL * 1024 * 1024;
 
     CTesvanDoc();
     ~CTesvanDoc();
@@ -109,6 +112,9 @@ public:
     // Opens a .tvn file. On any failure the document stays exactly as it
     // was and the reason is shown through the user-interface port.
     bool OnOpenDocument(const std::string& path);
+    // The same load from bytes in memory (path, title and modified flag are
+    // left alone).
+    bool LoadFromMemory(const void* data, size_t size);
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
@@ -137,6 +143,9 @@ public:
     bool CreateWorkImage();
     bool Compose(bool fillBackground, int left, int top, int right, int bottom);
     void ComposeAll(bool fillBackground);
+    // Reloads the 8-bit working image's colour table from m_Palette, so the
+    // views show edited colours at once.
+    void RefreshWorkPalette();
     void ResetPalette();
     void ResetSelection(bool redraw);
     void ClearUndo();
@@ -151,6 +160,9 @@ public:
 
     // Creates the animation window for a document; set by the shell.
     static CAnimeWindow* (*s_pfnCreateAnimeWindow)(CTesvanDoc* doc);
+    // Draws the current tool's figure on top of a composition; set by the
+    // editing layer (the document does not call upwards itself). Null: none.
+    static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
     // ---- fields, in declaration order
     int m_nBitCount = 32;
@@ -203,8 +215,14 @@ public:
     CAnimeWindow* m_pAnimeDlg = nullptr;
 
 private:
+    bool LoadFrom(CArchive& ar);
+    void ReadContent(CArchive& ar);
+    void WriteContent(CArchive& ar) const;
+    void SwapContent(CTesvanDoc& other) noexcept;
+    void FinishLoad();
+
     std::vector<CDocObserver*> m_Views;
     std::string m_strPathName;
-    std::string m_strTitle;
+    std::string m_strTitle = "無題";
     bool m_bModified = false;
 };

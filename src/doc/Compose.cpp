@@ -1,0 +1,265 @@
+// The working image: background, the shown layers, the floating paste and the
+// tool's preview, composed rectangle by rectangle.
+#include "doc/BlitRows.h"
+#include "doc/Composite.h"
+#include "doc/Region.h"
+#include "doc/TesvanDoc.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+void (*CTesvanDoc::s_pfnDrawToolOverlay)(CTesvanDoc&, CImageEx&) = nullptr;
+
+// ---------------------------------------------------------------- blend
+
+int Mix(int ad, int as, int cd, int cs)
+{
+    if (ad == 0)
+        return cs;
+    if (as == 0)
+        return cd;
+    const int t = (255 - cd) * ad / 255;
+    const int q = (255 - t - cs) * as / 255;  // truncates toward zero
+    const int r = 255 - q - t;
+    return r < 0 ? 0 : r > 255 ? 255 : r;
+}
+
+namespace {
+
+inline uint32_t BlendPixel(uint32_t d, uint32_t s)
+{
+    const int as = int(s >> 24), ad = int(d >> 24);
+    if (as == 255 || (ad == 0 && as != 0))
+        return s;
+    if (as == 0)
+        return ad == 0 ? 0 : d;
+    const int v = (255 - as) * (255 - ad) / 255;
+    if (v == 255)
+        return 0;
+    uint32_t out = uint32_t(255 - v) << 24;
+    for (int sh = 0; sh < 24; sh += 8)
+        out |= uint32_t(Mix(ad, as, int((d >> sh) & 0xFF), int((s >> sh) & 0xFF))) << sh;
+    return out;
+}
+
+#if defined(__SSE2__)
+
+// The blend of two pixels held as eight 16-bit lanes (blue, green, red,
+// alpha each). Every product is of two values 0..255, so the exact division
+// by 255 fits 16 bits; the signed step divides the magnitude and puts the
+// sign back, which truncates toward zero as the formula asks.
+inline __m128i Div255x8(__m128i x)
+{
+    const __m128i one = _mm_set1_epi16(1);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+}
+
+inline __m128i Select(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+inline __m128i BlendTwo(__m128i d, __m128i s)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c255 = _mm_set1_epi16(255);
+    const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    const __m128i ad = _mm_shufflehi_epi16(_mm_shufflelo_epi16(d, 0xFF), 0xFF);
+    const __m128i as = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    const __m128i t = Div255x8(_mm_mullo_epi16(_mm_sub_epi16(c255, d), ad));
+    const __m128i u = _mm_sub_epi16(_mm_sub_epi16(c255, t), s);
+    const __m128i neg = _mm_cmplt_epi16(u, zero);
+    const __m128i mag = _mm_sub_epi16(_mm_xor_si128(u, neg), neg);
+    __m128i q = Div255x8(_mm_mullo_epi16(mag, as));
+    q = _mm_sub_epi16(_mm_xor_si128(q, neg), neg);
+    __m128i r = _mm_sub_epi16(_mm_sub_epi16(c255, q), t);  // the pack clamps it
+    r = Select(_mm_cmpeq_epi16(as, zero), d, r);
+    r = Select(_mm_cmpeq_epi16(ad, zero), s, r);
+    const __m128i v = Div255x8(_mm_mullo_epi16(_mm_sub_epi16(c255, as), _mm_sub_epi16(c255, ad)));
+    r = Select(alphaLanes, _mm_sub_epi16(c255, v), r);
+    return _mm_andnot_si128(_mm_cmpeq_epi16(v, c255), r);
+}
+
+void BlendRow(const uint8_t* __restrict src, uint8_t* __restrict dst, int n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
+        const __m128i sa = _mm_and_si128(s, alpha);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, alpha)) == 0xFFFF) {
+            // Four opaque source pixels: the result is the source.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), s);
+            continue;
+        }
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + 4 * i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) {
+            // Four empty source pixels: the destination stays, except that a
+            // destination of alpha 0 becomes 0.
+            const __m128i dz = _mm_cmpeq_epi32(_mm_and_si128(d, alpha), zero);
+            if (_mm_movemask_epi8(dz) != 0)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_andnot_si128(dz, d));
+            continue;
+        }
+        const __m128i lo = BlendTwo(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero));
+        const __m128i hi = BlendTwo(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_packus_epi16(lo, hi));
+    }
+    for (; i < n; ++i) {
+        uint32_t s, d;
+        std::memcpy(&s, src + 4 * i, 4);
+        std::memcpy(&d, dst + 4 * i, 4);
+        d = BlendPixel(d, s);
+        std::memcpy(dst + 4 * i, &d, 4);
+    }
+}
+
+#else
+
+void BlendRow(const uint8_t* src, uint8_t* dst, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        uint32_t s, d;
+        std::memcpy(&s, src + 4 * i, 4);
+        std::memcpy(&d, dst + 4 * i, 4);
+        d = BlendPixel(d, s);
+        std::memcpy(dst + 4 * i, &d, 4);
+    }
+}
+
+#endif
+
+}  // namespace
+
+bool AlphaComposite(const CImageEx& src, CImageEx& dst, int dx, int dy, int width, int height,
+                    int sx, int sy)
+{
+    if (src.IsNull() || dst.IsNull() || src.GetBPP() != 32 || dst.GetBPP() != 32)
+        return false;
+    // Negative origins are clipped too, so no row outside either image is read.
+    if (sx < 0) { dx -= sx; width += sx; sx = 0; }
+    if (sy < 0) { dy -= sy; height += sy; sy = 0; }
+    if (dx < 0) { sx -= dx; width += dx; dx = 0; }
+    if (dy < 0) { sy -= dy; height += dy; dy = 0; }
+    const int cw = std::min({width, src.GetWidth() - sx, dst.GetWidth() - dx});
+    const int ch = std::min({height, src.GetHeight() - sy, dst.GetHeight() - dy});
+    if (cw <= 0 || ch <= 0)
+        return true;
+    for (int r = 0; r < ch; ++r)
+        BlendRow(src.GetRow(sy + r) + 4 * sx, dst.GetRow(dy + r) + 4 * dx, cw);
+    return true;
+}
+
+// ---------------------------------------------------------------- document
+
+bool CTesvanDoc::CreateWorkImage()
+{
+    if (m_bWorkValid)
+        m_imgWork.Destroy();
+    if (m_nBitCount == 8) {
+        if (!m_imgWork.CreateEx(SheetWidth(), SheetHeight(), 8))
+            return false;
+        m_imgWork.SetColorTable(0, 256, m_Palette);
+        m_imgWork.SetTransparentColor(0);
+    } else {
+        if (!m_imgWork.CreateEx(SheetWidth(), SheetHeight(), 32, CImageEx::createAlphaChannel))
+            return false;
+    }
+    m_bWorkValid = 1;
+    return true;
+}
+
+void CTesvanDoc::RefreshWorkPalette()
+{
+    if (!m_imgWork.IsNull() && m_imgWork.GetBPP() == 8)
+        m_imgWork.SetColorTable(0, 256, m_Palette);
+}
+
+void CTesvanDoc::ComposeAll(bool fillBackground)
+{
+    Compose(fillBackground, 0, 0, SheetWidth() - 1, SheetHeight() - 1);
+}
+
+bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int bottom)
+{
+    if (m_imgWork.IsNull())
+        return true;
+    const int W = std::min(SheetWidth(), m_imgWork.GetWidth());
+    const int H = std::min(SheetHeight(), m_imgWork.GetHeight());
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, W - 1);
+    bottom = std::min(bottom, H - 1);
+    if (left > right || top > bottom)
+        return true;
+    const int width = right - left + 1, height = bottom - top + 1;
+    const bool eight = m_imgWork.GetBPP() == 8;
+
+    // Clear.
+    const uint32_t back = fillBackground ? 0xFF000000u | uint32_t(GetRValue(m_crBackground)) << 16 |
+                                               uint32_t(GetGValue(m_crBackground)) << 8 |
+                                               uint32_t(GetBValue(m_crBackground))
+                                         : 0u;
+    for (int y = top; y <= bottom; ++y) {
+        uint8_t* row = m_imgWork.GetRow(y);
+        if (eight) {
+            std::memset(row + left, 0, size_t(width));
+        } else {
+            uint32_t* p = reinterpret_cast<uint32_t*>(row) + left;
+            std::fill(p, p + width, back);
+        }
+    }
+
+    const bool floating = m_nSelState == 2;
+    auto pieceOf = [&](const CLayer& layer) -> const CLayerRegion* {
+        const int n = std::clamp(m_nPieceCount, 0, kLayers);
+        for (int k = 0; k < n; ++k)
+            if (m_Pieces[k].nLayer == layer.m_nPage)
+                return &m_Pieces[k];
+        return nullptr;
+    };
+
+    // Layers, bottom first.
+    for (int i = 0; i < kLayers; ++i) {
+        const CLayer& layer = m_Layers[i];
+        if (!layer.m_pImage)
+            continue;
+        const bool current = i == m_nCurrentLayer;
+        if (!layer.m_bVisible && !current)
+            continue;
+        if ((layer.m_bVisible && m_bShowAllLayers) || current) {
+            if (eight)
+                layer.m_pImage->Draw(m_imgWork, left, top, width, height, left, top, width, height);
+            else
+                AlphaComposite(*layer.m_pImage, m_imgWork, left, top, width, height, left, top);
+        }
+        if (floating && m_bShift)
+            if (const CLayerRegion* piece = pieceOf(layer))
+                PutRegion(*piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
+                          m_nPasteFlip, false);
+    }
+
+    // Paste preview on top of the finished stack.
+    if (floating && !m_bShift) {
+        bool first = true;
+        for (int i = 0; i < kLayers; ++i) {
+            const CLayer& layer = m_Layers[i];
+            if (!layer.m_pImage || (!layer.m_bVisible && i != m_nCurrentLayer))
+                continue;
+            if (const CLayerRegion* piece = pieceOf(layer)) {
+                PutRegion(*piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
+                          m_nPasteFlip, first);
+                first = false;
+            }
+        }
+    }
+
+    if ((m_nButton != 0 || !m_strText.empty()) && s_pfnDrawToolOverlay)
+        s_pfnDrawToolOverlay(*this, m_imgWork);
+    return true;
+}

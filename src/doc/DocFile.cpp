@@ -1,0 +1,359 @@
+// Opening and saving .tvn documents.
+#include "doc/TesvanDoc.h"
+
+#include "doc/Archive.h"
+#include "platform/UiPort.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int32_t kFormat = 2;
+
+const char kMsgBadFormat[] = "予期しないファイル形式です。";
+const char kMsgOpenFailed[] = "ドキュメントを開くことに失敗しました。";
+const char kMsgSaveFailed[] = "ドキュメントの保存に失敗しました。";
+
+void Refuse() { throw CArchiveException(CArchiveException::badFormat); }
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int Get() const { return m_fd; }
+    int Release()
+    {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+// ------------------------------------------------------------------ writing
+
+void CTesvanDoc::WriteContent(CArchive& ar) const
+{
+    ar.WriteInt32(kFormat);
+    ar.WriteInt32(m_nBitCount);
+    ar.WriteUInt32(m_crBackground);
+    ar.WriteInt32(m_bInitialized);
+    ar.WriteInt32(m_nCellWidth);
+    ar.WriteInt32(m_nCellHeight);
+    ar.WriteInt32(m_nColumns);
+    ar.WriteInt32(m_nRows);
+    ar.WriteInt32(m_nEditColumn);
+    ar.WriteInt32(m_nEditRow);
+    ar.WriteInt32(m_nZoom);
+    ar.Write(m_Palette, sizeof m_Palette);
+    ar.Write(m_Gradations, sizeof m_Gradations);
+    ar.WriteUInt32(m_crGridColor);
+    ar.WriteUInt32(m_crGridStepColor);
+    ar.WriteInt32(m_nGridStep);
+    ar.WriteInt32(m_bShowCharLines);
+    ar.WriteInt32(m_bShowGrid);
+    ar.WriteInt32(m_nCurrentLayer);
+    for (const CLayer& layer : m_Layers)
+        layer.Write(ar);
+    for (const CAnimeSlot& slot : m_Anime) {
+        ar.WriteString(slot.strFrames);
+        ar.WriteInt32(slot.nSpeed);
+    }
+    ar.WriteInt32(m_bAnimeShown);
+}
+
+// ------------------------------------------------------------------ reading
+
+// Reads a whole file into this (fresh) document. Values that would index
+// outside a table or ask for an absurd sheet are refused before anything is
+// allocated.
+void CTesvanDoc::ReadContent(CArchive& ar)
+{
+    m_bShowAllLayers = 1;
+    if (ar.ReadInt32() == kFormat) {
+        m_nBitCount = ar.ReadInt32();
+        m_crBackground = ar.ReadUInt32();
+    } else {
+        m_nBitCount = 8;
+        m_crBackground = 0xFFFFFF;
+    }
+    m_bInitialized = ar.ReadInt32();
+    m_nCellWidth = ar.ReadInt32();
+    m_nCellHeight = ar.ReadInt32();
+    m_nColumns = ar.ReadInt32();
+    m_nRows = ar.ReadInt32();
+    m_nEditColumn = ar.ReadInt32();
+    m_nEditRow = ar.ReadInt32();
+    m_nZoom = ar.ReadInt32();
+    ar.Read(m_Palette, sizeof m_Palette);
+    ar.Read(m_Gradations, sizeof m_Gradations);
+    m_crGridColor = ar.ReadUInt32();
+    m_crGridStepColor = ar.ReadUInt32();
+    m_nGridStep = ar.ReadInt32();
+    m_bShowCharLines = ar.ReadInt32();
+    m_bShowGrid = ar.ReadInt32();
+    m_nCurrentLayer = ar.ReadInt32();
+
+    if (m_nBitCount != 8 && m_nBitCount != 32)
+        Refuse();
+    if (m_nCellWidth < 1 || m_nCellHeight < 1 || m_nColumns < 1 || m_nRows < 1)
+        Refuse();
+    const int64_t width = int64_t(m_nColumns) * m_nCellWidth;
+    const int64_t height = int64_t(m_nRows) * m_nCellHeight;
+    if (width > kMaxSheetPixels || height > kMaxSheetPixels || width * height > kMaxSheetPixels)
+        Refuse();
+    if (m_nCurrentLayer < 0 || m_nCurrentLayer >= kLayers)
+        Refuse();
+    if (m_nEditColumn < 0 || m_nEditColumn >= m_nColumns || m_nEditRow < 0 ||
+        m_nEditRow >= m_nRows)
+        Refuse();
+    // The canvas knows only these magnifications; other values get the one
+    // a sheet resize would choose.
+    if (m_nZoom != 4 && m_nZoom != 8)
+        m_nZoom = (m_nCellWidth > 64 || m_nCellHeight > 64) ? 4 : 8;
+    // The canvas divides by the grid step.
+    if (m_nGridStep < 1)
+        m_nGridStep = 8;
+
+    for (CLayer& layer : m_Layers)
+        if (!layer.Read(ar, m_nBitCount, m_Palette, true, int(width), int(height)))
+            throw CArchiveException(CArchiveException::generic);
+    for (CAnimeSlot& slot : m_Anime) {
+        slot.strFrames = ar.ReadString();
+        slot.nSpeed = ar.ReadInt32();
+    }
+    m_bAnimeShown = ar.ReadInt32();
+}
+
+void CTesvanDoc::SwapContent(CTesvanDoc& other) noexcept
+{
+    std::swap(m_nBitCount, other.m_nBitCount);
+    std::swap(m_crBackground, other.m_crBackground);
+    std::swap(m_bInitialized, other.m_bInitialized);
+    std::swap(m_nCellWidth, other.m_nCellWidth);
+    std::swap(m_nCellHeight, other.m_nCellHeight);
+    std::swap(m_nColumns, other.m_nColumns);
+    std::swap(m_nRows, other.m_nRows);
+    std::swap(m_nEditColumn, other.m_nEditColumn);
+    std::swap(m_nEditRow, other.m_nEditRow);
+    std::swap(m_nZoom, other.m_nZoom);
+    std::swap(m_Palette, other.m_Palette);
+    std::swap(m_Gradations, other.m_Gradations);
+    std::swap(m_crGridColor, other.m_crGridColor);
+    std::swap(m_crGridStepColor, other.m_crGridStepColor);
+    std::swap(m_nGridStep, other.m_nGridStep);
+    std::swap(m_bShowCharLines, other.m_bShowCharLines);
+    std::swap(m_bShowGrid, other.m_bShowGrid);
+    for (int i = 0; i < kLayers; ++i)
+        m_Layers[i].Swap(other.m_Layers[i]);
+    std::swap(m_nCurrentLayer, other.m_nCurrentLayer);
+    for (int i = 0; i < kAnimeSlots; ++i) {
+        m_Anime[i].strFrames.swap(other.m_Anime[i].strFrames);
+        std::swap(m_Anime[i].nSpeed, other.m_Anime[i].nSpeed);
+    }
+    std::swap(m_bAnimeShown, other.m_bAnimeShown);
+}
+
+// The steps every load ends with, on the live document.
+void CTesvanDoc::FinishLoad()
+{
+    m_bShowAllLayers = 1;
+    CreateWorkImage();
+    ClearUndo();
+    m_strText.clear();
+    m_ptText = CPoint{};
+    m_chLead = 0;
+    m_bInitialized = 1;
+    m_nPenWidth = 1;
+    m_nTool = kPencil;
+    m_nButton = 0;
+    ResetSelection(false);
+    ComposeAll(true);
+    UpdateAllViews(HINT_ERASE | HINT_PIXELS | HINT_CANVAS | HINT_PANE);
+    CreateAnimeWindow();
+    if (m_pAnimeDlg) {
+        m_pAnimeDlg->RefreshLayout();
+        m_pAnimeDlg->ShowWindow(m_bAnimeShown != 0);
+    }
+}
+
+void CTesvanDoc::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        WriteContent(ar);
+        return;
+    }
+    // Parsed aside and swapped in only when the whole file is good, so a bad
+    // file leaves this document as it was.
+    auto fresh = std::make_unique<CTesvanDoc>();
+    fresh->ReadContent(ar);
+    SwapContent(*fresh);
+    fresh.reset();    // the old layers go before the working image is made
+    FinishLoad();
+}
+
+bool CTesvanDoc::LoadFrom(CArchive& ar)
+{
+    try {
+        Serialize(ar);
+        return true;
+    } catch (const CArchiveException& e) {
+        UiPort().MessageBox(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
+                                                                          : kMsgOpenFailed);
+    } catch (const std::exception&) {
+        UiPort().MessageBox(kMsgOpenFailed);
+    }
+    return false;
+}
+
+bool CTesvanDoc::LoadFromMemory(const void* data, size_t size)
+{
+    if (size == 0)
+        return true;
+    CArchive ar(data, size);
+    return LoadFrom(ar);
+}
+
+// An empty file is not read: the document keeps its content (and its
+// modified flag, so nothing unsaved is forgotten) under the new path.
+bool CTesvanDoc::OnOpenDocument(const std::string& path)
+{
+    CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        UiPort().MessageBox(kMsgOpenFailed);
+        return false;
+    }
+    if (st.st_size > 0) {
+        CArchive ar(fd.Get(), CArchive::load, uint64_t(st.st_size));
+        if (!LoadFrom(ar))
+            return false;
+        SetModifiedFlag(false);
+    }
+    SetPathName(path);
+    return true;
+}
+
+// ------------------------------------------------------------------ saving
+
+bool CTesvanDoc::OnSaveDocument(const std::string& requested)
+{
+    // Save through a symbolic link into the file it names.
+    std::string path = requested;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            path = real;
+            std::free(real);
+        }
+    }
+    mode_t mode;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    std::string temp = FolderOf(path) + "/." + FileNameOf(path) + ".XXXXXX";
+    bool ok = false;
+    int raw = ::mkstemp(temp.data());
+    if (raw >= 0) {
+        CFd fd(raw);
+        try {
+            CArchive ar(fd.Get(), CArchive::store);
+            Serialize(ar);
+            ar.Flush();
+            ok = ::fchmod(fd.Get(), mode) == 0 && ::fsync(fd.Get()) == 0;
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        ok = ::close(fd.Release()) == 0 && ok;
+        ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+        if (!ok) {
+            ::unlink(temp.c_str());
+        } else {
+            CFd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (dir.Get() >= 0)
+                ::fsync(dir.Get());
+        }
+    }
+    if (!ok) {
+        UiPort().MessageBox(kMsgSaveFailed);
+        return false;
+    }
+    SetModifiedFlag(false);
+    SetPathName(requested);
+    return true;
+}
+
+bool CTesvanDoc::DoSave(const std::string& path, bool replace)
+{
+    std::string name = path;
+    if (name.empty()) {
+        FileDialogRequest request;
+        request.open = false;
+        request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}};
+        request.defaultExt = "tvn";
+        request.initialName = m_strTitle;
+        if (!UiPort().FileDialog(request, name) || name.empty())
+            return false;
+        const std::string file = FileNameOf(name);
+        if (file.find('.', 1) == std::string::npos)
+            name += ".tvn";
+    }
+    const std::string oldPath = m_strPathName;
+    if (!OnSaveDocument(name))
+        return false;
+    if (!replace)
+        SetPathName(oldPath);
+    return true;
+}
+
+bool CTesvanDoc::DoFileSave() { return DoSave(m_strPathName); }
+
+bool CTesvanDoc::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    std::string text = "%1 への変更を保存しますか?";
+    text.replace(text.find("%1"), 2, m_strTitle);
+    switch (UiPort().Question(text, true)) {
+    case UiAnswer::Yes:
+        return DoFileSave();
+    case UiAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}

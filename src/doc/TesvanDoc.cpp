@@ -1,0 +1,179 @@
+#include "doc/TesvanDoc.h"
+
+#include "doc/BynaryBuffer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+CAnimeWindow* (*CTesvanDoc::s_pfnCreateAnimeWindow)(CTesvanDoc* doc) = nullptr;
+
+void CUndoEntry::Free()
+{
+    pRegions.reset();
+    pPalette.reset();
+    bPalette = nCommand = nRegions = 0;
+    left = top = right = bottom = 0;
+}
+
+CTesvanDoc::CTesvanDoc()
+{
+    CBynaryBuffer::SetBlockSize(256);
+    // 12 points at 96 dots per inch.
+    m_lfText.lfHeight = -16;
+    m_lfText.lfCharSet = 1;
+    m_lfText.lfFaceName = "ＭＳ Ｐゴシック";
+    ClearText(false);
+}
+
+CTesvanDoc::~CTesvanDoc() = default;
+
+bool CTesvanDoc::OnNewDocument()
+{
+    SetPathName({});
+    SetModifiedFlag(false);
+
+    for (int i = 0; i < kLayers; ++i) {
+        m_Layers[i].Clear(i);
+        char name[8];
+        std::snprintf(name, sizeof name, "LY%02d", i);
+        m_Layers[i].m_strName = name;
+    }
+    m_nCurrentLayer = 0;
+    if (m_bWorkValid) {
+        m_imgWork.Destroy();
+        m_bWorkValid = 0;
+    }
+    ResetPalette();
+    m_nEditColumn = m_nEditRow = 0;
+    m_nZoom = 8;
+    m_bShowAllLayers = 1;
+    CreateWorkImage();
+    m_bInitialized = 1;
+    m_nPenWidth = 1;
+    m_nTool = kPencil;
+    m_nButton = 0;
+    std::vector<CPoint>().swap(m_Points);
+    ResetSelection(false);
+    ClearUndo();
+    ResetAnime();
+    CreateAnimeWindow();
+    UpdateAllViews(HINT_ERASE | HINT_PIXELS | HINT_CANVAS | HINT_PANE);
+    m_strText.clear();
+    return true;
+}
+
+void CTesvanDoc::ResetPalette()
+{
+    for (RGBQUAD& e : m_Palette)
+        e = RGBQUAD{255, 255, 255, 0};
+    for (CGradationInfo& g : m_Gradations)
+        g = CGradationInfo{};
+    if (m_nBitCount == 8) {
+        m_Palette[0] = RGBQUAD{128, 128, 0, 0};
+        CLayer& layer = m_Layers[std::clamp(m_nCurrentLayer, 0, kLayers - 1)];
+        layer.m_nColor[0] = 1;
+        layer.m_nColor[1] = 0;
+    } else {
+        for (int k = 0; k < 16; ++k) {
+            const uint8_t grey = uint8_t(255 - 17 * k);
+            m_Palette[k] = RGBQUAD{grey, grey, grey, 0};
+        }
+        m_Palette[16] = RGBQUAD{0, 0, 0, 0};
+        m_Palette[17] = RGBQUAD{0, 0, 255, 0};
+        m_Palette[18] = RGBQUAD{0, 255, 0, 0};
+        m_Palette[19] = RGBQUAD{255, 0, 0, 0};
+    }
+    m_crGridColor = 0xFFFF00;
+    m_crGridStepColor = 0xC8C8C8;
+    m_bShowCharLines = 1;
+    m_bShowGrid = 1;
+}
+
+void CTesvanDoc::ResetSelection(bool redraw)
+{
+    m_rcSel = CRect{};
+    m_crMarquee = 0x808080;
+    m_nSelState = 0;
+    m_nSelLayer = 0;
+    m_bPasteRotated = 0;
+    m_nPasteFlip = 0;
+    m_nPieceCount = 0;
+    for (CLayerRegion& piece : m_Pieces)
+        piece.Reset();
+    m_bShift = 0;
+    if (redraw)
+        ComposeAll(true);
+}
+
+void CTesvanDoc::ClearUndo()
+{
+    for (CUndoEntry& entry : m_Undo)
+        entry.Free();
+    m_nUndoCount = m_nUndoIndex = 0;
+}
+
+void CTesvanDoc::ResetAnime()
+{
+    for (CAnimeSlot& slot : m_Anime) {
+        slot.strFrames.clear();
+        slot.nSpeed = 2;
+    }
+    if (m_bAnimeShown && m_pAnimeDlg)
+        m_pAnimeDlg->ShowWindow(false);
+    m_bAnimeShown = 0;
+}
+
+void CTesvanDoc::CreateAnimeWindow()
+{
+    if (!m_pAnimeDlg && s_pfnCreateAnimeWindow)
+        m_pAnimeDlg = s_pfnCreateAnimeWindow(this);
+}
+
+void CTesvanDoc::ClearText(bool redraw)
+{
+    m_strText.clear();
+    m_ptText = CPoint{};
+    m_chLead = 0;
+    if (redraw)
+        ComposeAll(true);
+}
+
+uint32_t CTesvanDoc::GetBackColor() const
+{
+    if (m_nBitCount == 8) {
+        const RGBQUAD& e = m_Palette[0];
+        return RGB(e.rgbRed, e.rgbGreen, e.rgbBlue);
+    }
+    return m_crBackground;
+}
+
+void CTesvanDoc::SetPathName(const std::string& path)
+{
+    m_strPathName = path;
+    if (path.empty()) {
+        m_strTitle = "無題";
+        return;
+    }
+    const size_t slash = path.find_last_of('/');
+    m_strTitle = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void CTesvanDoc::AddView(CDocObserver* view)
+{
+    if (view && std::find(m_Views.begin(), m_Views.end(), view) == m_Views.end())
+        m_Views.push_back(view);
+}
+
+void CTesvanDoc::RemoveView(CDocObserver* view)
+{
+    m_Views.erase(std::remove(m_Views.begin(), m_Views.end(), view), m_Views.end());
+}
+
+void CTesvanDoc::UpdateAllViews(int hint)
+{
+    // A view may unregister itself while being told.
+    const std::vector<CDocObserver*> views = m_Views;
+    for (CDocObserver* view : views)
+        if (std::find(m_Views.begin(), m_Views.end(), view) != m_Views.end())
+            view->OnUpdate(hint);
+}
