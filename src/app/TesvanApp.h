@@ -1,11 +1,64 @@
 // The application object: settings, the document, the main window.
 #pragma once
 
+#include <QObject>
+#include <QString>
 #include <QStringList>
 
-class CTesvanApp {
+#include <memory>
+
+class CTesvanDoc;
+class CMainFrame;
+class CQtUiPort;
+class QTranslator;
+
+class CTesvanApp : public QObject {
+    Q_OBJECT
 public:
+    static constexpr int kRecentFiles = 4;
+
+    CTesvanApp();
+    ~CTesvanApp() override;
+
     // Starts the editor as the person at the screen sees it; false ends the
     // program without a window.
     bool InitInstance(const QStringList& arguments);
+    // Document, frame and views for a script run: no settings read or
+    // written, the window laid out at a default size but not shown, a new
+    // document made.
+    bool InitForScript();
+
+    CTesvanDoc* GetDocument() const { return m_pDoc.get(); }
+    CMainFrame* GetMainFrame() const { return m_pFrame; }
+    static CTesvanApp* Instance();
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OpenDocumentFile(const QString& path);
+    void OnAppAbout();
+
+    // The recent-file list, most recent first, at most kRecentFiles names.
+    const QStringList& RecentFiles() const { return m_RecentFiles; }
+    void AddToRecentFileList(const QString& path);
+    void RemoveFromRecentFileList(int index);
+    void OpenRecentFile(int index);
+
+    // The recent list and window placement are stored only for a person's run.
+    bool UsesSettings() const { return m_bUseSettings; }
+    void SaveRecentFileList() const;
+
+private:
+    bool CreateShell();
+    // Loads a file into the document; on success it is the document's path
+    // and the first recent file.
+    bool OpenFile(const QString& path);
+    void OnFileSave(bool saveAs);
+    void LoadRecentFileList();
+
+    std::unique_ptr<CTesvanDoc> m_pDoc;
+    CMainFrame* m_pFrame = nullptr;
+    std::unique_ptr<CQtUiPort> m_pUiPort;
+    QTranslator* m_pTranslator = nullptr;
+    QStringList m_RecentFiles;
+    bool m_bUseSettings = false;
 };

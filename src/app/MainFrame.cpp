@@ -1,0 +1,394 @@
+#include "app/MainFrame.h"
+
+#include "app/Icons.h"
+#include "app/TesvanApp.h"
+#include "doc/TesvanDoc.h"
+#include "views/LeftView.h"
+#include "views/RightView.h"
+#include "views/TesvanView.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+// Commands whose item carries a tick.
+bool IsCheckable(int id)
+{
+    switch (id) {
+    case ID_SELECT: case ID_SELECT_ALL_LAYERS: case ID_DROPPER:
+    case ID_ANIMATION: case ID_VIEW_TOOLBAR: case ID_VIEW_STATUS_BAR:
+    case ID_CURRENT_LAYER_ONLY: case ID_GRID: case ID_CHAR_LINES:
+    case ID_PEN_1: case ID_PEN_2: case ID_PEN_3:
+    case ID_PENCIL: case ID_LINE: case ID_RECT_FRAME: case ID_RECT_FILL:
+    case ID_ELLIPSE_FRAME: case ID_ELLIPSE_FILL: case ID_CURVE: case ID_FILL: case ID_TEXT:
+    case ID_LAYER_SHOW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The menu text without mnemonic marks and shortcut, for a tooltip of last resort.
+QString PlainText(const QString& menuText)
+{
+    QString text = menuText.section(QLatin1Char('\t'), 0, 0);
+    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    text.remove(QLatin1Char('&'));
+    return text;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CTesvanDoc* doc, QWidget* parent)
+    : QMainWindow(parent), m_pDoc(doc)
+{
+    setWindowIcon(AppIcon());
+    setAcceptDrops(true);
+
+    m_pTabView = new CTesvanView(doc, this);
+    setCentralWidget(m_pTabView);
+
+    InstallFrameHandlers();
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    BuildShortcuts();
+    UpdateTitle();
+
+    // Enable and tick states follow the document whenever the loop falls idle.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CMainFrame::OnIdle);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+CLeftView* CMainFrame::LeftView() const { return m_pTabView->LeftView(); }
+CRightView* CMainFrame::RightView() const { return m_pTabView->RightView(); }
+
+void CMainFrame::InstallFrameHandlers()
+{
+    CCommandTable& t = m_Commands;
+    CTesvanDoc* doc = m_pDoc;
+
+    t.SetHandler(ID_VIEW_TOOLBAR, [this] { m_pToolBar->setHidden(!m_pToolBar->isHidden()); },
+                 [this](CommandUi& ui) { ui.checked = !m_pToolBar->isHidden(); });
+    t.SetHandler(ID_VIEW_STATUS_BAR, [this] { statusBar()->setHidden(!statusBar()->isHidden()); },
+                 [this](CommandUi& ui) { ui.checked = !statusBar()->isHidden(); });
+    t.SetHandler(ID_APP_EXIT, [this] { close(); });
+    t.SetHandler(ID_NEXT_PANE, [this] { MovePaneFocus(1); });
+    t.SetHandler(ID_PREV_PANE, [this] { MovePaneFocus(-1); });
+
+    // Rules of document commands; their work is installed when it is built,
+    // and until then the table keeps them disabled.
+    auto tick = [&t](int id, std::function<bool()> on) {
+        t.SetHandler(id, {}, [on](CommandUi& ui) { ui.checked = on(); });
+    };
+    for (int id : {ID_SELECT, ID_SELECT_ALL_LAYERS, ID_PENCIL, ID_LINE, ID_RECT_FRAME, ID_RECT_FILL,
+                   ID_ELLIPSE_FRAME, ID_ELLIPSE_FILL, ID_CURVE, ID_FILL, ID_TEXT})
+        tick(id, [doc, id] { return doc->m_nTool == id; });
+    for (int w = 1; w <= 3; ++w)
+        tick(ID_PEN_1 + w - 1, [doc, w] { return doc->m_nPenWidth == w; });
+    t.SetHandler(ID_DROPPER, {}, [doc](CommandUi& ui) {
+        ui.checked = doc->m_nTool == ID_DROPPER;
+        ui.enabled = doc->m_nBitCount == 32;
+    });
+    tick(ID_ANIMATION, [doc] { return doc->m_bAnimeShown != 0; });
+    tick(ID_CURRENT_LAYER_ONLY, [doc] { return doc->m_bShowAllLayers == 0; });
+    tick(ID_GRID, [doc] { return doc->m_bShowGrid == 1; });
+    tick(ID_CHAR_LINES, [doc] { return doc->m_bShowCharLines == 1; });
+    t.SetHandler(ID_ZOOM, {}, [doc](CommandUi& ui) {
+        ui.text = doc->m_nZoom == 8 ? QStringLiteral("縮小") : QStringLiteral("拡大");
+    });
+    t.SetHandler(ID_BACK_COLOR, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
+    t.SetHandler(ID_FILE_PRINT, {}, [doc](CommandUi& ui) {
+        ui.enabled = false;
+        for (const CLayer& layer : doc->m_Layers)
+            if (layer.m_pImage)
+                ui.enabled = true;
+    });
+}
+
+QAction* CMainFrame::MakeAction(int id)
+{
+    if (QAction* existing = m_Actions.value(id))
+        return existing;
+    const CommandInfo* info = m_Commands.Find(id);
+    auto* action = new QAction(info->menuText, this);
+    action->setStatusTip(CCommandTable::StatusPrompt(info->prompt));
+    QString tip = CCommandTable::ToolTip(info->prompt);
+    action->setToolTip(tip.isEmpty() ? PlainText(info->menuText) : tip);
+    action->setCheckable(IsCheckable(id));
+    if (info->toolbar)
+        action->setIcon(CommandIcon(id));
+    action->setIconVisibleInMenu(false);
+    // Shortcut texts are part of the menu text; the keys are separate shortcuts.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_Actions.insert(id, action);
+    return action;
+}
+
+QMenu* CMainFrame::BuildMenu(CommandMenu which, QWidget* parent)
+{
+    auto* menu = new QMenu(CCommandTable::MenuTitle(which), parent);
+    for (int id : CCommandTable::MenuOrder(which)) {
+        if (id == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(MakeAction(id));
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+    return menu;
+}
+
+void CMainFrame::BuildMenus()
+{
+    for (CommandMenu which : {CommandMenu::File, CommandMenu::Edit, CommandMenu::View,
+                              CommandMenu::Tools, CommandMenu::Help}) {
+        QMenu* menu = BuildMenu(which, menuBar());
+        menuBar()->addMenu(menu);
+        if (which == CommandMenu::File)
+            m_pFileMenu = menu;
+    }
+    // The separator after the recent-file items anchors their insertion.
+    QList<QAction*> items = m_pFileMenu->actions();
+    int recent = items.indexOf(m_Actions.value(ID_FILE_MRU_FILE1));
+    m_pRecentAnchor = items.value(recent + 1);
+    for (int id = ID_FILE_MRU_FILE1 + 1; id <= ID_FILE_MRU_FILE4; ++id)
+        MakeAction(id);
+    m_RecentActions = {m_Actions.value(ID_FILE_MRU_FILE1)};
+
+    m_pLayerMenu = BuildMenu(CommandMenu::Layer, this);
+    m_pPaletteMenu = BuildMenu(CommandMenu::Palette, this);
+}
+
+void CMainFrame::BuildToolBar()
+{
+    m_pToolBar = new QToolBar(QStringLiteral("標準"), this);
+    m_pToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    m_pToolBar->setIconSize(QSize(16, 16));
+    m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
+    m_pToolBar->setFloatable(false);
+    m_pToolBar->setContentsMargins(1, 1, 1, 1);
+    for (int id : CCommandTable::ToolbarOrder()) {
+        if (id == 0)
+            m_pToolBar->addSeparator();
+        else
+            m_pToolBar->addAction(MakeAction(id));
+    }
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
+    bar->addWidget(m_pMessage, 1);
+    // The lock states cannot be read through Qt, so the indicators are shown as labels.
+    const char* texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
+        m_pLockPanes[i]->setFrameShape(QFrame::Panel);
+        m_pLockPanes[i]->setFrameShadow(QFrame::Sunken);
+        m_pLockPanes[i]->setAlignment(Qt::AlignCenter);
+        m_pLockPanes[i]->setMinimumWidth(m_pLockPanes[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
+        bar->addPermanentWidget(m_pLockPanes[i]);
+    }
+}
+
+void CMainFrame::BuildShortcuts()
+{
+    for (const CommandInfo& info : m_Commands.Commands()) {
+        for (const QString& key : info.keys) {
+            auto* shortcut = new QShortcut(QKeySequence(key, QKeySequence::PortableText), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            shortcut->setAutoRepeat(false);
+            const int id = info.id;
+            connect(shortcut, &QShortcut::activated, this, [this, id] { ExecuteCommand(id); });
+        }
+    }
+}
+
+CMainFrame::CommandState CMainFrame::QueryCommand(int id)
+{
+    CommandState state;
+    if (!m_Commands.Find(id))
+        return state;
+    CommandUi ui = m_Commands.QueryState(id);
+    state.known = true;
+    state.enabled = ui.enabled;
+    state.checked = ui.checked;
+    state.text = ui.text;
+    return state;
+}
+
+bool CMainFrame::ExecuteCommand(int id)
+{
+    bool done = m_Commands.Execute(id);
+    if (done)
+        UpdateCommandUi();
+    return done;
+}
+
+void CMainFrame::UpdateCommandUi()
+{
+    for (auto it = m_Actions.cbegin(); it != m_Actions.cend(); ++it) {
+        CommandUi ui = m_Commands.QueryState(it.key());
+        QAction* action = it.value();
+        action->setEnabled(ui.enabled);
+        if (action->isCheckable())
+            action->setChecked(ui.checked);
+        if (!ui.text.isEmpty())
+            action->setText(ui.text);
+    }
+}
+
+void CMainFrame::OnIdle()
+{
+    UpdateCommandUi();
+    UpdateTitle();
+}
+
+void CMainFrame::UpdateTitle()
+{
+    QString title = QString::fromStdString(m_pDoc->GetTitle());
+    if (title.isEmpty())
+        title = QStringLiteral("無題");
+    QString full = title + QStringLiteral(" - Tesvan");
+    if (windowTitle() != full)
+        setWindowTitle(full);
+}
+
+void CMainFrame::UpdateRecentFileMenu(const QStringList& files)
+{
+    for (QAction* action : m_RecentActions)
+        m_pFileMenu->removeAction(action);
+    m_RecentActions.clear();
+    int count = qMin(int(files.size()), CTesvanApp::kRecentFiles);
+    for (int i = 0; i < qMax(count, 1); ++i) {
+        QAction* action = m_Actions.value(ID_FILE_MRU_FILE1 + i);
+        m_pFileMenu->insertAction(m_pRecentAnchor, action);
+        m_RecentActions << action;
+    }
+    UpdateCommandUi();
+}
+
+void CMainFrame::InitialUpdateFrame()
+{
+    m_pTabView->OnInitialUpdate();
+    LeftView()->OnInitialUpdate();
+    RightView()->OnInitialUpdate();
+    UpdateTitle();
+    UpdateCommandUi();
+}
+
+void CMainFrame::MovePaneFocus(int step)
+{
+    QSplitter* splitter = m_pTabView->Splitter();
+    int count = splitter->count();
+    if (count == 0)
+        return;
+    int current = -1;
+    for (int i = 0; i < count; ++i) {
+        QWidget* pane = splitter->widget(i);
+        if (pane->hasFocus() || pane->isAncestorOf(QApplication::focusWidget()))
+            current = i;
+    }
+    int next = current < 0 ? 0 : (current + step + count) % count;
+    splitter->widget(next)->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::LoadPlacement()
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Workspace"));
+    QRect rect = settings.value(QStringLiteral("MainWindowRect")).toRect();
+    bool onScreen = false;
+    for (QScreen* screen : QGuiApplication::screens())
+        if (rect.isValid() && screen->availableGeometry().intersects(rect))
+            onScreen = true;
+    if (onScreen) {
+        setGeometry(rect);
+    } else {
+        resize(900, 640);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - QPoint(450, 320));
+    }
+    QByteArray bars = settings.value(QStringLiteral("BarState")).toByteArray();
+    if (!bars.isEmpty())
+        restoreState(bars);
+    statusBar()->setHidden(!settings.value(QStringLiteral("StatusBar"), true).toBool());
+}
+
+void CMainFrame::SavePlacement() const
+{
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Workspace"));
+    // Always the normal rectangle and the normal show state: the window
+    // reopens neither minimised nor maximised.
+    QRect rect = isVisible() ? normalGeometry() : geometry();
+    if (!rect.isValid())
+        rect = geometry();
+    settings.setValue(QStringLiteral("MainWindowRect"), rect);
+    settings.setValue(QStringLiteral("Flags"), 0);
+    settings.setValue(QStringLiteral("ShowCmd"), 1);
+    settings.setValue(QStringLiteral("BarState"), saveState());
+    settings.setValue(QStringLiteral("StatusBar"), !statusBar()->isHidden());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_pDoc->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    if (m_bStorePlacement)
+        SavePlacement();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        for (const QUrl& url : event->mimeData()->urls())
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        event->acceptProposedAction();
+        activateWindow();
+        // Only the first of several dropped files is opened.
+        // Opened after the drop has finished: the save question is modal.
+        QString path = url.toLocalFile();
+        QTimer::singleShot(0, this, [path] {
+            if (CTesvanApp* app = CTesvanApp::Instance())
+                app->OpenDocumentFile(path);
+        });
+        return;
+    }
+}

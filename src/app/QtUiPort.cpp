@@ -1,0 +1,130 @@
+#include "app/QtUiPort.h"
+
+#include "app/FileDlgEx.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString PatternOf(const FileDialogRequest& request, const QString& nameFilter)
+{
+    for (const auto& filter : request.filters)
+        if (CQtUiPort::NameFilter(filter) == nameFilter)
+            return Q(filter.second);
+    return {};
+}
+
+} // namespace
+
+QWidget* CQtUiPort::Owner()
+{
+    return QApplication::activeWindow();
+}
+
+void CQtUiPort::MessageBox(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tesvan"), Q(text), QMessageBox::Ok, Owner());
+    box.exec();
+}
+
+UiAnswer CQtUiPort::Question(const std::string& text, bool withCancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        buttons |= QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tesvan"), Q(text), buttons, Owner());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return UiAnswer::Yes;
+    case QMessageBox::No: return UiAnswer::No;
+    default: return withCancel ? UiAnswer::Cancel : UiAnswer::No;
+    }
+}
+
+QString CQtUiPort::NameFilter(const std::pair<std::string, std::string>& filter)
+{
+    QString name = Q(filter.first);
+    if (name.endsWith(QLatin1Char(')')))
+        return name;
+    QString patterns = Q(filter.second);
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return name + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+void CQtUiPort::PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!request.title.empty())
+        dialog.setWindowTitle(Q(request.title));
+    QStringList filters;
+    for (const auto& filter : request.filters)
+        filters << NameFilter(filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
+        dialog.selectNameFilter(filters[request.selectedFilter]);
+    if (!request.folder.empty())
+        dialog.setDirectory(Q(request.folder));
+    if (!request.initialName.empty())
+        dialog.selectFile(Q(request.initialName));
+
+    if (request.extFollowsFilter) {
+        auto follow = [&dialog, request](const QString& nameFilter) {
+            QString ext = DefaultExtensionForPattern(PatternOf(request, nameFilter));
+            if (ext.contains(QLatin1Char('*')) || ext.contains(QLatin1Char('?')))
+                ext.clear();
+            dialog.setDefaultSuffix(ext);
+        };
+        follow(dialog.selectedNameFilter());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    } else {
+        dialog.setDefaultSuffix(Q(request.defaultExt));
+    }
+}
+
+bool CQtUiPort::FileDialog(const FileDialogRequest& request, std::string& path)
+{
+    QFileDialog dialog(Owner());
+    PrepareFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    QString chosen = dialog.selectedFiles().first();
+    if (!request.open) {
+        QString suffix = dialog.defaultSuffix();
+        if (suffix.contains(QLatin1Char('*')))
+            suffix.clear();
+        chosen = ApplyDefaultExtension(chosen, suffix);
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
+bool CQtUiPort::ChooseColor(uint32_t& colour)
+{
+    QColor initial(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    QColor chosen = QColorDialog::getColor(initial, Owner());
+    if (!chosen.isValid())
+        return false;
+    colour = uint32_t(chosen.red()) | (uint32_t(chosen.green()) << 8) | (uint32_t(chosen.blue()) << 16);
+    return true;
+}
+
+bool CQtUiPort::ChooseFolder(const std::string& title, std::string& folder)
+{
+    QString caption = title.empty() ? QStringLiteral("フォルダー選択ダイアログ") : Q(title);
+    QString chosen = QFileDialog::getExistingDirectory(Owner(), caption, Q(folder),
+                                                       QFileDialog::ShowDirsOnly |
+                                                           QFileDialog::DontUseNativeDialog);
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen.toStdString();
+    return true;
+}

@@ -1,0 +1,28 @@
+// The user-interface port answered by Qt dialogs.
+#pragma once
+
+#include "platform/UiPort.h"
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+class CQtUiPort : public CUiPort {
+public:
+    void MessageBox(const std::string& text) override;
+    UiAnswer Question(const std::string& text, bool withCancel) override;
+    bool FileDialog(const FileDialogRequest& request, std::string& path) override;
+    bool ChooseColor(uint32_t& colour) override;
+    bool ChooseFolder(const std::string& title, std::string& folder) override;
+
+    // Sets up the dialog from a request (filters, selected filter, name,
+    // folder, default extension and, for the shared dialog, the rule that
+    // the extension follows the chosen filter).
+    static void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
+    // "Tesvan Files (*.tvn)" stays as it is; "PNG" with "*.png" becomes "PNG (*.png)".
+    static QString NameFilter(const std::pair<std::string, std::string>& filter);
+
+private:
+    static QWidget* Owner();
+};

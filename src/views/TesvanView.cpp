@@ -1,0 +1,114 @@
+#include "views/TesvanView.h"
+
+#include "views/LeftView.h"
+#include "views/RightView.h"
+
+#include <QPainter>
+#include <QSplitter>
+#include <QStyleOptionTabWidgetFrame>
+#include <QStylePainter>
+#include <QTabBar>
+
+CTesvanView::CTesvanView(CTesvanDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(doc)
+{
+    m_pTabs = new QTabBar(this);
+    m_pTabs->setDrawBase(false);
+    m_pTabs->setExpanding(false);
+    m_pTabs->setUsesScrollButtons(true);
+    m_pTabs->setFocusPolicy(Qt::NoFocus);
+
+    m_pSplitter = new QSplitter(Qt::Horizontal, this);
+    m_pSplitter->setChildrenCollapsible(false);
+    m_pLeft = new CLeftView(doc, m_pSplitter);
+    m_pRight = new CRightView(doc, m_pSplitter);
+    for (QWidget* pane : {static_cast<QWidget*>(m_pLeft), static_cast<QWidget*>(m_pRight)}) {
+        pane->setMinimumWidth(kMinPaneWidth);
+        pane->resize(100, 100);
+    }
+    m_pSplitter->addWidget(m_pLeft);
+    m_pSplitter->addWidget(m_pRight);
+    // Later resizes go to the right pane; the left keeps the user's width.
+    m_pSplitter->setStretchFactor(0, 0);
+    m_pSplitter->setStretchFactor(1, 1);
+
+    connect(m_pTabs, &QTabBar::currentChanged, this, &CTesvanView::OnTabChanged);
+    m_pDoc->AddView(this);
+}
+
+CTesvanView::~CTesvanView()
+{
+    if (m_pDoc->m_pTabView == this)
+        m_pDoc->m_pTabView = nullptr;
+    m_pDoc->RemoveView(this);
+}
+
+void CTesvanView::OnInitialUpdate()
+{
+    m_pDoc->m_pTabView = this;
+    if (m_pTabs->count() == 0) {
+        m_bUpdatingTabs = true;
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i)
+            m_pTabs->addTab(QString::fromStdString(m_pDoc->m_Layers[i].m_strName));
+        m_bUpdatingTabs = false;
+        m_pDoc->m_bShift = 0;
+        LayoutChildren();
+    }
+    OnUpdate(0);
+}
+
+void CTesvanView::OnUpdate(int hint)
+{
+    if (hint != 0 || m_pTabs->count() == 0)
+        return;
+    m_bUpdatingTabs = true;
+    for (int i = 0; i < CTesvanDoc::kLayers && i < m_pTabs->count(); ++i)
+        m_pTabs->setTabText(i, QString::fromStdString(m_pDoc->m_Layers[i].m_strName));
+    if (m_pDoc->m_nCurrentLayer >= 0 && m_pDoc->m_nCurrentLayer < m_pTabs->count())
+        m_pTabs->setCurrentIndex(m_pDoc->m_nCurrentLayer);
+    m_bUpdatingTabs = false;
+}
+
+void CTesvanView::OnTabChanged(int index)
+{
+    if (m_bUpdatingTabs || index < 0 || index >= CTesvanDoc::kLayers || !m_pDoc->m_bInitialized)
+        return;
+    m_pDoc->m_nCurrentLayer = index;
+    m_pDoc->ComposeAll(true);
+    m_pDoc->UpdateAllViews(HINT_PIXELS | HINT_CANVAS | HINT_PANE);
+}
+
+void CTesvanView::LayoutChildren()
+{
+    const int tabHeight = m_pTabs->sizeHint().height();
+    m_pTabs->setGeometry(0, 0, width(), tabHeight);
+    // The display area of the tab control, inside its frame.
+    QRect area(0, tabHeight, width(), height() - tabHeight);
+    area.adjust(2, 2, -2, -2);
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+    m_pSplitter->setGeometry(area);
+    if (!m_bColumnsSet) {
+        // Set once: one third and the rest (the right pane absorbs the bar).
+        const int w = area.width();
+        m_pSplitter->setSizes({w / 3, w - w / 3 - m_pSplitter->handleWidth()});
+        m_bColumnsSet = true;
+    }
+}
+
+void CTesvanView::resizeEvent(QResizeEvent*)
+{
+    LayoutChildren();
+}
+
+void CTesvanView::paintEvent(QPaintEvent*)
+{
+    QStylePainter p(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    const int tabHeight = m_pTabs->sizeHint().height();
+    frame.rect = QRect(0, tabHeight - 1, width(), height() - tabHeight + 1);
+    frame.tabBarSize = m_pTabs->size();
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    p.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+}
