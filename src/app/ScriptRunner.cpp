@@ -229,6 +229,22 @@ bool CScriptRunner::CheckAvailable(const ScriptStatement& st, std::string& error
     return true;
 }
 
+bool CScriptRunner::Prepare(const std::string& text, std::vector<ScriptStatement>& statements)
+{
+    std::string error;
+    if (!ParseScript(text, statements, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    for (const ScriptStatement& st : statements) {
+        if (!CheckAvailable(st, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
 {
     QFile file(scriptPath);
@@ -236,28 +252,30 @@ int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
         std::fprintf(stderr, "tesvan: cannot read script %s\n", scriptPath.toLocal8Bit().constData());
         return kMalformed;
     }
-    const std::string text = file.readAll().toStdString();
     std::vector<ScriptStatement> statements;
-    std::string error;
-    if (!ParseScript(text, statements, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (!Prepare(file.readAll().toStdString(), statements))
         return kMalformed;
-    }
-    for (const ScriptStatement& st : statements) {
-        if (!CheckAvailable(st, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return kMalformed;
-        }
-    }
-
-    CScriptUiPort port;
-    m_pPort = &port;
     CTesvanApp app;
     if (!app.InitForScript()) {
         std::fprintf(stderr, "tesvan: the editor could not start\n");
         return kFailed;
     }
-    SetUiPort(&port);
+    return Execute(app, statements, documentPath);
+}
+
+int CScriptRunner::RunText(CTesvanApp& app, const std::string& text)
+{
+    std::vector<ScriptStatement> statements;
+    if (!Prepare(text, statements))
+        return kMalformed;
+    return Execute(app, statements, QString());
+}
+
+int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& statements,
+                           const QString& documentPath)
+{
+    CScriptUiPort port;
+    m_pPort = &port;
     m_pApp = &app;
     m_pFrame = app.GetMainFrame();
     if (!m_pFrame || !app.GetDocument()) {
@@ -265,15 +283,18 @@ int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
         return kFailed;
     }
 
-    // A window of the toolkit's own that no port call answers would wait for
-    // a person forever: it counts as a dialog without an answer.
+    // A window of the toolkit's own that no port call answers (the about box)
+    // would wait for a person forever: it takes a queued "answer cancel" like
+    // any dialog, and without one it counts as a dialog without an answer.
     QTimer guard;
     guard.setInterval(50);
     QObject::connect(&guard, &QTimer::timeout, [&port] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             return;
-        port.Fail("the window '" + Utf8(modal->windowTitle()) + "' came up with no queued answer");
+        ScriptAnswer answer;
+        port.TakeAnswer({ScriptAnswer::Cancel},
+                        "the window '" + Utf8(modal->windowTitle()) + "'", answer);
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else
@@ -345,7 +366,7 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
     const std::string path = ExpandScriptPath(word);
     const int messages = m_pPort->MessageCount();
     const int cancels = m_pPort->CancelCount();
-    m_pPort->SetPendingFile(path);
+    m_pPort->SetPendingFile(path, id == kCmdOpen);
     int result = RunCommand(st, id);
     const bool dialogShown = !m_pPort->HasPendingFile();
     m_pPort->ClearPendingFile();
@@ -357,7 +378,8 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
         std::fprintf(stderr, "line %d: the file dialog did not come up\n", st.line);
         return kFailed;
     }
-    const QString wanted = QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+    const QString wanted =
+        QFileInfo(QString::fromStdString(m_pPort->LastFile())).canonicalFilePath();
     const QString now = QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath();
     const bool failed = m_pPort->MessageCount() != messages ||
                         (m_pPort->CancelCount() == cancels && (wanted.isEmpty() || wanted != now));

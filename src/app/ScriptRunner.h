@@ -24,6 +24,8 @@ public:
     // Loads SCRIPT, starts the editor objects, opens DOCUMENT when given and
     // runs every statement; returns the exit status.
     int Run(const QString& scriptPath, const QString& documentPath);
+    // Runs script text against an editor already started for a script.
+    int RunText(CTesvanApp& app, const std::string& text);
 
 private:
     // A statement handler: kOk, kFailed (the script goes on and ends with 1)
@@ -42,6 +44,11 @@ private:
     };
     static const VerbEntry kVerbs[];
     static const PrintEntry kPrints[];
+
+    // Parses and checks the whole script before anything runs.
+    static bool Prepare(const std::string& text, std::vector<ScriptStatement>& statements);
+    int Execute(CTesvanApp& app, const std::vector<ScriptStatement>& statements,
+                const QString& documentPath);
 
     static Handler FindHandler(const std::string& verb, bool& known);
     static Printer FindPrinter(const std::string& what, bool& known);

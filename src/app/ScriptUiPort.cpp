@@ -150,9 +150,10 @@ bool CScriptUiPort::FileDialog(const FileDialogRequest& request, std::string& pa
 {
     if (!m_strFail.empty())
         return false;
-    if (m_bPending) {
+    if (m_bPending && m_bPendingOpen == request.open) {
         path = WithDefaultExtension(m_strPending, request);
         ClearPendingFile();
+        m_strLastFile = path;
         return true;
     }
     ScriptAnswer a;
@@ -162,6 +163,7 @@ bool CScriptUiPort::FileDialog(const FileDialogRequest& request, std::string& pa
     if (a.kind == ScriptAnswer::Cancel)
         return false;
     path = WithDefaultExtension(ExpandScriptPath(a.path), request);
+    m_strLastFile = path;
     return true;
 }
 

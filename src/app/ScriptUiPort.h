@@ -29,11 +29,19 @@ public:
     void Queue(const ScriptAnswer& answer) { m_Queue.push_back(answer); }
     size_t QueuedCount() const { return m_Queue.size(); }
 
-    // The path chosen by an open or save statement: the next file dialog
-    // takes it before anything queued.
-    void SetPendingFile(const std::string& path) { m_strPending = path; m_bPending = true; }
+    // The path chosen by an open or save statement: the next open (or save)
+    // file dialog takes it before anything queued. A save dialog that comes
+    // up first, for the unsaved changes of an open, answers from the queue.
+    void SetPendingFile(const std::string& path, bool open)
+    {
+        m_strPending = path;
+        m_bPending = true;
+        m_bPendingOpen = open;
+    }
     bool HasPendingFile() const { return m_bPending; }
     void ClearPendingFile() { m_bPending = false; m_strPending.clear(); }
+    // The path the last file dialog returned (with any extension it added).
+    const std::string& LastFile() const { return m_strLastFile; }
 
     // The statement being run, for the messages of a missing answer.
     void SetLine(int line) { m_nLine = line; }
@@ -64,6 +72,8 @@ private:
     std::deque<ScriptAnswer> m_Queue;
     std::string m_strPending;
     bool m_bPending = false;
+    bool m_bPendingOpen = false;
+    std::string m_strLastFile;
     int m_nLine = 0;
     std::string m_strFail;
     int m_nMessages = 0;
