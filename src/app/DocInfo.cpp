@@ -84,6 +84,12 @@ int RunDocInfo(const QString& path)
         std::fprintf(stderr, "tesvan: cannot read %s\n", path.toLocal8Bit().constData());
         return 1;
     }
+    // An empty file opens as an untouched document in the editor; here it
+    // would pass for one, so it is refused.
+    if (info.size() == 0) {
+        std::fprintf(stderr, "tesvan: %s: the file is empty\n", path.toLocal8Bit().constData());
+        return 1;
+    }
     CInfoUiPort port;
     CTesvanDoc doc;
     if (!doc.OnOpenDocument(info.absoluteFilePath().toStdString())) {

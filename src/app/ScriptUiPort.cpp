@@ -186,3 +186,47 @@ bool CScriptUiPort::ChooseFolder(const std::string&, std::string& folder)
     folder = ExpandScriptPath(a.path);
     return true;
 }
+
+bool CScriptUiPort::ChooseFont(LogFont& font)
+{
+    ScriptAnswer a;
+    if (!TakeAnswer({ScriptAnswer::Font, ScriptAnswer::Cancel}, "the font chooser", a) ||
+        a.kind == ScriptAnswer::Cancel)
+        return false;
+    LogFont chosen;
+    chosen.lfHeight = a.height;
+    chosen.lfWeight = a.bold ? 700 : 400;
+    chosen.lfItalic = a.italic ? 1 : 0;
+    chosen.lfUnderline = a.underline ? 1 : 0;
+    chosen.lfStrikeOut = a.strikeout ? 1 : 0;
+    chosen.lfCharSet = font.lfCharSet;
+    chosen.lfFaceName = a.face;
+    font = chosen;
+    return true;
+}
+
+bool CScriptUiPort::ChoosePrinter(int& width, int& height)
+{
+    ScriptAnswer a;
+    if (!TakeAnswer({ScriptAnswer::Printer, ScriptAnswer::Cancel}, "the print dialog", a) ||
+        a.kind == ScriptAnswer::Cancel)
+        return false;
+    width = a.width;
+    height = a.height;
+    return true;
+}
+
+bool CScriptUiPort::TakeDialog(const std::string& dialogClass, ScriptAnswer& answer)
+{
+    if (!m_strFail.empty())
+        return false;
+    if (!m_Queue.empty() && m_Queue.front().kind == ScriptAnswer::Dialog &&
+        m_Queue.front().dialogClass != dialogClass) {
+        Fail("the dialog " + dialogClass + " came up but the oldest queued answer is for " +
+             m_Queue.front().dialogClass + " (line " + std::to_string(m_Queue.front().line) + ")");
+        return false;
+    }
+    return TakeAnswer({ScriptAnswer::Dialog, ScriptAnswer::Cancel}, "the dialog " + dialogClass,
+                      answer) &&
+           answer.kind == ScriptAnswer::Dialog;
+}

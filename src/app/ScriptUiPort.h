@@ -2,6 +2,7 @@
 // takes the oldest queued answer, every message and question is printed.
 #pragma once
 
+#include "platform/LogFont.h"
 #include "platform/ScriptParser.h"
 #include "platform/UiPort.h"
 
@@ -61,6 +62,14 @@ public:
     // of the font, printer and editor dialogs use this.
     bool TakeAnswer(std::initializer_list<ScriptAnswer::Kind> kinds, const std::string& what,
                     ScriptAnswer& answer);
+
+    // Answers for the choosers and dialogs the port does not declare yet;
+    // each takes a queued answer of its kind or "answer cancel" (false).
+    bool ChooseFont(LogFont& font);
+    bool ChoosePrinter(int& width, int& height);
+    // The editor's own dialog of the class: false on "answer cancel" or a
+    // failure; the items come with the answer.
+    bool TakeDialog(const std::string& dialogClass, ScriptAnswer& answer);
 
     void MessageBox(const std::string& text) override;
     UiAnswer Question(const std::string& text, bool withCancel) override;
