@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/Icons.h"
+#include "app/LockKeys.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
@@ -28,23 +29,6 @@
 #include <QToolBar>
 
 namespace {
-
-// Commands whose item carries a tick.
-bool IsCheckable(int id)
-{
-    switch (id) {
-    case ID_SELECT: case ID_SELECT_ALL_LAYERS: case ID_DROPPER:
-    case ID_ANIMATION: case ID_VIEW_TOOLBAR: case ID_VIEW_STATUS_BAR:
-    case ID_CURRENT_LAYER_ONLY: case ID_GRID: case ID_CHAR_LINES:
-    case ID_PEN_1: case ID_PEN_2: case ID_PEN_3:
-    case ID_PENCIL: case ID_LINE: case ID_RECT_FRAME: case ID_RECT_FILL:
-    case ID_ELLIPSE_FRAME: case ID_ELLIPSE_FILL: case ID_CURVE: case ID_FILL: case ID_TEXT:
-    case ID_LAYER_SHOW:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // The menu text without mnemonic marks and shortcut, for a tooltip of last resort.
 QString PlainText(const QString& menuText)
@@ -132,10 +116,10 @@ QAction* CMainFrame::MakeAction(int id)
         return existing;
     const CommandInfo* info = m_Commands.Find(id);
     auto* action = new QAction(info->menuText, this);
+    action->setData(id);
     action->setStatusTip(CCommandTable::StatusPrompt(info->prompt));
     QString tip = CCommandTable::ToolTip(info->prompt);
     action->setToolTip(tip.isEmpty() ? PlainText(info->menuText) : tip);
-    action->setCheckable(IsCheckable(id));
     if (info->toolbar)
         action->setIcon(CommandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -202,7 +186,6 @@ void CMainFrame::BuildStatusBar()
     QStatusBar* bar = statusBar();
     m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
-    // The lock states cannot be read through Qt, so the indicators are shown as labels.
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -212,6 +195,37 @@ void CMainFrame::BuildStatusBar()
         m_pLockPanes[i]->setMinimumWidth(m_pLockPanes[i]->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 10);
         bar->addPermanentWidget(m_pLockPanes[i]);
     }
+    UpdateLockIndicators();
+    // Key presses anywhere in the application may change a lock.
+    qApp->installEventFilter(this);
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    // Each indicator shows its text only while its lock is on; where the
+    // platform does not tell, the texts stay shown.
+    const LockKeyState locks = ReadLockKeys();
+    const bool on[3] = {!locks.known || locks.caps, !locks.known || locks.num,
+                        !locks.known || locks.scroll};
+    const char* texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        QString text = on[i] ? QString::fromLatin1(texts[i]) : QString();
+        if (m_pLockPanes[i]->text() != text)
+            m_pLockPanes[i]->setText(text);
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+    case QEvent::ApplicationActivate:
+        UpdateLockIndicators();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::BuildShortcuts()
@@ -254,8 +268,9 @@ void CMainFrame::UpdateCommandUi()
         CommandUi ui = m_Commands.QueryState(it.key());
         QAction* action = it.value();
         action->setEnabled(ui.enabled);
-        if (action->isCheckable())
-            action->setChecked(ui.checked);
+        // Only a ticked item is checkable, so unticked items show no empty box.
+        action->setCheckable(ui.checked);
+        action->setChecked(ui.checked);
         if (!ui.text.isEmpty())
             action->setText(ui.text);
     }

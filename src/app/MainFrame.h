@@ -64,6 +64,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void InstallFrameHandlers();
@@ -72,6 +73,7 @@ private:
     void BuildStatusBar();
     void BuildShortcuts();
     void OnIdle();
+    void UpdateLockIndicators();
     QMenu* BuildMenu(CommandMenu menu, QWidget* parent);
     void MovePaneFocus(int step);
     QAction* MakeAction(int id);

@@ -20,7 +20,7 @@ bool PageInRange(int page) { return page >= 0 && page < 12; }
 // layer's own page; the rest black.
 void LayerTable(const RGBQUAD* palette, int page, RGBQUAD table[256])
 {
-    std::memset(table, 0, sizeof(RGBQUAD) * 256);
+    std::fill_n(table, 256, RGBQUAD{});
     std::memcpy(table, palette, sizeof(RGBQUAD) * 64);
     if (PageInRange(page)) {
         const int first = (page + 4) * 16;
@@ -180,10 +180,6 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
     }
     if (depth != 8 && depth != 32)
         throw CArchiveException(CArchiveException::badFormat);
-    if (depth > documentBitCount) {
-        UiPort().MessageBox("32bitイメージを8bitイメージに変換できません。");
-        return false;
-    }
     const int32_t visible = ar.ReadInt32();
     std::string name = ar.ReadString();
     std::string folder = ar.ReadString();
@@ -205,6 +201,12 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
     const int slotPage = applyAll ? page : m_nPage;
 
     const uint32_t count = ar.ReadUInt32();
+    // Only pixels need converting: an empty layer saved with depth 32 (the
+    // depth a cleared slot has) opens in an 8-bit document.
+    if (count > 0 && depth > documentBitCount) {
+        UiPort().MessageBox("32bitイメージを8bitイメージに変換できません。");
+        return false;
+    }
     std::unique_ptr<CImageEx> image;
     if (count > 0) {
         if (count > ar.Remaining())
@@ -239,7 +241,7 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
         }
     }
 
-    m_nBitCount = image ? image->GetBPP() : depth;
+    m_nBitCount = image ? image->GetBPP() : std::min<int>(depth, documentBitCount);
     m_bVisible = visible;
     m_strName = std::move(name);
     m_strFolder = std::move(folder);

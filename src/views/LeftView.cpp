@@ -67,7 +67,7 @@ void CLeftView::paintEvent(QPaintEvent* event)
     p.drawRect(sheet.adjusted(-1, -1, 0, 0));
     // Only the exposed part of the sheet is copied and drawn.
     QRect exposed = event->rect().translated(-origin).intersected(sheet);
-    QImage part = WorkImageRegion(*m_pDoc, exposed.translated(-kSheetX, -kSheetY));
+    QImage part = RenderWorkImage(*m_pDoc, exposed.translated(-kSheetX, -kSheetY), exposed.size());
     if (!part.isNull())
         p.drawImage(exposed.topLeft(), part);
 }

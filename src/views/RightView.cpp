@@ -68,11 +68,12 @@ void CRightView::paintEvent(QPaintEvent* event)
     const int h = m_pDoc->m_nCellHeight;
     p.translate(-ScrollPosition(this));
     // Cell pixel (px, py) covers (16 + z px, 16 + z py) to (15 + z (px+1), 15 + z (py+1)).
-    p.setPen(Qt::black);
+    const uint32_t grid = m_pDoc->m_crGridColor;
+    p.setPen(QColor(GetRValue(grid), GetGValue(grid), GetBValue(grid)));
     p.setBrush(SheetBackground(*m_pDoc));
     p.drawRect(15, 15, z * w, z * h);
-    QImage cell = WorkImageRegion(
-        *m_pDoc, QRect(m_pDoc->m_nEditColumn * w, m_pDoc->m_nEditRow * h, w, h));
+    QImage cell = RenderWorkImage(
+        *m_pDoc, QRect(m_pDoc->m_nEditColumn * w, m_pDoc->m_nEditRow * h, w, h), QSize(z * w, z * h));
     if (!cell.isNull())
-        p.drawImage(QRect(16, 16, z * cell.width(), z * cell.height()), cell);
+        p.drawImage(16, 16, cell);
 }

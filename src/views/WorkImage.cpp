@@ -4,31 +4,26 @@
 
 #include <cstring>
 
-QImage WorkImageRegion(const CTesvanDoc& doc, const QRect& sheetRect)
+QImage RenderWorkImage(const CTesvanDoc& doc, const QRect& src, const QSize& size)
 {
     const CImageEx& work = doc.m_imgWork;
-    if (work.IsNull())
+    if (work.IsNull() || src.isEmpty() || size.isEmpty())
         return {};
-    QRect r = sheetRect.intersected(QRect(0, 0, work.GetWidth(), work.GetHeight()));
-    if (r.isEmpty())
+    CImageEx surface;
+    if (!surface.CreateEx(size.width(), size.height(), 32))
         return {};
-    const bool indexed = work.GetBPP() == 8;
-    if (!indexed && work.GetBPP() != 32)
-        return {};
-    QImage image(r.size(), indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    const uint32_t fill = QColor(SheetBackground(doc)).rgb() | 0xFF000000u;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y));
+        std::fill(row, row + size.width(), fill);
+    }
+    work.Draw(surface, 0, 0, size.width(), size.height(), src.x(), src.y(), src.width(),
+              src.height());
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    const int bytesPerPixel = indexed ? 1 : 4;
-    for (int y = 0; y < r.height(); ++y)
-        std::memcpy(image.scanLine(y), work.GetRow(r.top() + y) + r.left() * bytesPerPixel,
-                    size_t(r.width()) * bytesPerPixel);
-    if (indexed) {
-        QList<QRgb> table(256);
-        const RGBQUAD* entries = work.ColorTable();
-        for (int i = 0; i < 256; ++i)
-            table[i] = qRgb(entries[i].rgbRed, entries[i].rgbGreen, entries[i].rgbBlue);
-        image.setColorTable(table);
-    }
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(image.scanLine(y), surface.GetRow(y), size_t(size.width()) * 4);
     return image;
 }
 

@@ -1,4 +1,4 @@
-// Pieces of the document's working image as QImages, for painting.
+// Pictures of the document's working image for painting.
 #pragma once
 
 #include <QColor>
@@ -7,11 +7,10 @@
 
 class CTesvanDoc;
 
-// A top-down copy of the given sheet rectangle of m_imgWork (clipped to the
-// sheet; null when nothing is left or there is no working image).
-// 8-bit: indexed with the working image's colour table, every entry opaque,
-// so index 0 shows the sheet background (palette entry 0). 32-bit: the
-// composed pixels, shown opaque.
-QImage WorkImageRegion(const CTesvanDoc& doc, const QRect& sheetRect);
-// The colour the views fill behind the sheet.
+// The sheet rectangle src of m_imgWork drawn by the image's own draw
+// operation (colour key, alpha blend or copy, as the image is set up) over
+// the sheet background, scaled to size; null without a working image.
+QImage RenderWorkImage(const CTesvanDoc& doc, const QRect& src, const QSize& size);
+// The colour the views fill behind the sheet: palette entry 0 in an 8-bit
+// document, m_crBackground in a 32-bit one.
 QColor SheetBackground(const CTesvanDoc& doc);
