@@ -48,6 +48,9 @@ uint32_t Argb(int a, int r, int g, int b)
     return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
 }
 
+void CheckResult(const std::vector<std::pair<uint32_t, uint32_t>>& pairs, const CImageEx& dst,
+                 int w, int level);
+
 // Blends the pairs through AlphaComposite (images of an odd width, so the
 // four-pixel kernel, its fast paths and the tail all run) and checks each
 // result against the reference.
@@ -62,14 +65,29 @@ void CheckPairs(const std::vector<std::pair<uint32_t, uint32_t>>& pairs)
         SetPx(dst, int(k % w), int(k / w), pairs[k].first);
         SetPx(src, int(k % w), int(k / w), pairs[k].second);
     }
-    ASSERT_TRUE(AlphaComposite(src, dst, 0, 0, w, h, 0, 0));
+    // Every kernel the processor can run, the default last.
+    CImageEx orig;
+    ASSERT_TRUE(orig.CreateEx(w, h, 32, CImageEx::createAlphaChannel));
+    ASSERT_TRUE(dst.BitBlt(orig, w, h));
+    for (int level : {0, 1, 2, -1}) {
+        if (!blit::SelectBlendKernel(level))
+            continue;
+        ASSERT_TRUE(orig.BitBlt(dst, w, h));
+        ASSERT_TRUE(AlphaComposite(src, dst, 0, 0, w, h, 0, 0));
+        CheckResult(pairs, dst, w, level);
+    }
+}
+
+void CheckResult(const std::vector<std::pair<uint32_t, uint32_t>>& pairs, const CImageEx& dst,
+                 int w, int level)
+{
     int failures = 0;
     for (size_t k = 0; k < pairs.size() && failures < 10; ++k) {
         const uint32_t got = Px(dst, int(k % w), int(k / w));
         const uint32_t want = RefBlend(pairs[k].first, pairs[k].second);
         if (got != want) {
             ++failures;
-            ADD_FAILURE() << std::hex << "d=" << pairs[k].first << " s=" << pairs[k].second
+            ADD_FAILURE() << "kernel " << level << std::hex << ": d=" << pairs[k].first << " s=" << pairs[k].second
                           << " got " << got << " want " << want;
         }
     }
@@ -148,6 +166,16 @@ TEST(Blend, RandomPixelsInMixedBlocks)
         p.first = (rng() & 0xFFFFFF) | alpha() << 24;
         p.second = (rng() & 0xFFFFFF) | alpha() << 24;
     }
+    CheckPairs(pairs);
+}
+
+TEST(Blend, RandomSourcesOverOpaqueDestinations)
+{
+    // The composition's usual case: a background under every layer.
+    std::mt19937 rng(13);
+    std::vector<std::pair<uint32_t, uint32_t>> pairs(1 << 19);
+    for (auto& p : pairs)
+        p = {0xFF000000u | (rng() & 0xFFFFFF), rng()};
     CheckPairs(pairs);
 }
 

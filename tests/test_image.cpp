@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 TEST(ImageEx, CreatedClearedBottomUp)
@@ -175,5 +177,57 @@ TEST(ImageExDraw, WideKeyedRowsMatchPixelByPixelRule)
         for (int x = 0; x < w; ++x) {
             const int s = src.GetRow(y)[x];
             EXPECT_EQ(dst.GetRow(y)[x], s == 0 ? 99 : s) << x << "," << y;
+        }
+}
+
+TEST(ImageExDraw, WideKeyedRowsWithDifferingTablesFollowTheColourRule)
+{
+    // Tables that agree on 0..63 and 112..127 only (a layer on page 3 against
+    // the working image), index 9 carrying the key colour, and rows mixing
+    // all of them so every kernel path runs.
+    const int w = 301;
+    RGBQUAD src[256], dst[256];
+    for (int i = 0; i < 256; ++i) {
+        dst[i] = Q(i, (i * 7) & 0xFF, 255 - i);
+        src[i] = (i < 64 || (i >= 112 && i < 128)) ? dst[i] : Q(255 - i, i, (i * 3) & 0xFF);
+    }
+    src[9] = src[0];
+    CImageEx s, d;
+    ASSERT_TRUE(s.CreateEx(w, 3, 8));
+    ASSERT_TRUE(d.CreateEx(w, 3, 8));
+    s.SetColorTable(0, 256, src);
+    d.SetColorTable(0, 256, dst);
+    s.SetTransparentColor(0);
+    uint32_t seed = 5;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245 + 12345;
+            const int r = int(seed >> 16) % 16;
+            // Long runs of 0 and of in-run indices, with strays.
+            const int block = (x / 40 + y) % 3;
+            s.GetRow(y)[x] = uint8_t(block == 0 ? 0 : block == 1 ? 112 + r : r == 0 ? 9 : r * 13);
+            d.GetRow(y)[x] = 200;
+        }
+    ASSERT_TRUE(s.Draw(d, 0, 0, w, 3, 0, 0, w, 3));
+    auto dist = [](const RGBQUAD& a, const RGBQUAD& b) {
+        const int dr = a.rgbRed - b.rgbRed, dg = a.rgbGreen - b.rgbGreen,
+                  db = a.rgbBlue - b.rgbBlue;
+        return dr * dr + dg * dg + db * db;
+    };
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int si = s.GetRow(y)[x], di = d.GetRow(y)[x];
+            const RGBQUAD c = src[si];
+            if (dist(c, src[0]) == 0) {
+                EXPECT_EQ(di, 200) << x << "," << y;  // the key colour, whatever its index
+                continue;
+            }
+            int best = INT32_MAX;
+            for (const RGBQUAD& e : dst)
+                best = std::min(best, dist(e, c));
+            EXPECT_EQ(dist(dst[di], c), best) << x << "," << y;
+            if (best == 0 && dst[si] == c) {
+                EXPECT_EQ(di, si) << "an exact colour keeps its index";
+            }
         }
 }

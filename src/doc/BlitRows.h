@@ -11,9 +11,12 @@ namespace blit {
 
 // How each index of an 8-bit source lands in an 8-bit destination.
 struct IndexMap {
-    int16_t to[256];        // destination index, or -1 to skip the pixel
-    bool identity = false;  // every kept index maps to itself
-    bool onlyZeroSkipped = false;  // index 0 is the only skipped index
+    int16_t to[256];         // destination index, or -1 to skip the pixel
+    bool identity = false;   // every kept index maps to itself
+    bool zeroSkipped = false;
+    // Two runs [a0, a0 + aLen) and [b0, b0 + bLen) of indices that map to
+    // themselves (index 0 may be skipped instead), for the 16-pixel kernel.
+    int a0 = 0, aLen = 0, b0 = 0, bLen = 0;
 };
 
 // Same colour, ignoring the reserved byte.
@@ -36,5 +39,9 @@ void MapRow8(const uint8_t* src, uint8_t* dst, int n, const IndexMap& map);
 
 // Exact floor(x / 255) for 0 <= x <= 65534 (every product of two bytes).
 constexpr int Div255(int x) { return (x + 1 + (x >> 8)) >> 8; }
+
+// Chooses the 32-bit blend kernel: 0 plain, 1 SSE2, 2 AVX2, -1 the best the
+// processor has (the default). False when the processor lacks it.
+bool SelectBlendKernel(int level);
 
 }  // namespace blit

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 void (*CTesvanDoc::s_pfnDrawToolOverlay)(CTesvanDoc&, CImageEx&) = nullptr;
@@ -46,16 +46,28 @@ inline uint32_t BlendPixel(uint32_t d, uint32_t s)
     return out;
 }
 
-#if defined(__SSE2__)
+void BlendRowScalar(const uint8_t* src, uint8_t* dst, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        uint32_t s, d;
+        std::memcpy(&s, src + 4 * i, 4);
+        std::memcpy(&d, dst + 4 * i, 4);
+        d = BlendPixel(d, s);
+        std::memcpy(dst + 4 * i, &d, 4);
+    }
+}
 
-// The blend of two pixels held as eight 16-bit lanes (blue, green, red,
-// alpha each). Every product is of two values 0..255, so the exact division
-// by 255 fits 16 bits; the signed step divides the magnitude and puts the
+#if defined(__x86_64__) || defined(__i386__)
+
+// The kernels below hold pixels as 16-bit lanes (blue, green, red, alpha per
+// pixel). Every product is of two values 0..255, so the exact division by
+// 255 fits 16 bits; the signed step of Mix divides the magnitude and puts the
 // sign back, which truncates toward zero as the formula asks.
+
 inline __m128i Div255x8(__m128i x)
 {
-    const __m128i one = _mm_set1_epi16(1);
-    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)),
+                          8);
 }
 
 inline __m128i Select(__m128i mask, __m128i a, __m128i b)
@@ -63,6 +75,7 @@ inline __m128i Select(__m128i mask, __m128i a, __m128i b)
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
+// Any two pixels.
 inline __m128i BlendTwo(__m128i d, __m128i s)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -84,55 +97,169 @@ inline __m128i BlendTwo(__m128i d, __m128i s)
     return _mm_andnot_si128(_mm_cmpeq_epi16(v, c255), r);
 }
 
-void BlendRow(const uint8_t* __restrict src, uint8_t* __restrict dst, int n)
+// Two pixels over an opaque destination, where the blend reduces to
+// Cd - trunc((Cd - Cs) * As / 255); the alpha lane is set to 255 afterwards.
+inline __m128i OverOpaqueTwo(__m128i d, __m128i s)
+{
+    const __m128i as = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+    const __m128i diff = _mm_sub_epi16(d, s);
+    const __m128i neg = _mm_cmplt_epi16(diff, _mm_setzero_si128());
+    const __m128i mag = _mm_sub_epi16(_mm_xor_si128(diff, neg), neg);
+    __m128i q = Div255x8(_mm_mullo_epi16(mag, as));
+    q = _mm_sub_epi16(_mm_xor_si128(q, neg), neg);
+    return _mm_sub_epi16(d, q);
+}
+
+void BlendRowSse2(const uint8_t* __restrict src, uint8_t* __restrict dst, int n)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
+        __m128i* out = reinterpret_cast<__m128i*>(dst + 4 * i);
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
         const __m128i sa = _mm_and_si128(s, alpha);
         if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, alpha)) == 0xFFFF) {
-            // Four opaque source pixels: the result is the source.
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), s);
+            _mm_storeu_si128(out, s);  // opaque sources: the result is the source
             continue;
         }
-        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + 4 * i));
+        const __m128i d = _mm_loadu_si128(out);
         if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) {
-            // Four empty source pixels: the destination stays, except that a
-            // destination of alpha 0 becomes 0.
+            // Empty sources: the destination stays, except that one of
+            // alpha 0 becomes 0.
             const __m128i dz = _mm_cmpeq_epi32(_mm_and_si128(d, alpha), zero);
             if (_mm_movemask_epi8(dz) != 0)
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_andnot_si128(dz, d));
+                _mm_storeu_si128(out, _mm_andnot_si128(dz, d));
             continue;
         }
-        const __m128i lo = BlendTwo(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero));
-        const __m128i hi = BlendTwo(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_packus_epi16(lo, hi));
+        const __m128i dl = _mm_unpacklo_epi8(d, zero), dh = _mm_unpackhi_epi8(d, zero);
+        const __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(d, alpha), alpha)) == 0xFFFF)
+            _mm_storeu_si128(out, _mm_or_si128(alpha, _mm_packus_epi16(OverOpaqueTwo(dl, sl),
+                                                                       OverOpaqueTwo(dh, sh))));
+        else
+            _mm_storeu_si128(out, _mm_packus_epi16(BlendTwo(dl, sl), BlendTwo(dh, sh)));
     }
-    for (; i < n; ++i) {
-        uint32_t s, d;
-        std::memcpy(&s, src + 4 * i, 4);
-        std::memcpy(&d, dst + 4 * i, 4);
-        d = BlendPixel(d, s);
-        std::memcpy(dst + 4 * i, &d, 4);
+    BlendRowScalar(src + 4 * i, dst + 4 * i, n - i);
+}
+
+// The same, eight pixels at a time.
+#define TV_AVX2 __attribute__((target("avx2")))
+
+TV_AVX2 inline __m256i Div255x16(__m256i x)
+{
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(x, _mm256_set1_epi16(1)), _mm256_srli_epi16(x, 8)), 8);
+}
+
+TV_AVX2 inline __m256i BroadcastAlpha(__m256i x)
+{
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF);
+}
+
+TV_AVX2 inline __m256i BlendFour(__m256i d, __m256i s)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c255 = _mm256_set1_epi16(255);
+    const __m256i alphaLanes = _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
+    const __m256i ad = BroadcastAlpha(d);
+    const __m256i as = BroadcastAlpha(s);
+    const __m256i t = Div255x16(_mm256_mullo_epi16(_mm256_sub_epi16(c255, d), ad));
+    const __m256i u = _mm256_sub_epi16(_mm256_sub_epi16(c255, t), s);
+    const __m256i q =
+        _mm256_sign_epi16(Div255x16(_mm256_mullo_epi16(_mm256_abs_epi16(u), as)), u);
+    __m256i r = _mm256_sub_epi16(_mm256_sub_epi16(c255, q), t);
+    r = _mm256_blendv_epi8(r, d, _mm256_cmpeq_epi16(as, zero));
+    r = _mm256_blendv_epi8(r, s, _mm256_cmpeq_epi16(ad, zero));
+    const __m256i v =
+        Div255x16(_mm256_mullo_epi16(_mm256_sub_epi16(c255, as), _mm256_sub_epi16(c255, ad)));
+    r = _mm256_blendv_epi8(r, _mm256_sub_epi16(c255, v), alphaLanes);
+    return _mm256_andnot_si256(_mm256_cmpeq_epi16(v, c255), r);
+}
+
+TV_AVX2 inline __m256i OverOpaqueFour(__m256i d, __m256i s)
+{
+    const __m256i diff = _mm256_sub_epi16(d, s);
+    const __m256i q = Div255x16(_mm256_mullo_epi16(_mm256_abs_epi16(diff), BroadcastAlpha(s)));
+    return _mm256_sub_epi16(d, _mm256_sign_epi16(q, diff));
+}
+
+TV_AVX2 void BlendRowAvx2(const uint8_t* __restrict src, uint8_t* __restrict dst, int n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i* out = reinterpret_cast<__m256i*>(dst + 4 * i);
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
+        const __m256i sa = _mm256_and_si256(s, alpha);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(sa, alpha)) == -1) {
+            _mm256_storeu_si256(out, s);
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(out);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(sa, zero)) == -1) {
+            const __m256i dz = _mm256_cmpeq_epi32(_mm256_and_si256(d, alpha), zero);
+            if (_mm256_movemask_epi8(dz) != 0)
+                _mm256_storeu_si256(out, _mm256_andnot_si256(dz, d));
+            continue;
+        }
+        const __m256i dl = _mm256_unpacklo_epi8(d, zero), dh = _mm256_unpackhi_epi8(d, zero);
+        const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(d, alpha), alpha)) == -1)
+            _mm256_storeu_si256(out, _mm256_or_si256(alpha,
+                                                     _mm256_packus_epi16(OverOpaqueFour(dl, sl),
+                                                                         OverOpaqueFour(dh, sh))));
+        else
+            _mm256_storeu_si256(out, _mm256_packus_epi16(BlendFour(dl, sl), BlendFour(dh, sh)));
     }
+    BlendRowSse2(src + 4 * i, dst + 4 * i, n - i);
+}
+
+using RowFn = void (*)(const uint8_t*, uint8_t*, int);
+
+RowFn PickBlendRow()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? BlendRowAvx2 : BlendRowSse2;
 }
 
 #else
 
-void BlendRow(const uint8_t* src, uint8_t* dst, int n)
+using RowFn = void (*)(const uint8_t*, uint8_t*, int);
+RowFn PickBlendRow() { return BlendRowScalar; }
+
+#endif
+
+RowFn g_blendRow = PickBlendRow();
+
+void BlendRow(const uint8_t* src, uint8_t* dst, int n) { g_blendRow(src, dst, n); }
+
+}  // namespace
+
+bool blit::SelectBlendKernel(int level)
 {
-    for (int i = 0; i < n; ++i) {
-        uint32_t s, d;
-        std::memcpy(&s, src + 4 * i, 4);
-        std::memcpy(&d, dst + 4 * i, 4);
-        d = BlendPixel(d, s);
-        std::memcpy(dst + 4 * i, &d, 4);
+    switch (level) {
+    case 0:
+        g_blendRow = BlendRowScalar;
+        return true;
+#if defined(__x86_64__) || defined(__i386__)
+    case 1:
+        g_blendRow = BlendRowSse2;
+        return true;
+    case 2:
+        if (!__builtin_cpu_supports("avx2"))
+            return false;
+        g_blendRow = BlendRowAvx2;
+        return true;
+#endif
+    default:
+        g_blendRow = PickBlendRow();
+        return level < 0;
     }
 }
 
-#endif
+namespace {
 
 }  // namespace
 
@@ -150,7 +277,8 @@ bool AlphaComposite(const CImageEx& src, CImageEx& dst, int dx, int dy, int widt
     const int ch = std::min({height, src.GetHeight() - sy, dst.GetHeight() - dy});
     if (cw <= 0 || ch <= 0)
         return true;
-    for (int r = 0; r < ch; ++r)
+    // Rows in storage order (bottom-up images), which the prefetcher follows.
+    for (int r = ch - 1; r >= 0; --r)
         BlendRow(src.GetRow(sy + r) + 4 * sx, dst.GetRow(dy + r) + 4 * dx, cw);
     return true;
 }
@@ -197,23 +325,8 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
     bottom = std::min(bottom, H - 1);
     if (left > right || top > bottom)
         return true;
-    const int width = right - left + 1, height = bottom - top + 1;
+    const int width = right - left + 1;
     const bool eight = m_imgWork.GetBPP() == 8;
-
-    // Clear.
-    const uint32_t back = fillBackground ? 0xFF000000u | uint32_t(GetRValue(m_crBackground)) << 16 |
-                                               uint32_t(GetGValue(m_crBackground)) << 8 |
-                                               uint32_t(GetBValue(m_crBackground))
-                                         : 0u;
-    for (int y = top; y <= bottom; ++y) {
-        uint8_t* row = m_imgWork.GetRow(y);
-        if (eight) {
-            std::memset(row + left, 0, size_t(width));
-        } else {
-            uint32_t* p = reinterpret_cast<uint32_t*>(row) + left;
-            std::fill(p, p + width, back);
-        }
-    }
 
     const bool floating = m_nSelState == 2;
     auto pieceOf = [&](const CLayer& layer) -> const CLayerRegion* {
@@ -224,7 +337,16 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
         return nullptr;
     };
 
-    // Layers, bottom first.
+    // The layers drawn, bottom first, and after each the piece previewed
+    // above it (transparent paste preview).
+    struct Pass {
+        const CImageEx* image = nullptr;
+        const CLayerRegion* piece = nullptr;
+        bool mapped = false;  // 8-bit layer drawn through its index map
+        blit::IndexMap map;
+    };
+    Pass passes[kLayers];
+    int passCount = 0;
     for (int i = 0; i < kLayers; ++i) {
         const CLayer& layer = m_Layers[i];
         if (!layer.m_pImage)
@@ -232,17 +354,68 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
         const bool current = i == m_nCurrentLayer;
         if (!layer.m_bVisible && !current)
             continue;
+        Pass& p = passes[passCount];
+        p.image = nullptr;
+        p.piece = floating && m_bShift ? pieceOf(layer) : nullptr;
+        p.mapped = false;
         if ((layer.m_bVisible && m_bShowAllLayers) || current) {
-            if (eight)
-                layer.m_pImage->Draw(m_imgWork, left, top, width, height, left, top, width, height);
-            else
-                AlphaComposite(*layer.m_pImage, m_imgWork, left, top, width, height, left, top);
+            const CImageEx& img = *layer.m_pImage;
+            if (img.IsNull() && !p.piece)
+                continue;
+            if (!img.IsNull())
+                p.image = &img;
+            if (eight && !img.IsNull() && img.GetBPP() == 8) {
+                // One colour map per layer and composition, not per pixel.
+                const int key = img.GetTransparentColor();
+                blit::BuildIndexMap(img.ColorTable(), m_imgWork.ColorTable(),
+                                    key != -1 ? &img.ColorTable()[key & 0xFF] : nullptr, p.map);
+                p.mapped = true;
+            }
         }
-        if (floating && m_bShift)
-            if (const CLayerRegion* piece = pieceOf(layer))
-                PutRegion(*piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
-                          m_nPasteFlip, false);
+        if (!p.image && !p.piece)
+            continue;
+        ++passCount;
     }
+
+    const uint32_t back = fillBackground ? 0xFF000000u | uint32_t(GetRValue(m_crBackground)) << 16 |
+                                               uint32_t(GetGValue(m_crBackground)) << 8 |
+                                               uint32_t(GetBValue(m_crBackground))
+                                         : 0u;
+    // Clears rows y0..y1 and draws the layers over them; rows are visited in
+    // storage order (the images are bottom-up).
+    auto composeRows = [&](int y0, int y1) {
+        for (int y = y1; y >= y0; --y) {
+            uint8_t* row = m_imgWork.GetRow(y);
+            if (eight) {
+                std::memset(row + left, 0, size_t(width));
+            } else {
+                uint32_t* p = reinterpret_cast<uint32_t*>(row) + left;
+                std::fill(p, p + width, back);
+            }
+        }
+        for (int k = 0; k < passCount; ++k) {
+            const Pass& p = passes[k];
+            if (p.mapped) {
+                const int n = std::min(width, p.image->GetWidth() - left);
+                const int last = std::min(y1, p.image->GetHeight() - 1);
+                for (int y = last; n > 0 && y >= y0; --y)
+                    blit::MapRow8(p.image->GetRow(y) + left, m_imgWork.GetRow(y) + left, n, p.map);
+            } else if (p.image && eight) {
+                p.image->Draw(m_imgWork, left, y0, width, y1 - y0 + 1, left, y0, width,
+                              y1 - y0 + 1);
+            } else if (p.image) {
+                AlphaComposite(*p.image, m_imgWork, left, y0, width, y1 - y0 + 1, left, y0);
+            }
+            if (p.piece)
+                PutRegion(*p.piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
+                          m_nPasteFlip, false);
+        }
+    };
+
+    // One pass per layer over the whole rectangle: the bottom-up rows are
+    // walked in storage order, which the prefetcher follows; bands of rows
+    // across all layers measured slower.
+    composeRows(top, bottom);
 
     // Paste preview on top of the finished stack.
     if (floating && !m_bShift) {
