@@ -5,8 +5,9 @@
 #include "app/ScriptRunner.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
+#include "GuiTestSupport.h"
 
-#include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,16 +25,7 @@ std::string DataFile(const char* name)
 
 class ScriptRunnerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "tesvan_gui_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureApp(); }
 
     void SetUp() override
     {
