@@ -3,6 +3,7 @@
 // takes its queued answer, and nothing is lost without one.
 #include "app/MainFrame.h"
 #include "app/ScriptRunner.h"
+#include "app/ScriptUiPort.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 #include "GuiTestSupport.h"
@@ -104,4 +105,90 @@ TEST_F(ScriptRunnerTest, YesSavesUnderAQueuedNameBeforeOpening)
               0);
     EXPECT_EQ(out, kQuestion);
     EXPECT_TRUE(QFile::exists(tmp.filePath("kept.tvn")));
+}
+
+namespace {
+
+ScriptAnswer Answer(const std::string& line)
+{
+    std::vector<ScriptStatement> st;
+    std::string err;
+    EXPECT_TRUE(ParseScript(line, st, err)) << err;
+    return ReadScriptAnswer(st.at(0));
+}
+
+} // namespace
+
+TEST(ScriptUiPort, FileAnswersGetTheExtensionOfTheDialog)
+{
+    EnsureApp();
+    qputenv("TESVAN_TMP", "/scratch");
+    CScriptUiPort port;
+    FileDialogRequest images;
+    images.open = false;
+    images.filters = {{"PNG (*.png)", "*.png"}, {"BMP (*.bmp)", "*.bmp"}};
+    images.selectedFilter = 1;
+    images.defaultExt = "png";
+    images.extFollowsFilter = true;
+    port.Queue(Answer("answer file $TESVAN_TMP/a"));
+    port.Queue(Answer("answer file ${TESVAN_TMP}/b.gif"));
+    port.Queue(Answer("answer cancel"));
+    std::string path;
+    ASSERT_TRUE(port.FileDialog(images, path));
+    EXPECT_EQ(path, "/scratch/a.bmp");
+    ASSERT_TRUE(port.FileDialog(images, path));
+    EXPECT_EQ(path, "/scratch/b.gif");
+    EXPECT_FALSE(port.FileDialog(images, path));
+    EXPECT_EQ(port.FailStatus(), 0);
+    EXPECT_EQ(port.CancelCount(), 1);
+}
+
+TEST(ScriptUiPort, AnswersMustBeOfTheKindThatComesUp)
+{
+    EnsureApp();
+    CScriptUiPort port;
+    testing::internal::CaptureStdout();
+    port.Queue(Answer("answer cancel"));
+    EXPECT_EQ(port.Question("A\tB\r\nC", true), UiAnswer::Cancel);
+    EXPECT_EQ(port.FailStatus(), 0);
+    port.Queue(Answer("answer color 1 2 3"));
+    uint32_t colour = 0;
+    ASSERT_TRUE(port.ChooseColor(colour));
+    EXPECT_EQ(colour, 0x030201u);
+    port.MessageBox("line1\nline2");
+    // Cancel does not answer a question without a Cancel button.
+    port.Queue(Answer("answer cancel"));
+    EXPECT_EQ(port.Question("Q", false), UiAnswer::Cancel);
+    EXPECT_EQ(port.FailStatus(), 3);
+    // After a failure nothing more is taken from the queue.
+    EXPECT_FALSE(port.ChooseColor(colour));
+    EXPECT_EQ(port.QueuedCount(), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "question: A\\tB\\nC\nmessage: line1\\nline2\nquestion: Q\n");
+    EXPECT_NE(port.FailMessage().find("answer cancel"), std::string::npos);
+}
+
+TEST(ScriptUiPort, EditorDialogsTakeAnswersForTheirClass)
+{
+    EnsureApp();
+    CScriptUiPort port;
+    port.Queue(Answer("answer dialog CSetSizeDlg m_nCellWidth=32 ok"));
+    port.Queue(Answer("answer dialog CSetSizeDlg cancel"));
+    port.Queue(Answer("answer font \"IPAGothic\" -20 bold"));
+    ScriptAnswer a;
+    ASSERT_TRUE(port.TakeDialog("CSetSizeDlg", a));
+    EXPECT_EQ(a.items.front().second, "32");
+    // A dialog's own cancel item still returns its answer to the consumer.
+    ASSERT_TRUE(port.TakeDialog("CSetSizeDlg", a));
+    EXPECT_EQ(a.items.back().first, "cancel");
+    LogFont font;
+    font.lfCharSet = 1;
+    ASSERT_TRUE(port.ChooseFont(font));
+    EXPECT_EQ(font.lfHeight, -20);
+    EXPECT_EQ(font.lfWeight, 700);
+    EXPECT_EQ(font.lfCharSet, 1);
+    EXPECT_EQ(font.lfFaceName, "IPAGothic");
+    port.Queue(Answer("answer dialog CImgFitDlg ok"));
+    EXPECT_FALSE(port.TakeDialog("CSetSizeDlg", a));
+    EXPECT_EQ(port.FailStatus(), 3);
 }
