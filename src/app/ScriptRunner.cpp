@@ -284,6 +284,10 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
 {
     CScriptUiPort port;
     m_pPort = &port;
+    struct Forget {
+        CScriptRunner* runner;
+        ~Forget() { runner->m_pPort = nullptr; }
+    } forget{this};
     m_pApp = &app;
     m_pFrame = app.GetMainFrame();
     if (!m_pFrame || !app.GetDocument()) {
