@@ -15,10 +15,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
+
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +34,11 @@ QString RecentKey(int i) { return QStringLiteral("File%1").arg(i + 1); }
 QString AbsolutePath(const QString& path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString InstanceServerName()
+{
+    return QStringLiteral("tesvan-%1").arg(getuid());
 }
 
 } // namespace
@@ -65,10 +75,6 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     m_pUiPort = std::make_unique<CQtUiPort>();
     SetUiPort(m_pUiPort.get());
 
-    LoadRecentFileList();
-    if (!CreateShell())
-        return false;
-
     // The first argument that is not an option names a file to open.
     QString file;
     for (int i = 1; i < arguments.size(); ++i)
@@ -76,6 +82,12 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
             file = arguments[i];
             break;
         }
+    if (!file.isEmpty() && HandOffToRunningInstance(AbsolutePath(file)))
+        return false;
+
+    LoadRecentFileList();
+    if (!CreateShell())
+        return false;
     if (file.isEmpty()) {
         OnFileNew();
     } else if (!OpenFile(file)) {
@@ -84,7 +96,66 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
 
     m_pFrame->LoadPlacement();
     m_pFrame->show();
+    StartInstanceServer();
     return true;
+}
+
+bool CTesvanApp::HandOffToRunningInstance(const QString& path)
+{
+    QLocalSocket socket;
+    socket.connectToServer(InstanceServerName());
+    if (!socket.waitForConnected(500))
+        return false;
+    socket.write(path.toUtf8() + '\n');
+    if (!socket.waitForBytesWritten(2000))
+        return false;
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(1000);
+    return true;
+}
+
+void CTesvanApp::StartInstanceServer()
+{
+    const QString name = InstanceServerName();
+    m_pInstanceServer = new QLocalServer(this);
+    m_pInstanceServer->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_pInstanceServer->listen(name)) {
+        // A live editor keeps its name; a name left by a crashed one is taken over.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(200))
+            return;
+        QLocalServer::removeServer(name);
+        if (!m_pInstanceServer->listen(name))
+            return;
+    }
+    connect(m_pInstanceServer, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_pInstanceServer->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                while (socket->canReadLine()) {
+                    QString path = QString::fromUtf8(socket->readLine()).trimmed();
+                    if (!path.isEmpty())
+                        QTimer::singleShot(0, this, [this, path] { OpenHandedOffFile(path); });
+                }
+            });
+        }
+    });
+}
+
+void CTesvanApp::OpenHandedOffFile(const QString& path)
+{
+    // Wait while a dialog of this editor is open.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(500, this, [this, path] { OpenHandedOffFile(path); });
+        return;
+    }
+    if (!m_pFrame)
+        return;
+    m_pFrame->raise();
+    m_pFrame->activateWindow();
+    OpenDocumentFile(path);
 }
 
 bool CTesvanApp::InitForScript()
@@ -146,7 +217,7 @@ void CTesvanApp::OnFileOpen()
         return;
     FileDialogRequest request;
     request.open = true;
-    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"すべてのファイル (*.*)", "*"}};
+    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"すべてのファイル (*)", "*"}};
     request.defaultExt = "tvn";
     std::string path;
     if (!UiPort().FileDialog(request, path))

@@ -10,6 +10,7 @@
 class CTesvanDoc;
 class CMainFrame;
 class CQtUiPort;
+class QLocalServer;
 class QTranslator;
 
 class CTesvanApp : public QObject {
@@ -53,12 +54,18 @@ private:
     // and the first recent file.
     bool OpenFile(const QString& path);
     void OnFileSave(bool saveAs);
+    // A file opened from outside while this editor runs goes to it, as a
+    // double-clicked document does on the desktop.
+    static bool HandOffToRunningInstance(const QString& path);
+    void StartInstanceServer();
+    void OpenHandedOffFile(const QString& path);
     void LoadRecentFileList();
 
     std::unique_ptr<CTesvanDoc> m_pDoc;
     CMainFrame* m_pFrame = nullptr;
     std::unique_ptr<CQtUiPort> m_pUiPort;
     QTranslator* m_pTranslator = nullptr;
+    QLocalServer* m_pInstanceServer = nullptr;
     QStringList m_RecentFiles;
     bool m_bUseSettings = false;
 };

@@ -87,7 +87,8 @@ void CTesvanView::LayoutChildren()
     if (area.width() <= 0 || area.height() <= 0)
         return;
     m_pSplitter->setGeometry(area);
-    if (!m_bColumnsSet) {
+    // The division is made once the view has its real size on the screen.
+    if (!m_bColumnsSet && isVisible()) {
         // Set once: one third and the rest (the right pane absorbs the bar).
         const int w = area.width();
         m_pSplitter->setSizes({w / 3, w - w / 3 - m_pSplitter->handleWidth()});

@@ -8,6 +8,7 @@
 
 #include <QKeySequence>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -139,6 +140,12 @@ TEST_F(FrameTest, MenusAndToolbarFollowTheTable)
     EXPECT_EQ(buttons, 27);
     EXPECT_EQ(Ids(frame->ToolBar()->actions()), CCommandTable::ToolbarOrder());
     EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("標準"));
+
+    // Highlighting an item shows its prompt; the tooltip is the part after "\n".
+    QAction* open = frame->ToolBar()->actions().value(1);
+    EXPECT_EQ(open->toolTip(), QStringLiteral("開く"));
+    open->showStatusText(frame);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("既存のファイルを開く"));
 }
 
 TEST_F(FrameTest, EnableAndTickRules)

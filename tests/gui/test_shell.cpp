@@ -11,7 +11,9 @@
 #include "views/RightView.h"
 #include "views/TesvanView.h"
 
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QSettings>
 #include <QMenuBar>
 #include <QSplitter>
@@ -78,7 +80,25 @@ TEST_F(ShellTest, OpenSaveTitleAndRecent)
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("hero.tvn - Tesvan"));
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(port.questions.size(), 2u);
-    doc->SetModifiedFlag(false);
+
+    // A dropped file opens after the save question; only the first of several.
+    port.answers.push_back(UiAnswer::No);
+    EXPECT_TRUE(frame->ExecuteCommand(57600));
+    const QString other = dir.filePath(QStringLiteral("other.tvn"));
+    ASSERT_TRUE(doc->OnSaveDocument(other.toStdString()));
+    doc->SetModifiedFlag(true);
+    port.answers.push_back(UiAnswer::No);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(other), QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame, &drop);
+    QApplication::processEvents();
+    EXPECT_EQ(port.questions.size(), 4u);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("other.tvn - Tesvan"));
+    EXPECT_FALSE(doc->IsModified());
 }
 
 TEST_F(ShellTest, TabsAndOneThirdSplit)
