@@ -33,34 +33,57 @@ template <typename T>
 class CRunFiller {
 public:
     CRunFiller(CImageEx& image, int width, int height)
-        : m_image(image), m_w(width), m_h(height),
-          m_row(reinterpret_cast<T*>(image.GetRow(0)))
+        : m_image(image), m_w(width), m_h(height)
     {
+        StartRow();
     }
     // False once the image is full.
     bool Put(T value, unsigned n)
     {
+        if (n < unsigned(m_end - m_cur)) {
+            // Most runs end inside the row.
+            T* d = m_cur;
+            m_cur += n;
+            for (unsigned k = 0; k < n; ++k)
+                d[k] = value;
+            return true;
+        }
+        return PutAcrossRows(value, n);
+    }
+
+private:
+    void StartRow()
+    {
+        m_cur = reinterpret_cast<T*>(m_image.GetRow(m_y));
+        m_end = m_cur + m_w;
+    }
+    bool PutAcrossRows(T value, unsigned n)
+    {
         while (n > 0) {
-            const unsigned k = std::min<unsigned>(n, unsigned(m_w - m_x));
-            std::fill_n(m_row + m_x, k, value);
-            m_x += int(k);
+            const unsigned k = std::min<unsigned>(n, unsigned(m_end - m_cur));
+            std::fill_n(m_cur, k, value);
+            m_cur += k;
             n -= k;
-            if (m_x == m_w) {
-                m_x = 0;
+            if (m_cur == m_end) {
                 if (++m_y == m_h)
                     return false;
-                m_row = reinterpret_cast<T*>(m_image.GetRow(m_y));
+                StartRow();
             }
         }
         return true;
     }
 
-private:
     CImageEx& m_image;
     int m_w, m_h;
-    int m_x = 0, m_y = 0;
-    T* m_row;
+    int m_y = 0;
+    T* m_cur;
+    T* m_end;
 };
+
+[[noreturn, gnu::noinline]] void ThrowZeroRun()
+{
+    throw CArchiveException(CArchiveException::badFormat);
+}
 
 // Staging space of the buffer encoders, so a buffer is allocated once.
 std::vector<uint8_t>& Staging()
@@ -252,21 +275,20 @@ void DecodeRecord8(CArchive& ar, uint32_t count, CImageEx& image, uint8_t offset
                    const uint32_t* map)
 {
     auto value = [offset](uint8_t b) { return b >= 64 ? uint8_t(b + offset) : b; };
-    auto zero = [] { throw CArchiveException(CArchiveException::badFormat); };
     if (image.IsNull())
         throw CArchiveException(CArchiveException::memory);
     if (map) {
         CRunFiller<uint32_t> fill(image, image.GetWidth(), image.GetHeight());
         DecodeStream<2>(ar, count, [&](const uint8_t* p) {
             if (p[1] == 0)
-                zero();
+                ThrowZeroRun();
             return fill.Put(map[value(p[0])], p[1]);
         });
     } else {
         CRunFiller<uint8_t> fill(image, image.GetWidth(), image.GetHeight());
         DecodeStream<2>(ar, count, [&](const uint8_t* p) {
             if (p[1] == 0)
-                zero();
+                ThrowZeroRun();
             return fill.Put(value(p[0]), p[1]);
         });
     }
@@ -279,7 +301,7 @@ void DecodeRecord32(CArchive& ar, uint32_t count, CImageEx& image)
     CRunFiller<uint32_t> fill(image, image.GetWidth(), image.GetHeight());
     DecodeStream<5>(ar, count, [&](const uint8_t* p) {
         if (p[4] == 0)
-            throw CArchiveException(CArchiveException::badFormat);
+            ThrowZeroRun();
         return fill.Put(Load32(p), p[4]);
     });
 }

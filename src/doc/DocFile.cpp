@@ -4,6 +4,7 @@
 #include "doc/Archive.h"
 #include "platform/UiPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -129,7 +130,8 @@ void CTesvanDoc::ReadContent(CArchive& ar)
         Refuse();
     const int64_t width = int64_t(m_nColumns) * m_nCellWidth;
     const int64_t height = int64_t(m_nRows) * m_nCellHeight;
-    if (width > kMaxSheetPixels || height > kMaxSheetPixels || width * height > kMaxSheetPixels)
+    const int64_t limit = std::min(kMaxSheetPixels, s_nMaxLoadPixels);
+    if (width > limit || height > limit || width * height > limit)
         Refuse();
     if (m_nCurrentLayer < 0 || m_nCurrentLayer >= kLayers)
         Refuse();

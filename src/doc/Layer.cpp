@@ -137,8 +137,12 @@ bool CLayer::Capture(CLayerRegion& region, int left, int top, int right, int bot
 
 void CLayer::Write(CArchive& ar) const
 {
+    // The pixels decide the code, so a slot whose depth field disagrees with
+    // its image never saves as empty.
+    const bool hasPixels = m_pImage && !m_pImage->IsNull();
+    const int depth = hasPixels ? m_pImage->GetBPP() : m_nBitCount;
     ar.WriteInt32(kRecordTag);
-    ar.WriteInt32(m_nBitCount);
+    ar.WriteInt32(depth);
     ar.WriteInt32(m_nPage);
     ar.WriteInt32(m_bVisible);
     ar.WriteString(m_strName);
@@ -150,10 +154,10 @@ void CLayer::Write(CArchive& ar) const
     ar.WriteUInt32(m_nAlpha[1]);
     std::vector<uint8_t>& code = ar.Scratch();
     code.clear();
-    if (m_pImage && !m_pImage->IsNull()) {
+    if (hasPixels) {
         const int w = m_pImage->GetWidth();
         const int h = m_pImage->GetHeight();
-        if (m_nBitCount == 8)
+        if (depth == 8)
             EncodeRuns8(*m_pImage, 0, 0, w, h, uint8_t(16 * m_nPage), code);
         else
             EncodeRuns32(*m_pImage, 0, 0, w, h, code);

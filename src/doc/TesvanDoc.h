@@ -101,6 +101,9 @@ public:
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
     // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
     static constexpr int64_t kMaxSheetPixels = 16LL * 1024 * 1024;
+    // The limit a file is held to; never above kMaxSheetPixels. The fuzzer
+    // lowers it so that runs under the sanitizers stay short.
+    static inline int64_t s_nMaxLoadPixels = kMaxSheetPixels;
 
     CTesvanDoc();
     ~CTesvanDoc();
