@@ -6,7 +6,6 @@
 #include "platform/Cp932.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -295,22 +294,13 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
         return kFailed;
     }
 
-    // A window of the toolkit's own that no port call answers (the about box)
-    // would wait for a person forever: it takes a queued "answer cancel" like
-    // any dialog, and without one it counts as a dialog without an answer.
+    // A modal window of the toolkit that no port call answers (the about box)
+    // would wait for a person forever: the port answers it from the queue.
     QTimer guard;
-    guard.setInterval(50);
+    guard.setInterval(20);
     QObject::connect(&guard, &QTimer::timeout, [&port] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        ScriptAnswer answer;
-        port.TakeAnswer({ScriptAnswer::Cancel},
-                        "the window '" + Utf8(modal->windowTitle()) + "'", answer);
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
+        if (QWidget* modal = QApplication::activeModalWidget())
+            port.AnswerModalWindow(modal);
     });
     guard.start();
 

@@ -2,8 +2,12 @@
 
 #include "doc/ImageEx.h"
 
+#include <QAbstractButton>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 
 #include <algorithm>
@@ -229,4 +233,38 @@ bool CScriptUiPort::TakeDialog(const std::string& dialogClass, ScriptAnswer& ans
     return TakeAnswer({ScriptAnswer::Dialog, ScriptAnswer::Cancel}, "the dialog " + dialogClass,
                       answer) &&
            answer.kind == ScriptAnswer::Dialog;
+}
+
+void CScriptUiPort::AnswerModalWindow(QWidget* window)
+{
+    auto* box = qobject_cast<QMessageBox*>(window);
+    if (!box) {
+        ScriptAnswer a;
+        TakeAnswer({ScriptAnswer::Cancel},
+                   "the window '" + window->windowTitle().toStdString() + "'", a);
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            dialog->reject();
+        else
+            window->close();
+        return;
+    }
+    const std::string text = box->text().toStdString();
+    const QMessageBox::StandardButtons buttons = box->standardButtons();
+    QMessageBox::StandardButton pick = QMessageBox::Ok;
+    if (buttons & (QMessageBox::Yes | QMessageBox::No)) {
+        const bool withCancel = buttons.testFlag(QMessageBox::Cancel);
+        switch (Question(text, withCancel)) {
+        case UiAnswer::Yes: pick = QMessageBox::Yes; break;
+        case UiAnswer::No: pick = QMessageBox::No; break;
+        case UiAnswer::Cancel: pick = withCancel ? QMessageBox::Cancel : QMessageBox::No; break;
+        }
+    } else {
+        MessageBox(text);
+        if (!buttons.testFlag(QMessageBox::Ok) && box->defaultButton())
+            pick = box->standardButton(box->defaultButton());
+    }
+    if (QAbstractButton* button = box->button(pick))
+        button->click();
+    else
+        box->done(pick);
 }

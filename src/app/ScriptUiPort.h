@@ -20,6 +20,8 @@ std::string EscapeScriptText(const std::string& text);
 // folder. Returns an absolute, cleaned path.
 std::string ExpandScriptPath(const std::string& path);
 
+class QWidget;
+
 class CScriptUiPort final : public CUiPort {
 public:
     CScriptUiPort();
@@ -70,6 +72,11 @@ public:
     // The editor's own dialog of the class: false on "answer cancel" or a
     // failure; the items come with the answer.
     bool TakeDialog(const std::string& dialogClass, ScriptAnswer& answer);
+
+    // A modal window of the toolkit that came up without going through the
+    // port: a message box is printed and answered like the port's own; any
+    // other dialog takes a queued "answer cancel". It is closed either way.
+    void AnswerModalWindow(QWidget* window);
 
     void MessageBox(const std::string& text) override;
     UiAnswer Question(const std::string& text, bool withCancel) override;

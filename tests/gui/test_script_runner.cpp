@@ -8,7 +8,11 @@
 #include "doc/TesvanDoc.h"
 #include "GuiTestSupport.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -191,4 +195,33 @@ TEST(ScriptUiPort, EditorDialogsTakeAnswersForTheirClass)
     port.Queue(Answer("answer dialog CImgFitDlg ok"));
     EXPECT_FALSE(port.TakeDialog("CSetSizeDlg", a));
     EXPECT_EQ(port.FailStatus(), 3);
+}
+
+TEST(ScriptUiPort, AnswersMessageBoxesOfTheToolkit)
+{
+    EnsureApp();
+    CScriptUiPort port;
+    auto answerWhenShown = [&port] {
+        QTimer::singleShot(0, [&port] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                port.AnswerModalWindow(modal);
+        });
+    };
+    testing::internal::CaptureStdout();
+    port.Queue(Answer("answer no"));
+    QMessageBox question(QMessageBox::Question, "Tesvan", "Save?",
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    answerWhenShown();
+    EXPECT_EQ(question.exec(), QMessageBox::No);
+
+    QMessageBox info(QMessageBox::Warning, "Tesvan", "Done.", QMessageBox::Ok);
+    answerWhenShown();
+    EXPECT_EQ(info.exec(), QMessageBox::Ok);
+
+    QDialog other;
+    other.setWindowTitle("Other");
+    answerWhenShown();
+    EXPECT_EQ(other.exec(), QDialog::Rejected);
+    EXPECT_EQ(port.FailStatus(), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "question: Save?\nmessage: Done.\n");
 }
