@@ -1,0 +1,575 @@
+#include "app/ScriptRunner.h"
+
+#include "app/MainFrame.h"
+#include "app/TesvanApp.h"
+#include "doc/TesvanDoc.h"
+#include "platform/Cp932.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kCmdNew = 57600;
+constexpr int kCmdOpen = 57601;
+constexpr int kCmdSave = 57603;
+constexpr int kCmdSaveAs = 57604;
+
+std::string Hex(uint32_t v, int digits)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0*X", digits, unsigned(v));
+    return buf;
+}
+
+// A colour value 0x00BBGGRR as the script prints it.
+std::string ColorText(uint32_t c) { return "0x" + Hex(c & 0xFFFFFF, 6); }
+std::string AlphaText(uint32_t a) { return "0x" + Hex(a, 8); }
+std::string PointText(const CPoint& p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
+std::string RectText(const CRect& r)
+{
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+           " " + std::to_string(r.bottom);
+}
+
+int Num(const std::string& word)
+{
+    int64_t v = 0;
+    ParseScriptNumber(word, v);
+    return int(v);
+}
+
+using DocField = std::function<std::string(const CTesvanDoc&)>;
+using LayerField = std::function<std::string(const CLayer&)>;
+
+#define INT_FIELD(f) {#f, [](const CTesvanDoc& d) { return std::to_string(d.f); }}
+#define COLOR_FIELD(f) {#f, [](const CTesvanDoc& d) { return ColorText(d.f); }}
+
+// Every scalar field of the document by its declared name.
+const std::pair<const char*, DocField> kDocFields[] = {
+    INT_FIELD(m_nBitCount),
+    COLOR_FIELD(m_crBackground),
+    INT_FIELD(m_bInitialized),
+    INT_FIELD(m_nCellWidth),
+    INT_FIELD(m_nCellHeight),
+    INT_FIELD(m_nColumns),
+    INT_FIELD(m_nRows),
+    INT_FIELD(m_nEditColumn),
+    INT_FIELD(m_nEditRow),
+    INT_FIELD(m_nZoom),
+    INT_FIELD(m_bWorkValid),
+    COLOR_FIELD(m_crGridColor),
+    COLOR_FIELD(m_crGridStepColor),
+    INT_FIELD(m_nGridStep),
+    INT_FIELD(m_bShowCharLines),
+    INT_FIELD(m_bShowGrid),
+    INT_FIELD(m_nCurrentLayer),
+    INT_FIELD(m_nPenWidth),
+    INT_FIELD(m_nTool),
+    INT_FIELD(m_nButton),
+    {"m_ptLast", [](const CTesvanDoc& d) { return PointText(d.m_ptLast); }},
+    COLOR_FIELD(m_crMarquee),
+    INT_FIELD(m_nSelState),
+    INT_FIELD(m_nSelLayer),
+    INT_FIELD(m_bShowAllLayers),
+    {"m_rcSel", [](const CTesvanDoc& d) { return RectText(d.m_rcSel); }},
+    INT_FIELD(m_bPasteRotated),
+    INT_FIELD(m_nPasteFlip),
+    INT_FIELD(m_nPieceCount),
+    {"m_strText", [](const CTesvanDoc& d) { return Cp932ToUtf8(d.m_strText); }},
+    {"m_ptText", [](const CTesvanDoc& d) { return PointText(d.m_ptText); }},
+    {"m_chLead", [](const CTesvanDoc& d) { return std::to_string(int(uint8_t(d.m_chLead))); }},
+    INT_FIELD(m_bShift),
+    INT_FIELD(m_nUndoCount),
+    INT_FIELD(m_nUndoIndex),
+    INT_FIELD(m_bAnimeShown),
+    // Kept behind accessors, named as declared.
+    {"m_strPathName", [](const CTesvanDoc& d) { return d.GetPathName(); }},
+    {"m_strTitle", [](const CTesvanDoc& d) { return d.GetTitle(); }},
+    {"m_bModified", [](const CTesvanDoc& d) { return std::string(d.IsModified() ? "1" : "0"); }},
+    // The text font record, field by field.
+    {"m_lfText.lfHeight", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfHeight); }},
+    {"m_lfText.lfWidth", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfWidth); }},
+    {"m_lfText.lfWeight", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfWeight); }},
+    {"m_lfText.lfItalic", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfItalic); }},
+    {"m_lfText.lfUnderline",
+     [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfUnderline); }},
+    {"m_lfText.lfStrikeOut",
+     [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfStrikeOut); }},
+    {"m_lfText.lfCharSet", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfCharSet); }},
+    {"m_lfText.lfFaceName", [](const CTesvanDoc& d) { return d.m_lfText.lfFaceName; }},
+};
+
+#undef INT_FIELD
+#undef COLOR_FIELD
+
+const std::pair<const char*, LayerField> kLayerFields[] = {
+    {"m_nPage", [](const CLayer& l) { return std::to_string(l.m_nPage); }},
+    {"m_nBitCount", [](const CLayer& l) { return std::to_string(l.m_nBitCount); }},
+    {"m_bVisible", [](const CLayer& l) { return std::to_string(l.m_bVisible); }},
+    {"m_strName", [](const CLayer& l) { return l.m_strName; }},
+    {"m_strFolder", [](const CLayer& l) { return l.m_strFolder; }},
+    {"m_strPath", [](const CLayer& l) { return l.m_strPath; }},
+    {"m_nColor",
+     [](const CLayer& l) { return std::to_string(l.m_nColor[0]) + " " + std::to_string(l.m_nColor[1]); }},
+    {"m_nAlpha", [](const CLayer& l) { return AlphaText(l.m_nAlpha[0]) + " " + AlphaText(l.m_nAlpha[1]); }},
+    {"m_pImage",
+     [](const CLayer& l) {
+         if (!l.m_pImage || l.m_pImage->IsNull())
+             return std::string("none");
+         return std::to_string(l.m_pImage->GetWidth()) + "x" + std::to_string(l.m_pImage->GetHeight());
+     }},
+};
+
+// Whether what prints in hexadecimal: 32-bit pixels, colour values, alphas.
+bool PrintsHex(const std::vector<std::string>& what)
+{
+    const std::string& kind = what[0];
+    if (kind == "pixel" || kind == "work" || kind == "gradation")
+        return true;
+    if (kind == "field")
+        return what[1].rfind("m_cr", 0) == 0;
+    return kind == "layer" && what[2] == "m_nAlpha";
+}
+
+// Hexadecimal forms compare without regard to letter case.
+bool SameValue(const std::vector<std::string>& what, const std::string& got,
+               const std::string& want)
+{
+    if (got == want)
+        return true;
+    return PrintsHex(what) &&
+           QString::fromStdString(got).compare(QString::fromStdString(want), Qt::CaseInsensitive) == 0;
+}
+
+std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+} // namespace
+
+// The statements and print targets of the script language. A null entry is
+// a statement this build parses but does not carry out yet.
+const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
+    {"new", &CScriptRunner::OnNew},
+    {"open", &CScriptRunner::OnOpen},
+    {"save", &CScriptRunner::OnSave},
+    {"command", &CScriptRunner::OnCommand},
+    {"answer", &CScriptRunner::OnAnswer},
+    {"print", &CScriptRunner::OnPrint},
+    {"expect", &CScriptRunner::OnExpect},
+    {"snapshot", &CScriptRunner::OnSnapshot},
+    {"press", nullptr},
+    {"move", nullptr},
+    {"release", nullptr},
+    {"key", nullptr},
+    {"char", nullptr},
+    {"type", nullptr},
+    {"focus", nullptr},
+    {"pane", nullptr},
+    {"tab", nullptr},
+    {"anime", nullptr},
+};
+
+const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
+    {"pixel", &CScriptRunner::PrintPixel},
+    {"work", &CScriptRunner::PrintWork},
+    {"palette", &CScriptRunner::PrintPalette},
+    {"field", &CScriptRunner::PrintField},
+    {"layer", &CScriptRunner::PrintLayer},
+    {"menu", &CScriptRunner::PrintMenu},
+    {"title", &CScriptRunner::PrintTitle},
+    {"modified", &CScriptRunner::PrintModified},
+    {"gradation", &CScriptRunner::PrintGradation},
+    {"tab", nullptr},
+    {"scroll", nullptr},
+    {"anime", nullptr},
+    {"job", nullptr},
+};
+
+CScriptRunner::Handler CScriptRunner::FindHandler(const std::string& verb, bool& known)
+{
+    for (const VerbEntry& e : kVerbs) {
+        if (verb == e.verb) {
+            known = true;
+            return e.handler;
+        }
+    }
+    known = false;
+    return nullptr;
+}
+
+CScriptRunner::Printer CScriptRunner::FindPrinter(const std::string& what, bool& known)
+{
+    for (const PrintEntry& e : kPrints) {
+        if (what == e.what) {
+            known = true;
+            return e.printer;
+        }
+    }
+    known = false;
+    return nullptr;
+}
+
+bool CScriptRunner::CheckAvailable(const ScriptStatement& st, std::string& error)
+{
+    const std::string line = "line " + std::to_string(st.line) + ": ";
+    bool known = false;
+    if (!FindHandler(st.verb, known)) {
+        error = line + "'" + st.verb + "' is not available";
+        return false;
+    }
+    const std::vector<std::string>* what = nullptr;
+    if (st.verb == "print")
+        what = &st.args;
+    else if (st.verb == "expect")
+        what = &st.what;
+    if (what && !what->empty() && !FindPrinter((*what)[0], known)) {
+        error = line + "'print " + (*what)[0] + "' is not available";
+        return false;
+    }
+    return true;
+}
+
+bool CScriptRunner::Prepare(const std::string& text, std::vector<ScriptStatement>& statements)
+{
+    std::string error;
+    if (!ParseScript(text, statements, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    for (const ScriptStatement& st : statements) {
+        if (!CheckAvailable(st, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
+{
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "tesvan: cannot read script %s\n", scriptPath.toLocal8Bit().constData());
+        return kMalformed;
+    }
+    std::vector<ScriptStatement> statements;
+    if (!Prepare(file.readAll().toStdString(), statements))
+        return kMalformed;
+    CTesvanApp app;
+    if (!app.InitForScript()) {
+        std::fprintf(stderr, "tesvan: the editor could not start\n");
+        return kFailed;
+    }
+    return Execute(app, statements, documentPath);
+}
+
+int CScriptRunner::RunText(CTesvanApp& app, const std::string& text)
+{
+    std::vector<ScriptStatement> statements;
+    if (!Prepare(text, statements))
+        return kMalformed;
+    return Execute(app, statements, QString());
+}
+
+int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& statements,
+                           const QString& documentPath)
+{
+    CScriptUiPort port;
+    m_pPort = &port;
+    struct Forget {
+        CScriptRunner* runner;
+        ~Forget() { runner->m_pPort = nullptr; }
+    } forget{this};
+    m_pApp = &app;
+    m_pFrame = app.GetMainFrame();
+    if (!m_pFrame || !app.GetDocument()) {
+        std::fprintf(stderr, "tesvan: the editor could not start\n");
+        return kFailed;
+    }
+
+    // A modal window of the toolkit that no port call answers (the about box)
+    // would wait for a person forever: the port answers it from the queue.
+    QTimer guard;
+    guard.setInterval(20);
+    QObject::connect(&guard, &QTimer::timeout, [&port] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            port.AnswerModalWindow(modal);
+    });
+    guard.start();
+
+    int status = kOk;
+    if (!documentPath.isEmpty()) {
+        const std::string path = ExpandScriptPath(documentPath.toStdString());
+        const int messages = port.MessageCount();
+        app.OpenDocumentFile(QString::fromStdString(path));
+        QCoreApplication::sendPostedEvents();
+        if (port.FailStatus()) {
+            std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+            return kNoAnswer;
+        }
+        const QString wanted = QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+        if (port.MessageCount() != messages || wanted.isEmpty() ||
+            QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath() != wanted) {
+            std::fprintf(stderr, "tesvan: cannot open %s\n", path.c_str());
+            return kFailed;
+        }
+    }
+
+    for (const ScriptStatement& st : statements) {
+        port.SetLine(st.line);
+        bool known = false;
+        const int result = (this->*FindHandler(st.verb, known))(st);
+        QCoreApplication::sendPostedEvents();
+        if (port.FailStatus()) {
+            std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+            return kNoAnswer;
+        }
+        if (result == kMalformed)
+            return kMalformed;
+        if (result == kFailed)
+            status = kFailed;
+    }
+    if (port.QueuedCount() > 0)
+        std::fprintf(stderr, "tesvan: %zu queued answer(s) left unused\n", port.QueuedCount());
+    return status;
+}
+
+int CScriptRunner::Malformed(const ScriptStatement& st, const std::string& message)
+{
+    std::fprintf(stderr, "line %d: %s\n", st.line, message.c_str());
+    return kMalformed;
+}
+
+int CScriptRunner::RunCommand(const ScriptStatement& st, int id)
+{
+    const CMainFrame::CommandState state = m_pFrame->QueryCommand(id);
+    if (!state.known)
+        return Malformed(st, "unknown command " + std::to_string(id));
+    if (!state.enabled) {
+        PrintScriptLine("disabled: " + std::to_string(id));
+        return kOk;
+    }
+    m_pFrame->ExecuteCommand(id);
+    return kOk;
+}
+
+// open and save: the command with PATH as the answer of its file dialog. The
+// operation failed when the system said so or the document does not end up
+// with that path; a cancelled question is not a failure.
+int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::string& word)
+{
+    const std::string path = ExpandScriptPath(word);
+    const int messages = m_pPort->MessageCount();
+    const int cancels = m_pPort->CancelCount();
+    m_pPort->SetPendingFile(path, id == kCmdOpen);
+    int result = RunCommand(st, id);
+    const bool dialogShown = !m_pPort->HasPendingFile();
+    m_pPort->ClearPendingFile();
+    if (result != kOk || m_pPort->FailStatus())
+        return result;
+    if (!dialogShown) {
+        if (m_pPort->CancelCount() != cancels)
+            return kOk;
+        std::fprintf(stderr, "line %d: the file dialog did not come up\n", st.line);
+        return kFailed;
+    }
+    const QString wanted =
+        QFileInfo(QString::fromStdString(m_pPort->LastFile())).canonicalFilePath();
+    const QString now = QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath();
+    const bool failed = m_pPort->MessageCount() != messages ||
+                        (m_pPort->CancelCount() == cancels && (wanted.isEmpty() || wanted != now));
+    if (failed) {
+        std::fprintf(stderr, "line %d: %s failed: %s\n", st.line, st.verb.c_str(), path.c_str());
+        return kFailed;
+    }
+    return kOk;
+}
+
+int CScriptRunner::OnNew(const ScriptStatement& st) { return RunCommand(st, kCmdNew); }
+
+int CScriptRunner::OnOpen(const ScriptStatement& st) { return RunFileCommand(st, kCmdOpen, st.args[0]); }
+
+int CScriptRunner::OnSave(const ScriptStatement& st) { return RunFileCommand(st, kCmdSaveAs, st.args[0]); }
+
+int CScriptRunner::OnCommand(const ScriptStatement& st)
+{
+    const int id = Num(st.args[0]);
+    const int messages = m_pPort->MessageCount();
+    int result = RunCommand(st, id);
+    // A file command that ends in a message of the system failed.
+    if (result == kOk && (id == kCmdOpen || id == kCmdSave || id == kCmdSaveAs) &&
+        m_pPort->MessageCount() != messages)
+        return kFailed;
+    return result;
+}
+
+int CScriptRunner::OnAnswer(const ScriptStatement& st)
+{
+    m_pPort->Queue(ReadScriptAnswer(st));
+    return kOk;
+}
+
+bool CScriptRunner::Evaluate(const std::vector<std::string>& what, std::string& out,
+                             std::string& error)
+{
+    bool known = false;
+    Printer printer = FindPrinter(what[0], known);
+    std::vector<std::string> rest(what.begin() + 1, what.end());
+    return (this->*printer)(rest, out, error);
+}
+
+int CScriptRunner::OnPrint(const ScriptStatement& st)
+{
+    std::string out, error;
+    if (!Evaluate(st.args, out, error))
+        return Malformed(st, error);
+    PrintScriptLine(out);
+    return kOk;
+}
+
+int CScriptRunner::OnExpect(const ScriptStatement& st)
+{
+    std::string out, error;
+    if (!Evaluate(st.what, out, error))
+        return Malformed(st, error);
+    if (SameValue(st.what, out, st.value))
+        return kOk;
+    PrintScriptLine("expect failed at line " + std::to_string(st.line) + ": got " + out);
+    return kFailed;
+}
+
+int CScriptRunner::OnSnapshot(const ScriptStatement& st)
+{
+    const QString path = QString::fromStdString(ExpandScriptPath(st.args[0]));
+    // The window renders as a person sees it only once it is laid out, which
+    // takes showing it (on the offscreen platform of a batch run).
+    if (!m_pFrame->isVisible()) {
+        m_pFrame->setAttribute(Qt::WA_DontShowOnScreen, true);
+        m_pFrame->show();
+        QCoreApplication::sendPostedEvents();
+    }
+    QPixmap shot = m_pFrame->grab();
+    if (shot.isNull() || !shot.save(path, "PNG")) {
+        std::fprintf(stderr, "line %d: cannot write %s\n", st.line, path.toLocal8Bit().constData());
+        return kFailed;
+    }
+    return kOk;
+}
+
+CTesvanDoc* CScriptRunner::Doc() const { return m_pApp->GetDocument(); }
+
+bool CScriptRunner::PixelText(const CImageEx* image, int x, int y, std::string& out,
+                              std::string& error)
+{
+    if (!image || image->IsNull()) {
+        out = "none";
+        return true;
+    }
+    if (x < 0 || y < 0 || x >= image->GetWidth() || y >= image->GetHeight()) {
+        error = "pixel " + std::to_string(x) + " " + std::to_string(y) + " lies outside the " +
+                std::to_string(image->GetWidth()) + "x" + std::to_string(image->GetHeight()) +
+                " image";
+        return false;
+    }
+    const uint8_t* row = image->GetRow(y);
+    if (image->GetBPP() == 8) {
+        out = std::to_string(row[x]);
+        return true;
+    }
+    const uint8_t* p = row + 4 * x;
+    out = Hex(uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0], 8);
+    return true;
+}
+
+bool CScriptRunner::PrintPixel(const std::vector<std::string>& w, std::string& out,
+                               std::string& error)
+{
+    const CLayer& layer = Doc()->m_Layers[Num(w[0])];
+    return PixelText(layer.m_pImage, Num(w[1]), Num(w[2]), out, error);
+}
+
+bool CScriptRunner::PrintWork(const std::vector<std::string>& w, std::string& out,
+                              std::string& error)
+{
+    return PixelText(&Doc()->m_imgWork, Num(w[0]), Num(w[1]), out, error);
+}
+
+bool CScriptRunner::PrintPalette(const std::vector<std::string>& w, std::string& out,
+                                 std::string&)
+{
+    const RGBQUAD& e = Doc()->m_Palette[Num(w[0])];
+    out = std::to_string(e.rgbRed) + " " + std::to_string(e.rgbGreen) + " " +
+          std::to_string(e.rgbBlue);
+    return true;
+}
+
+bool CScriptRunner::PrintField(const std::vector<std::string>& w, std::string& out,
+                               std::string& error)
+{
+    for (const auto& [name, field] : kDocFields) {
+        if (w[0] == name) {
+            out = field(*Doc());
+            return true;
+        }
+    }
+    error = "the document has no field '" + w[0] + "'";
+    return false;
+}
+
+bool CScriptRunner::PrintLayer(const std::vector<std::string>& w, std::string& out,
+                               std::string& error)
+{
+    for (const auto& [name, field] : kLayerFields) {
+        if (w[1] == name) {
+            out = field(Doc()->m_Layers[Num(w[0])]);
+            return true;
+        }
+    }
+    error = "a layer has no field '" + w[1] + "'";
+    return false;
+}
+
+bool CScriptRunner::PrintMenu(const std::vector<std::string>& w, std::string& out,
+                              std::string& error)
+{
+    const int id = Num(w[0]);
+    const CMainFrame::CommandState state = m_pFrame->QueryCommand(id);
+    if (!state.known) {
+        error = "unknown command " + std::to_string(id);
+        return false;
+    }
+    out = std::string(state.enabled ? "enabled" : "disabled") +
+          (state.checked ? " checked " : " unchecked ") + EscapeScriptText(Utf8(state.text));
+    return true;
+}
+
+bool CScriptRunner::PrintTitle(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    // The toolkit's modified marker shows as "*" only while the window is modified.
+    QString title = m_pFrame->windowTitle();
+    title.replace(QStringLiteral("[*]"), m_pFrame->isWindowModified() ? QStringLiteral("*") : QString());
+    out = Utf8(title);
+    return true;
+}
+
+bool CScriptRunner::PrintModified(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    out = Doc()->IsModified() ? "1" : "0";
+    return true;
+}
+
+bool CScriptRunner::PrintGradation(const std::vector<std::string>& w, std::string& out,
+                                   std::string&)
+{
+    const CGradationInfo& g = Doc()->m_Gradations[Num(w[0])];
+    out = std::to_string(g.nCount) + " " + ColorText(g.crFirst) + " " + ColorText(g.crCenter) +
+          " " + ColorText(g.crLast) + " " + std::to_string(g.nCenterPos);
+    return true;
+}
