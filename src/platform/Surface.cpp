@@ -63,14 +63,15 @@ struct LineWalk {
     int64_t Count() const { return major + 1; }
 
     // Minor offset nearest to t * minor / major; a half goes toward the
-    // nearer end, toward the start at the exact middle.
+    // nearer end, and at the exact middle toward the upper end, which keeps
+    // left-right mirrored segments mirrored.
     int64_t Offset(int64_t t) const
     {
         if (major == 0)
             return 0;
         const int64_t num = 2 * t * minor + major;
         int64_t q = num / (2 * major);
-        if (num % (2 * major) == 0 && 2 * t <= major)
+        if (num % (2 * major) == 0 && (2 * t < major || (2 * t == major && ystep > 0)))
             --q;
         return q;
     }

@@ -148,7 +148,8 @@ private:
 // Pixels of the segment from a to b, both ends, in order from a to b. The
 // pixel set does not depend on the direction: on each column (or row, for
 // steep lines) the pixel nearest the true line; an exact half goes toward
-// the nearer end (toward the lexicographically smaller end at the middle).
+// the nearer end, and at the very middle toward the upper end, so that a
+// left-right mirrored segment has mirrored pixels.
 void LinePixels(SurfacePoint a, SurfacePoint b, std::vector<SurfacePoint>& out);
 
 // The pixels of a cubic curve from p0 to p3 (controls p1, p2), in order,
