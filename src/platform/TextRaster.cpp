@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kDefaultEm = 16;
 constexpr size_t kMaxFaces = 16;
+const char* const kFallbackFace = "IPAPGothic";
 
 std::vector<char32_t> DecodeUtf8(const std::string& s)
 {
@@ -62,8 +63,8 @@ bool SameFamily(const std::string& a, const std::string& b)
 struct FontFile {
     std::string path;
     int index = 0;
-    bool synthBold = false;
-    bool synthItalic = false;
+    bool wantBold = false;    // bold wanted: thickened unless the face is bold
+    bool wantItalic = false;  // italic wanted: slanted unless the face is italic
 };
 
 // A face opened at one size, with the metrics the drawing needs in pixels.
@@ -105,8 +106,8 @@ public:
         const FontFile* file = Resolve(lf.lfFaceName, bold, italic);
         if (!file)
             return nullptr;
-        const auto key = std::make_tuple(file->path, file->index, file->synthBold,
-                                         file->synthItalic, lf.lfHeight, lf.lfWidth);
+        const auto key = std::make_tuple(file->path, file->index, file->wantBold,
+                                         file->wantItalic, lf.lfHeight, lf.lfWidth);
         auto it = m_faces.find(key);
         if (it == m_faces.end()) {
             std::unique_ptr<SizedFace> sized = Open(*file, lf.lfHeight, lf.lfWidth);
@@ -168,13 +169,13 @@ private:
         FcChar8* path = nullptr;
         if (ok && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
             out.path = reinterpret_cast<const char*>(path);
-            int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+            int index = 0;
             FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
             out.index = index;
-            out.synthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-            out.synthItalic = italic && slant == FC_SLANT_ROMAN;
+            // Whether the face itself is bold or italic is read from the face
+            // when it is opened: fontconfig reports synthesised styles too.
+            out.wantBold = bold;
+            out.wantItalic = italic;
         } else {
             ok = false;
         }
@@ -218,20 +219,23 @@ private:
             return nullptr;
         }
         FT_Face face = sized->face;
-        sized->synthBold = file.synthBold;
-        sized->synthItalic = file.synthItalic;
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        const bool faceBold = (face->style_flags & FT_STYLE_FLAG_BOLD) ||
+                              (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+        const bool faceItalic = face->style_flags & FT_STYLE_FLAG_ITALIC;
+        sized->synthBold = file.wantBold && !faceBold;
+        sized->synthItalic = file.wantItalic && !faceItalic;
         if (!FT_IS_SCALABLE(face)) {
             if (face->num_fixed_sizes <= 0 || FT_Select_Size(face, 0) != 0)
                 return nullptr;
             sized->ascent = int(face->size->metrics.ascender >> 6);
             sized->descent = int(-face->size->metrics.descender >> 6);
-            sized->boldShift = file.synthBold ? 1 : 0;
+            sized->boldShift = sized->synthBold ? 1 : 0;
             sized->underlinePos = 1;
             sized->strikePos = std::max(1, sized->ascent / 3);
             return sized;
         }
         const double upem = face->units_per_EM > 0 ? face->units_per_EM : 1000;
-        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
         double ascUnits = face->ascender, descUnits = -face->descender;
         if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
             ascUnits = os2->usWinAscent;
@@ -261,7 +265,7 @@ private:
             sized->ascent = int(std::lround(ascUnits * scale));
             sized->descent = int(std::lround(descUnits * scale));
         }
-        sized->boldShift = file.synthBold ? std::max(1, int(std::lround(em / 24))) : 0;
+        sized->boldShift = sized->synthBold ? std::max(1, int(std::lround(em / 24))) : 0;
         sized->lineThickness = std::max(1, int(std::lround(face->underline_thickness * scale)));
         sized->underlinePos = std::max(1, int(std::lround(-face->underline_position * scale)));
         sized->underlinePos = std::min(sized->underlinePos, std::max(1, sized->descent - 1));
@@ -278,26 +282,59 @@ private:
     uint64_t m_clock = 0;
 };
 
-// Loads and renders one glyph as a one-bit image; false for an empty glyph.
-bool RenderGlyph(SizedFace& sf, char32_t cp, int& advance)
+// Loads one glyph (rendered to a one-bit image when render is set); false
+// when there is nothing to draw. advance receives the pen movement.
+bool LoadGlyph(SizedFace& sf, FT_UInt index, bool render, int& advance)
 {
     FT_Face face = sf.face;
-    const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(cp));
     FT_Int32 flags = FT_LOAD_TARGET_MONO;
     if (sf.synthItalic)
         flags |= FT_LOAD_NO_BITMAP;
-    if (FT_Load_Glyph(face, index, flags) != 0) {
-        advance = 0;
+    advance = 0;
+    if (FT_Load_Glyph(face, index, flags) != 0)
         return false;
-    }
     FT_GlyphSlot slot = face->glyph;
+    advance = int((slot->advance.x + 32) >> 6) + sf.boldShift;
+    if (!render)
+        return false;
     if (sf.synthItalic && slot->format == FT_GLYPH_FORMAT_OUTLINE)
         FT_GlyphSlot_Oblique(slot);
-    advance = int((slot->advance.x + 32) >> 6) + sf.boldShift;
     if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
         FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
         return false;
     return slot->bitmap.rows > 0 && slot->bitmap.width > 0;
+}
+
+// Walks the glyphs of the text; a character the chosen face lacks is taken
+// from the Japanese gothic face, as the platform links fonts.
+template <class F>
+void ForEachGlyph(FontCache& cache, SizedFace& primary, const LogFont& font,
+                  const std::string& cp932, bool render, F&& f)
+{
+    SizedFace* fallback = nullptr;
+    bool fallbackTried = false;
+    for (char32_t cp : DecodeUtf8(Cp932ToUtf8(cp932))) {
+        SizedFace* sf = &primary;
+        FT_UInt index = FT_Get_Char_Index(primary.face, FT_ULong(cp));
+        if (index == 0 && cp >= 0x20) {
+            if (!fallbackTried) {
+                fallbackTried = true;
+                LogFont lf = font;
+                lf.lfFaceName = kFallbackFace;
+                fallback = cache.Get(lf);
+                if (fallback == &primary)
+                    fallback = nullptr;
+            }
+            const FT_UInt other = fallback ? FT_Get_Char_Index(fallback->face, FT_ULong(cp)) : 0;
+            if (other != 0) {
+                sf = fallback;
+                index = other;
+            }
+        }
+        int advance = 0;
+        const bool drawn = LoadGlyph(*sf, index, render, advance);
+        f(*sf, drawn, advance);
+    }
 }
 
 } // namespace
@@ -313,12 +350,11 @@ bool TextOut(const PixelTarget& target, int x, int y, const std::string& cp932,
     CSurface surface(target);
     const int baseline = y + sf->ascent;
     int penX = x;
-    for (char32_t cp : DecodeUtf8(Cp932ToUtf8(cp932))) {
-        int advance = 0;
-        if (RenderGlyph(*sf, cp, advance)) {
-            const FT_Bitmap& bm = sf->face->glyph->bitmap;
-            const int left = penX + sf->face->glyph->bitmap_left;
-            const int top = baseline - sf->face->glyph->bitmap_top;
+    ForEachGlyph(cache, *sf, font, cp932, true, [&](SizedFace& g, bool drawn, int advance) {
+        if (drawn) {
+            const FT_Bitmap& bm = g.face->glyph->bitmap;
+            const int left = penX + g.face->glyph->bitmap_left;
+            const int top = baseline - g.face->glyph->bitmap_top;
             for (unsigned row = 0; row < bm.rows; ++row) {
                 const unsigned char* bits = bm.buffer + std::ptrdiff_t(row) * bm.pitch;
                 for (unsigned col = 0; col < bm.width; ++col) {
@@ -331,13 +367,14 @@ bool TextOut(const PixelTarget& target, int x, int y, const std::string& cp932,
                         on = false;
                     if (!on)
                         continue;
-                    for (int s = 0; s <= sf->boldShift; ++s)
+                    // A thickened glyph is struck again shifted right.
+                    for (int s = 0; s <= g.boldShift; ++s)
                         surface.SetPixel(left + int(col) + s, top + int(row), colour);
                 }
             }
         }
         penX += advance;
-    }
+    });
     const int width = penX - x;
     if (width > 0 && (font.lfUnderline || font.lfStrikeOut)) {
         const SurfacePen old = surface.SelectPen({PenStyle::Solid, 1, colour});
@@ -364,13 +401,7 @@ SurfaceSize GetTextExtent(const std::string& cp932, const LogFont& font)
     if (!sf)
         return {};
     int width = 0;
-    for (char32_t cp : DecodeUtf8(Cp932ToUtf8(cp932))) {
-        const FT_UInt index = FT_Get_Char_Index(sf->face, FT_ULong(cp));
-        FT_Int32 flags = FT_LOAD_TARGET_MONO;
-        if (sf->synthItalic)
-            flags |= FT_LOAD_NO_BITMAP;
-        if (FT_Load_Glyph(sf->face, index, flags) == 0)
-            width += int((sf->face->glyph->advance.x + 32) >> 6) + sf->boldShift;
-    }
+    ForEachGlyph(cache, *sf, font, cp932, false,
+                 [&](SizedFace&, bool, int advance) { width += advance; });
     return {width, sf->ascent + sf->descent};
 }
