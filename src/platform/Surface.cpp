@@ -681,49 +681,97 @@ struct FloodAccess {
         else
             return (Read32(row + 4 * x) & 0xFFFFFF) == rgb;
     }
-    void Put(uint8_t* row, int x0, int x1, uint32_t v) const
+    // Fills matching pixels from x rightwards; returns the first one that
+    // does not match (or w). Blocks of eight keep the scan vectorised.
+    int FillRight(uint8_t* row, int x, int w, uint32_t v) const
     {
-        if constexpr (Bpp == 8) {
-            std::memset(row + x0, int(v), size_t(x1 - x0 + 1));
-        } else {
-            for (int x = x0; x <= x1; ++x)
-                Write32(row + 4 * x, v);
+        if constexpr (Bpp == 32) {
+            while (x + 8 <= w) {
+                uint32_t p[8];
+                std::memcpy(p, row + 4 * x, sizeof p);
+                uint32_t diff = 0;
+                for (uint32_t q : p)
+                    diff |= q ^ rgb;
+                if (diff & 0xFFFFFF)
+                    break;
+                for (uint32_t& q : p)
+                    q = v;
+                std::memcpy(row + 4 * x, p, sizeof p);
+                x += 8;
+            }
         }
+        while (x < w && Match(row, x)) {
+            Set(row, x, v);
+            ++x;
+        }
+        return x;
+    }
+    // Fills matching pixels from x leftwards; returns the last one that
+    // does not match (or -1).
+    int FillLeft(uint8_t* row, int x, uint32_t v) const
+    {
+        while (x >= 0 && Match(row, x)) {
+            Set(row, x, v);
+            --x;
+        }
+        return x;
+    }
+    void Set(uint8_t* row, int x, uint32_t v) const
+    {
+        if constexpr (Bpp == 8)
+            row[x] = uint8_t(v);
+        else
+            Write32(row + 4 * x, v);
     }
 };
 
-// Scanline fill with an explicit stack: each popped seed fills its whole
-// run, and one seed is pushed per matching run on the rows above and below.
+// Span fill with an explicit stack (Heckbert's seed fill): each entry is a
+// row to explore and the span of the row it came from, which is never
+// scanned again; only the parts reaching past that span look back.
 template <int Bpp>
 void ScanlineFill(const FloodAccess<Bpp>& a, int x, int y, uint32_t value)
 {
-    std::vector<SurfacePoint> stack;
-    stack.push_back({x, y});
+    struct Seg {
+        int y, x1, x2, dy;
+    };
     const int w = a.t.width, h = a.t.height;
+    std::vector<Seg> stack;
+    const auto push = [&](int sy, int x1, int x2, int dy) {
+        if (sy + dy >= 0 && sy + dy < h)
+            stack.push_back({sy, x1, x2, dy});
+    };
+    push(y, x, x, 1);
+    push(y + 1, x, x, -1);
     while (!stack.empty()) {
-        const SurfacePoint s = stack.back();
+        const Seg seg = stack.back();
         stack.pop_back();
-        uint8_t* row = a.Row(s.y);
-        if (!a.Match(row, s.x))
-            continue;
-        int xl = s.x, xr = s.x;
-        while (xl > 0 && a.Match(row, xl - 1))
-            --xl;
-        while (xr + 1 < w && a.Match(row, xr + 1))
-            ++xr;
-        a.Put(row, xl, xr, value);
-        for (int ny : {s.y - 1, s.y + 1}) {
-            if (ny < 0 || ny >= h)
-                continue;
-            const uint8_t* nrow = a.Row(ny);
-            bool inRun = false;
-            for (int nx = xl; nx <= xr; ++nx) {
-                const bool m = a.Match(nrow, nx);
-                if (m && !inRun)
-                    stack.push_back({nx, ny});
-                inRun = m;
+        const int row = seg.y + seg.dy;
+        const int x1 = seg.x1, x2 = seg.x2, dy = seg.dy;
+        uint8_t* r = a.Row(row);
+        int cx = a.FillLeft(r, x1, value);
+        int left;
+        if (cx < x1) {
+            left = cx + 1;
+            if (left < x1)
+                push(row, left, x1 - 1, -dy);
+            cx = x1 + 1;
+        } else {
+            // x1 itself does not match: look for the next run inside the span.
+            for (++cx; cx <= x2 && !a.Match(r, cx); ++cx) {
             }
+            left = cx;
+            if (cx > x2)
+                continue;
         }
+        do {
+            cx = a.FillRight(r, cx, w, value);
+            push(row, left, cx - 1, dy);
+            if (cx > x2 + 1)
+                push(row, x2 + 1, cx - 1, -dy);
+            for (++cx; cx <= x2 && !a.Match(r, cx); ++cx) {
+            }
+            left = cx;
+        } while (cx <= x2);
     }
 }
 
