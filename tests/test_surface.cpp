@@ -160,6 +160,27 @@ TEST(SurfaceLine, SamePixelsInBothDirectionsAndMirrored)
     }
 }
 
+TEST(SurfaceLine, PolylineDrawsTheSegmentPixelsWithoutTheEnd)
+{
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-8, 40);
+    std::vector<SurfacePoint> px;
+    for (int i = 0; i < 300; ++i) {
+        const SurfacePoint a{coord(rng), coord(rng)}, b{coord(rng), coord(rng)};
+        Canvas c(32, 32);
+        CSurface s(c.t);
+        s.SelectPen(Pen(1));
+        s.Polyline({a, b});
+        LinePixels(a, b, px);
+        px.pop_back();
+        std::set<std::pair<int, int>> expected;
+        for (SurfacePoint p : px)
+            if (p.x >= 0 && p.y >= 0 && p.x < 32 && p.y < 32)
+                expected.insert({p.x, p.y});
+        ASSERT_EQ(c.Set(), expected) << a.x << "," << a.y << " " << b.x << "," << b.y;
+    }
+}
+
 TEST(SurfaceLine, WidePensStampSquaresWithSquareCaps)
 {
     // Line figure P0, P1, P0: both ends drawn.

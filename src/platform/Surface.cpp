@@ -76,15 +76,60 @@ struct LineWalk {
         return q;
     }
 
-    // Pixel k counted from a (the caller's first point).
-    SurfacePoint At(int64_t k) const
+    SurfacePoint Point(int64_t t, int64_t off) const
     {
-        const int64_t t = reversed ? major - k : k;
-        const int64_t off = Offset(t);
         if (xMajor)
             return {int(sx + t), int(sy + ystep * off)};
         return {int(sx + off), int(sy + ystep * t)};
     }
+
+    // Pixel k counted from a (the caller's first point).
+    SurfacePoint At(int64_t k) const
+    {
+        const int64_t t = reversed ? major - k : k;
+        return Point(t, Offset(t));
+    }
+
+    // Walks pixels k, k+1, … from a without a division per pixel: keeps
+    // 2·t·minor + major as quotient and remainder of 2·major.
+    struct Cursor {
+        const LineWalk& w;
+        int64_t t, q, r, step;
+        Cursor(const LineWalk& walk, int64_t k) : w(walk)
+        {
+            t = w.reversed ? w.major - k : k;
+            step = w.reversed ? -1 : 1;
+            const int64_t d = 2 * std::max<int64_t>(w.major, 1);
+            const int64_t num = 2 * t * w.minor + w.major;
+            q = num / d;
+            r = num % d;
+        }
+        SurfacePoint Get() const
+        {
+            if (w.major == 0)
+                return w.Point(0, 0);
+            const bool down = r == 0 && (2 * t < w.major || (2 * t == w.major && w.ystep > 0));
+            return w.Point(t, q - (down ? 1 : 0));
+        }
+        void Next()
+        {
+            const int64_t d = 2 * w.major;
+            t += step;
+            if (step > 0) {
+                r += 2 * w.minor;
+                if (r >= d) {
+                    r -= d;
+                    ++q;
+                }
+            } else {
+                r -= 2 * w.minor;
+                if (r < 0) {
+                    r += d;
+                    --q;
+                }
+            }
+        }
+    };
 };
 
 inline bool Adjacent(SurfacePoint a, SurfacePoint b)
@@ -445,9 +490,24 @@ void CSurface::PlotPen(int x, int y)
         FillSpan(y, x, x, m_penValue);
         return;
     }
-    const int o = w / 2;
+    const int x0 = x - w / 2, y0 = y - w / 2;
+    if (x0 >= 0 && y0 >= 0 && x0 + w <= m_target.width && y0 + w <= m_target.height) {
+        // Locals: byte stores would otherwise force the members to be reloaded.
+        const std::ptrdiff_t pitch = m_target.pitch;
+        const uint32_t value = m_penValue;
+        uint8_t* row = m_target.bits + std::ptrdiff_t(y0) * pitch;
+        if (m_target.bpp == 8) {
+            for (int k = 0; k < w; ++k, row += pitch)
+                std::memset(row + x0, int(value), size_t(w));
+        } else {
+            for (int k = 0; k < w; ++k, row += pitch)
+                for (int i = 0; i < w; ++i)
+                    Write32(row + 4 * (x0 + i), value);
+        }
+        return;
+    }
     for (int k = 0; k < w; ++k)
-        FillSpan(y - o + k, x - o, x - o + w - 1, m_penValue);
+        FillSpan(y0 + k, x0, x0 + w - 1, m_penValue);
 }
 
 void CSurface::DrawPixelRun(const std::vector<SurfacePoint>& pixels, size_t count)
@@ -508,9 +568,10 @@ void CSurface::Polyline(const SurfacePoint* points, int count)
             continue;
         }
         m_dotPhase = int((m_dotPhase + kLo) % 6);
-        for (int64_t k = kLo; k <= kHi; ++k) {
+        LineWalk::Cursor cursor(walk, kLo);
+        for (int64_t k = kLo; k <= kHi; ++k, cursor.Next()) {
             if (!dotted || m_dotPhase < 3) {
-                const SurfacePoint p = walk.At(k);
+                const SurfacePoint p = cursor.Get();
                 PlotPen(p.x, p.y);
             }
             m_dotPhase = (m_dotPhase + 1) % 6;
