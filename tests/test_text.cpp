@@ -247,3 +247,17 @@ TEST(TextRaster, MissingGlyphsComeFromTheJapaneseFace)
     EXPECT_NE(GetTextExtent("iiii", Font("DejaVu Sans")).cx,
               GetTextExtent("iiii", Font("IPAPGothic")).cx);
 }
+
+TEST(TextRaster, WidthScalesGlyphsHorizontally)
+{
+    LogFont narrow = Font(kMsPGothic);
+    narrow.lfWidth = 4;
+    LogFont wide = Font(kMsPGothic);
+    wide.lfWidth = 16;
+    const SurfaceSize n = GetTextExtent("MMMM", narrow), d = GetTextExtent("MMMM", Font(kMsPGothic)),
+                      w = GetTextExtent("MMMM", wide);
+    EXPECT_LT(n.cx, d.cx);
+    EXPECT_GT(w.cx, d.cx);
+    EXPECT_EQ(n.cy, d.cy);
+    EXPECT_EQ(w.cy, d.cy);
+}

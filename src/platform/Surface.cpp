@@ -455,10 +455,16 @@ void CSurface::FillSpan(int y, int x0, int x1, uint32_t value)
     uint8_t* row = m_target.bits + std::ptrdiff_t(y) * m_target.pitch;
     if (m_target.bpp == 8) {
         std::memset(row + x0, int(value), size_t(x1 - x0 + 1));
-    } else {
-        for (int x = x0; x <= x1; ++x)
-            Write32(row + 4 * x, value);
+        return;
     }
+    // Blocks of sixteen pixels copied from a filled buffer become vector stores.
+    uint32_t block[16];
+    std::fill(std::begin(block), std::end(block), value);
+    uint8_t* p = row + 4 * std::ptrdiff_t(x0);
+    size_t n = size_t(x1 - x0 + 1);
+    for (; n >= 16; n -= 16, p += sizeof block)
+        std::memcpy(p, block, sizeof block);
+    std::memcpy(p, block, 4 * n);
 }
 
 uint32_t CSurface::SetPixel(int x, int y, uint32_t colour)
