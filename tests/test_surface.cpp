@@ -264,6 +264,29 @@ TEST(SurfaceLine, ClippedAndFarOutsideSegmentsAreCheap)
     EXPECT_EQ(d.Map(), Rows({"###...###..."}));
 }
 
+TEST(SurfaceLine, ExtremeCoordinatesAreSafe)
+{
+    Canvas c(8, 8);
+    CSurface s(c.t);
+    s.SelectBrush(SurfaceBrush::Solid(kMark2));
+    for (int w : {1, 3, 100000}) {
+        s.SelectPen(Pen(w));
+        s.Polyline({{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}});
+        s.Rectangle(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+        s.Ellipse(INT32_MIN, 0, INT32_MAX, 8);
+        s.Arc(INT32_MIN, 0, INT32_MAX, 8, 0, 0, INT32_MAX, INT32_MIN);
+        const SurfacePoint pts[4] = {{INT32_MIN, INT32_MIN}, {0, 0}, {INT32_MAX, 5}, {INT32_MAX, INT32_MAX}};
+        s.PolyBezier(pts, 4);
+    }
+    // The diagonal through the whole coordinate range crosses the canvas.
+    Canvas d(8, 8);
+    CSurface s2(d.t);
+    s2.SelectPen(Pen(1));
+    s2.Polyline({{INT32_MIN + 1, INT32_MIN + 1}, {INT32_MAX, INT32_MAX}});
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(d.At(k, k), kMark1);
+}
+
 TEST(SurfaceLine, ThirtyTwoBitWritesLeaveAlphaZero)
 {
     Canvas c(4, 1, 0xFF123456);

@@ -69,8 +69,9 @@ struct LineWalk {
     {
         if (major == 0)
             return 0;
-        const int64_t num = 2 * t * minor + major;
-        int64_t q = num / (2 * major);
+        // 128 bits: segments between far-apart points overflow 64.
+        const __int128 num = __int128(2) * t * minor + major;
+        int64_t q = int64_t(num / (2 * major));
         if (num % (2 * major) == 0 && (2 * t < major || (2 * t == major && ystep > 0)))
             --q;
         return q;
@@ -100,9 +101,9 @@ struct LineWalk {
             t = w.reversed ? w.major - k : k;
             step = w.reversed ? -1 : 1;
             const int64_t d = 2 * std::max<int64_t>(w.major, 1);
-            const int64_t num = 2 * t * w.minor + w.major;
-            q = num / d;
-            r = num % d;
+            const __int128 num = __int128(2) * t * w.minor + w.major;
+            q = int64_t(num / d);
+            r = int64_t(num % d);
         }
         SurfacePoint Get() const
         {
@@ -491,13 +492,15 @@ uint32_t CSurface::GetPixel(int x, int y) const
 
 void CSurface::PlotPen(int x, int y)
 {
-    const int w = m_pen.style == PenStyle::Dot ? 1 : std::max(1, m_pen.width);
+    const int w = m_pen.style == PenStyle::Dot ? 1 : PenWidth();
     if (w == 1) {
         FillSpan(y, x, x, m_penValue);
         return;
     }
+    if (x < -w || y < -w || x > m_target.width + w || y > m_target.height + w)
+        return;
     const int x0 = x - w / 2, y0 = y - w / 2;
-    if (x0 >= 0 && y0 >= 0 && x0 + w <= m_target.width && y0 + w <= m_target.height) {
+    if (x0 >= 0 && y0 >= 0 && int64_t(x0) + w <= m_target.width && int64_t(y0) + w <= m_target.height) {
         // Locals: byte stores would otherwise force the members to be reloaded.
         const std::ptrdiff_t pitch = m_target.pitch;
         const uint32_t value = m_penValue;
@@ -542,7 +545,7 @@ void CSurface::Polyline(const SurfacePoint* points, int count)
     m_penValue = PixelValue(m_pen.color);
     m_dotPhase = 0;
     const bool dotted = m_pen.style == PenStyle::Dot && m_pen.width <= 1;
-    const int w = dotted ? 1 : std::max(1, m_pen.width);
+    const int w = dotted ? 1 : PenWidth();
     const int reach = w + 1;
     for (int i = 0; i + 1 < count; ++i) {
         const LineWalk walk(points[i], points[i + 1]);
@@ -623,7 +626,7 @@ void CSurface::DrawBoxFigure(int left, int top, int right, int bottom, bool elli
     if (int64_t(top) >= m_target.height || bottom <= 0 || int64_t(left) >= m_target.width ||
         right <= 0)
         return;
-    const int penWidth = m_pen.style == PenStyle::Dot ? 1 : std::max(1, m_pen.width);
+    const int penWidth = m_pen.style == PenStyle::Dot ? 1 : PenWidth();
     m_penValue = pen ? PixelValue(m_pen.color) : 0;
     const uint32_t brushValue = brush ? PixelValue(m_brush.color) : 0;
 
@@ -633,7 +636,7 @@ void CSurface::DrawBoxFigure(int left, int top, int right, int bottom, bool elli
         for (int64_t y = std::max<int64_t>(top, 0); y < std::min<int64_t>(bottom, m_target.height);
              ++y) {
             const bool band = y < top + w || y >= bottom - w;
-            if (band || right - left <= 2 * w) {
+            if (band || w64 <= 2 * w) {
                 FillSpan(int(y), left, right - 1, m_penValue);
                 continue;
             }

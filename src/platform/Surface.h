@@ -16,6 +16,7 @@
 
 #include "platform/LogFont.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -125,6 +126,8 @@ private:
         int hi;  // inclusive; empty when lo > hi
     };
 
+    // Widths beyond any sensible pen are capped, so stamps stay small.
+    int PenWidth() const { return std::clamp(m_pen.width, 1, 255); }
     void PlotPen(int x, int y);
     void FillSpan(int y, int x0, int x1, uint32_t value);
     uint32_t PixelValue(uint32_t colour);
