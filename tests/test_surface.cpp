@@ -543,17 +543,20 @@ TEST(SurfaceBezier, EndsDrawnAndStraightCurveEqualsLine)
     EXPECT_EQ(curve, (std::vector<SurfacePoint>{{5, 5}}));
 }
 
-TEST(SurfaceBezier, CurvesAreConnectedAndThin)
+TEST(SurfaceBezier, CurvesAreConnectedThinAndReversible)
 {
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> coord(0, 60);
-    std::vector<SurfacePoint> px;
+    std::vector<SurfacePoint> px, reversed;
     for (int i = 0; i < 500; ++i) {
         const SurfacePoint p0{coord(rng), coord(rng)}, p1{coord(rng), coord(rng)},
             p2{coord(rng), coord(rng)}, p3{coord(rng), coord(rng)};
         BezierPixels(p0, p1, p2, p3, px);
         ASSERT_EQ(px.front(), p0);
         ASSERT_EQ(px.back(), p3);
+        BezierPixels(p3, p2, p1, p0, reversed);
+        std::reverse(reversed.begin(), reversed.end());
+        ASSERT_EQ(px, reversed);
         for (size_t k = 1; k < px.size(); ++k) {
             ASSERT_LE(std::max(std::abs(px[k].x - px[k - 1].x), std::abs(px[k].y - px[k - 1].y)), 1);
             ASSERT_FALSE(px[k] == px[k - 1]);

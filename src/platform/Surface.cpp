@@ -282,6 +282,15 @@ void LinePixels(SurfacePoint a, SurfacePoint b, std::vector<SurfacePoint>& out)
 void BezierPixels(SurfacePoint p0, SurfacePoint p1, SurfacePoint p2, SurfacePoint p3,
                   std::vector<SurfacePoint>& out)
 {
+    // Computed from the canonical end, so a reversed curve has the same pixels.
+    const auto less = [](SurfacePoint a, SurfacePoint b) {
+        return a.x < b.x || (a.x == b.x && a.y < b.y);
+    };
+    if (less(p3, p0) || (p3 == p0 && less(p2, p1))) {
+        BezierPixels(p3, p2, p1, p0, out);
+        std::reverse(out.begin(), out.end());
+        return;
+    }
     out.clear();
     const int minX = std::min({p0.x, p1.x, p2.x, p3.x}), maxX = std::max({p0.x, p1.x, p2.x, p3.x});
     const int minY = std::min({p0.y, p1.y, p2.y, p3.y}), maxY = std::max({p0.y, p1.y, p2.y, p3.y});

@@ -158,6 +158,6 @@ void LinePixels(SurfacePoint a, SurfacePoint b, std::vector<SurfacePoint>& out);
 // The pixels of a cubic curve from p0 to p3 (controls p1, p2), in order,
 // 8-connected without redundant corners, both ends included: on each column
 // of the curve's flat pieces and each row of its steep pieces, the pixel
-// nearest the curve.
+// nearest the curve. The reversed curve (p3, p2, p1, p0) has the same pixels.
 void BezierPixels(SurfacePoint p0, SurfacePoint p1, SurfacePoint p2, SurfacePoint p3,
                   std::vector<SurfacePoint>& out);
