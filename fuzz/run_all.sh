@@ -6,6 +6,7 @@ build=$1
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
+shopt -s nullglob
 for src in "$here"/*.cpp; do
   name=$(basename "$src" .cpp)
   exe="$build/$name"
