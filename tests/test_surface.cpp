@@ -229,6 +229,12 @@ TEST(SurfaceLine, DottedPenThreeOnThreeOffAcrossSegments)
     s.SelectPen({PenStyle::Dot, 1, kMark1});
     s.Polyline({{0, 1}, {4, 1}, {11, 1}});
     EXPECT_EQ(c.Map(), Rows({"............", "###...###...", "............", "............"}));
+    // A wider dotted pen draws solid.
+    Canvas d(6, 3);
+    CSurface s2(d.t);
+    s2.SelectPen({PenStyle::Dot, 2, kMark1});
+    s2.Polyline({{1, 2}, {4, 2}});
+    EXPECT_EQ(d.Map(), Rows({"......", "#####.", "#####."}));
 }
 
 TEST(SurfaceLine, MoveToLineToAndNullPen)

@@ -501,7 +501,7 @@ uint32_t CSurface::GetPixel(int x, int y) const
 
 void CSurface::PlotPen(int x, int y)
 {
-    const int w = m_pen.style == PenStyle::Dot ? 1 : PenWidth();
+    const int w = PenWidth();
     if (w == 1) {
         FillSpan(y, x, x, m_penValue);
         return;
@@ -635,7 +635,7 @@ void CSurface::DrawBoxFigure(int left, int top, int right, int bottom, bool elli
     if (int64_t(top) >= m_target.height || bottom <= 0 || int64_t(left) >= m_target.width ||
         right <= 0)
         return;
-    const int penWidth = m_pen.style == PenStyle::Dot ? 1 : PenWidth();
+    const int penWidth = PenWidth();
     m_penValue = pen ? PixelValue(m_pen.color) : 0;
     const uint32_t brushValue = brush ? PixelValue(m_brush.color) : 0;
 
