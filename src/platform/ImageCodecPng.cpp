@@ -154,6 +154,15 @@ CodecStatus ReadPng(png_structp png, png_infop info, const DecodeLimits& limits,
 
 CodecStatus DecodePng(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits)
 {
+    // The header chunk comes first; its size is refused here, before libpng
+    // reads on to the first image data.
+    if (size >= 24 && std::memcmp(data + 12, "IHDR", 4) == 0) {
+        auto be32 = [](const uint8_t* p) {
+            return int64_t(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
+        };
+        if (CheckSize(be32(data + 16), be32(data + 20), limits) == CodecStatus::TooLarge)
+            return CodecStatus::TooLarge;
+    }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
     if (!png)
         return CodecStatus::OutOfMemory;
