@@ -75,7 +75,16 @@ toff_t SizeProc(thandle_t h)
     return f->out ? f->out->size() : f->size;
 }
 
-int MapProc(thandle_t, void**, toff_t*) { return 0; }
+// Reading maps the caller's bytes directly, as libtiff does with files.
+int MapProc(thandle_t h, void** base, toff_t* size)
+{
+    auto* f = static_cast<MemFile*>(h);
+    if (f->out)
+        return 0;
+    *base = const_cast<uint8_t*>(f->data);
+    *size = f->size;
+    return 1;
+}
 void UnmapProc(thandle_t, void*, toff_t) {}
 
 int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
@@ -153,7 +162,7 @@ CodecStatus DecodeTiff(const uint8_t* data, size_t size, DecodedImage& out, cons
     MemFile f;
     f.data = data;
     f.size = size;
-    TiffCloser closer{OpenMem(f, "rm")};
+    TiffCloser closer{OpenMem(f, "r")};
     TIFF* tif = closer.tif;
     if (!tif)
         return CodecStatus::BadData;
