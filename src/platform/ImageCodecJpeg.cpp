@@ -59,8 +59,11 @@ void TermSource(j_decompress_ptr) {}
 // Decoder memory (coefficient buffers of progressive files included).
 constexpr long kJpegMemoryLimit = 768L << 20;
 
+// Objects with destructors live in the caller: a longjmp back to this
+// frame would skip destroying anything created after setjmp.
 CodecStatus ReadJpeg(jpeg_decompress_struct& cinfo, ErrorManager& err, const uint8_t* data,
-                     size_t size, const DecodeLimits& limits, DecodedImage& out, CodecStatus& status)
+                     size_t size, const DecodeLimits& limits, DecodedImage& out,
+                     std::vector<uint8_t>& cmykRow, CodecStatus& status)
 {
     if (setjmp(err.jump))
         return status;
@@ -95,7 +98,6 @@ CodecStatus ReadJpeg(jpeg_decompress_struct& cinfo, ErrorManager& err, const uin
         return status;
     status = CodecStatus::BadData;
     out.sourceBits = 8 * cinfo.num_components;
-    std::vector<uint8_t> cmykRow;
     if (cmyk)
         cmykRow.resize(size_t(out.width) * 4);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -136,7 +138,8 @@ CodecStatus DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, cons
     InitErrors(err);
     cinfo.err = &err.pub;
     CodecStatus status = CodecStatus::BadData;
-    status = ReadJpeg(cinfo, err, data, size, limits, out, status);
+    std::vector<uint8_t> cmykRow;
+    status = ReadJpeg(cinfo, err, data, size, limits, out, cmykRow, status);
     jpeg_destroy_decompress(&cinfo);
     return status;
 }
