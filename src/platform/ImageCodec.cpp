@@ -180,8 +180,6 @@ CodecStatus CheckSource(const ImageSource& src)
     const int64_t rowBytes = int64_t(src.width) * (src.bpp / 8);
     if ((src.pitch < 0 ? -int64_t(src.pitch) : int64_t(src.pitch)) < rowBytes)
         return CodecStatus::InvalidArgument;
-    if (src.width > 65535 || src.height > 65535)
-        return CodecStatus::InvalidArgument;
     return CodecStatus::Ok;
 }
 

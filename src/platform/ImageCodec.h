@@ -65,9 +65,10 @@ struct DecodedImage {
 
 // Largest picture a decoder accepts. The defaults keep one decoded picture
 // at 256 MB at most (64 M pixels of 4 bytes), so the picture and its copy
-// in the editor stay well below 1 GB.
+// in the editor stay well below 1 GB; a long strip of frames may still be
+// up to 262144 pixels on one side.
 struct DecodeLimits {
-    int maxSide = 65535;
+    int maxSide = 1 << 18;
     int64_t maxPixels = int64_t(1) << 26;
 };
 

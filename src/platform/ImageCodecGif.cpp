@@ -188,6 +188,8 @@ struct MapFree {
 
 CodecStatus EncodeGif(const ImageSource& src, std::vector<uint8_t>& out)
 {
+    if (src.width > 65535 || src.height > 65535)
+        return CodecStatus::InvalidArgument;  // sizes are 16-bit fields
     std::vector<PaletteEntry> palette;
     std::vector<uint8_t> indices;  // filled only for 32-bit sources
     int transparent = -1;
