@@ -1,6 +1,7 @@
 #include "doc/ImageFiles.h"
 #include "platform/ImageCodec.h"
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -584,6 +585,134 @@ TEST(CodecDecode, FailedLoadLeavesImageAlone)
     EXPECT_FALSE(LoadImageFile(dir / "none.png", img));
     EXPECT_EQ(img.GetWidth(), 3);
     EXPECT_EQ(img.GetRow(1)[1], 20);
+}
+
+TEST(CodecDecode, GreyPngForms)
+{
+    auto grey = [](int colorType, const std::vector<uint8_t>& row, bool trns) {
+        std::vector<uint8_t> out;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_set_write_fn(png, &out,
+                         [](png_structp p, png_bytep d, png_size_t n) {
+                             auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+                             v->insert(v->end(), d, d + n);
+                         },
+                         nullptr);
+        png_set_IHDR(png, info, 2, 1, 8, colorType, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_color_16 key{};
+        key.gray = 7;
+        if (trns)
+            png_set_tRNS(png, info, nullptr, 0, &key);
+        png_write_info(png, info);
+        png_write_row(png, const_cast<png_bytep>(row.data()));
+        png_write_end(png, info);
+        png_destroy_write_struct(&png, &info);
+        return out;
+    };
+    DecodedImage g = Decode(grey(PNG_COLOR_TYPE_GRAY, {7, 200}, false));
+    ASSERT_EQ(g.bpp, 24);
+    EXPECT_EQ(std::vector<uint8_t>(g.pixels.begin(), g.pixels.end()),
+              (std::vector<uint8_t>{7, 7, 7, 200, 200, 200}));
+    DecodedImage keyed = Decode(grey(PNG_COLOR_TYPE_GRAY, {7, 200}, true));
+    ASSERT_EQ(keyed.bpp, 32);
+    EXPECT_EQ(keyed.pixels[3], 0);
+    EXPECT_EQ(keyed.pixels[7], 255);
+    DecodedImage ga = Decode(grey(PNG_COLOR_TYPE_GRAY_ALPHA, {9, 50, 60, 255}, false));
+    ASSERT_EQ(ga.bpp, 32);
+    EXPECT_EQ(std::vector<uint8_t>(ga.pixels.begin(), ga.pixels.end()),
+              (std::vector<uint8_t>{9, 9, 9, 50, 60, 60, 60, 255}));
+}
+
+TEST(CodecDecode, InterlacedGifRowsInPlace)
+{
+    std::vector<uint8_t> bytes;
+    int err = 0;
+    GifFileType* gif = EGifOpen(&bytes,
+                                [](GifFileType* g, const GifByteType* b, int n) {
+                                    auto* v = static_cast<std::vector<uint8_t>*>(g->UserData);
+                                    v->insert(v->end(), b, b + n);
+                                    return n;
+                                },
+                                &err);
+    ColorMapObject* map = GifMakeMapObject(16, nullptr);
+    for (int i = 0; i < 16; ++i)
+        map->Colors[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+    EGifPutScreenDesc(gif, 3, 10, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, 3, 10, true, nullptr);
+    for (int y : {0, 8, 4, 2, 6, 1, 3, 5, 7, 9}) {
+        GifPixelType line[3] = {GifPixelType(y), GifPixelType(y), GifPixelType(y)};
+        EGifPutLine(gif, line, 3);
+    }
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    DecodedImage pic = Decode(bytes);
+    ASSERT_EQ(pic.bpp, 8);
+    for (int y = 0; y < 10; ++y)
+        EXPECT_EQ(pic.row(y)[1], y);
+}
+
+TEST(CodecDecode, Bmp32AlphaOnlyWhenPresent)
+{
+    // A plain 32-bit file whose fourth bytes are all 0 is opaque; one with
+    // values there has alpha.
+    auto plain32 = [](uint8_t a0, uint8_t a1) {
+        std::vector<uint8_t> v(54, 0);
+        v[0] = 'B';
+        v[1] = 'M';
+        v[10] = 54;
+        v[14] = 40;
+        v[18] = 2;
+        v[22] = 1;
+        v[26] = 1;
+        v[28] = 32;
+        const uint8_t px[8] = {1, 2, 3, a0, 4, 5, 6, a1};
+        v.insert(v.end(), px, px + 8);
+        return v;
+    };
+    DecodedImage opaque = Decode(plain32(0, 0));
+    ASSERT_EQ(opaque.bpp, 24);
+    EXPECT_EQ(opaque.pixels[3], 4);
+    DecodedImage alpha = Decode(plain32(0, 128));
+    ASSERT_EQ(alpha.bpp, 32);
+    EXPECT_EQ(alpha.pixels[3], 0);
+    EXPECT_EQ(alpha.pixels[7], 128);
+
+    // What we write for alpha: a version-5 header with an alpha mask.
+    CImageEx img;
+    Make32(img, 3, 2, true);
+    const std::vector<uint8_t> bmp = Encode(img, ImageFormat::Bmp);
+    EXPECT_EQ(bmp[14], 124);
+    EXPECT_EQ(bmp[28], 32);
+    EXPECT_EQ(bmp[30], 3);  // bit fields
+    EXPECT_EQ(bmp[66 + 3], 0xFF);  // alpha mask 0xFF000000
+}
+
+TEST(CodecDecode, TiffAlphaIsUnassociated)
+{
+    TempDir dir;
+    CImageEx img;
+    Make32(img, 4, 4, true);
+    ASSERT_TRUE(SaveImageFile(img, dir / "a.tiff"));
+    TIFF* t = TIFFOpen((dir / "a.tiff").c_str(), "r");
+    ASSERT_NE(t, nullptr);
+    uint16_t count = 0;
+    uint16_t* types = nullptr;
+    ASSERT_TRUE(TIFFGetField(t, TIFFTAG_EXTRASAMPLES, &count, &types));
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(types[0], EXTRASAMPLE_UNASSALPHA);
+    TIFFClose(t);
+}
+
+TEST(CodecDecode, NonFilesRefused)
+{
+    TempDir dir;
+    DecodedImage pic;
+    EXPECT_EQ(DecodeImageFile(dir / "", pic), CodecStatus::GeneralFailure);
+    EXPECT_EQ(DecodeImageFile(dir / "absent.png", pic), CodecStatus::GeneralFailure);
+    WriteFile(dir / "text.png", {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(DecodeImageFile(dir / "text.png", pic), CodecStatus::UnknownFormat);
 }
 
 // ------------------------------------------------------------------ hostile input
