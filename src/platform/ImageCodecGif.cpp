@@ -81,9 +81,11 @@ CodecStatus ReadFirstImage(GifFileType* gif, DecodedImage& out, const DecodeLimi
         if (DGifGetImageDesc(gif) == GIF_ERROR)
             return CodecStatus::BadData;
         const GifImageDesc& desc = gif->Image;
-        if (desc.Width <= 0 || desc.Height <= 0 || desc.Width > limits.maxSide ||
-            desc.Height > limits.maxSide)
-            return CodecStatus::BadData;
+        // The frame is decoded whole even where it lies off the screen, so
+        // it is held to the same limits.
+        st = CheckSize(desc.Width, desc.Height, limits);
+        if (st != CodecStatus::Ok)
+            return st;
         const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
 
         st = Allocate(out, gif->SWidth, gif->SHeight, 8);
