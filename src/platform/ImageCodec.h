@@ -11,6 +11,20 @@
 //            (not premultiplied) alpha.
 // Rows are top-down and tightly packed (stride = width * bpp / 8).
 //
+// What each encoder writes:
+//            8-bit source                 32-bit with alpha            32-bit opaque
+//   PNG      indexed, 256-entry table     RGBA, straight alpha         RGB
+//   GIF      256-entry table              index 0 transparent for      up to 256 colours
+//                                         alpha 0, the rest reduced
+//                                         to at most 255 colours
+//   BMP      8 bits, 256-entry table      32 bits, version-5 header    24 bits
+//                                         with an alpha mask
+//   TIFF     RGB of the table's colours   RGBA, unassociated alpha     RGB
+//   JPEG     the table's colours          colours only, alpha dropped  colours
+// Indexed output carries no transparency. GIF colour reduction is exact up
+// to the colour count given and median cut beyond it; partly transparent
+// pixels are written opaque.
+//
 // The format of a file is recognised by its content, not by its name, so a
 // picture with a misleading extension still loads. Encoding picks the format
 // by the path's extension through the encoder list.
