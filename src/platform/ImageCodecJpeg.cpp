@@ -18,6 +18,8 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr pub;
     jmp_buf jump;
+    bool eofSeen;    // the data ended before the decoder was done with it
+    bool hitMarker;  // entropy data needed beyond the end: rows are missing
 };
 
 void ErrorExit(j_common_ptr cinfo)
@@ -26,31 +28,47 @@ void ErrorExit(j_common_ptr cinfo)
 }
 
 void NoMessage(j_common_ptr) {}
-void NoEmit(j_common_ptr, int) {}
+
+void NoteWarning(j_common_ptr cinfo, int level)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level < 0 && err->pub.msg_code == JWRN_HIT_MARKER)
+        err->hitMarker = true;
+}
 
 void InitErrors(ErrorManager& err)
 {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = NoMessage;
-    err.pub.emit_message = NoEmit;
+    err.pub.emit_message = NoteWarning;
+    err.eofSeen = false;
+    err.hitMarker = false;
 }
 
-// A memory source that fails at the end of the data instead of inventing an
-// end marker, so a truncated file is refused rather than shown half grey.
+// A memory source that, like the library's own, answers the end of the data
+// with an end marker (the Huffman decoder reads a little ahead, so a file
+// lacking only its end marker must still decode), but remembers it: a file
+// whose rows ran out is refused rather than shown half grey.
+const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
+
 void InitSource(j_decompress_ptr) {}
 boolean FillInput(j_decompress_ptr cinfo)
 {
-    ERREXIT(cinfo, JERR_INPUT_EOF);
-    return FALSE;
+    reinterpret_cast<ErrorManager*>(cinfo->err)->eofSeen = true;
+    cinfo->src->next_input_byte = kFakeEoi;
+    cinfo->src->bytes_in_buffer = 2;
+    return TRUE;
 }
 void SkipInput(j_decompress_ptr cinfo, long count)
 {
     jpeg_source_mgr* src = cinfo->src;
     if (count <= 0)
         return;
-    if (size_t(count) > src->bytes_in_buffer)
-        ERREXIT(cinfo, JERR_INPUT_EOF);
+    if (size_t(count) > src->bytes_in_buffer) {
+        FillInput(cinfo);
+        return;
+    }
     src->next_input_byte += count;
     src->bytes_in_buffer -= size_t(count);
 }
@@ -124,8 +142,10 @@ CodecStatus ReadJpeg(jpeg_decompress_struct& cinfo, ErrorManager& err, const uin
             }
         }
     }
+    // Every row is in; a missing end marker does not spoil the picture.
+    status = CodecStatus::Ok;
     jpeg_finish_decompress(&cinfo);
-    return status = CodecStatus::Ok;
+    return status;
 }
 
 }  // namespace
@@ -140,6 +160,9 @@ CodecStatus DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, cons
     CodecStatus status = CodecStatus::BadData;
     std::vector<uint8_t> cmykRow;
     status = ReadJpeg(cinfo, err, data, size, limits, out, cmykRow, status);
+    // A progressive file that ended early lacks whole refinement scans.
+    if (status == CodecStatus::Ok && (err.hitMarker || (err.eofSeen && cinfo.progressive_mode)))
+        status = CodecStatus::BadData;
     jpeg_destroy_decompress(&cinfo);
     return status;
 }

@@ -144,10 +144,13 @@ CodecStatus ReadPng(png_structp png, png_infop info, const DecodeLimits& limits,
         rows[y] = out.row(int(y));
     status = CodecStatus::BadData;
     png_read_image(png, rows.data());
-    png_read_end(png, nullptr);
     out.transparentIndex = plan.transparentIndex;
     out.sourceBits = plan.sourceBits;
-    return status = CodecStatus::Ok;
+    // Every pixel is in; damage after the image data (a lost end chunk)
+    // does not spoil the picture.
+    status = CodecStatus::Ok;
+    png_read_end(png, nullptr);
+    return status;
 }
 
 }  // namespace
