@@ -8,29 +8,28 @@ bool ImageFromDecoded(const DecodedImage& pic, CImageEx& out)
 {
     if (pic.width <= 0 || pic.height <= 0 || pic.pixels.size() < pic.stride() * size_t(pic.height))
         return false;
-    CImageEx& img = out;
     if (pic.bpp == 8) {
-        if (pic.palette.empty() || pic.palette.size() > 256 || !img.CreateEx(pic.width, pic.height, 8))
+        if (pic.palette.empty() || pic.palette.size() > 256 || !out.CreateEx(pic.width, pic.height, 8))
             return false;
         RGBQUAD table[256];
         for (size_t i = 0; i < pic.palette.size(); ++i)
             table[i] = {pic.palette[i].blue, pic.palette[i].green, pic.palette[i].red, 0};
-        img.SetColorTable(0, int(pic.palette.size()), table);
-        img.SetTransparentColor(pic.transparentIndex >= 0 && pic.transparentIndex < 256
+        out.SetColorTable(0, int(pic.palette.size()), table);
+        out.SetTransparentColor(pic.transparentIndex >= 0 && pic.transparentIndex < 256
                                     ? pic.transparentIndex : -1);
         for (int y = 0; y < pic.height; ++y)
-            std::memcpy(img.GetRow(y), pic.row(y), size_t(pic.width));
+            std::memcpy(out.GetRow(y), pic.row(y), size_t(pic.width));
     } else if (pic.bpp == 24 || pic.bpp == 32) {
         const bool alpha = pic.bpp == 32;
-        if (!img.CreateEx(pic.width, pic.height, 32, alpha ? CImageEx::createAlphaChannel : 0))
+        if (!out.CreateEx(pic.width, pic.height, 32, alpha ? CImageEx::createAlphaChannel : 0))
             return false;
         for (int y = 0; y < pic.height; ++y) {
             if (alpha) {
-                std::memcpy(img.GetRow(y), pic.row(y), size_t(pic.width) * 4);
+                std::memcpy(out.GetRow(y), pic.row(y), size_t(pic.width) * 4);
                 continue;
             }
             const uint8_t* s = pic.row(y);
-            uint8_t* d = img.GetRow(y);
+            uint8_t* d = out.GetRow(y);
             for (int x = 0; x < pic.width; ++x, s += 3, d += 4) {
                 d[0] = s[0];
                 d[1] = s[1];
