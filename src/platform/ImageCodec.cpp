@@ -1,0 +1,254 @@
+#include "platform/ImageCodec.h"
+
+#include "platform/ImageCodecInternal.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tesvan {
+
+const char* CodecStatusText(CodecStatus status)
+{
+    switch (status) {
+    case CodecStatus::Ok: return "ok";
+    case CodecStatus::GeneralFailure: return "general failure";
+    case CodecStatus::OutOfMemory: return "out of memory";
+    case CodecStatus::UnknownFormat: return "unknown format";
+    case CodecStatus::BadData: return "damaged or unsupported data";
+    case CodecStatus::TooLarge: return "picture too large";
+    case CodecStatus::InvalidArgument: return "invalid image";
+    }
+    return "?";
+}
+
+const std::vector<EncoderInfo>& GetImageEncoders()
+{
+    static const std::vector<EncoderInfo> encoders = {
+        {"image/bmp", "*.BMP;*.DIB;*.RLE", ImageFormat::Bmp},
+        {"image/jpeg", "*.JPG;*.JPEG;*.JPE;*.JFIF", ImageFormat::Jpeg},
+        {"image/gif", "*.GIF", ImageFormat::Gif},
+        {"image/tiff", "*.TIF;*.TIFF", ImageFormat::Tiff},
+        {"image/png", "*.PNG", ImageFormat::Png},
+    };
+    return encoders;
+}
+
+std::string PathExtension(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return path.substr(dot);
+}
+
+namespace {
+
+bool EqualsNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const EncoderInfo* FindEncoderForPath(const std::string& path)
+{
+    const std::string ext = PathExtension(path);
+    if (ext.empty())
+        return nullptr;
+    for (const EncoderInfo& enc : GetImageEncoders()) {
+        const std::string patterns = enc.patterns;
+        size_t start = 0;
+        while (start <= patterns.size()) {
+            size_t end = patterns.find(';', start);
+            if (end == std::string::npos)
+                end = patterns.size();
+            const std::string pattern = patterns.substr(start, end - start);
+            const size_t dot = pattern.rfind('.');
+            if (dot != std::string::npos && EqualsNoCase(pattern.substr(dot), ext))
+                return &enc;
+            start = end + 1;
+        }
+    }
+    return nullptr;
+}
+
+ImageFormat SniffImageFormat(const uint8_t* data, size_t size)
+{
+    if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return ImageFormat::Png;
+    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        return ImageFormat::Jpeg;
+    if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0))
+        return ImageFormat::Gif;
+    if (size >= 4 && (std::memcmp(data, "II*\0", 4) == 0 || std::memcmp(data, "MM\0*", 4) == 0))
+        return ImageFormat::Tiff;
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+        return ImageFormat::Bmp;
+    return ImageFormat::None;
+}
+
+CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
+                        const DecodeLimits& limits)
+{
+    out = DecodedImage{};
+    CodecStatus st = CodecStatus::UnknownFormat;
+    try {
+    switch (SniffImageFormat(data, size)) {
+    case ImageFormat::Png: st = codec::DecodePng(data, size, out, limits); break;
+    case ImageFormat::Jpeg: st = codec::DecodeJpeg(data, size, out, limits); break;
+    case ImageFormat::Gif: st = codec::DecodeGif(data, size, out, limits); break;
+    case ImageFormat::Tiff: st = codec::DecodeTiff(data, size, out, limits); break;
+    case ImageFormat::Bmp: st = codec::DecodeBmp(data, size, out, limits); break;
+    case ImageFormat::None: break;
+    }
+    } catch (const std::bad_alloc&) {
+        st = CodecStatus::OutOfMemory;
+    }
+    if (st != CodecStatus::Ok)
+        out = DecodedImage{};
+    return st;
+}
+
+CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const DecodeLimits& limits)
+{
+    out = DecodedImage{};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return CodecStatus::GeneralFailure;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return CodecStatus::GeneralFailure;
+    }
+    // No picture within the limits needs a file this large.
+    if (st.st_size > (off_t(1) << 30)) {
+        ::close(fd);
+        return CodecStatus::TooLarge;
+    }
+    std::vector<uint8_t> data;
+    try {
+        data.resize(size_t(st.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return CodecStatus::OutOfMemory;
+    }
+    size_t got = 0;
+    while (got < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += size_t(n);
+    }
+    ::close(fd);
+    data.resize(got);
+    return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+namespace {
+
+CodecStatus CheckSource(const ImageSource& src)
+{
+    if (!src.bits || src.width <= 0 || src.height <= 0)
+        return CodecStatus::InvalidArgument;
+    if (src.bpp == 8) {
+        if (!src.colorTable)
+            return CodecStatus::InvalidArgument;
+    } else if (src.bpp != 32) {
+        return CodecStatus::InvalidArgument;
+    }
+    const int64_t rowBytes = int64_t(src.width) * (src.bpp / 8);
+    if ((src.pitch < 0 ? -int64_t(src.pitch) : int64_t(src.pitch)) < rowBytes)
+        return CodecStatus::InvalidArgument;
+    return CodecStatus::Ok;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<uint8_t>& out)
+{
+    out.clear();
+    if (CodecStatus st = CheckSource(src); st != CodecStatus::Ok)
+        return st;
+    CodecStatus st = CodecStatus::UnknownFormat;
+    try {
+        switch (format) {
+        case ImageFormat::Png: st = codec::EncodePng(src, out); break;
+        case ImageFormat::Jpeg: st = codec::EncodeJpeg(src, out); break;
+        case ImageFormat::Gif: st = codec::EncodeGif(src, out); break;
+        case ImageFormat::Tiff: st = codec::EncodeTiff(src, out); break;
+        case ImageFormat::Bmp: st = codec::EncodeBmp(src, out); break;
+        case ImageFormat::None: break;
+        }
+    } catch (const std::bad_alloc&) {
+        st = CodecStatus::OutOfMemory;
+    }
+    if (st != CodecStatus::Ok)
+        out.clear();
+    return st;
+}
+
+CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src)
+{
+    const EncoderInfo* enc = FindEncoderForPath(path);
+    if (!enc)
+        return CodecStatus::UnknownFormat;
+    std::vector<uint8_t> bytes;
+    if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok)
+        return st;
+
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return CodecStatus::GeneralFailure;
+    }
+    if (fd < 0)
+        return CodecStatus::GeneralFailure;
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
+        return CodecStatus::Ok;
+    ::unlink(temp.c_str());
+    return CodecStatus::GeneralFailure;
+}
+
+}  // namespace tesvan
