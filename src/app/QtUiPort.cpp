@@ -1,5 +1,8 @@
 #include "app/QtUiPort.h"
 
+#include "platform/DialogModel.h"
+#include "views/DialogPresenters.h"
+
 #include "app/FileDlgEx.h"
 
 #include <QApplication>
@@ -127,4 +130,14 @@ bool CQtUiPort::ChooseFolder(const std::string& title, std::string& folder)
         return false;
     folder = chosen.toStdString();
     return true;
+}
+
+bool CQtUiPort::DoModal(CDialogModel& dialog)
+{
+    const DialogPresenter* presenter = FindDialogPresenter(dialog.ClassName());
+    if (!presenter) {
+        MessageBox(std::string("この機能はまだ使えません。(") + dialog.ClassName() + ")");
+        return false;
+    }
+    return (*presenter)(dialog, Owner());
 }

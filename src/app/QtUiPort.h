@@ -15,6 +15,7 @@ public:
     bool FileDialog(const FileDialogRequest& request, std::string& path) override;
     bool ChooseColor(uint32_t& colour) override;
     bool ChooseFolder(const std::string& title, std::string& folder) override;
+    bool DoModal(CDialogModel& dialog) override;
 
     // Sets up the dialog from a request (filters, selected filter, name,
     // folder, default extension and, for the shared dialog, the rule that

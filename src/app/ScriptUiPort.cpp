@@ -1,5 +1,7 @@
 #include "app/ScriptUiPort.h"
 
+#include "platform/DialogModel.h"
+
 #include "doc/ImageEx.h"
 
 #include <QAbstractButton>
@@ -233,6 +235,35 @@ bool CScriptUiPort::TakeDialog(const std::string& dialogClass, ScriptAnswer& ans
     return TakeAnswer({ScriptAnswer::Dialog, ScriptAnswer::Cancel}, "the dialog " + dialogClass,
                       answer) &&
            answer.kind == ScriptAnswer::Dialog;
+}
+
+bool CScriptUiPort::DoModal(CDialogModel& dialog)
+{
+    const std::string cls = dialog.ClassName();
+    for (;;) {
+        ScriptAnswer answer;
+        if (!TakeDialog(cls, answer))
+            return false;
+        for (size_t i = 0; i + 1 < answer.items.size(); ++i) {
+            const auto& [name, value] = answer.items[i];
+            std::string error;
+            const bool ok = value.empty() && IsScriptDialogButton(name)
+                                ? dialog.PressButton(name, error)
+                                : dialog.SetField(name, value, error);
+            if (!ok) {
+                Fail("line " + std::to_string(answer.line) + ": " + cls + ": " + error);
+                return false;
+            }
+            if (!m_strFail.empty())
+                return false;
+        }
+        if (answer.items.empty() || answer.items.back().first != "ok")
+            return false;
+        std::string message;
+        if (dialog.Validate(message))
+            return true;
+        MessageBox(message);
+    }
 }
 
 void CScriptUiPort::AnswerModalWindow(QWidget* window)

@@ -67,8 +67,12 @@ public:
 
     // Answers for the choosers and dialogs the port does not declare yet;
     // each takes a queued answer of its kind or "answer cancel" (false).
-    bool ChooseFont(LogFont& font);
+    bool ChooseFont(LogFont& font) override;
     bool ChoosePrinter(int& width, int& height);
+    // Works an editor dialog from the queued "answer dialog" items; a refused
+    // OK prints the message and continues with the next queued answer for the
+    // same class.
+    bool DoModal(CDialogModel& dialog) override;
     // The editor's own dialog of the class: false on "answer cancel" or a
     // failure; the items come with the answer.
     bool TakeDialog(const std::string& dialogClass, ScriptAnswer& answer);

@@ -1,4 +1,5 @@
 #include "app/TesvanApp.h"
+#include "views/DialogPresenters.h"
 
 #include "app/CommandTable.h"
 #include "app/Icons.h"
@@ -72,6 +73,7 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(m_pTranslator);
 
+    RegisterDialogPresenters();
     m_pUiPort = std::make_unique<CQtUiPort>();
     SetUiPort(m_pUiPort.get());
 

@@ -174,6 +174,16 @@ public:
     // editing layer (the document does not call upwards itself). Null: none.
     static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
+    // ---- tools, strokes, figures and text (declarations added by that work)
+
+    // ---- selection, paste and undo
+
+    // ---- palettes and gradations
+
+    // ---- image exchange and layer files
+
+    // ---- animation and printing
+
     // ---- fields, in declaration order
     int m_nBitCount = 32;
     uint32_t m_crBackground = 0xFFFFFF;

@@ -149,10 +149,7 @@ bool CheckDialogItems(const std::vector<std::string>& items, std::string& why)
             }
             continue;
         }
-        bool button = false;
-        for (const char* b : kDialogButtons)
-            button = button || item == b;
-        if (!button) {
+        if (!IsScriptDialogButton(item)) {
             why = "unknown dialog item '" + item + "'";
             return false;
         }
@@ -462,4 +459,12 @@ const char* ScriptAnswerKindName(ScriptAnswer::Kind kind)
     case ScriptAnswer::Dialog: return "dialog";
     }
     return "?";
+}
+
+bool IsScriptDialogButton(const std::string& word)
+{
+    for (const char* b : kDialogButtons)
+        if (word == b)
+            return true;
+    return false;
 }

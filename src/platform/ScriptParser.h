@@ -56,6 +56,9 @@ struct ScriptAnswer {
     std::vector<std::pair<std::string, std::string>> items;
 };
 
+// True for the button words of "answer dialog" ("autocreate", ...).
+bool IsScriptDialogButton(const std::string& word);
+
 // Reads an "answer" statement that ParseScript accepted.
 ScriptAnswer ReadScriptAnswer(const ScriptStatement& statement);
 

@@ -3,9 +3,13 @@
 // the script runner with queued answers, tests with a recording fake.
 #pragma once
 
+#include "platform/LogFont.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class CDialogModel;
 
 enum class UiAnswer { Yes, No, Cancel };
 
@@ -36,6 +40,11 @@ public:
     virtual bool ChooseColor(uint32_t& colour) = 0;
     // The folder chooser; false on cancel.
     virtual bool ChooseFolder(const std::string& title, std::string& folder) = 0;
+    // The font chooser, opened on the given record and updating it on OK.
+    virtual bool ChooseFont(LogFont& font) { return false; }
+    // One of the editor's own dialogs, run modally; true when confirmed (the
+    // model then holds the confirmed fields), false on cancel.
+    virtual bool DoModal(CDialogModel& dialog) { return false; }
 };
 
 // The port in use. Before a shell installs one, a silent port answers every

@@ -1,0 +1,29 @@
+#include "views/DialogPresenters.h"
+
+#include <map>
+
+namespace {
+
+std::map<std::string, DialogPresenter>& Presenters()
+{
+    static std::map<std::string, DialogPresenter> presenters;
+    return presenters;
+}
+
+} // namespace
+
+void RegisterDialogPresenter(const std::string& className, DialogPresenter presenter)
+{
+    Presenters()[className] = std::move(presenter);
+}
+
+const DialogPresenter* FindDialogPresenter(const std::string& className)
+{
+    auto it = Presenters().find(className);
+    return it == Presenters().end() ? nullptr : &it->second;
+}
+
+void RegisterDialogPresenters()
+{
+    // Each dialog's presenter registers itself here, one line a dialog.
+}
