@@ -175,6 +175,51 @@ public:
     static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
     // ---- tools, strokes, figures and text (declarations added by that work)
+    // Pointer behaviours the stroke operations dispatch on.
+    enum : int {
+        KIND_EYEDROPPER = -2,
+        KIND_FILL = -1,
+        KIND_SHAPE = 0,
+        KIND_FREEHAND = 1,
+        KIND_CURVE = 2,
+        KIND_SELECT = 3,
+        KIND_MOVE_PASTE = 4,
+        KIND_TEXT = 5,
+    };
+    // Key flag bits of a press or release the strokes look at.
+    enum : unsigned { MK_SHIFT = 4, MK_CONTROL = 8 };
+
+    int GetToolKind() const;
+    // Tool commands (the nine drawing tools, the two selection tools, the
+    // eyedropper, 32795 and 32830), pen widths 1 to 3, and the font command.
+    void OnToolCommand(int id);
+    void OnPenWidth(int width);
+    void OnFontCommand();
+    // Pointer input from the canvas; points are canvas logical coordinates
+    // (client point plus scroll position). BeginStroke may replace the point
+    // (grabbing a floating paste); nonzero: capture the pointer.
+    int BeginStroke(CPoint& point, unsigned keyFlags, int button);
+    void TrackStroke(CPoint point);
+    // Nonzero: release the pointer capture (and place the text caret).
+    int EndStroke(unsigned keyFlags);
+    void OnEscapeKey();
+    void SelectCell(int index);
+    void PickColor();
+    // Cell-local pixel of a canvas logical point.
+    CPoint CellPixel(CPoint point) const;
+    // Draws the current tool's figure onto a sheet-sized target; 1 when the
+    // figure counts as a change.
+    int DrawToolOverlay(CImageEx& target);
+    bool PrepareOverlay(CImageEx& overlay, CImageEx& target, bool fill);
+    void MergeOverlay(const CImageEx& overlay, CImageEx& target);
+    // Text tool: one character message (a byte of code page 932); 1 when the
+    // document changed (the caret moves).
+    int OnTextChar(unsigned c);
+    void CommitText();
+    void CancelText();
+    // Moves the screen pointer to a canvas logical point (the canvas installs
+    // it; it converts to client and screen coordinates). Null: no warp.
+    static void (*s_pfnMovePointer)(CTesvanDoc& doc, CPoint viewPoint);
 
     // ---- selection, paste and undo
 
