@@ -8,7 +8,11 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -129,6 +133,49 @@ bool CQtUiPort::ChooseFolder(const std::string& title, std::string& folder)
     if (chosen.isEmpty())
         return false;
     folder = chosen.toStdString();
+    return true;
+}
+
+QFont CQtUiPort::FontFromLogFont(const LogFont& lf)
+{
+    QFont font(Q(lf.lfFaceName));
+    int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    // A cell height holds the internal leading too; the em is a little less.
+    if (lf.lfHeight > 0)
+        pixels = std::max(1, pixels * 7 / 8);
+    font.setPixelSize(pixels > 0 ? pixels : 16);
+    if (lf.lfWeight > 0)
+        font.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
+    font.setItalic(lf.lfItalic != 0);
+    font.setUnderline(lf.lfUnderline != 0);
+    font.setStrikeOut(lf.lfStrikeOut != 0);
+    return font;
+}
+
+void CQtUiPort::LogFontFromFont(const QFont& qfont, LogFont& lf)
+{
+    int pixels = qfont.pixelSize();
+    if (pixels <= 0) {
+        // The chooser speaks points; the record holds screen pixels (96 per inch).
+        pixels = int(qfont.pointSizeF() * 96.0 / 72.0 + 0.5);
+    }
+    lf.lfHeight = -std::max(1, pixels);
+    lf.lfWidth = 0;
+    lf.lfWeight = qfont.weight();
+    lf.lfItalic = qfont.italic() ? 1 : 0;
+    lf.lfUnderline = qfont.underline() ? 1 : 0;
+    lf.lfStrikeOut = qfont.strikeOut() ? 1 : 0;
+    lf.lfFaceName = qfont.family().toStdString();
+}
+
+bool CQtUiPort::ChooseFont(LogFont& font)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, FontFromLogFont(font), Owner(), QString(),
+                                              QFontDialog::DontUseNativeDialog);
+    if (!ok)
+        return false;
+    LogFontFromFont(chosen, font);
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/UiPort.h"
 
+#include <QFont>
 #include <QString>
 
 class QFileDialog;
@@ -15,6 +16,7 @@ public:
     bool FileDialog(const FileDialogRequest& request, std::string& path) override;
     bool ChooseColor(uint32_t& colour) override;
     bool ChooseFolder(const std::string& title, std::string& folder) override;
+    bool ChooseFont(LogFont& font) override;
     bool DoModal(CDialogModel& dialog) override;
 
     // Sets up the dialog from a request (filters, selected filter, name,
@@ -23,6 +25,10 @@ public:
     static void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
     // "Tesvan Files (*.tvn)" stays as it is; "PNG" with "*.png" becomes "PNG (*.png)".
     static QString NameFilter(const std::pair<std::string, std::string>& filter);
+    // The font record as a toolkit font and back (heights in pixels: a
+    // negative height is the em, a positive one the cell).
+    static QFont FontFromLogFont(const LogFont& font);
+    static void LogFontFromFont(const QFont& qfont, LogFont& font);
 
 private:
     static QWidget* Owner();

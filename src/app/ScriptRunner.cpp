@@ -3,6 +3,9 @@
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
+#include "edit/CanvasInput.h"
+#include "views/LeftView.h"
+#include "views/RightView.h"
 #include "platform/Cp932.h"
 
 #include <QApplication>
@@ -164,13 +167,13 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"print", &CScriptRunner::OnPrint},
     {"expect", &CScriptRunner::OnExpect},
     {"snapshot", &CScriptRunner::OnSnapshot},
-    {"press", nullptr},
-    {"move", nullptr},
-    {"release", nullptr},
-    {"key", nullptr},
-    {"char", nullptr},
-    {"type", nullptr},
-    {"focus", nullptr},
+    {"press", &CScriptRunner::OnPress},
+    {"move", &CScriptRunner::OnMove},
+    {"release", &CScriptRunner::OnRelease},
+    {"key", &CScriptRunner::OnKey},
+    {"char", &CScriptRunner::OnChar},
+    {"type", &CScriptRunner::OnType},
+    {"focus", &CScriptRunner::OnFocus},
     {"pane", nullptr},
     {"tab", nullptr},
     {"anime", nullptr},
@@ -187,7 +190,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"modified", &CScriptRunner::PrintModified},
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", nullptr},
-    {"scroll", nullptr},
+    {"scroll", &CScriptRunner::PrintScroll},
     {"anime", nullptr},
     {"job", nullptr},
 };
@@ -571,5 +574,103 @@ bool CScriptRunner::PrintGradation(const std::vector<std::string>& w, std::strin
     const CGradationInfo& g = Doc()->m_Gradations[Num(w[0])];
     out = std::to_string(g.nCount) + " " + ColorText(g.crFirst) + " " + ColorText(g.crCenter) +
           " " + ColorText(g.crLast) + " " + std::to_string(g.nCenterPos);
+    return true;
+}
+
+// ---------------------------------------------------------------- canvas input
+
+unsigned CScriptRunner::InputFlags(const std::vector<std::string>& words, size_t first) const
+{
+    unsigned flags = m_nHeldButtons;
+    for (size_t i = first; i < words.size(); ++i) {
+        if (words[i] == "ctrl")
+            flags |= kKeyFlagControl;
+        else if (words[i] == "shift")
+            flags |= kKeyFlagShift;
+    }
+    return flags;
+}
+
+namespace {
+
+// A script point is logical; the canvas receives it as a client point.
+CPoint ClientPoint(CRightView* view, int x, int y)
+{
+    const CPoint scroll = view->ScrollPosition();
+    return CPoint{x - scroll.x, y - scroll.y};
+}
+
+} // namespace
+
+int CScriptRunner::OnPress(const ScriptStatement& st)
+{
+    CRightView* view = m_pFrame->RightView();
+    const int button = st.args[2] == "left" ? 1 : 2;
+    m_nHeldButtons |= button == 1 ? kKeyFlagLButton : kKeyFlagRButton;
+    view->Input().OnButtonDown(ClientPoint(view, Num(st.args[0]), Num(st.args[1])),
+                               InputFlags(st.args, 3), button);
+    return kOk;
+}
+
+int CScriptRunner::OnMove(const ScriptStatement& st)
+{
+    CRightView* view = m_pFrame->RightView();
+    view->Input().OnMouseMove(ClientPoint(view, Num(st.args[0]), Num(st.args[1])),
+                              InputFlags(st.args, 2));
+    return kOk;
+}
+
+int CScriptRunner::OnRelease(const ScriptStatement& st)
+{
+    const int button = st.args[0] == "left" ? 1 : 2;
+    m_nHeldButtons &= ~(button == 1 ? kKeyFlagLButton : kKeyFlagRButton);
+    m_pFrame->RightView()->Input().OnButtonUp(button, InputFlags(st.args, 1));
+    return kOk;
+}
+
+int CScriptRunner::OnKey(const ScriptStatement& st)
+{
+    const std::string& which = st.args[1];
+    const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
+    CCanvasInput& input = m_pFrame->RightView()->Input();
+    if (st.args[0] == "down")
+        input.OnKeyDown(key);
+    else
+        input.OnKeyUp(key);
+    return kOk;
+}
+
+int CScriptRunner::OnChar(const ScriptStatement& st)
+{
+    m_pFrame->RightView()->Input().OnChar(unsigned(Num(st.args[0])) & 0xFF);
+    return kOk;
+}
+
+int CScriptRunner::OnType(const ScriptStatement& st)
+{
+    std::string bytes;
+    if (!CanvasTextBytes(st.args[0], bytes))
+        return Malformed(st, "the text has a character without a code in code page 932");
+    CCanvasInput& input = m_pFrame->RightView()->Input();
+    for (char c : bytes)
+        input.OnChar(uint8_t(c));
+    return kOk;
+}
+
+int CScriptRunner::OnFocus(const ScriptStatement& st)
+{
+    CCanvasInput& input = m_pFrame->RightView()->Input();
+    if (st.args[0] == "canvas")
+        input.OnSetFocus();
+    else
+        input.OnKillFocus();
+    return kOk;
+}
+
+bool CScriptRunner::PrintScroll(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    const QSize size = w[0] == "canvas" ? m_pFrame->RightView()->ScrollSize()
+                                        : m_pFrame->LeftView()->ScrollSize();
+    out = std::to_string(size.width()) + " " + std::to_string(size.height());
     return true;
 }

@@ -67,6 +67,16 @@ private:
     int OnPrint(const ScriptStatement& st);
     int OnExpect(const ScriptStatement& st);
     int OnSnapshot(const ScriptStatement& st);
+    // Canvas input, through the canvas's own input code.
+    int OnPress(const ScriptStatement& st);
+    int OnMove(const ScriptStatement& st);
+    int OnRelease(const ScriptStatement& st);
+    int OnKey(const ScriptStatement& st);
+    int OnChar(const ScriptStatement& st);
+    int OnType(const ScriptStatement& st);
+    int OnFocus(const ScriptStatement& st);
+    // Key flags of the buttons held now and the words [ctrl] [shift] from `first` on.
+    unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -77,6 +87,7 @@ private:
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 
     static bool PixelText(const CImageEx* image, int x, int y, std::string& out,
@@ -88,4 +99,5 @@ private:
     CTesvanApp* m_pApp = nullptr;
     CMainFrame* m_pFrame = nullptr;
     CScriptUiPort* m_pPort = nullptr;
+    unsigned m_nHeldButtons = 0;      // canvas buttons pressed and not released
 };

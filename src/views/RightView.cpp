@@ -3,19 +3,77 @@
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
+
 const QColor kPaneGrey(200, 200, 200);
+
+uint32_t Pixel32(uint32_t c) { return 0xFF000000u | uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); }
+
+unsigned KeyFlags(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons)
+{
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton)
+        flags |= kKeyFlagLButton;
+    if (buttons & Qt::RightButton)
+        flags |= kKeyFlagRButton;
+    if (mods & Qt::ShiftModifier)
+        flags |= kKeyFlagShift;
+    if (mods & Qt::ControlModifier)
+        flags |= kKeyFlagControl;
+    return flags;
 }
 
-CRightView::CRightView(CTesvanDoc* doc, QWidget* parent) : QAbstractScrollArea(parent), m_pDoc(doc)
+int ButtonNumber(Qt::MouseButton b)
+{
+    return b == Qt::LeftButton ? 1 : b == Qt::RightButton ? 2 : 0;
+}
+
+// The pointer warp of the document lands on the canvas that shows it.
+void MoveCanvasPointer(CTesvanDoc& doc, CPoint viewPoint)
+{
+    if (doc.m_pCanvasView)
+        doc.m_pCanvasView->Input().MovePointer(viewPoint);
+}
+
+// A scratch 32-bit surface reused between repaints of the same size.
+CImageEx& Scratch(int w, int h)
+{
+    static CImageEx surface;
+    if (surface.IsNull() || surface.GetWidth() != w || surface.GetHeight() != h) {
+        surface.Destroy();
+        surface.CreateEx(w, h, 32);
+    }
+    return surface;
+}
+
+} // namespace
+
+CRightView::CRightView(CTesvanDoc* doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_pDoc(doc), m_Input(doc, this)
 {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::StyledPanel);
+    setAttribute(Qt::WA_InputMethodEnabled, true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    viewport()->setMouseTracking(true);
     m_pDoc->AddView(this);
+    CTesvanDoc::s_pfnMovePointer = &MoveCanvasPointer;
+    m_CaretTimer.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
+    connect(&m_CaretTimer, &QTimer::timeout, this, &CRightView::OnCaretTimer);
     SetScrollSize(QSize(100, 100));
 }
 
@@ -34,8 +92,8 @@ void CRightView::SetScrollSize(QSize size)
 
 void CRightView::OnInitialUpdate()
 {
-    const int z = m_pDoc->m_nZoom;
-    SetScrollSize(QSize(z * m_pDoc->m_nCellWidth + 33, z * m_pDoc->m_nCellHeight + 33));
+    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    SetScrollSize(QSize(s.cx, s.cy));
     m_pDoc->m_pCanvasView = this;
     viewport()->update();
 }
@@ -44,8 +102,10 @@ void CRightView::OnUpdate(int hint)
 {
     if (!(hint & HINT_CANVAS))
         return;
-    const int z = m_pDoc->m_nZoom;
-    SetScrollSize(QSize(z * m_pDoc->m_nCellWidth + 33, z * m_pDoc->m_nCellHeight + 33));
+    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    SetScrollSize(QSize(s.cx, s.cy));
+    m_Input.OnDocumentChanged();
+    UpdateCursor();
     viewport()->update();
 }
 
@@ -55,25 +115,336 @@ void CRightView::resizeEvent(QResizeEvent* event)
     SetScrollArea(this, m_szScroll);
 }
 
-void CRightView::scrollContentsBy(int, int) { viewport()->update(); }
+void CRightView::scrollContentsBy(int, int)
+{
+    m_Input.MoveCaret();
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------- drawing
+
+QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
+{
+    const int z = doc.m_nZoom;
+    const int W = doc.m_nCellWidth;
+    const int H = doc.m_nCellHeight;
+    const SurfaceSize bitmap = CanvasBitmapSize(z, W, H);
+    const QRect b = part.intersected(QRect(0, 0, bitmap.cx, bitmap.cy));
+    if (b.isEmpty())
+        return {};
+    CImageEx& surface = Scratch(b.width(), b.height());
+    if (surface.IsNull())
+        return {};
+    const int bx = b.x(), by = b.y(), bw = b.width(), bh = b.height();
+    auto put = [&](int x, int y, uint32_t px) {
+        if (x >= bx && x < bx + bw && y >= by && y < by + bh)
+            reinterpret_cast<uint32_t*>(surface.GetRow(y - by))[x - bx] = px;
+    };
+
+    // The frame in the grid colour around the background colour.
+    const uint32_t back = Pixel32(doc.GetBackColor());
+    const uint32_t frame = Pixel32(doc.m_crGridColor);
+    for (int y = 0; y < bh; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y));
+        const int vy = by + y;
+        const bool edgeRow = vy == 0 || vy == bitmap.cy - 1;
+        for (int x = 0; x < bw; ++x) {
+            const int vx = bx + x;
+            row[x] = edgeRow || vx == 0 || vx == bitmap.cx - 1 ? frame : back;
+        }
+    }
+
+    // The cell pixels under the part, magnified by the image's own rule.
+    const CImageEx& work = doc.m_imgWork;
+    if (!work.IsNull()) {
+        const int px0 = std::max(0, (bx - 1) / z);
+        const int px1 = std::min(W - 1, (bx + bw - 2) / z);
+        const int py0 = std::max(0, (by - 1) / z);
+        const int py1 = std::min(H - 1, (by + bh - 2) / z);
+        if (bx + bw > 1 && by + bh > 1 && px0 <= px1 && py0 <= py1) {
+            const int n = px1 - px0 + 1, m = py1 - py0 + 1;
+            work.Draw(surface, 1 + z * px0 - bx, 1 + z * py0 - by, z * n, z * m,
+                      doc.m_nEditColumn * W + px0, doc.m_nEditRow * H + py0, n, m);
+        }
+    }
+
+    if (doc.m_bShowGrid == 1) {
+        const uint32_t grid = frame;
+        const uint32_t step = Pixel32(doc.m_crGridStepColor);
+        const int gs = std::max(1, doc.m_nGridStep);
+        for (int i = 1; i < W; ++i) {
+            const int x = z * i;
+            if (x < bx || x >= bx + bw)
+                continue;
+            const uint32_t c = i % gs == 0 ? step : grid;
+            for (int y = std::max(1, by); y < std::min(z * H, by + bh); ++y)
+                put(x, y, c);
+        }
+        for (int j = 1; j < H; ++j) {
+            const int y = z * j;
+            if (y < by || y >= by + bh)
+                continue;
+            const uint32_t c = j % gs == 0 ? step : grid;
+            auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y - by));
+            for (int x = std::max(1, bx); x < std::min(z * W, bx + bw); ++x)
+                row[x - bx] = c;
+        }
+    }
+
+    QImage image(bw, bh, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < bh; ++y)
+        std::memcpy(image.scanLine(y), surface.GetRow(y), size_t(bw) * 4);
+
+    // The selection frame, only with the grid.
+    if (doc.m_bShowGrid == 1 && doc.m_nSelState > 0) {
+        CRect rc;
+        const int owner = doc.GetSelViewRect(rc);
+        if (owner != 0) {
+            QColor colour;
+            if (doc.m_nSelState == 1)
+                colour = owner == 1 ? QColor(255, 255, 0) : QColor(128, 128, 0);
+            else
+                colour = owner == 1 ? QColor(255, 0, 255) : QColor(128, 0, 128);
+            QPainter p(&image);
+            p.translate(-bx, -by);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setPen(QPen(colour, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            const QPoint corners[] = {{rc.left, rc.top}, {rc.right, rc.top}, {rc.right, rc.bottom},
+                                      {rc.left, rc.bottom}, {rc.left, rc.top}};
+            p.drawPolyline(corners, 5);
+        }
+    }
+    return image;
+}
 
 void CRightView::paintEvent(QPaintEvent* event)
 {
     QPainter p(viewport());
-    p.fillRect(event->rect(), kPaneGrey);
-    if (!m_pDoc->m_bInitialized)
+    const QRect exposed = event->rect();
+    const CPoint scroll = ScrollPosition();
+    const SurfaceSize bitmap = CanvasBitmapSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    const QRect placed(kCanvasOrigin - scroll.x, kCanvasOrigin - scroll.y, bitmap.cx, bitmap.cy);
+    const QRect visible = m_pDoc->m_bInitialized ? placed.intersected(exposed) : QRect();
+
+    // Only the grey around the picture is erased, so nothing flickers.
+    QRegion grey(exposed);
+    grey -= visible;
+    for (const QRect& r : grey)
+        p.fillRect(r, kPaneGrey);
+    if (!visible.isEmpty()) {
+        const QImage part = RenderCanvas(*m_pDoc, visible.translated(-placed.topLeft()));
+        if (!part.isNull())
+            p.drawImage(visible.topLeft(), part);
+        else
+            p.fillRect(visible, kPaneGrey);
+    }
+    if (m_bCaretExists && m_bCaretOn && m_rcCaret.intersects(exposed)) {
+        p.setCompositionMode(QPainter::RasterOp_NotDestination);
+        p.fillRect(m_rcCaret, Qt::black);
+    }
+}
+
+// ---------------------------------------------------------------- host
+
+CPoint CRightView::ScrollPosition() const
+{
+    const QPoint s = ::ScrollPosition(this);
+    return CPoint{s.x(), s.y()};
+}
+
+SurfaceSize CRightView::ClientSize() const
+{
+    return SurfaceSize{viewport()->width(), viewport()->height()};
+}
+
+bool CRightView::HasHorizontalBar() const { return horizontalScrollBar()->maximum() > 0; }
+bool CRightView::HasVerticalBar() const { return verticalScrollBar()->maximum() > 0; }
+
+void CRightView::ScrollTo(CPoint position)
+{
+    horizontalScrollBar()->setValue(position.x);
+    verticalScrollBar()->setValue(position.y);
+}
+
+void CRightView::SetCapture()
+{
+    // While a button is held the toolkit already sends every move here; the
+    // grab is taken when a stroke outlives its button (the open curve).
+}
+
+void CRightView::ReleaseCapture()
+{
+    if (m_bGrabbed) {
+        viewport()->releaseMouse();
+        m_bGrabbed = false;
+    }
+}
+
+void CRightView::CreateCaret(SurfaceSize size)
+{
+    if (m_bCaretExists)
+        viewport()->update(m_rcCaret);
+    m_rcCaret.setSize(QSize(size.cx, size.cy));
+    m_bCaretExists = true;
+    m_bCaretOn = true;
+    viewport()->update(m_rcCaret);
+    if (!m_CaretTimer.isActive())
+        m_CaretTimer.start();
+}
+
+void CRightView::DestroyCaret()
+{
+    if (m_bCaretExists)
+        viewport()->update(m_rcCaret);
+    m_bCaretExists = false;
+    m_CaretTimer.stop();
+}
+
+void CRightView::SetCaretPos(CPoint client)
+{
+    if (!m_bCaretExists)
         return;
-    const int z = m_pDoc->m_nZoom;
-    const int w = m_pDoc->m_nCellWidth;
-    const int h = m_pDoc->m_nCellHeight;
-    p.translate(-ScrollPosition(this));
-    // Cell pixel (px, py) covers (16 + z px, 16 + z py) to (15 + z (px+1), 15 + z (py+1)).
-    const uint32_t grid = m_pDoc->m_crGridColor;
-    p.setPen(QColor(GetRValue(grid), GetGValue(grid), GetBValue(grid)));
-    p.setBrush(SheetBackground(*m_pDoc));
-    p.drawRect(15, 15, z * w, z * h);
-    QImage cell = RenderWorkImage(
-        *m_pDoc, QRect(m_pDoc->m_nEditColumn * w, m_pDoc->m_nEditRow * h, w, h), QSize(z * w, z * h));
-    if (!cell.isNull())
-        p.drawImage(16, 16, cell);
+    viewport()->update(m_rcCaret);
+    m_rcCaret.moveTopLeft(QPoint(client.x, client.y));
+    m_bCaretOn = true;
+    viewport()->update(m_rcCaret);
+    updateMicroFocus();
+}
+
+void CRightView::SetCursorPos(CPoint client)
+{
+    // Batch runs have no pointer to move.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") || !isVisible())
+        return;
+    QCursor::setPos(viewport()->mapToGlobal(QPoint(client.x, client.y)));
+}
+
+void CRightView::OnCaretTimer()
+{
+    if (!m_bCaretExists)
+        return;
+    m_bCaretOn = !m_bCaretOn;
+    viewport()->update(m_rcCaret);
+}
+
+void CRightView::UpdateCursor()
+{
+    const int id = CanvasCursorFor(m_pDoc->m_nTool);
+    if (id == m_nCursor)
+        return;
+    m_nCursor = id;
+    if (id == kCursorDefault)
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(ToolCursor(id));
+}
+
+// ---------------------------------------------------------------- input
+
+void CRightView::mousePressEvent(QMouseEvent* event)
+{
+    const int button = ButtonNumber(event->button());
+    if (button == 0)
+        return;
+    m_Input.OnDocumentChanged();
+    const QPoint p = event->position().toPoint();
+    m_Input.OnButtonDown(CPoint{p.x(), p.y()}, KeyFlags(event->modifiers(), event->buttons()), button);
+}
+
+void CRightView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A second click is a press like the first.
+    mousePressEvent(event);
+}
+
+void CRightView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int button = ButtonNumber(event->button());
+    if (button == 0)
+        return;
+    m_Input.OnButtonUp(button, KeyFlags(event->modifiers(), event->buttons()));
+    // A stroke that stays open after its button keeps the pointer.
+    if (m_Input.IsCaptured() && event->buttons() == Qt::NoButton && !m_bGrabbed && isVisible()) {
+        viewport()->grabMouse();
+        m_bGrabbed = true;
+    }
+}
+
+void CRightView::mouseMoveEvent(QMouseEvent* event)
+{
+    UpdateCursor();
+    const QPoint p = event->position().toPoint();
+    m_Input.OnMouseMove(CPoint{p.x(), p.y()}, KeyFlags(event->modifiers(), event->buttons()));
+}
+
+void CRightView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Shift: m_Input.OnKeyDown(kVkShift); break;
+    case Qt::Key_Control: m_Input.OnKeyDown(kVkControl); break;
+    case Qt::Key_Escape: m_Input.OnKeyDown(kVkEscape); break;
+    default: break;
+    }
+    // The character messages the key makes.
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Backspace: m_Input.OnChar(8); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: m_Input.OnChar(13); break;
+    case Qt::Key_Escape: m_Input.OnChar(27); break;
+    case Qt::Key_Tab: m_Input.OnChar(9); break;
+    default:
+        if (!control && !event->text().isEmpty() && event->text().at(0) >= QLatin1Char(' '))
+            m_Input.OnText(event->text().toUtf8().toStdString());
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CRightView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat()) {
+        switch (event->key()) {
+        case Qt::Key_Shift: m_Input.OnKeyUp(kVkShift); break;
+        case Qt::Key_Control: m_Input.OnKeyUp(kVkControl); break;
+        case Qt::Key_Escape: m_Input.OnKeyUp(kVkEscape); break;
+        default: break;
+        }
+    }
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void CRightView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Committed input-method text arrives as code page 932 bytes, one
+    // character message each.
+    if (!event->commitString().isEmpty())
+        m_Input.OnText(event->commitString().toUtf8().toStdString());
+    event->accept();
+}
+
+QVariant CRightView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle)
+        return QRect(viewport()->mapTo(this, m_rcCaret.topLeft()), m_rcCaret.size());
+    if (query == Qt::ImEnabled)
+        return true;
+    return QAbstractScrollArea::inputMethodQuery(query);
+}
+
+void CRightView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    m_Input.OnSetFocus();
+}
+
+void CRightView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    // Opening a menu keeps the canvas the focus it had.
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    m_Input.OnKillFocus();
 }

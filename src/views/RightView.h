@@ -1,11 +1,16 @@
-// The canvas: the current cell magnified m_nZoom times.
+// The canvas: the current cell magnified m_nZoom times, with its grid and
+// selection frame; turns pointer, key and character input into the
+// document's editing operations through CCanvasInput.
 #pragma once
 
 #include "doc/TesvanDoc.h"
+#include "edit/CanvasInput.h"
 
 #include <QAbstractScrollArea>
+#include <QImage>
+#include <QTimer>
 
-class CRightView : public QAbstractScrollArea, public CDocObserver {
+class CRightView : public QAbstractScrollArea, public CDocObserver, public CCanvasHost {
     Q_OBJECT
 public:
     explicit CRightView(CTesvanDoc* doc, QWidget* parent = nullptr);
@@ -13,17 +18,61 @@ public:
 
     CTesvanDoc* GetDocument() const { return m_pDoc; }
     QSize ScrollSize() const { return m_szScroll; }
+    // The decisions of the canvas; the widget's events and the script
+    // runner both go through it.
+    CCanvasInput& Input() { return m_Input; }
     void OnUpdate(int hint) override;
     void OnInitialUpdate();
+
+    // The cell picture of bitmap rectangle `part` (bitmap coordinates: the
+    // frame at column and row 0, cell pixel (px, py) at 1 + z px, 1 + z py).
+    static QImage RenderCanvas(const CTesvanDoc& doc, const QRect& part);
+    // The cursor resource of a tool, drawn.
+    static QCursor ToolCursor(int cursorId);
+    // The caret rectangle in client coordinates (empty without a caret).
+    QRect CaretRect() const { return m_bCaretExists ? m_rcCaret : QRect(); }
+
+    // CCanvasHost
+    CPoint ScrollPosition() const override;
+    SurfaceSize ClientSize() const override;
+    bool HasHorizontalBar() const override;
+    bool HasVerticalBar() const override;
+    void ScrollTo(CPoint position) override;
+    void SetCapture() override;
+    void ReleaseCapture() override;
+    void CreateCaret(SurfaceSize size) override;
+    void DestroyCaret() override;
+    void SetCaretPos(CPoint client) override;
+    void SetCursorPos(CPoint client) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void SetScrollSize(QSize size);
+    void UpdateCursor();
+    void OnCaretTimer();
 
     CTesvanDoc* m_pDoc;
+    CCanvasInput m_Input;
     QSize m_szScroll{100, 100};
+    int m_nCursor = -1;
+    bool m_bGrabbed = false;
+    // The caret, drawn inverted over the canvas and blinking.
+    QRect m_rcCaret;
+    bool m_bCaretExists = false;
+    bool m_bCaretOn = false;
+    QTimer m_CaretTimer;
 };

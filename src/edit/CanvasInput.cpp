@@ -1,0 +1,254 @@
+#include "edit/CanvasInput.h"
+
+#include "platform/Cp932.h"
+#include "platform/TextRaster.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kToolText = 32872;
+constexpr int kEdgeBand = 10;
+constexpr int kEdgeStep = 4;
+
+CPoint Add(CPoint a, CPoint b) { return CPoint{a.x + b.x, a.y + b.y}; }
+CPoint Sub(CPoint a, CPoint b) { return CPoint{a.x - b.x, a.y - b.y}; }
+
+} // namespace
+
+SurfaceSize CanvasBitmapSize(int zoom, int cellWidth, int cellHeight)
+{
+    return SurfaceSize{zoom * cellWidth + 1, zoom * cellHeight + 1};
+}
+
+SurfaceSize CanvasScrollSize(int zoom, int cellWidth, int cellHeight)
+{
+    return SurfaceSize{zoom * cellWidth + 33, zoom * cellHeight + 33};
+}
+
+bool InCanvasPointerArea(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    return q.x >= 16 && q.y >= 16 && q.x < zoom * cellWidth + 15 && q.y < zoom * cellHeight + 15;
+}
+
+CPoint ClampCanvasPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    const int right = zoom * cellWidth + 15;
+    const int bottom = zoom * cellHeight + 15;
+    if (q.x <= 16)
+        q.x = 17;
+    else if (q.x >= right)
+        q.x = right - 1;
+    if (q.y <= 16)
+        q.y = 17;
+    else if (q.y >= bottom)
+        q.y = bottom - 1;
+    return q;
+}
+
+CPoint CanvasCellPixel(CPoint q, int zoom)
+{
+    return CPoint{(q.x - 16) / zoom, (q.y - 16) / zoom};
+}
+
+CPoint EdgeScrollDelta(CPoint client, SurfaceSize clientSize, bool horizontalBar, bool verticalBar)
+{
+    CPoint d;
+    if (horizontalBar) {
+        if (client.x > clientSize.cx - kEdgeBand)
+            d.x = kEdgeStep;
+        else if (client.x < kEdgeBand)
+            d.x = -kEdgeStep;
+    }
+    if (verticalBar) {
+        if (client.y > clientSize.cy - kEdgeBand)
+            d.y = kEdgeStep;
+        else if (client.y < kEdgeBand)
+            d.y = -kEdgeStep;
+    }
+    return d;
+}
+
+int CanvasCursorFor(int tool)
+{
+    switch (tool) {
+    case 32798: return kCursorPencil;
+    case 32804: return kCursorFill;
+    case 32889: return kCursorDropper;
+    default: return kCursorDefault;
+    }
+}
+
+CPoint CanvasCaretPosition(const CTesvanDoc& doc)
+{
+    const int z = doc.m_nZoom;
+    CPoint pos{16 + z * doc.m_ptText.x, 16 + z * doc.m_ptText.y};
+    if (!doc.m_strText.empty())
+        pos.x += z * GetTextExtent(doc.m_strText, doc.m_lfText).cx;
+    return pos;
+}
+
+SurfaceSize CanvasCaretSize(const CTesvanDoc& doc)
+{
+    return SurfaceSize{1, std::abs(doc.m_lfText.lfHeight) * doc.m_nZoom};
+}
+
+bool CanvasTextBytes(const std::string& utf8, std::string& bytes)
+{
+    bytes.clear();
+    if (utf8.empty())
+        return true;
+    if (!Utf8ToCp932(utf8, bytes)) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- input
+
+void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
+{
+    CTesvanDoc& d = *m_pDoc;
+    if (!d.m_bInitialized)
+        return;
+    const CPoint scroll = m_pHost->ScrollPosition();
+    const CPoint q = Add(client, scroll);
+    // The right button only drops a floating paste.
+    if (button == 2 && d.m_nSelState == 2) {
+        d.ResetSelection(true);
+        d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
+        return;
+    }
+    if (!InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight))
+        return;
+    CPoint point = q;
+    if (d.BeginStroke(point, flags, button)) {
+        m_bCaptured = true;
+        m_pHost->SetCapture();
+    }
+}
+
+void CCanvasInput::OnButtonUp(int button, unsigned flags)
+{
+    CTesvanDoc& d = *m_pDoc;
+    if (d.m_nButton != button || button == 0)
+        return;
+    if (d.EndStroke(flags)) {
+        m_bCaptured = false;
+        m_pHost->ReleaseCapture();
+        if (d.m_nTool == kToolText && m_bCaret)
+            MoveCaret();
+    }
+}
+
+void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
+{
+    CTesvanDoc& d = *m_pDoc;
+    if (d.m_nButton == 0)
+        return;
+    const CPoint scroll = m_pHost->ScrollPosition();
+    const CPoint q = ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
+    if (d.m_nSelState != 2) {
+        const CPoint step = EdgeScrollDelta(client, m_pHost->ClientSize(), m_pHost->HasHorizontalBar(),
+                                            m_pHost->HasVerticalBar());
+        if (step.x != 0 || step.y != 0)
+            m_pHost->ScrollTo(Add(scroll, step));
+    }
+    d.TrackStroke(q);
+}
+
+void CCanvasInput::ChangeShift(int down)
+{
+    CTesvanDoc& d = *m_pDoc;
+    d.m_bShift = down;
+    // A floating paste shows opaque or transparent by Shift.
+    if (d.m_nSelState == 2) {
+        d.ComposeAll(true);
+        d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
+    }
+}
+
+void CCanvasInput::OnKeyDown(int key)
+{
+    if (key == kVkShift && m_pDoc->m_bShift != 1)
+        ChangeShift(1);
+}
+
+void CCanvasInput::OnKeyUp(int key)
+{
+    if (key == kVkShift) {
+        if (m_pDoc->m_bShift)
+            ChangeShift(0);
+    } else if (key == kVkEscape) {
+        m_pDoc->OnEscapeKey();
+    }
+}
+
+void CCanvasInput::OnChar(unsigned code)
+{
+    if (m_pDoc->m_nTool == kToolText && m_pDoc->OnTextChar(code & 0xFF))
+        MoveCaret();
+}
+
+void CCanvasInput::OnText(const std::string& utf8)
+{
+    std::string bytes;
+    if (!CanvasTextBytes(utf8, bytes))
+        return;
+    for (char c : bytes)
+        OnChar(uint8_t(c));
+}
+
+void CCanvasInput::CreateTextCaret()
+{
+    m_pHost->CreateCaret(CanvasCaretSize(*m_pDoc));
+    m_bCaret = 1;
+    MoveCaret();
+}
+
+void CCanvasInput::RemoveCaret()
+{
+    m_pHost->DestroyCaret();
+    m_bCaret = 0;
+}
+
+void CCanvasInput::OnSetFocus()
+{
+    m_bFocus = true;
+    if (!m_bCaret && m_pDoc->m_nTool == kToolText)
+        CreateTextCaret();
+}
+
+void CCanvasInput::OnKillFocus()
+{
+    m_bFocus = false;
+    if (m_bCaret) {
+        RemoveCaret();
+        m_pDoc->CancelText();
+    }
+}
+
+void CCanvasInput::OnDocumentChanged()
+{
+    // The caret follows the tool while the canvas keeps the focus: choosing
+    // the text tool shows it, choosing another removes it.
+    if (m_bCaret && m_pDoc->m_nTool != kToolText)
+        RemoveCaret();
+    else if (m_bCaret)
+        CreateTextCaret();
+    else if (m_bFocus && m_pDoc->m_nTool == kToolText)
+        CreateTextCaret();
+}
+
+void CCanvasInput::MovePointer(CPoint logical)
+{
+    m_pHost->SetCursorPos(Sub(logical, m_pHost->ScrollPosition()));
+}
+
+void CCanvasInput::MoveCaret()
+{
+    if (!m_bCaret)
+        return;
+    m_pHost->SetCaretPos(Sub(CanvasCaretPosition(*m_pDoc), m_pHost->ScrollPosition()));
+}
