@@ -3,6 +3,7 @@
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
+#include "app/ToolCommands.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
@@ -119,6 +120,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallToolCommands(t, doc);
 }
 
 QAction* CMainFrame::MakeAction(int id)
