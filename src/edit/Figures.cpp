@@ -56,6 +56,10 @@ public:
         for (CPoint p : m_points)
             pts.push_back(Sp(p));
         m_dc.Polyline(pts);
+        // The polyline leaves out its final point (a wide pen's cap covers
+        // it); the pixel under the pointer at release belongs to the stroke.
+        if (m_doc.m_nPenWidth <= 1)
+            m_dc.SetPixel(pts.back().x, pts.back().y, kMarker[m_button]);
         return 1;
     }
 
