@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "app/EditCommands.h"
+
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
@@ -119,6 +121,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallEditCommands(t, doc);
 }
 
 QAction* CMainFrame::MakeAction(int id)
