@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "app/EditCommands.h"
+
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
@@ -121,6 +123,7 @@ void CMainFrame::InstallFrameHandlers()
                 ui.enabled = true;
     });
     InstallToolCommands(t, doc);
+    InstallEditCommands(t, doc);
 }
 
 QAction* CMainFrame::MakeAction(int id)

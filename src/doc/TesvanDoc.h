@@ -222,8 +222,58 @@ public:
     static void (*s_pfnMovePointer)(CTesvanDoc& doc, CPoint viewPoint);
 
     // ---- selection, paste and undo
+    // End of a selection-tool drag: the stroke's points become m_rcSel.
+    void FinishSelection();
+    void OnEditCut();              // 57635
+    void OnEditCopy();             // 57634
+    void OnEditPaste();            // 57637 (transparent while Shift is held)
+    void OnPasteTransparent();     // 32883
+    void OnPasteRotate();          // 32844
+    void OnPasteMirrorLR();        // 32845
+    void OnPasteMirrorUD();        // 32853
+    // Enable rules of the commands above.
+    bool CanCutCopy() const;       // a rectangle is selected
+    bool CanPaste() const;         // a floating paste exists (paste, mirrors)
+    bool CanRotatePaste() const;   // ... and its turned size fits the cell
+    // Moves the floating paste back inside the current cell; 1 if it moved.
+    int KeepPasteInCell();
+    // The selection frame in canvas pixels: 0 none (or its corner lies in
+    // another cell), 1 a selection of the current layer or of all layers,
+    // 2 one of another layer.
+    int GetSelViewRect(CRect& rect) const;
+
+    // Undo pushes. Each frees the entry at m_nUndoIndex, saves what is about
+    // to be overwritten and, when it saved something, advances the ring
+    // itself (count up to 10, index wrapping); the result says whether it did.
+    // One layer: that layer's rectangle (strokes and text, command m_nTool).
+    bool PushUndo(const CLayer& layer, int command, int bitCount, const CRect& rect);
+    // All layers that have an image, in layer order.
+    bool PushUndo(int command, int bitCount, const CRect& rect);
+    // The selection: its layer, or all layers when m_nSelLayer is -1; m_rcSel.
+    bool PushUndo(int command);
+    // Palette: the 16-entry block holding `entry` and its gradation records;
+    // `layerId` is the current layer's m_nPage.
+    bool PushUndo(int layerId, int entry);
+    void Undo();                   // 57643
+    bool CanUndo() const { return m_nUndoCount >= 1; }
+    // Name of the newest entry ("カラー変更", "曲線", ...); empty when none.
+    std::string GetUndoName() const;
+    // The undo item's text: "元に戻す(&U)\tCtrl+Z" or "元に戻す(name)(&U)\tCtrl+Z".
+    std::string GetUndoMenuText() const;
 
     // ---- palettes and gradations
+    // Sets palette entry `entry` to `color` (0x00BBGGRR) with an undo entry,
+    // recolouring and repainting; 1 if it changed, 0 if it had that colour.
+    int ChangePaletteColor(int entry, uint32_t color);
+    // Entry `entry` becomes `color`. In a 32-bit document, for entries 64 and
+    // above, the layer's non-zero pixels of the old colour take the new one
+    // (alpha kept).
+    void SetPaletteEntry(CLayer& layer, int entry, uint32_t color);
+    // Drops the remembered gradation that covers `entry`.
+    void ForgetGradation(int entry);
+    // 8-bit documents: every layer image's colour table (and the working
+    // image's) follows m_Palette.
+    void ApplyPaletteToLayers();
 
     // ---- image exchange and layer files
 
