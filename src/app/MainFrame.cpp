@@ -1,9 +1,12 @@
 #include "app/MainFrame.h"
 
+#include "app/EditCommands.h"
+
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
 #include "app/ViewCommands.h"
+#include "app/ToolCommands.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
@@ -121,6 +124,8 @@ void CMainFrame::InstallFrameHandlers()
                 ui.enabled = true;
     });
     InstallViewCommands(t, doc);
+    InstallToolCommands(t, doc);
+    InstallEditCommands(t, doc);
 }
 
 QAction* CMainFrame::MakeAction(int id)

@@ -1,0 +1,355 @@
+// Tool state and pointer strokes: which tool is current, how presses, moves
+// and releases on the canvas collect points, and when they are committed to
+// the current layer.
+#include "doc/TesvanDoc.h"
+#include "edit/ToolLinks.h"
+#include "edit/Tools.h"
+#include "platform/UiPort.h"
+
+#include <algorithm>
+
+void (*CTesvanDoc::s_pfnMovePointer)(CTesvanDoc& doc, CPoint viewPoint) = nullptr;
+
+namespace {
+
+void ReleasePoints(std::vector<CPoint>& points) { std::vector<CPoint>().swap(points); }
+
+bool IsDrawingTool(int id)
+{
+    return std::find(std::begin(kToolCommands), std::end(kToolCommands), id) !=
+           std::end(kToolCommands);
+}
+
+// Centre of the floating paste's rectangle in zoomed cell coordinates.
+CPoint PasteCentre(const CTesvanDoc& doc)
+{
+    const int ox = doc.m_nEditColumn * doc.m_nCellWidth;
+    const int oy = doc.m_nEditRow * doc.m_nCellHeight;
+    const int z = doc.m_nZoom;
+    const int left = (doc.m_rcSel.left - ox) * z;
+    const int top = (doc.m_rcSel.top - oy) * z;
+    const int right = (doc.m_rcSel.right - ox + 1) * z;
+    const int bottom = (doc.m_rcSel.bottom - oy + 1) * z;
+    return CPoint{(left + right) / 2, (top + bottom) / 2};
+}
+
+void MovePointer(CTesvanDoc& doc, CPoint viewPoint)
+{
+    if (CTesvanDoc::s_pfnMovePointer)
+        CTesvanDoc::s_pfnMovePointer(doc, viewPoint);
+}
+
+}  // namespace
+
+int CTesvanDoc::GetToolKind() const
+{
+    switch (m_nTool) {
+    case ID_TOOL_DROPPER: return KIND_EYEDROPPER;
+    case ID_TOOL_FILL: return KIND_FILL;
+    case ID_TOOL_LINE:
+    case ID_TOOL_RECT_FRAME:
+    case ID_TOOL_RECT_FILL:
+    case ID_TOOL_ELLIPSE_FRAME:
+    case ID_TOOL_ELLIPSE_FILL: return KIND_SHAPE;
+    case ID_TOOL_CURVE: return KIND_CURVE;
+    case ID_TOOL_SELECT:
+    case ID_TOOL_SELECT_ALL: return m_nSelState == 2 ? KIND_MOVE_PASTE : KIND_SELECT;
+    case ID_TOOL_TEXT: return KIND_TEXT;
+    default: return KIND_FREEHAND;  // pencil, 32795, 32830
+    }
+}
+
+CPoint CTesvanDoc::CellPixel(CPoint point) const
+{
+    const int z = m_nZoom > 0 ? m_nZoom : 1;
+    return CPoint{(point.x - 16) / z, (point.y - 16) / z};
+}
+
+void CTesvanDoc::OnToolCommand(int id)
+{
+    if (!IsDrawingTool(id))
+        return;
+    // Choosing the selection tools or the eyedropper again keeps the
+    // selection; choosing a drawing tool again drops it.
+    if ((id == ID_TOOL_SELECT || id == ID_TOOL_SELECT_ALL || id == ID_TOOL_DROPPER) && m_nTool == id)
+        return;
+    m_nTool = id;
+    // A curve left open with Control or Shift would otherwise be finished by
+    // the new tool with the curve's points.
+    if (m_nButton != 0) {
+        m_nButton = 0;
+        ReleasePoints(m_Points);
+        ComposeAll(true);
+    }
+    CancelText();
+    if (m_nSelState != 0)
+        ResetSelection(true);
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
+
+void CTesvanDoc::OnPenWidth(int width)
+{
+    if (width >= 1 && width <= 3)
+        m_nPenWidth = width;
+}
+
+void CTesvanDoc::OnFontCommand()
+{
+    if (UiPort().ChooseFont(m_lfText))
+        UiPort().MessageBox("フォントを変更しました。");
+}
+
+int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
+{
+    if (button != 1 && button != 2)
+        return 0;
+    const int kind = GetToolKind();
+    if (m_nButton != 0 && kind != KIND_CURVE)
+        return 0;
+
+    if (kind == KIND_MOVE_PASTE) {
+        const CPoint c = CellPixel(point);
+        const int sx = c.x + m_nEditColumn * m_nCellWidth;
+        const int sy = c.y + m_nEditRow * m_nCellHeight;
+        if (sx < m_rcSel.left || sx > m_rcSel.right || sy < m_rcSel.top || sy > m_rcSel.bottom)
+            return 0;
+        point = PasteCentre(*this);
+        m_nSelState = 3;
+        MovePointer(*this, point);
+    }
+
+    const bool started = m_nButton == 0;
+    if (started)
+        m_nButton = button;
+    const CPoint p = CellPixel(point);
+
+    switch (kind) {
+    case KIND_EYEDROPPER:
+    case KIND_FILL:
+        if (m_Points.empty())
+            m_Points.push_back(p);
+        break;
+    case KIND_SHAPE:
+    case KIND_FREEHAND:
+        m_Points.push_back(p);
+        break;
+    case KIND_CURVE:
+        if (m_Points.empty()) {
+            m_Points.push_back(p);
+            m_Points.push_back(p);
+            m_ptLast = p;
+        } else if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0 && !(p == m_ptLast)) {
+            m_ptLast = p;
+            m_Points.push_back(p);
+        }
+        break;
+    case KIND_SELECT:
+        if (button == 2) {
+            if (m_nSelState != 3) {
+                // A right press starts no selection: leave no stroke behind.
+                if (started)
+                    m_nButton = 0;
+                return 0;
+            }
+            m_nSelState = 2;
+        } else {
+            m_Points.push_back(p);
+        }
+        break;
+    case KIND_MOVE_PASTE:
+        if (m_Points.empty())
+            m_Points.push_back(p);
+        return 1;
+    case KIND_TEXT:
+        if (!m_Points.empty()) {
+            ClearText(false);
+            m_Points[0] = p;
+        } else {
+            m_Points.push_back(p);
+        }
+        break;
+    default:
+        break;
+    }
+
+    if (kind != KIND_FILL) {
+        ComposeAll(true);
+        UpdateAllViews(HINT_CANVAS | HINT_PANE);
+    }
+    return 1;
+}
+
+void CTesvanDoc::TrackStroke(CPoint point)
+{
+    if (m_nButton == 0)
+        return;
+    if (m_nSelState == 3) {
+        // The move the pointer warp of the grab produces.
+        m_nSelState = 2;
+        return;
+    }
+    CPoint p = CellPixel(point);
+    const size_t n = m_Points.size();
+    switch (GetToolKind()) {
+    case KIND_FREEHAND:
+        if (n == 0 || !(p == m_Points.back()))
+            m_Points.push_back(p);
+        break;
+    case KIND_CURVE:
+        if (n >= 1)
+            m_Points.back() = p;
+        break;
+    case KIND_SHAPE:
+    case KIND_SELECT:
+        if (n > 1)
+            m_Points[1] = p;
+        else
+            m_Points.push_back(p);
+        break;
+    case KIND_MOVE_PASTE:
+        if (n >= 1 && !(p == m_Points[0])) {
+            const int dx = p.x - m_Points[0].x, dy = p.y - m_Points[0].y;
+            m_rcSel.left += dx;
+            m_rcSel.right += dx;
+            m_rcSel.top += dy;
+            m_rcSel.bottom += dy;
+            if (toollinks::KeepPasteInCell(*this)) {
+                const CPoint centre = PasteCentre(*this);
+                p = CellPixel(centre);
+                MovePointer(*this, centre);
+            }
+            m_Points[0] = p;
+        }
+        break;
+    default:
+        break;
+    }
+    const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
+    Compose(true, ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1);
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
+
+int CTesvanDoc::EndStroke(unsigned keyFlags)
+{
+    if (m_nButton == 0)
+        return 0;
+    // A grab released without a move: the paste stays floating where it is
+    // (taken as a selection drag it would turn into a one-pixel selection
+    // and lose the pieces).
+    if (m_nSelState == 3)
+        m_nSelState = 2;
+    const int kind = GetToolKind();
+
+    switch (kind) {
+    case KIND_CURVE:
+        if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0)
+            return 0;  // the curve stays open for further presses
+        [[fallthrough]];
+    case KIND_SHAPE:
+    case KIND_FREEHAND:
+    case KIND_FILL: {
+        CLayer& layer = CurrentLayer();
+        bool drew = false;
+        if (!m_Points.empty()) {
+            if (!layer.m_pImage)
+                layer.CreateImage(SheetWidth(), SheetHeight(), m_Palette, false, m_nBitCount);
+            if (layer.m_pImage) {
+                const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
+                toollinks::PushLayerUndo(*this, m_nCurrentLayer, m_nTool,
+                                         CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
+                drew = DrawToolOverlay(*layer.m_pImage) != 0;
+            }
+        }
+        ReleasePoints(m_Points);
+        // The committed composition shows no preview any more.
+        m_nButton = 0;
+        if (drew) {
+            SetModifiedFlag();
+            ComposeAll(true);
+            UpdateAllViews(HINT_CANVAS | HINT_PANE);
+        }
+        return 1;
+    }
+    case KIND_SELECT:
+        m_nButton = 0;
+        toollinks::FinishSelection(*this);
+        ComposeAll(true);
+        UpdateAllViews(HINT_CANVAS | HINT_PANE);
+        return 1;
+    case KIND_MOVE_PASTE:
+        m_nButton = 0;
+        ReleasePoints(m_Points);
+        ComposeAll(true);
+        UpdateAllViews(HINT_CANVAS | HINT_PANE);
+        return 1;
+    case KIND_TEXT:
+        if (!m_Points.empty())
+            m_ptText = m_Points[0];
+        m_nButton = 0;
+        ReleasePoints(m_Points);
+        return 1;
+    case KIND_EYEDROPPER:
+        PickColor();
+        m_nButton = 0;
+        ReleasePoints(m_Points);
+        return 1;
+    default:
+        m_nButton = 0;
+        ReleasePoints(m_Points);
+        return 1;
+    }
+}
+
+void CTesvanDoc::PickColor()
+{
+    if (m_Points.empty())
+        return;
+    CLayer& layer = CurrentLayer();
+    if (!layer.m_pImage || layer.m_pImage->IsNull()) {
+        UiPort().MessageBox("レイヤーにイメージがありません。");
+        return;
+    }
+    const CImageEx& image = *layer.m_pImage;
+    const int x = m_Points[0].x + m_nEditColumn * m_nCellWidth;
+    const int y = m_Points[0].y + m_nEditRow * m_nCellHeight;
+    // Only 32-bit layers carry the alpha the pick depends on.
+    if (image.GetBPP() != 32 || x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight())
+        return;
+    const uint8_t* px = image.GetRow(y) + 4 * x;
+    if (px[3] == 0)
+        return;
+    const int entry = layer.m_nColor[m_nButton == 2 ? 1 : 0];
+    toollinks::ChangePaletteColor(*this, entry, RGB(px[2], px[1], px[0]));
+}
+
+void CTesvanDoc::OnEscapeKey()
+{
+    if (m_nSelState != 0) {
+        ResetSelection(true);
+    } else if (m_nTool == ID_TOOL_CURVE && !m_Points.empty()) {
+        m_Points.pop_back();
+    } else {
+        return;
+    }
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
+
+void CTesvanDoc::SelectCell(int index)
+{
+    if (m_nColumns <= 0 || index < 0 || index >= m_nColumns * m_nRows)
+        return;
+    const int column = index % m_nColumns;
+    const int row = index / m_nColumns;
+    if (m_nSelState == 2) {
+        const int dx = (column - m_nEditColumn) * m_nCellWidth;
+        const int dy = (row - m_nEditRow) * m_nCellHeight;
+        m_rcSel.left += dx;
+        m_rcSel.right += dx;
+        m_rcSel.top += dy;
+        m_rcSel.bottom += dy;
+        ComposeAll(true);
+    }
+    m_nEditColumn = column;
+    m_nEditRow = row;
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
