@@ -2,7 +2,6 @@
 // and releases on the canvas collect points, and when they are committed to
 // the current layer.
 #include "doc/TesvanDoc.h"
-#include "edit/ToolLinks.h"
 #include "edit/Tools.h"
 #include "platform/UiPort.h"
 
@@ -213,7 +212,7 @@ void CTesvanDoc::TrackStroke(CPoint point)
             m_rcSel.right += dx;
             m_rcSel.top += dy;
             m_rcSel.bottom += dy;
-            if (toollinks::KeepPasteInCell(*this)) {
+            if (KeepPasteInCell()) {
                 const CPoint centre = PasteCentre(*this);
                 p = CellPixel(centre);
                 MovePointer(*this, centre);
@@ -255,8 +254,8 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
                 layer.CreateImage(SheetWidth(), SheetHeight(), m_Palette, false, m_nBitCount);
             if (layer.m_pImage) {
                 const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
-                toollinks::PushLayerUndo(*this, m_nCurrentLayer, m_nTool,
-                                         CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
+                PushUndo(layer, m_nTool, m_nBitCount,
+                         CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
                 drew = DrawToolOverlay(*layer.m_pImage) != 0;
             }
         }
@@ -272,7 +271,7 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
     }
     case KIND_SELECT:
         m_nButton = 0;
-        toollinks::FinishSelection(*this);
+        FinishSelection();
         ComposeAll(true);
         UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return 1;
@@ -319,7 +318,7 @@ void CTesvanDoc::PickColor()
     if (px[3] == 0)
         return;
     const int entry = layer.m_nColor[m_nButton == 2 ? 1 : 0];
-    toollinks::ChangePaletteColor(*this, entry, RGB(px[2], px[1], px[0]));
+    ChangePaletteColor(entry, RGB(px[2], px[1], px[0]));
 }
 
 void CTesvanDoc::OnEscapeKey()

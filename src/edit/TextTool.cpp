@@ -1,7 +1,6 @@
 // The text tool: typed code page 932 bytes collected as uncommitted text,
 // shown by the tool preview and written into the layer on Enter.
 #include "doc/TesvanDoc.h"
-#include "edit/ToolLinks.h"
 #include "edit/Tools.h"
 
 namespace {
@@ -72,8 +71,8 @@ void CTesvanDoc::CommitText()
             layer.CreateImage(SheetWidth(), SheetHeight(), m_Palette, false, m_nBitCount);
         if (layer.m_pImage) {
             const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
-            toollinks::PushLayerUndo(*this, m_nCurrentLayer, ID_TOOL_TEXT,
-                                     CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
+            PushUndo(layer, ID_TOOL_TEXT, m_nBitCount,
+                     CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
             // The text is drawn as the text tool's figure whatever tool
             // the caller has current.
             const int tool = m_nTool;
