@@ -141,17 +141,15 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
             reinterpret_cast<uint32_t*>(surface.GetRow(y - by))[x - bx] = px;
     };
 
-    // The frame in the grid colour around the background colour.
+    // The frame in the grid colour around the background colour; its right
+    // and bottom lines lie under the cell's last column and row.
     const uint32_t back = Pixel32(doc.GetBackColor());
     const uint32_t frame = Pixel32(doc.m_crGridColor);
     for (int y = 0; y < bh; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y));
-        const int vy = by + y;
-        const bool edgeRow = vy == 0 || vy == bitmap.cy - 1;
-        for (int x = 0; x < bw; ++x) {
-            const int vx = bx + x;
-            row[x] = edgeRow || vx == 0 || vx == bitmap.cx - 1 ? frame : back;
-        }
+        const bool edgeRow = by + y == 0;
+        for (int x = 0; x < bw; ++x)
+            row[x] = edgeRow || bx + x == 0 ? frame : back;
     }
 
     // The cell pixels under the part, magnified by the image's own rule.
