@@ -130,70 +130,78 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
     const int H = doc.m_nCellHeight;
     const SurfaceSize bitmap = CanvasBitmapSize(z, W, H);
     const QRect b = part.intersected(QRect(0, 0, bitmap.cx, bitmap.cy));
-    if (b.isEmpty())
-        return {};
-    CImageEx& surface = Scratch(b.width(), b.height());
-    if (surface.IsNull())
+    if (b.isEmpty() || z < 1)
         return {};
     const int bx = b.x(), by = b.y(), bw = b.width(), bh = b.height();
-    auto put = [&](int x, int y, uint32_t px) {
-        if (x >= bx && x < bx + bw && y >= by && y < by + bh)
-            reinterpret_cast<uint32_t*>(surface.GetRow(y - by))[x - bx] = px;
-    };
+    QImage image(bw, bh, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    auto row = [&image, by](int y) { return reinterpret_cast<uint32_t*>(image.scanLine(y - by)); };
 
     // The frame in the grid colour around the background colour; its right
     // and bottom lines lie under the cell's last column and row.
     const uint32_t back = Pixel32(doc.GetBackColor());
     const uint32_t frame = Pixel32(doc.m_crGridColor);
-    for (int y = 0; y < bh; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y));
-        const bool edgeRow = by + y == 0;
-        for (int x = 0; x < bw; ++x)
-            row[x] = edgeRow || bx + x == 0 ? frame : back;
+    for (int y = by; y < by + bh; ++y) {
+        uint32_t* r = row(y);
+        std::fill_n(r, bw, y == 0 ? frame : back);
+        if (bx == 0)
+            r[0] = frame;
     }
 
-    // The cell pixels under the part, magnified by the image's own rule.
+    // The cell pixels under the part: drawn 1:1 by the image's own rule over
+    // the background, then magnified. Over a plain background the two orders
+    // give the same picture, and this one touches each sheet pixel once.
     const CImageEx& work = doc.m_imgWork;
-    if (!work.IsNull()) {
-        const int px0 = std::max(0, (bx - 1) / z);
-        const int px1 = std::min(W - 1, (bx + bw - 2) / z);
-        const int py0 = std::max(0, (by - 1) / z);
-        const int py1 = std::min(H - 1, (by + bh - 2) / z);
-        if (bx + bw > 1 && by + bh > 1 && px0 <= px1 && py0 <= py1) {
-            const int n = px1 - px0 + 1, m = py1 - py0 + 1;
-            work.Draw(surface, 1 + z * px0 - bx, 1 + z * py0 - by, z * n, z * m,
-                      doc.m_nEditColumn * W + px0, doc.m_nEditRow * H + py0, n, m);
+    const int px0 = std::max(0, (bx - 1) / z);
+    const int px1 = std::min(W - 1, (bx + bw - 2) / z);
+    const int py0 = std::max(0, (by - 1) / z);
+    const int py1 = std::min(H - 1, (by + bh - 2) / z);
+    if (!work.IsNull() && bx + bw > 1 && by + bh > 1 && px0 <= px1 && py0 <= py1) {
+        const int n = px1 - px0 + 1, m = py1 - py0 + 1;
+        CImageEx& cells = Scratch(n, m);
+        if (!cells.IsNull()) {
+            for (int j = 0; j < m; ++j)
+                std::fill_n(reinterpret_cast<uint32_t*>(cells.GetRow(j)), n, back);
+            work.Draw(cells, 0, 0, n, m, doc.m_nEditColumn * W + px0, doc.m_nEditRow * H + py0, n, m);
+            const int xFirst = std::max(bx, 1), xLast = std::min(bx + bw - 1, z * W);
+            for (int py = py0; py <= py1; ++py) {
+                const int yFirst = std::max(by, 1 + z * py), yLast = std::min(by + bh - 1, z * (py + 1));
+                if (yFirst > yLast)
+                    continue;
+                const auto* src = reinterpret_cast<const uint32_t*>(cells.GetRow(py - py0));
+                uint32_t* dst = row(yFirst);
+                for (int px = px0; px <= px1; ++px) {
+                    const int x0 = std::max(xFirst, 1 + z * px), x1 = std::min(xLast, z * (px + 1));
+                    if (x0 <= x1)
+                        std::fill(dst + (x0 - bx), dst + (x1 - bx) + 1, src[px - px0] | 0xFF000000u);
+                }
+                for (int y = yFirst + 1; y <= yLast; ++y)
+                    std::memcpy(row(y) + (xFirst - bx), dst + (xFirst - bx), size_t(xLast - xFirst + 1) * 4);
+            }
         }
     }
 
     if (doc.m_bShowGrid == 1) {
-        const uint32_t grid = frame;
         const uint32_t step = Pixel32(doc.m_crGridStepColor);
         const int gs = std::max(1, doc.m_nGridStep);
-        for (int i = 1; i < W; ++i) {
+        const int yFirst = std::max(1, by), yEnd = std::min(z * H, by + bh);
+        for (int i = std::max(1, bx / z); i < W && z * i < bx + bw; ++i) {
             const int x = z * i;
-            if (x < bx || x >= bx + bw)
+            if (x < bx)
                 continue;
-            const uint32_t c = i % gs == 0 ? step : grid;
-            for (int y = std::max(1, by); y < std::min(z * H, by + bh); ++y)
-                put(x, y, c);
+            const uint32_t c = i % gs == 0 ? step : frame;
+            for (int y = yFirst; y < yEnd; ++y)
+                row(y)[x - bx] = c;
         }
-        for (int j = 1; j < H; ++j) {
+        const int xFirst = std::max(1, bx), xEnd = std::min(z * W, bx + bw);
+        for (int j = std::max(1, by / z); j < H && z * j < by + bh; ++j) {
             const int y = z * j;
-            if (y < by || y >= by + bh)
+            if (y < by || xFirst >= xEnd)
                 continue;
-            const uint32_t c = j % gs == 0 ? step : grid;
-            auto* row = reinterpret_cast<uint32_t*>(surface.GetRow(y - by));
-            for (int x = std::max(1, bx); x < std::min(z * W, bx + bw); ++x)
-                row[x - bx] = c;
+            std::fill(row(y) + (xFirst - bx), row(y) + (xEnd - bx), j % gs == 0 ? step : frame);
         }
     }
-
-    QImage image(bw, bh, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    for (int y = 0; y < bh; ++y)
-        std::memcpy(image.scanLine(y), surface.GetRow(y), size_t(bw) * 4);
 
     // The selection frame, only with the grid.
     if (doc.m_bShowGrid == 1 && doc.m_nSelState > 0) {
