@@ -181,6 +181,49 @@ TEST_F(CanvasTest, BackgroundColourOnlyInThirtyTwoBits)
     doc->m_nBitCount = 32;
 }
 
+TEST_F(CanvasTest, DragNearTheEdgeScrollsByFourPixels)
+{
+    frame->setAttribute(Qt::WA_DontShowOnScreen, true);
+    frame->resize(500, 400);
+    frame->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(view->HasHorizontalBar());
+    ASSERT_TRUE(view->HasVerticalBar());
+    const SurfaceSize client = view->ClientSize();
+    EXPECT_EQ(view->ScrollPosition(), (CPoint{0, 0}));
+    view->Input().OnButtonDown(CPoint{100, 100}, 1, 1);
+    view->Input().OnMouseMove(CPoint{client.cx - 5, 100}, 1);
+    EXPECT_EQ(view->ScrollPosition(), (CPoint{4, 0}));
+    view->Input().OnMouseMove(CPoint{client.cx - 5, client.cy - 2}, 1);
+    EXPECT_EQ(view->ScrollPosition(), (CPoint{8, 4}));
+    view->Input().OnMouseMove(CPoint{3, 3}, 1);
+    EXPECT_EQ(view->ScrollPosition(), (CPoint{4, 0}));
+    view->Input().OnButtonUp(1, 0);
+    // Without a stroke nothing scrolls.
+    view->Input().OnMouseMove(CPoint{client.cx - 5, 100}, 0);
+    EXPECT_EQ(view->ScrollPosition(), (CPoint{4, 0}));
+    frame->hide();
+}
+
+TEST_F(CanvasTest, OpenCurveKeepsTheStrokeAndEscapeTakesItsLastPoint)
+{
+    frame->ExecuteCommand(32832);
+    CCanvasInput& in = view->Input();
+    in.OnButtonDown(CPoint{16, 16}, 1, 1);
+    in.OnMouseMove(CPoint{100, 16}, 1);
+    in.OnButtonUp(1, 8);  // Control held: the curve stays open
+    EXPECT_EQ(doc->m_nButton, 1);
+    EXPECT_TRUE(in.IsCaptured());
+    in.OnButtonDown(CPoint{100, 100}, 8 | 1, 1);
+    EXPECT_EQ(doc->m_Points.size(), 3u);
+    QKeyEvent esc(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(view, &esc);
+    EXPECT_EQ(doc->m_Points.size(), 2u);
+    in.OnButtonUp(1, 0);
+    EXPECT_EQ(doc->m_nButton, 0);
+    EXPECT_FALSE(in.IsCaptured());
+}
+
 TEST_F(CanvasTest, ToolCursorsHaveTheirHotSpots)
 {
     EXPECT_EQ(CRightView::ToolCursor(322).hotSpot(), QPoint(0, 31));
