@@ -445,3 +445,36 @@ TEST(Figures, CurveStrokeDrawsItsPlan)
     EXPECT_FALSE(cell[12][22] == 'a');  // not the straight line
     EXPECT_TRUE(right);
 }
+
+TEST(Figures, FillOverlayShowsTheCellOverNearWhiteAsItsDrawDoes)
+{
+    CTesvanDoc doc;
+    MakeDoc(doc, 32, 16, 8, 2, 1);
+    doc.SelectCell(1);
+    CLayer& layer = doc.CurrentLayer();
+    layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 32);
+    uint32_t seed = 12345;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 32; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const uint32_t kind = (seed >> 28) % 4;
+            SetPixel32(*layer.m_pImage, x, y,
+                       kind == 0 ? 0u : kind == 1 ? (seed | 0xFF000000u) : seed);
+        }
+    CImageEx overlay;
+    ASSERT_TRUE(doc.PrepareOverlay(overlay, *layer.m_pImage, true));
+    CImageEx want;
+    want.CreateEx(16, 8, 32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            SetPixel32(want, x, y, 0x00FFFFFEu);
+    layer.m_pImage->Draw(want, 0, 0, 16, 8, 16, 0, 16, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(Pixel32(overlay, x, y), Pixel32(want, x, y)) << x << "," << y;
+    // Reused for a figure: cleared again.
+    ASSERT_TRUE(doc.PrepareOverlay(overlay, *layer.m_pImage, false));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(Pixel32(overlay, x, y), 0u);
+}

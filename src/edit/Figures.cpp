@@ -1,6 +1,7 @@
 // The tool overlay: every figure is drawn in marker colours into a cell-sized
 // 32-bit image and then merged into its target, the working image for the
 // preview and the layer image at commit, so both get the same pixels.
+#include "doc/BlitRows.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Curve.h"
@@ -12,6 +13,11 @@
 namespace {
 
 constexpr uint32_t kMarker[4] = {0, 0x010101, 0x020202, 0x030303};
+// The flood fill's near-white ground.
+constexpr uint32_t kGround = 0x00FFFFFEu;
+// Overlays up to this size (a 2048 x 2048 cell, 16 MB, small beside the
+// twelve layers of such a sheet) are kept between calls.
+constexpr int64_t kKeptOverlayPixels = 2048 * 2048;
 
 SurfacePoint Sp(CPoint p) { return SurfacePoint{p.x, p.y}; }
 
@@ -23,6 +29,22 @@ uint32_t Read32(const uint8_t* p)
 }
 
 void Write32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+// The overlay is mostly empty: skips groups of four zero pixels from x on.
+// A marker pixel: 0x010101, 0x020202 or 0x030303.
+inline bool IsMarker(uint32_t v) { return v - 1 < 0x030303u && (v & 0xFF) * 0x010101u == v; }
+
+int SkipEmpty(const uint8_t* row, int x, int w)
+{
+    for (; x + 4 <= w; x += 4) {
+        uint64_t a, b;
+        std::memcpy(&a, row + 4 * x, 8);
+        std::memcpy(&b, row + 4 * x + 8, 8);
+        if ((a | b) != 0)
+            break;
+    }
+    return x;
+}
 
 // Draws the figures of one DrawToolOverlay call on the overlay's surface.
 class CFigurePainter {
@@ -186,6 +208,44 @@ private:
     int m_button = 1;
 };
 
+// The ground and the 32-bit layer's Draw onto it, in one pass: the source
+// counts as premultiplied, dst = min(255, src + ground * (255 - srcA) / 255)
+// per byte. False, writing nothing, when the target is drawn by another rule
+// or the cell is not wholly inside it.
+bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int sy)
+{
+    if (target.IsNull() || target.GetBPP() != 32 || !target.HasAlpha() ||
+        target.GetTransparentColor() != -1)
+        return false;
+    const int w = overlay.GetWidth(), h = overlay.GetHeight();
+    if (sx < 0 || sy < 0 || sx + w > target.GetWidth() || sy + h > target.GetHeight())
+        return false;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = target.GetRow(sy + y) + 4 * sx;
+        uint8_t* dst = overlay.GetRow(y);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t s = Read32(src + 4 * x);
+            if (s == 0) {
+                Write32(dst + 4 * x, kGround);
+                continue;
+            }
+            if ((s >> 24) == 0xFF) {
+                Write32(dst + 4 * x, s);
+                continue;
+            }
+            const uint32_t d = kGround;
+            const int inv = 255 - int(s >> 24);
+            uint32_t out = 0;
+            for (int sh = 0; sh < 32; sh += 8) {
+                const int v = int((s >> sh) & 0xFF) + blit::Div255(int((d >> sh) & 0xFF) * inv);
+                out |= uint32_t(v > 255 ? 255 : v) << sh;
+            }
+            Write32(dst + 4 * x, out);
+        }
+    }
+    return true;
+}
+
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
 // The composition draws the tool preview through this hook.
@@ -200,7 +260,14 @@ void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
 
 int CTesvanDoc::DrawToolOverlay(CImageEx& target)
 {
-    CImageEx overlay;
+    // Every pointer move draws the figure afresh; a small overlay is kept
+    // between calls (cleared each time) rather than mapped and unmapped.
+    thread_local CImageEx t_scratch;
+    CImageEx local;
+    const bool keep = int64_t(m_nCellWidth) * m_nCellHeight <= kKeptOverlayPixels;
+    CImageEx& overlay = keep ? t_scratch : local;
+    if (!keep)
+        t_scratch.Destroy();
     if (!PrepareOverlay(overlay, target, m_nTool == ID_TOOL_FILL))
         return 0;
     int result = 0;
@@ -231,16 +298,25 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
 
 bool CTesvanDoc::PrepareOverlay(CImageEx& overlay, CImageEx& target, bool fill)
 {
-    if (!overlay.CreateEx(m_nCellWidth, m_nCellHeight, 32))
+    if (!overlay.IsNull() && overlay.GetWidth() == m_nCellWidth &&
+        overlay.GetHeight() == m_nCellHeight && overlay.GetBPP() == 32) {
+        if (!fill)  // the fill below sets every pixel
+            for (int y = 0; y < m_nCellHeight; ++y)
+                std::memset(overlay.GetRow(y), 0, size_t(m_nCellWidth) * 4);
+    } else if (!overlay.CreateEx(m_nCellWidth, m_nCellHeight, 32)) {
         return false;
+    }
     if (fill) {
-        for (int y = 0; y < m_nCellHeight; ++y) {
-            uint32_t* row = reinterpret_cast<uint32_t*>(overlay.GetRow(y));
-            std::fill(row, row + m_nCellWidth, 0x00FFFFFEu);
-        }
         // The cell as it looks over a near-white ground.
-        target.Draw(overlay, 0, 0, m_nCellWidth, m_nCellHeight, m_nEditColumn * m_nCellWidth,
-                    m_nEditRow * m_nCellHeight, m_nCellWidth, m_nCellHeight);
+        const int sx = m_nEditColumn * m_nCellWidth, sy = m_nEditRow * m_nCellHeight;
+        if (!BlendCellOverGround(target, overlay, sx, sy)) {
+            for (int y = 0; y < m_nCellHeight; ++y) {
+                uint32_t* row = reinterpret_cast<uint32_t*>(overlay.GetRow(y));
+                std::fill(row, row + m_nCellWidth, kGround);
+            }
+            target.Draw(overlay, 0, 0, m_nCellWidth, m_nCellHeight, sx, sy, m_nCellWidth,
+                        m_nCellHeight);
+        }
     }
     return true;
 }
@@ -264,10 +340,12 @@ void CTesvanDoc::MergeOverlay(const CImageEx& overlay, CImageEx& target)
         for (int y = 0; y < h; ++y) {
             const uint8_t* src = overlay.GetRow(y);
             uint8_t* dst = target.GetRow(y0 + y) + x0;
-            for (int x = 0; x < w; ++x) {
-                const uint32_t v = Read32(src + 4 * x);
-                if (v == kMarker[1] || v == kMarker[2] || v == kMarker[3])
-                    dst[x] = value[v & 3];
+            for (int x = SkipEmpty(src, 0, w); x < w; x = SkipEmpty(src, x, w)) {
+                for (const int end = std::min(x + 4, w); x < end; ++x) {
+                    const uint32_t v = Read32(src + 4 * x);
+                    if (IsMarker(v))
+                        dst[x] = value[v & 3];
+                }
             }
         }
         return;
@@ -296,16 +374,18 @@ void CTesvanDoc::MergeOverlay(const CImageEx& overlay, CImageEx& target)
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = overlay.GetRow(y);
         uint8_t* dst = target.GetRow(y0 + y) + 4 * x0;
-        for (int x = 0; x < w; ++x) {
-            const uint32_t v = Read32(src + 4 * x);
-            if (v != kMarker[1] && v != kMarker[2] && v != kMarker[3])
-                continue;
-            const Paint& p = paint[v & 3];
-            uint8_t* d = dst + 4 * x;
-            if (!p.alphaOnly)
-                Write32(d, p.pixel);
-            else if (d[3] != 0)
-                d[3] = uint8_t(p.pixel >> 24);
+        for (int x = SkipEmpty(src, 0, w); x < w; x = SkipEmpty(src, x, w)) {
+            for (const int end = std::min(x + 4, w); x < end; ++x) {
+                const uint32_t v = Read32(src + 4 * x);
+                if (!IsMarker(v))
+                    continue;
+                const Paint& p = paint[v & 3];
+                uint8_t* d = dst + 4 * x;
+                if (!p.alphaOnly)
+                    Write32(d, p.pixel);
+                else if (d[3] != 0)
+                    d[3] = uint8_t(p.pixel >> 24);
+            }
         }
     }
 }
