@@ -2,6 +2,7 @@
 
 #include "app/Icons.h"
 #include "app/LockKeys.h"
+#include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
@@ -119,6 +120,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallPaletteCommands(t, doc, m_pTabView);
 }
 
 QAction* CMainFrame::MakeAction(int id)
@@ -174,6 +176,7 @@ void CMainFrame::BuildMenus()
     m_pLayerMenu = BuildMenu(CommandMenu::Layer, this);
     m_pTabView->SetLayerMenu(m_pLayerMenu);
     m_pPaletteMenu = BuildMenu(CommandMenu::Palette, this);
+    LeftView()->SetPaletteMenu(m_pPaletteMenu);
 }
 
 void CMainFrame::BuildToolBar()

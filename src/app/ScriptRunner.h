@@ -67,6 +67,8 @@ private:
     int OnPrint(const ScriptStatement& st);
     int OnExpect(const ScriptStatement& st);
     int OnSnapshot(const ScriptStatement& st);
+    int OnPane(const ScriptStatement& st);
+    int OnTab(const ScriptStatement& st);
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -77,6 +79,8 @@ private:
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 
     static bool PixelText(const CImageEx* image, int x, int y, std::string& out,
