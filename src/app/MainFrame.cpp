@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "app/EditCommands.h"
+
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/PaletteCommands.h"
@@ -120,6 +122,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallEditCommands(t, doc);
     InstallPaletteCommands(t, doc, m_pTabView);
 }
 
