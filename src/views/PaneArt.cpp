@@ -15,17 +15,16 @@ void DrawTab(QPainter& p, int left, bool hidden, bool current)
 {
     p.fillRect(left, 0, 16, 17, kKey);
     if (current)
-        p.fillRect(left + 1, 1, 14, 15, QColor(255, 255, 0));
+        p.fillRect(left, 0, 16, 17, QColor(255, 255, 0));
     p.setPen(Qt::black);
     p.setBrush(Qt::white);
     if (hidden) {
-        p.setPen(current ? QColor(255, 255, 0) : Qt::white);
-        p.drawRect(left + 2, 2, 11, 12);
+        p.fillRect(left + 3, 3, 10, 11, Qt::white);
         return;
     }
-    p.drawRect(left + 2, 2, 11, 12);
-    p.fillRect(left + 4, 4, 5, 4, QColor(0, 0, 255));
-    p.fillRect(left + 7, 9, 5, 4, QColor(128, 0, 0));
+    p.drawRect(left + 3, 3, 9, 10);
+    p.fillRect(left + 5, 5, 4, 4, QColor(0, 0, 255));
+    p.fillRect(left + 7, 9, 4, 3, QColor(128, 0, 0));
 }
 
 } // namespace

@@ -150,6 +150,8 @@ TEST(GradationPresenter, ControlsAndCancel)
             if (b->text() == QStringLiteral("自動作成"))
                 EXPECT_TRUE(b->isEnabled());
         checked = true;
+        if (qEnvironmentVariableIsSet("TESVAN_SHOT"))
+            dlg->grab().save(qEnvironmentVariable("TESVAN_SHOT"));
         dlg->reject();
     });
     EXPECT_FALSE((*present)(model, nullptr));
