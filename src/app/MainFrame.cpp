@@ -4,6 +4,7 @@
 
 #include "app/Icons.h"
 #include "app/LockKeys.h"
+#include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "app/ViewCommands.h"
 #include "app/ToolCommands.h"
@@ -126,6 +127,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallViewCommands(t, doc);
     InstallToolCommands(t, doc);
     InstallEditCommands(t, doc);
+    InstallPaletteCommands(t, doc, m_pTabView);
 }
 
 QAction* CMainFrame::MakeAction(int id)
@@ -181,6 +183,7 @@ void CMainFrame::BuildMenus()
     m_pLayerMenu = BuildMenu(CommandMenu::Layer, this);
     m_pTabView->SetLayerMenu(m_pLayerMenu);
     m_pPaletteMenu = BuildMenu(CommandMenu::Palette, this);
+    LeftView()->SetPaletteMenu(m_pPaletteMenu);
 }
 
 void CMainFrame::BuildToolBar()

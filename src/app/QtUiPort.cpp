@@ -1,4 +1,5 @@
 #include "app/QtUiPort.h"
+#include "views/FolderDialog.h"
 
 #include "platform/DialogModel.h"
 #include "views/DialogPresenters.h"
@@ -126,13 +127,10 @@ bool CQtUiPort::ChooseColor(uint32_t& colour)
 
 bool CQtUiPort::ChooseFolder(const std::string& title, std::string& folder)
 {
-    QString caption = title.empty() ? QStringLiteral("フォルダー選択ダイアログ") : Q(title);
-    QString chosen = QFileDialog::getExistingDirectory(Owner(), caption, Q(folder),
-                                                       QFileDialog::ShowDirsOnly |
-                                                           QFileDialog::DontUseNativeDialog);
-    if (chosen.isEmpty())
+    CFolderDialog dialog(Owner(), Q(title), Q(folder));
+    if (dialog.DoModal() != 1)
         return false;
-    folder = chosen.toStdString();
+    folder = dialog.GetPath().toStdString();
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "edit/CanvasInput.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
+#include "views/TesvanView.h"
 #include "platform/Cp932.h"
 
 #include <QApplication>
@@ -174,8 +175,8 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"char", &CScriptRunner::OnChar},
     {"type", &CScriptRunner::OnType},
     {"focus", &CScriptRunner::OnFocus},
-    {"pane", nullptr},
-    {"tab", nullptr},
+    {"pane", &CScriptRunner::OnPane},
+    {"tab", &CScriptRunner::OnTab},
     {"anime", nullptr},
 };
 
@@ -189,7 +190,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"title", &CScriptRunner::PrintTitle},
     {"modified", &CScriptRunner::PrintModified},
     {"gradation", &CScriptRunner::PrintGradation},
-    {"tab", nullptr},
+    {"tab", &CScriptRunner::PrintTab},
     {"scroll", &CScriptRunner::PrintScroll},
     {"anime", nullptr},
     {"job", nullptr},
@@ -665,6 +666,38 @@ int CScriptRunner::OnFocus(const ScriptStatement& st)
     else
         input.OnKillFocus();
     return kOk;
+}
+
+// pane release X Y left|right [ctrl]: the pane's own release handling; a
+// Control release leaves the palette menu to the next command.
+int CScriptRunner::OnPane(const ScriptStatement& st)
+{
+    bool control = false;
+    for (size_t i = 4; i < st.args.size(); ++i)
+        control = control || st.args[i] == "ctrl";
+    m_pFrame->LeftView()->ReleaseAt(Num(st.args[1]), Num(st.args[2]), st.args[3] == "left" ? 0 : 1,
+                                    control, nullptr);
+    return kOk;
+}
+
+// tab select N / tab menu N: as the person selects or right-clicks tab N.
+int CScriptRunner::OnTab(const ScriptStatement& st)
+{
+    CTesvanView* view = m_pFrame->TabView();
+    const int tab = Num(st.args[1]);
+    if (st.args[0] == "select")
+        view->SelectTab(tab);
+    else
+        view->OpenLayerMenu(tab, nullptr);
+    return kOk;
+}
+
+bool CScriptRunner::PrintTab(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    CTesvanView* view = m_pFrame->TabView();
+    const int tab = Num(w[0]);
+    out = std::to_string(view->TabIconIndex(tab)) + " " + Utf8(view->TabText(tab));
+    return true;
 }
 
 bool CScriptRunner::PrintScroll(const std::vector<std::string>& w, std::string& out, std::string&)

@@ -77,6 +77,8 @@ private:
     int OnFocus(const ScriptStatement& st);
     // Key flags of the buttons held now and the words [ctrl] [shift] from `first` on.
     unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
+    int OnPane(const ScriptStatement& st);
+    int OnTab(const ScriptStatement& st);
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -87,6 +89,7 @@ private:
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 

@@ -1,3 +1,4 @@
+#include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "views/DialogPresenters.h"
 
@@ -74,6 +75,7 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
         QCoreApplication::installTranslator(m_pTranslator);
 
     RegisterDialogPresenters();
+    InstallSettingsStore();
     m_pUiPort = std::make_unique<CQtUiPort>();
     SetUiPort(m_pUiPort.get());
 

@@ -274,6 +274,23 @@ public:
     // 8-bit documents: every layer image's colour table (and the working
     // image's) follows m_Palette.
     void ApplyPaletteToLayers();
+    // A release on a palette entry: entry n (absolute 1: of the shared area;
+    // 0: a colour 0..15 of the current layer's page) into colour slot 0 or 1.
+    void SelectColor(int entry, int slot, int absolute);
+    // "カラー変更" (32785): the colour chooser for entry n, then the change.
+    void OnChangeColor(int entry, int absolute);
+    void OnSavePalette();          // 32858
+    void OnLoadPalette();          // 32860
+    // The palette file (.plt): 1,024 palette bytes and 600 record bytes.
+    static constexpr size_t kPaletteFileSize = 1624;
+    bool SavePaletteFile(const std::string& path) const;
+    // Refuses a file shorter than a whole palette file with a message and
+    // changes nothing; otherwise replaces palette and records.
+    bool LoadPaletteFile(const std::string& path);
+    // Gradations 32789 (count 8) and 32788 (count 16) for entry n.
+    void MakeGradation(int entry, int count, int absolute);
+    // The palette entry n names (absolute, or of the current layer's page).
+    int AbsoluteEntry(int entry, int absolute);
 
     // ---- image exchange and layer files
 

@@ -64,7 +64,8 @@ const Form kForms[] = {
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg"};
-const char* const kDialogButtons[] = {"autocreate", "change-center", "folder"};
+const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
+                                      "folder"};
 
 std::vector<std::string> SplitPattern(const char* pattern)
 {

@@ -1,4 +1,5 @@
 #include "views/DialogPresenters.h"
+#include "views/PalettePresenters.h"
 
 #include <map>
 
@@ -26,4 +27,5 @@ const DialogPresenter* FindDialogPresenter(const std::string& className)
 void RegisterDialogPresenters()
 {
     // Each dialog's presenter registers itself here, one line a dialog.
+    RegisterPalettePresenters();
 }

@@ -1,23 +1,76 @@
 #include "views/LeftView.h"
 
+#include "views/PaneArt.h"
+#include "views/RightView.h"
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace {
-const QColor kPaneGrey(200, 200, 200);
-// Where the sheet's top-left pixel is drawn.
-constexpr int kSheetX = 16;
-constexpr int kSheetY = 16;
+
+const QColor kPaneGrey(pane::kGrey, pane::kGrey, pane::kGrey);
+const QColor kGreen(0, 255, 0);
+const QColor kBlue(0, 0, 255);
+
+QColor EntryColor(const RGBQUAD& e) { return QColor(e.rgbRed, e.rgbGreen, e.rgbBlue); }
+QColor ValueColor(uint32_t c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// A framed rectangle as the platform draws it: right and bottom exclusive,
+// a one-pixel frame, the inside filled.
+void FramedRect(QPainter& p, int l, int t, int r, int b, const QColor& frame, const QColor& fill)
+{
+    if (r <= l || b <= t)
+        return;
+    p.fillRect(l, t, r - l, b - t, frame);
+    if (r - l > 2 && b - t > 2)
+        p.fillRect(l + 1, t + 1, r - l - 2, b - t - 2, fill);
 }
+
+// Lines whose end point is not drawn.
+void PaneHLine(QPainter& p, int x0, int x1, int y, const QColor& c) { p.fillRect(x0, y, x1 - x0, 1, c); }
+void PaneVLine(QPainter& p, int x, int y0, int y1, const QColor& c) { p.fillRect(x, y0, 1, y1 - y0, c); }
+
+// The platform's sunken edge: shadow above and left, light below and right,
+// two rings.
+void SunkenEdge(QPainter& p, int l, int t, int r, int b)
+{
+    const QColor shadow(160, 160, 160), dark(105, 105, 105), light(227, 227, 227), hilite(255, 255, 255);
+    auto ring = [&](int l, int t, int r, int b, const QColor& tl, const QColor& br) {
+        PaneHLine(p, l, r - 1, t, tl);
+        PaneVLine(p, l, t, b - 1, tl);
+        PaneHLine(p, l, r, b - 1, br);
+        PaneVLine(p, r - 1, t, b - 1, br);
+    };
+    ring(l, t, r, b, shadow, hilite);
+    ring(l + 1, t + 1, r - 1, b - 1, dark, light);
+}
+
+QFont LabelFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Gothic"), QStringLiteral("MS ゴシック"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
+                      QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(10);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace
 
 CLeftView::CLeftView(CTesvanDoc* doc, QWidget* parent) : QAbstractScrollArea(parent), m_pDoc(doc)
 {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::StyledPanel);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    viewport()->setMouseTracking(true);
     m_pDoc->AddView(this);
     SetScrollSize(QSize(100, 100));
 }
@@ -32,7 +85,8 @@ void CLeftView::SetScrollSize(QSize size)
 
 void CLeftView::OnInitialUpdate()
 {
-    SetScrollSize(QSize(m_pDoc->SheetWidth() + 2 * kSheetX, m_pDoc->SheetHeight() + 2 * kSheetY));
+    const pane::Size s = pane::ScrollSize(*m_pDoc);
+    SetScrollSize(QSize(s.width, s.height));
     viewport()->update();
 }
 
@@ -40,7 +94,11 @@ void CLeftView::OnUpdate(int hint)
 {
     if (!(hint & HINT_PANE))
         return;
-    OnInitialUpdate();
+    const pane::Size s = pane::ScrollSize(*m_pDoc);
+    SetScrollSize(QSize(s.width, s.height));
+    // The pane is drawn whole off-screen, so erasing first (bit 16) shows
+    // nothing different.
+    viewport()->update();
 }
 
 void CLeftView::resizeEvent(QResizeEvent* event)
@@ -51,23 +109,177 @@ void CLeftView::resizeEvent(QResizeEvent* event)
 
 void CLeftView::scrollContentsBy(int, int) { viewport()->update(); }
 
+void CLeftView::Render(QPainter& p, const QRect& area) const
+{
+    const CTesvanDoc& doc = *m_pDoc;
+    p.fillRect(area, kPaneGrey);
+    p.setFont(LabelFont());
+    p.setPen(Qt::black);
+    p.setBackgroundMode(Qt::TransparentMode);
+    const CLayer& layer = doc.m_Layers[doc.m_nCurrentLayer];
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+
+    // Shared palette.
+    FramedRect(p, 15, 63, 272, 128, Qt::black, Qt::white);
+    for (int n = 0; n < 64; ++n) {
+        const pane::Rect c = pane::SharedCell(n);
+        p.fillRect(c.left, c.top, 15, 15, EntryColor(doc.m_Palette[n]));
+    }
+    for (int c = 1; c < 16; ++c)
+        PaneVLine(p, 15 + 16 * c, 63, 128, Qt::black);
+    for (int r = 0; r < 4; ++r)
+        PaneHLine(p, 15, 272, 63 + 16 * r, Qt::black);
+    p.save();
+    p.setClipRect(QRect(15, 52, 272 - 15, 62 - 52));
+    p.drawText(QRect(15, 52, 272 - 15, 62 - 52), flags, QStringLiteral("グローバル パレット"));
+    p.restore();
+
+    // The current layer's chip page.
+    const int first = (layer.m_nPage + 4) * 16;
+    FramedRect(p, 15, 143, 272, 160, Qt::black, Qt::white);
+    for (int i = 0; i < 16; ++i) {
+        const pane::Rect c = pane::LayerCell(i);
+        if (first + i < 256)
+            p.fillRect(c.left, c.top, 15, 15, EntryColor(doc.m_Palette[first + i]));
+    }
+    for (int i = 1; i < 16; ++i)
+        PaneVLine(p, 15 + 16 * i, 143, 160, Qt::black);
+    p.save();
+    p.setClipRect(QRect(15, 132, 272 - 15, 142 - 132));
+    p.drawText(QRect(15, 132, 272 - 15, 142 - 132), flags, QStringLiteral("レイヤー パレット"));
+    p.restore();
+
+    // The two drawing colours: swatch, marker, and in 32-bit the alpha half.
+    // Colour 2 comes last and covers colour 1 on a shared entry.
+    for (int slot = 0; slot < 2; ++slot) {
+        const QColor frame = slot == 0 ? kGreen : kBlue;
+        const int n = std::clamp(layer.m_nColor[slot], 0, 255);
+        const QColor colour = EntryColor(doc.m_Palette[n]);
+        const int left = slot == 0 ? 15 : 63;
+        FramedRect(p, left, 15, left + 33, 48, frame, colour);
+        const pane::Rect m = pane::MarkerRect(n);
+        FramedRect(p, m.left, m.top, m.right, m.bottom, frame, colour);
+        if (doc.m_nBitCount == 32) {
+            const int grey = 255 - int(layer.m_nAlpha[slot] >> 24);
+            FramedRect(p, left + 16, 15, left + 33, 48, frame, QColor(grey, grey, grey));
+        }
+    }
+
+    // The sheet with its frame, character lines and the current cell.
+    const int W = doc.m_nCellWidth, H = doc.m_nCellHeight;
+    const int right = doc.m_nColumns * W + 16, bottom = doc.m_nRows * H + 176;
+    const QColor grid = ValueColor(doc.m_crGridColor);
+    FramedRect(p, 15, 175, right, bottom, grid, SheetBackground(doc));
+    const QRect sheet(pane::kSheetLeft, pane::kSheetTop, doc.SheetWidth(), doc.SheetHeight());
+    const QRect exposed = area.intersected(sheet);
+    if (!exposed.isEmpty()) {
+        QImage part = RenderWorkImage(doc, exposed.translated(-pane::kSheetLeft, -pane::kSheetTop),
+                                      exposed.size());
+        if (!part.isNull())
+            p.drawImage(exposed.topLeft(), part);
+    }
+    if (doc.m_bShowCharLines == 1) {
+        for (int j = 1; j < doc.m_nColumns; ++j)
+            PaneVLine(p, 15 + j * W, 175, bottom, grid);
+        for (int k = 1; k < doc.m_nRows; ++k)
+            PaneHLine(p, 15, right, 175 + k * H, grid);
+    }
+    SunkenEdge(p, doc.m_nEditColumn * W + 14, doc.m_nEditRow * H + 174,
+               doc.m_nEditColumn * W + W + 17, doc.m_nEditRow * H + H + 177);
+}
+
 void CLeftView::paintEvent(QPaintEvent* event)
 {
-    QPainter p(viewport());
-    p.fillRect(event->rect(), kPaneGrey);
-    if (!m_pDoc->m_bInitialized)
+    QPainter out(viewport());
+    if (!m_pDoc->m_bInitialized) {
+        out.fillRect(event->rect(), kPaneGrey);
         return;
-    const QPoint origin = -ScrollPosition(this);
-    p.translate(origin);
-    const QRect sheet(kSheetX, kSheetY, m_pDoc->SheetWidth(), m_pDoc->SheetHeight());
-    QColor frame(GetRValue(m_pDoc->m_crGridColor), GetGValue(m_pDoc->m_crGridColor),
-                 GetBValue(m_pDoc->m_crGridColor));
-    p.setPen(frame);
-    p.setBrush(SheetBackground(*m_pDoc));
-    p.drawRect(sheet.adjusted(-1, -1, 0, 0));
-    // Only the exposed part of the sheet is copied and drawn.
-    QRect exposed = event->rect().translated(-origin).intersected(sheet);
-    QImage part = RenderWorkImage(*m_pDoc, exposed.translated(-kSheetX, -kSheetY), exposed.size());
-    if (!part.isNull())
-        p.drawImage(exposed.topLeft(), part);
+    }
+    // Drawn off-screen and copied in one operation.
+    const QPoint scroll = ScrollPosition(this);
+    QImage buffer(viewport()->size(), QImage::Format_RGB32);
+    if (buffer.isNull())
+        return;
+    {
+        QPainter p(&buffer);
+        p.translate(-scroll);
+        Render(p, QRect(scroll, viewport()->size()));
+    }
+    out.drawImage(0, 0, buffer);
+}
+
+void CLeftView::ReleaseAt(int x, int y, int button, bool control, const QPoint* screen)
+{
+    const pane::Hit hit = pane::HitTest(*m_pDoc, x, y);
+    m_nHitArea = hit.area;
+    if (hit.area != pane::kNone)
+        m_nHitIndex = hit.index;
+    if (control) {
+        if (pane::MenuOpens(hit) && m_pPaletteMenu && screen)
+            m_pPaletteMenu->popup(*screen);
+        return;
+    }
+    pane::Release(*m_pDoc, hit, button);
+}
+
+bool CLeftView::MenuEnabled(int id) const
+{
+    return pane::MenuEnabled(*m_pDoc, pane::Hit{m_nHitArea, m_nHitIndex}, id);
+}
+
+void CLeftView::MenuCommand(int id) { pane::MenuCommand(*m_pDoc, pane::Hit{m_nHitArea, m_nHitIndex}, id); }
+
+void CLeftView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int button = event->button() == Qt::LeftButton ? 0 : event->button() == Qt::RightButton ? 1 : -1;
+    if (button < 0)
+        return;
+    const QPoint q = event->position().toPoint() + ScrollPosition(this);
+    const QPoint screen = event->globalPosition().toPoint();
+    ReleaseAt(q.x(), q.y(), button, event->modifiers() & Qt::ControlModifier, &screen);
+}
+
+void CLeftView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint q = event->position().toPoint() + ScrollPosition(this);
+    m_bOverPalette = pane::OverPalette(q.x(), q.y()) ? 1 : 0;
+    UpdateCursor(event->modifiers() & Qt::ControlModifier);
+}
+
+void CLeftView::UpdateCursor(bool control)
+{
+    if (m_bOverPalette)
+        viewport()->setCursor(control ? PaperCursor() : DropperCursor());
+    else
+        viewport()->unsetCursor();
+}
+
+bool CLeftView::ForwardToCanvas(QKeyEvent* event)
+{
+    // Shift and Escape behave as on the canvas.
+    if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Escape)
+        return false;
+    if (QWidget* canvas = static_cast<QWidget*>(m_pDoc->m_pCanvasView)) {
+        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
+                       event->isAutoRepeat());
+        QApplication::sendEvent(canvas, &copy);
+        return true;
+    }
+    return false;
+}
+
+void CLeftView::keyPressEvent(QKeyEvent* event)
+{
+    ForwardToCanvas(event);
+    if (event->key() == Qt::Key_Control && m_bOverPalette)
+        UpdateCursor(true);
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CLeftView::keyReleaseEvent(QKeyEvent* event)
+{
+    ForwardToCanvas(event);
+    if (event->key() == Qt::Key_Control && m_bOverPalette)
+        UpdateCursor(false);
+    QAbstractScrollArea::keyReleaseEvent(event);
 }

@@ -1,6 +1,8 @@
 #include "views/TesvanView.h"
 
 #include "views/LeftView.h"
+#include "views/PaneArt.h"
+#include "palette/LayerTabs.h"
 #include "views/RightView.h"
 
 #include <QMenu>
@@ -50,8 +52,11 @@ void CTesvanView::OnInitialUpdate()
     m_pDoc->m_pTabView = this;
     if (m_pTabs->count() == 0) {
         m_bUpdatingTabs = true;
-        for (int i = 0; i < CTesvanDoc::kLayers; ++i)
+        m_pTabs->setIconSize(QSize(16, 17));
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
             m_pTabs->addTab(QString::fromStdString(m_pDoc->m_Layers[i].m_strName));
+            SetTabIcon(i, tabs::IconIndex(*m_pDoc, i));
+        }
         m_bUpdatingTabs = false;
         m_pDoc->m_bShift = 0;
         LayoutChildren();
@@ -65,17 +70,51 @@ void CTesvanView::OnUpdate(int hint)
         return;
     m_bUpdatingTabs = true;
     for (int i = 0; i < CTesvanDoc::kLayers && i < m_pTabs->count(); ++i)
-        m_pTabs->setTabText(i, QString::fromStdString(m_pDoc->m_Layers[i].m_strName));
+        RefreshTab(i);
     if (m_pDoc->m_nCurrentLayer >= 0 && m_pDoc->m_nCurrentLayer < m_pTabs->count())
         m_pTabs->setCurrentIndex(m_pDoc->m_nCurrentLayer);
+    m_nSelectedTab = m_pTabs->currentIndex();
     m_bUpdatingTabs = false;
+}
+
+void CTesvanView::SetTabIcon(int tab, int icon)
+{
+    m_pTabs->setTabData(tab, icon);
+    m_pTabs->setTabIcon(tab, TabIcon(icon));
+}
+
+int CTesvanView::TabIconIndex(int tab) const { return m_pTabs->tabData(tab).toInt(); }
+
+QString CTesvanView::TabText(int tab) const { return m_pTabs->tabText(tab); }
+
+void CTesvanView::RefreshTab(int tab)
+{
+    if (tab < 0 || tab >= m_pTabs->count())
+        return;
+    SetTabIcon(tab, tabs::IconIndex(*m_pDoc, tab));
+    m_pTabs->setTabText(tab, QString::fromStdString(m_pDoc->m_Layers[tab].m_strName));
+}
+
+void CTesvanView::SelectTab(int index)
+{
+    if (index >= 0 && index < m_pTabs->count())
+        m_pTabs->setCurrentIndex(index);
 }
 
 void CTesvanView::OnTabChanged(int index)
 {
-    if (m_bUpdatingTabs || index < 0 || index >= CTesvanDoc::kLayers || !m_pDoc->m_bInitialized)
+    if (m_bUpdatingTabs || index < 0 || index >= CTesvanDoc::kLayers)
         return;
+    // The tab losing the selection drops the current mark, the new one gets it.
+    const int old = m_nSelectedTab;
+    m_nSelectedTab = index;
+    if (old >= 0 && old < m_pTabs->count() && TabIconIndex(old) >= 2)
+        SetTabIcon(old, TabIconIndex(old) - 2);
+    if (TabIconIndex(index) < 2)
+        SetTabIcon(index, TabIconIndex(index) + 2);
     m_pDoc->m_nCurrentLayer = index;
+    if (!m_pDoc->m_bInitialized)
+        return;
     m_pDoc->ComposeAll(true);
     m_pDoc->UpdateAllViews(HINT_PIXELS | HINT_CANVAS | HINT_PANE);
 }
@@ -95,13 +134,50 @@ bool CTesvanView::OnTabRightRelease(const QPoint& pos)
     const int tab = m_pTabs->tabAt(pos);
     if (tab < 0 || tab >= CTesvanDoc::kLayers)
         return false;
+    const QPoint screen = m_pTabs->mapToGlobal(pos);
+    OpenLayerMenu(tab, &screen);
+    return true;
+}
+
+void CTesvanView::OpenLayerMenu(int tab, const QPoint* screen)
+{
+    if (tab < 0 || tab >= CTesvanDoc::kLayers)
+        return;
     m_pDoc->ResetSelection(true);
     m_pDoc->UpdateAllViews(HINT_CANVAS | HINT_PANE);
     m_nMenuLayer = tab;
     m_pMenuLayer = &m_pDoc->m_Layers[tab];
-    if (m_pLayerMenu)
-        m_pLayerMenu->popup(m_pTabs->mapToGlobal(pos));
-    return true;
+    if (m_pLayerMenu && screen)
+        m_pLayerMenu->popup(*screen);
+}
+
+void CTesvanView::OnLayerShow()
+{
+    if (!m_pMenuLayer)
+        return;
+    const int k = m_nMenuLayer;
+    tabs::ToggleVisible(*m_pDoc, k);
+    SetTabIcon(k, TabIconIndex(k) + (m_pDoc->m_Layers[k].m_bVisible ? -1 : 1));
+    m_pMenuLayer = nullptr;
+}
+
+void CTesvanView::OnLayerProperties()
+{
+    if (m_nMenuLayer < 0)
+        return;
+    if (tabs::EditProperties(*m_pDoc, m_nMenuLayer))
+        RefreshTab(m_nMenuLayer);
+}
+
+void CTesvanView::OnLayerMove(int step)
+{
+    if (!m_pMenuLayer)
+        return;
+    const int k = m_nMenuLayer;
+    if (!tabs::MoveLayer(*m_pDoc, k, step))
+        return;
+    RefreshTab(k);
+    RefreshTab(k + step);
 }
 
 void CTesvanView::LayoutChildren()

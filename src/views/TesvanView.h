@@ -34,6 +34,22 @@ public:
     // A right-button release on the tab bar at pos: drops the selection and
     // opens the layer menu for the tab there; false when no tab is there.
     bool OnTabRightRelease(const QPoint& pos);
+    // The right-button release on tab `tab`: drops the selection, names the
+    // menu layer and opens the layer menu (at `screen` when given; a script
+    // picks the item with its next command).
+    void OpenLayerMenu(int tab, const QPoint* screen);
+    // The user selects tab `index`.
+    void SelectTab(int index);
+    // Tab i's icon index (0..3) and text as the tab shows them.
+    int TabIconIndex(int tab) const;
+    QString TabText(int tab) const;
+    // Text and icon of tab i from layer i.
+    void RefreshTab(int tab);
+
+    // The layer menu's commands on the menu layer; enable and tick rules.
+    void OnLayerShow();            // 32773
+    void OnLayerProperties();      // 32774
+    void OnLayerMove(int step);    // 32777 (-1), 32778 (+1)
 
     // Hint 0: re-read the captions, select the current layer's tab.
     void OnUpdate(int hint) override;
@@ -47,6 +63,7 @@ protected:
 
 private:
     void OnTabChanged(int index);
+    void SetTabIcon(int tab, int icon);
     void LayoutChildren();
 
     CTesvanDoc* m_pDoc;
@@ -59,4 +76,5 @@ private:
     int m_nMenuLayer = -1;
     bool m_bColumnsSet = false;
     bool m_bUpdatingTabs = false;
+    int m_nSelectedTab = -1;
 };

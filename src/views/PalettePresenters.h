@@ -1,0 +1,4 @@
+// Presenters of the gradation dialog and the layer properties dialog.
+#pragma once
+
+void RegisterPalettePresenters();
