@@ -253,3 +253,34 @@ TEST(SetAnimeDlgModel, FieldsByDeclaredName)
     EXPECT_EQ(dlg.m_strFrames, "0,1,2,1");
     EXPECT_STREQ(dlg.ClassName(), "CSetAnimeDlg");
 }
+
+TEST(AnimePlayerTest, AdvanceMatchesTickByTick)
+{
+    for (int speed : {-1, 0, 1, 2, 3, 5}) {
+        for (int frames : {1, 3, 4}) {
+            for (int wait : {-2, 0, 1, 2, 4}) {
+                for (long long ticks : {0LL, 1LL, 2LL, 5LL, 7LL, 12LL, 31LL}) {
+                    CAnimePlayer a, b;
+                    a.aFrames.assign(size_t(frames), 0);
+                    for (int i = 0; i < frames; ++i)
+                        a.aFrames[size_t(i)] = i;
+                    a.nWait = wait;
+                    a.nPos = frames - 1;
+                    b = a;
+                    bool changed = false;
+                    for (long long i = 0; i < ticks; ++i)
+                        changed = a.Tick(speed) || changed;
+                    EXPECT_EQ(b.Advance(ticks, speed), changed);
+                    EXPECT_EQ(b.nPos, a.nPos) << speed << " " << frames << " " << wait << " " << ticks;
+                    EXPECT_EQ(b.nWait, a.nWait) << speed << " " << frames << " " << wait << " " << ticks;
+                }
+            }
+        }
+    }
+    CAnimePlayer big;
+    big.aFrames = {0, 1, 2, 1};
+    big.nWait = 2;
+    EXPECT_TRUE(big.Advance(2000000001LL, 2));    // 1e9 steps and one tick more
+    EXPECT_EQ(big.nPos, 1000000000 % 4);
+    EXPECT_EQ(big.nWait, 1);
+}

@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/AnimePrintCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
@@ -119,6 +120,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallAnimePrintCommands(t, doc, this);
 }
 
 QAction* CMainFrame::MakeAction(int id)

@@ -4,6 +4,7 @@
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 #include "platform/Cp932.h"
+#include "views/AnimationDlg.h"
 
 #include <QApplication>
 #include <QFile>
@@ -173,7 +174,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"focus", nullptr},
     {"pane", nullptr},
     {"tab", nullptr},
-    {"anime", nullptr},
+    {"anime", &CScriptRunner::OnAnime},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -188,8 +189,8 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", nullptr},
     {"scroll", nullptr},
-    {"anime", nullptr},
-    {"job", nullptr},
+    {"anime", &CScriptRunner::PrintAnime},
+    {"job", &CScriptRunner::PrintJob},
 };
 
 CScriptRunner::Handler CScriptRunner::FindHandler(const std::string& verb, bool& known)
@@ -285,8 +286,14 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
     m_pPort = &port;
     struct Forget {
         CScriptRunner* runner;
-        ~Forget() { runner->m_pPort = nullptr; }
+        ~Forget()
+        {
+            runner->m_pPort = nullptr;
+            CAnimaitionDlg::SetManualTicks(false);
+        }
     } forget{this};
+    // The animation timer ticks only when the script says so.
+    CAnimaitionDlg::SetManualTicks(true);
     m_pApp = &app;
     m_pFrame = app.GetMainFrame();
     if (!m_pFrame || !app.GetDocument()) {
@@ -571,5 +578,41 @@ bool CScriptRunner::PrintGradation(const std::vector<std::string>& w, std::strin
     const CGradationInfo& g = Doc()->m_Gradations[Num(w[0])];
     out = std::to_string(g.nCount) + " " + ColorText(g.crFirst) + " " + ColorText(g.crCenter) +
           " " + ColorText(g.crLast) + " " + std::to_string(g.nCenterPos);
+    return true;
+}
+
+CAnimaitionDlg* CScriptRunner::AnimeWindow() const
+{
+    Doc()->CreateAnimeWindow();
+    return dynamic_cast<CAnimaitionDlg*>(Doc()->m_pAnimeDlg);
+}
+
+int CScriptRunner::OnAnime(const ScriptStatement& st)
+{
+    CAnimaitionDlg* window = AnimeWindow();
+    if (!window) {
+        std::fprintf(stderr, "line %d: there is no animation window\n", st.line);
+        return kFailed;
+    }
+    if (st.args[0] == "setting") {
+        window->OnSetting(Num(st.args[1]));
+        return kOk;
+    }
+    window->OnTimer(st.args.size() > 1 ? Num(st.args[1]) : 1);
+    return kOk;
+}
+
+bool CScriptRunner::PrintAnime(const std::vector<std::string>& w, std::string& out,
+                               std::string& error)
+{
+    CAnimaitionDlg* window = AnimeWindow();
+    const int cell = window ? window->ShownCell(Num(w[0])) : -1;
+    out = cell < 0 ? "none" : std::to_string(cell);
+    return true;
+}
+
+bool CScriptRunner::PrintJob(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    out = m_pPort->LastJob();
     return true;
 }

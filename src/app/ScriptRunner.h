@@ -15,6 +15,7 @@ class CTesvanApp;
 class CTesvanDoc;
 class CMainFrame;
 class CImageEx;
+class CAnimaitionDlg;
 
 class CScriptRunner {
 public:
@@ -67,6 +68,7 @@ private:
     int OnPrint(const ScriptStatement& st);
     int OnExpect(const ScriptStatement& st);
     int OnSnapshot(const ScriptStatement& st);
+    int OnAnime(const ScriptStatement& st);
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -77,6 +79,8 @@ private:
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintAnime(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintJob(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 
     static bool PixelText(const CImageEx* image, int x, int y, std::string& out,
@@ -84,6 +88,8 @@ private:
 
     // The document object is the editor's one; asked for each time.
     CTesvanDoc* Doc() const;
+    // The document's animation window (created if it is missing).
+    CAnimaitionDlg* AnimeWindow() const;
 
     CTesvanApp* m_pApp = nullptr;
     CMainFrame* m_pFrame = nullptr;

@@ -47,6 +47,32 @@ bool CAnimePlayer::Tick(int speed)
     return true;
 }
 
+bool CAnimePlayer::Advance(long long ticks, int speed)
+{
+    if (aFrames.empty() || ticks <= 0)
+        return false;
+    // Ticks until the first step.
+    const long long first = std::max(nWait - 1, 0) + 1;
+    if (ticks < first) {
+        nWait -= int(ticks);
+        return false;
+    }
+    ticks -= first;
+    const long long count = (long long)aFrames.size();
+    long long steps = 1;
+    nWait = speed;
+    // After a step the player waits `speed` ticks a frame (each tick steps
+    // when the speed is not positive).
+    if (speed <= 0) {
+        steps += ticks;
+    } else {
+        steps += ticks / speed;
+        nWait = speed - int(ticks % speed);
+    }
+    nPos = int((nPos + steps % count) % count);
+    return true;
+}
+
 int CAnimePlayer::Current() const
 {
     if (aFrames.empty() || nPos < 0 || nPos >= int(aFrames.size()))

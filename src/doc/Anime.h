@@ -17,6 +17,9 @@ struct CAnimePlayer {
     // shows another frame (and must be repainted). A player without frames
     // is skipped.
     bool Tick(int speed);
+    // `ticks` ticks in a row, as many calls of Tick would do but at the cost
+    // of one; true when the frame shown changed at least once.
+    bool Advance(long long ticks, int speed);
     // The cell number shown now, or -1 without frames.
     int Current() const;
 };

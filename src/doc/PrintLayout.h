@@ -46,8 +46,9 @@ public:
     // The edit 1012 takes input exactly when the maximum is above 1 and the
     // fit box is clear.
     bool IsScaleEnabled() const { return m_nMaxScale > 1 && !m_bFit; }
-    // The edit's text as typed.
+    // The edit's text as typed, and the presenter's way to put it back.
     const std::string& ScaleText() const { return m_strScale; }
+    void SetScaleText(const std::string& text) { m_strScale = text; }
 
     int m_nMaxScale = 1;
     int m_bFit = 0;              // check box 1031

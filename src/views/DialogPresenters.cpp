@@ -1,5 +1,8 @@
 #include "views/DialogPresenters.h"
 
+#include "views/AnimationDlg.h"
+#include "views/Print.h"
+
 #include <map>
 
 namespace {
@@ -26,4 +29,6 @@ const DialogPresenter* FindDialogPresenter(const std::string& className)
 void RegisterDialogPresenters()
 {
     // Each dialog's presenter registers itself here, one line a dialog.
+    RegisterDialogPresenter("CSetAnimeDlg", PresentSetAnimeDlg);
+    RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
 }
