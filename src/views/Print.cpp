@@ -50,6 +50,8 @@ public:
             return;
         // Whole pixels as blocks: no smoothing between them.
         m_Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        // Pixel art must not come out blurred by a lossy encoding (PDF).
+        m_Painter.setRenderHint(QPainter::LosslessImageRendering, true);
         m_Painter.drawImage(QRect(0, 0, width, height), paper);
     }
     void EndPage() override {}
@@ -171,33 +173,8 @@ bool PresentPrintScaleDlg(CDialogModel& model, QWidget* owner)
     return dialog.exec() == QDialog::Accepted;
 }
 
-namespace {
-
-// Messages of a print request go to the terminal it came from.
-class CStderrUiPort : public CUiPort {
-public:
-    void MessageBox(const std::string& text) override
-    {
-        std::fprintf(stderr, "tesvan: %s\n", text.c_str());
-    }
-    UiAnswer Question(const std::string&, bool) override { return UiAnswer::Cancel; }
-    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
-    bool ChooseColor(uint32_t&) override { return false; }
-    bool ChooseFolder(const std::string&, std::string&) override { return false; }
-};
-
-} // namespace
-
 int PrintFromShell(const QString& file, const QString& printerName, bool named)
 {
-    CStderrUiPort port;
-    CUiPort& previous = UiPort();
-    SetUiPort(&port);
-    struct Restore {
-        CUiPort* port;
-        ~Restore() { SetUiPort(port); }
-    } restore{&previous};
-
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     if (named && printerName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
         printer->setOutputFormat(QPrinter::PdfFormat);

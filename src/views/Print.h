@@ -36,5 +36,6 @@ bool PresentPrintScaleDlg(CDialogModel& model, QWidget* owner);
 // one page of the default or the named printer (a name ending in ".pdf"
 // writes that PDF file), as the shell's print requests do: no print dialog
 // and no scale dialog; the sheet at its real size when it fits, else fitted.
-// Returns the exit status: 0 printed, 1 not.
+// Messages of a failed open go through the port in use; the others to the
+// standard error. Returns the exit status: 0 printed, 1 not.
 int PrintFromShell(const QString& file, const QString& printer, bool named);
