@@ -15,9 +15,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -201,4 +203,25 @@ TEST(PaperTest, SheetsAreRenderedOverWhitePaper)
     ASSERT_EQ(paper.size(), QSize(2, 1));
     EXPECT_EQ(paper.pixel(0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(qRed(paper.pixel(1, 0)), 127);
+}
+
+TEST_F(AnimeWindowTest, ShellPrintWritesOnePageWithoutAWindow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(doc->m_Layers[0].CreateImage(doc->SheetWidth(), doc->SheetHeight(), doc->m_Palette,
+                                             false, 32));
+    const QString file = dir.filePath(QStringLiteral("sheet.tvn"));
+    ASSERT_TRUE(doc->OnSaveDocument(file.toStdString()));
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    EXPECT_EQ(PrintFromShell(file, pdf, true), 0);
+    QFile out(pdf);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+    EXPECT_FALSE(window->isVisible());
+
+    EXPECT_EQ(PrintFromShell(dir.filePath(QStringLiteral("missing.tvn")), pdf, true), 1);
+    EXPECT_EQ(PrintFromShell(file, QStringLiteral("no such printer"), true), 1);
 }
