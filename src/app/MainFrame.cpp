@@ -2,6 +2,7 @@
 
 #include "app/EditCommands.h"
 
+#include "app/AnimePrintCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/PaletteCommands.h"
@@ -128,6 +129,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallToolCommands(t, doc);
     InstallEditCommands(t, doc);
     InstallPaletteCommands(t, doc, m_pTabView);
+    InstallAnimePrintCommands(t, doc, this);
 }
 
 QAction* CMainFrame::MakeAction(int id)

@@ -3,6 +3,7 @@
 
 #include "platform/DialogModel.h"
 #include "views/DialogPresenters.h"
+#include "views/Print.h"
 
 #include "app/FileDlgEx.h"
 
@@ -185,4 +186,9 @@ bool CQtUiPort::DoModal(CDialogModel& dialog)
         return false;
     }
     return (*presenter)(dialog, Owner());
+}
+
+bool CQtUiPort::ChoosePrinter(PrinterChoice& choice)
+{
+    return ChooseQtPrinter(choice, Owner());
 }

@@ -18,6 +18,7 @@ public:
     bool ChooseFolder(const std::string& title, std::string& folder) override;
     bool ChooseFont(LogFont& font) override;
     bool DoModal(CDialogModel& dialog) override;
+    bool ChoosePrinter(PrinterChoice& choice) override;
 
     // Sets up the dialog from a request (filters, selected filter, name,
     // folder, default extension and, for the shared dialog, the rule that

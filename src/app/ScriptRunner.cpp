@@ -8,6 +8,7 @@
 #include "views/RightView.h"
 #include "views/TesvanView.h"
 #include "platform/Cp932.h"
+#include "views/AnimationDlg.h"
 
 #include <QApplication>
 #include <QFile>
@@ -177,7 +178,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"focus", &CScriptRunner::OnFocus},
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
-    {"anime", nullptr},
+    {"anime", &CScriptRunner::OnAnime},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -192,8 +193,8 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", &CScriptRunner::PrintTab},
     {"scroll", &CScriptRunner::PrintScroll},
-    {"anime", nullptr},
-    {"job", nullptr},
+    {"anime", &CScriptRunner::PrintAnime},
+    {"job", &CScriptRunner::PrintJob},
 };
 
 CScriptRunner::Handler CScriptRunner::FindHandler(const std::string& verb, bool& known)
@@ -289,8 +290,14 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
     m_pPort = &port;
     struct Forget {
         CScriptRunner* runner;
-        ~Forget() { runner->m_pPort = nullptr; }
+        ~Forget()
+        {
+            runner->m_pPort = nullptr;
+            CAnimaitionDlg::SetManualTicks(false);
+        }
     } forget{this};
+    // The animation timer ticks only when the script says so.
+    CAnimaitionDlg::SetManualTicks(true);
     m_pApp = &app;
     m_pFrame = app.GetMainFrame();
     if (!m_pFrame || !app.GetDocument()) {
@@ -705,5 +712,41 @@ bool CScriptRunner::PrintScroll(const std::vector<std::string>& w, std::string& 
     const QSize size = w[0] == "canvas" ? m_pFrame->RightView()->ScrollSize()
                                         : m_pFrame->LeftView()->ScrollSize();
     out = std::to_string(size.width()) + " " + std::to_string(size.height());
+    return true;
+}
+
+CAnimaitionDlg* CScriptRunner::AnimeWindow() const
+{
+    Doc()->CreateAnimeWindow();
+    return dynamic_cast<CAnimaitionDlg*>(Doc()->m_pAnimeDlg);
+}
+
+int CScriptRunner::OnAnime(const ScriptStatement& st)
+{
+    CAnimaitionDlg* window = AnimeWindow();
+    if (!window) {
+        std::fprintf(stderr, "line %d: there is no animation window\n", st.line);
+        return kFailed;
+    }
+    if (st.args[0] == "setting") {
+        window->OnSetting(Num(st.args[1]));
+        return kOk;
+    }
+    window->OnTimer(st.args.size() > 1 ? Num(st.args[1]) : 1);
+    return kOk;
+}
+
+bool CScriptRunner::PrintAnime(const std::vector<std::string>& w, std::string& out,
+                               std::string& error)
+{
+    CAnimaitionDlg* window = AnimeWindow();
+    const int cell = window ? window->ShownCell(Num(w[0])) : -1;
+    out = cell < 0 ? "none" : std::to_string(cell);
+    return true;
+}
+
+bool CScriptRunner::PrintJob(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    out = m_pPort->LastJob();
     return true;
 }

@@ -15,6 +15,7 @@ class CTesvanApp;
 class CTesvanDoc;
 class CMainFrame;
 class CImageEx;
+class CAnimaitionDlg;
 
 class CScriptRunner {
 public:
@@ -79,6 +80,7 @@ private:
     unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
     int OnPane(const ScriptStatement& st);
     int OnTab(const ScriptStatement& st);
+    int OnAnime(const ScriptStatement& st);
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -91,6 +93,8 @@ private:
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintAnime(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintJob(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 
     static bool PixelText(const CImageEx* image, int x, int y, std::string& out,
@@ -98,6 +102,8 @@ private:
 
     // The document object is the editor's one; asked for each time.
     CTesvanDoc* Doc() const;
+    // The document's animation window (created if it is missing).
+    CAnimaitionDlg* AnimeWindow() const;
 
     CTesvanApp* m_pApp = nullptr;
     CMainFrame* m_pFrame = nullptr;

@@ -211,14 +211,37 @@ bool CScriptUiPort::ChooseFont(LogFont& font)
     return true;
 }
 
-bool CScriptUiPort::ChoosePrinter(int& width, int& height)
+namespace {
+
+// The printer of a script run: the page it receives is recorded with the port.
+class CRecordingPrintSink : public CPrintSink {
+public:
+    explicit CRecordingPrintSink(CScriptUiPort* port) : m_pPort(port) {}
+    bool StartDoc(const std::string&) override { return true; }
+    bool StartPage() override { return true; }
+    void DrawImage(const CImageEx&, int width, int height) override
+    {
+        m_pPort->RecordJob(width, height);
+    }
+    void EndPage() override {}
+    void EndDoc() override {}
+
+private:
+    CScriptUiPort* m_pPort;
+};
+
+} // namespace
+
+bool CScriptUiPort::ChoosePrinter(PrinterChoice& choice)
 {
     ScriptAnswer a;
     if (!TakeAnswer({ScriptAnswer::Printer, ScriptAnswer::Cancel}, "the print dialog", a) ||
         a.kind == ScriptAnswer::Cancel)
         return false;
-    width = a.width;
-    height = a.height;
+    choice = PrinterChoice{};
+    choice.nPageWidth = a.width;
+    choice.nPageHeight = a.height;
+    choice.pSink = std::make_shared<CRecordingPrintSink>(this);
     return true;
 }
 

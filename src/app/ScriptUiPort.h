@@ -68,7 +68,16 @@ public:
     // Answers for the choosers and dialogs the port does not declare yet;
     // each takes a queued answer of its kind or "answer cancel" (false).
     bool ChooseFont(LogFont& font) override;
-    bool ChoosePrinter(int& width, int& height);
+    // The print dialog: "answer printer W H" is a printer whose printable
+    // area is W x H device pixels (offsets 0); its page is recorded, not
+    // printed.
+    bool ChoosePrinter(PrinterChoice& choice) override;
+    // The last page a script printed: "OW OH", or "none".
+    const std::string& LastJob() const { return m_strLastJob; }
+    void RecordJob(int width, int height)
+    {
+        m_strLastJob = std::to_string(width) + " " + std::to_string(height);
+    }
     // Works an editor dialog from the queued "answer dialog" items; a refused
     // OK prints the message and continues with the next queued answer for the
     // same class.
@@ -98,4 +107,5 @@ private:
     std::string m_strFail;
     int m_nMessages = 0;
     int m_nCancels = 0;
+    std::string m_strLastJob = "none";
 };

@@ -38,10 +38,27 @@ QString AbsolutePath(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+// One editor per user session: the socket is named after the user and the
+// display, and lives in the user's private runtime folder when there is one
+// (elsewhere another user could take the name first).
 QString InstanceServerName()
 {
-    return QStringLiteral("tesvan-%1").arg(getuid());
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    for (QChar& c : display)
+        if (!c.isLetterOrNumber())
+            c = QLatin1Char('_');
+    const QString name = QStringLiteral("tesvan-%1-%2").arg(getuid()).arg(display);
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+        return QDir(runtime).filePath(name);
+    return name;
 }
+
+// The running editor answers each request line with this line once it has
+// taken the request.
+constexpr char kHandOffReply[] = "ok\n";
 
 } // namespace
 
@@ -86,8 +103,12 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
             file = arguments[i];
             break;
         }
-    if (!file.isEmpty() && HandOffToRunningInstance(AbsolutePath(file)))
+    // A running editor of this session takes the file (or just comes to the
+    // front), and this start ends there.
+    if (HandOffToRunningInstance(file.isEmpty() ? QString() : AbsolutePath(file))) {
+        m_bHandedOff = true;
         return false;
+    }
 
     LoadRecentFileList();
     if (!CreateShell())
@@ -110,13 +131,21 @@ bool CTesvanApp::HandOffToRunningInstance(const QString& path)
     socket.connectToServer(InstanceServerName());
     if (!socket.waitForConnected(500))
         return false;
+    // A line per request: the path, or an empty line to come to the front.
     socket.write(path.toUtf8() + '\n');
     if (!socket.waitForBytesWritten(2000))
         return false;
+    // Only a reply proves the editor took it; without one this start opens
+    // the file itself, so it is never lost.
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(3000))
+            return false;
+    }
+    const bool taken = socket.readLine() == kHandOffReply;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(1000);
-    return true;
+    return taken;
 }
 
 void CTesvanApp::StartInstanceServer()
@@ -139,9 +168,12 @@ void CTesvanApp::StartInstanceServer()
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 while (socket->canReadLine()) {
-                    QString path = QString::fromUtf8(socket->readLine()).trimmed();
-                    if (!path.isEmpty())
-                        QTimer::singleShot(0, this, [this, path] { OpenHandedOffFile(path); });
+                    QByteArray line = socket->readLine();
+                    line.chop(1);
+                    const QString path = QString::fromUtf8(line);
+                    socket->write(kHandOffReply);
+                    socket->flush();
+                    QTimer::singleShot(0, this, [this, path] { OpenHandedOffFile(path); });
                 }
             });
         }
@@ -157,9 +189,13 @@ void CTesvanApp::OpenHandedOffFile(const QString& path)
     }
     if (!m_pFrame)
         return;
+    if (m_pFrame->isMinimized())
+        m_pFrame->showNormal();
     m_pFrame->raise();
     m_pFrame->activateWindow();
-    OpenDocumentFile(path);
+    // The current document is offered for saving first.
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
 }
 
 bool CTesvanApp::InitForScript()

@@ -24,6 +24,9 @@ public:
     // Starts the editor as the person at the screen sees it; false ends the
     // program without a window.
     bool InitInstance(const QStringList& arguments);
+    // True when InitInstance ended because the editor already running in
+    // this session took the request.
+    bool HandedOff() const { return m_bHandedOff; }
     // Document, frame and views for a script run: no settings read or
     // written, the window laid out at a default size but not shown, a new
     // document made.
@@ -68,4 +71,5 @@ private:
     QLocalServer* m_pInstanceServer = nullptr;
     QStringList m_RecentFiles;
     bool m_bUseSettings = false;
+    bool m_bHandedOff = false;
 };

@@ -1,4 +1,5 @@
 #include "app/BatchMode.h"
+#include "app/ShellPrint.h"
 #include "app/TesvanApp.h"
 
 #include <QApplication>
@@ -12,9 +13,12 @@ int main(int argc, char** argv)
         QApplication qapp(argc, argv);
         return RunBatch(qapp.arguments());
     }
+    // The shell's print requests print without the editor window.
+    if (IsShellPrintInvocation(argc, argv))
+        return RunShellPrint(argc, argv);
     QApplication qapp(argc, argv);
     CTesvanApp app;
     if (!app.InitInstance(qapp.arguments()))
-        return 1;
+        return app.HandedOff() ? 0 : 1;
     return qapp.exec();
 }

@@ -82,6 +82,8 @@ public:
 
 class CTesvanView;
 class CRightView;
+struct CAnimePlayer;
+struct PrinterChoice;
 
 // Update hint bits.
 enum : int {
@@ -295,6 +297,25 @@ public:
     // ---- image exchange and layer files
 
     // ---- animation and printing
+    // Prepares a player from animation slot `slot`: its frames from the
+    // slot's list, nWait the slot's speed, nPos 0; returns the frame count
+    // (an empty list leaves the player empty and returns 0).
+    int PrepareAnimePlayer(int slot, CAnimePlayer& player) const;
+    // The "設定" button of a slot: CSetAnimeDlg, then the slot takes the
+    // confirmed list (refused whole, with a message, when a cell lies outside
+    // the sheet) and speed. True when the slot changed; the document is then
+    // modified and the player must be prepared again.
+    bool EditAnimeSlot(int slot);
+    // The sheet rectangle of cell number `cell` (row-major); false when the
+    // cell lies outside the sheet.
+    bool AnimeCellRect(int cell, CRect& rc) const;
+    // Print (57607): enabled while a layer holds an image.
+    bool CanPrint() const;
+    void OnFilePrint();
+    // Prints the working image on one page of the chosen printer: the scale
+    // dialog (when askScale) for a sheet that fits, fitting otherwise.
+    // True when the page was drawn.
+    bool PrintSheet(const PrinterChoice& choice, bool askScale);
 
     // ---- fields, in declaration order
     int m_nBitCount = 32;

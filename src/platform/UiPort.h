@@ -6,10 +6,12 @@
 #include "platform/LogFont.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CDialogModel;
+class CImageEx;
 
 enum class UiAnswer { Yes, No, Cancel };
 
@@ -24,6 +26,30 @@ struct FileDialogRequest {
     std::string folder;               // starting folder, empty for the default
     std::string defaultExt;           // appended to a typed name without one ("tvn")
     bool extFollowsFilter = false;    // CFileDlgEx: the default extension follows the chosen filter
+};
+
+// The drawing surface of a chosen printer: one job of pages.
+class CPrintSink {
+public:
+    virtual ~CPrintSink() = default;
+    // Starts a job with the document name; false when the printer refuses.
+    virtual bool StartDoc(const std::string& name) = 0;
+    virtual bool StartPage() = 0;
+    // Draws the whole image by its own draw rule over the paper, stretched to
+    // (0, 0, width, height) of the printable area.
+    virtual void DrawImage(const CImageEx& image, int width, int height) = 0;
+    virtual void EndPage() = 0;
+    // Ends the job, whether or not it started.
+    virtual void EndDoc() = 0;
+};
+
+// The printer chosen in the print dialog, in its device pixels.
+struct PrinterChoice {
+    int nPageWidth = 0;               // physical page
+    int nPageHeight = 0;
+    int nOffsetX = 0;                 // physical offsets of the printable area
+    int nOffsetY = 0;
+    std::shared_ptr<CPrintSink> pSink;
 };
 
 class CUiPort {
@@ -45,6 +71,9 @@ public:
     // One of the editor's own dialogs, run modally; true when confirmed (the
     // model then holds the confirmed fields), false on cancel.
     virtual bool DoModal(CDialogModel& dialog) { return false; }
+    // The print dialog; on OK the choice holds the printer's page and its
+    // drawing surface.
+    virtual bool ChoosePrinter(PrinterChoice& choice) { return false; }
 };
 
 // The port in use. Before a shell installs one, a silent port answers every

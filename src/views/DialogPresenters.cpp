@@ -1,6 +1,9 @@
 #include "views/DialogPresenters.h"
 #include "views/PalettePresenters.h"
 
+#include "views/AnimationDlg.h"
+#include "views/Print.h"
+
 #include <map>
 
 namespace {
@@ -28,4 +31,6 @@ void RegisterDialogPresenters()
 {
     // Each dialog's presenter registers itself here, one line a dialog.
     RegisterPalettePresenters();
+    RegisterDialogPresenter("CSetAnimeDlg", PresentSetAnimeDlg);
+    RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
 }

@@ -5,6 +5,7 @@
 #include "platform/UiPort.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,34 @@ public:
         return true;
     }
 
+    // An editor dialog: the oldest queued handler works the model and
+    // answers OK (true) or Cancel; nothing queued answers Cancel.
+    bool DoModal(CDialogModel& dialog) override
+    {
+        dialogCount++;
+        if (dialogs.empty())
+            return false;
+        auto handler = std::move(dialogs.front());
+        dialogs.pop_front();
+        return handler(dialog);
+    }
+    // The print dialog: the oldest queued choice, or Cancel.
+    bool ChoosePrinter(PrinterChoice& choice) override
+    {
+        printDialogs++;
+        if (printers.empty())
+            return false;
+        choice = printers.front();
+        printers.pop_front();
+        return true;
+    }
+
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::deque<std::function<bool(CDialogModel&)>> dialogs;
+    int dialogCount = 0;
+    std::deque<PrinterChoice> printers;
+    int printDialogs = 0;
     std::vector<FileDialogRequest> fileRequests;
     std::deque<UiAnswer> answers;
     std::deque<std::string> files;    // "" answers a file dialog with Cancel

@@ -1,0 +1,249 @@
+#include "views/AnimationDlg.h"
+
+#include "views/WorkImage.h"
+
+#include "platform/UiPort.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QPointer<QWidget> g_pAnimeOwner;
+
+CAnimeWindow* CreateAnimationWindow(CTesvanDoc* doc)
+{
+    return new CAnimaitionDlg(doc, g_pAnimeOwner.data());
+}
+
+} // namespace
+
+// One picture control: a 1-pixel border around exactly one cell.
+class CAnimePane : public QWidget {
+public:
+    CAnimePane(CAnimaitionDlg* dlg, int slot) : QWidget(dlg), m_pDlg(dlg), m_nSlot(slot)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent, true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::Dark));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        const QRect inside = rect().adjusted(1, 1, -1, -1);
+        CTesvanDoc* doc = m_pDlg->GetDocument();
+        CRect cell;
+        const int n = m_pDlg->ShownCell(m_nSlot);
+        QImage picture;
+        if (n >= 0 && doc->AnimeCellRect(n, cell))
+            picture = RenderWorkImage(*doc, QRect(cell.left, cell.top, doc->m_nCellWidth, doc->m_nCellHeight),
+                                      QSize(doc->m_nCellWidth, doc->m_nCellHeight));
+        // A pane with nothing to show is left blank rather than keeping an
+        // older frame.
+        if (picture.isNull())
+            p.fillRect(inside, palette().color(QPalette::Window));
+        else
+            p.drawImage(inside.topLeft(), picture);
+    }
+
+private:
+    CAnimaitionDlg* m_pDlg;
+    int m_nSlot;
+};
+
+CAnimaitionDlg::CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_pDoc(doc)
+{
+    setWindowTitle(QStringLiteral("アニメーション表示"));
+    setModal(false);
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
+        m_pPictures[k] = new CAnimePane(this, k);
+        m_pButtons[k] = new QPushButton(QStringLiteral("設定"), this);
+        m_pButtons[k]->setAutoDefault(false);
+        connect(m_pButtons[k], &QPushButton::clicked, this, [this, k] { OnSetting(k); });
+    }
+    RefreshLayout();
+}
+
+CAnimaitionDlg::~CAnimaitionDlg()
+{
+    if (m_pDoc && m_pDoc->m_pAnimeDlg == this)
+        m_pDoc->m_pAnimeDlg = nullptr;
+}
+
+void CAnimaitionDlg::RefreshLayout()
+{
+    const int buttonHeight = m_pButtons[0]->sizeHint().height();
+    const AnimeLayout layout =
+        ComputeAnimeLayout(m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight, buttonHeight);
+    // The top-left corner stays; the client area takes the new size.
+    setFixedSize(layout.nClientWidth, layout.nClientHeight);
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
+        const auto& pic = layout.Picture[k];
+        const auto& btn = layout.Button[k];
+        m_pPictures[k]->setGeometry(pic.x, pic.y, pic.cx, pic.cy);
+        m_pButtons[k]->setGeometry(btn.x, btn.y, btn.cx, btn.cy);
+        m_pPictures[k]->update();
+    }
+}
+
+void CAnimaitionDlg::ShowWindow(bool show)
+{
+    if (!show) {
+        hide();
+        return;
+    }
+    if (isVisible()) {
+        // Shown again (a document loaded while it plays): the slots may be
+        // new, so every pane starts over from its slot.
+        StartPlaying();
+        raise();
+        return;
+    }
+    showNormal();
+}
+
+void CAnimaitionDlg::StartPlaying()
+{
+    m_pDoc->m_bAnimeShown = 1;
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
+        m_pDoc->PrepareAnimePlayer(k, m_Players[k]);
+        m_pPictures[k]->update();
+    }
+    if (!s_bManualTicks)
+        m_Timer.start(kTimerMs, this);
+    m_bTimer = true;
+}
+
+void CAnimaitionDlg::StopTimer()
+{
+    m_Timer.stop();
+    m_bTimer = false;
+}
+
+void CAnimaitionDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The window system hiding and showing it with its owner changes nothing.
+    if (event->spontaneous())
+        return;
+    StartPlaying();
+}
+
+void CAnimaitionDlg::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    m_pDoc->m_bAnimeShown = 0;
+    StopTimer();
+}
+
+void CAnimaitionDlg::closeEvent(QCloseEvent* event)
+{
+    StopTimer();
+    QDialog::closeEvent(event);
+    m_pDoc->m_bAnimeShown = 0;
+}
+
+void CAnimaitionDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_Timer.timerId())
+        OnTimer();
+    else
+        QDialog::timerEvent(event);
+}
+
+void CAnimaitionDlg::OnTimer(int count)
+{
+    if (!m_bTimer)
+        return;
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
+        const bool changed = count == 1 ? m_Players[k].Tick(m_pDoc->m_Anime[k].nSpeed)
+                                        : m_Players[k].Advance(count, m_pDoc->m_Anime[k].nSpeed);
+        if (changed)
+            m_pPictures[k]->update();
+    }
+}
+
+void CAnimaitionDlg::OnSetting(int slot)
+{
+    if (slot < 0 || slot >= CTesvanDoc::kAnimeSlots)
+        return;
+    if (!m_pDoc->EditAnimeSlot(slot))
+        return;
+    m_pDoc->PrepareAnimePlayer(slot, m_Players[slot]);
+    m_pPictures[slot]->update();
+}
+
+int CAnimaitionDlg::ShownCell(int slot) const
+{
+    if (slot < 0 || slot >= CTesvanDoc::kAnimeSlots || !m_pDoc->m_bAnimeShown)
+        return -1;
+    const int n = m_Players[slot].Current();
+    CRect rc;
+    return n >= 0 && m_pDoc->AnimeCellRect(n, rc) ? n : -1;
+}
+
+void InstallAnimeWindowHook(QWidget* owner)
+{
+    g_pAnimeOwner = owner;
+    CTesvanDoc::s_pfnCreateAnimeWindow = &CreateAnimationWindow;
+}
+
+bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = dynamic_cast<CSetAnimeDlg&>(model);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(Q(CSetAnimeDlg::kTitle));
+    auto* frames = new QLineEdit(Q(dlg.m_strFrames), &dialog);
+    auto* speed = new QComboBox(&dialog);
+    speed->setEditable(true);
+    for (const char* name : CSetAnimeDlg::kSpeeds)
+        speed->addItem(Q(name));
+    speed->setCurrentIndex(-1);
+    speed->setEditText(Q(dlg.m_strSpeed));
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(Q(CSetAnimeDlg::kFramesLabel), &dialog), 0, 0);
+    grid->addWidget(frames, 0, 1);
+    grid->addWidget(new QLabel(Q(CSetAnimeDlg::kSpeedLabel), &dialog), 1, 0);
+    grid->addWidget(speed, 1, 1);
+    grid->setColumnMinimumWidth(1, 260);
+    auto* column = new QVBoxLayout(&dialog);
+    column->addLayout(grid);
+    column->addWidget(buttons);
+
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        CSetAnimeDlg confirmed = dlg;
+        confirmed.m_strFrames = frames->text().toStdString();
+        confirmed.m_strSpeed = speed->currentText().toStdString();
+        std::string message;
+        if (!confirmed.Validate(message)) {
+            UiPort().MessageBox(message);
+            return;
+        }
+        dlg = confirmed;
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}

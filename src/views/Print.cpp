@@ -1,0 +1,208 @@
+#include "views/Print.h"
+
+#include "doc/ImageEx.h"
+#include "doc/PrintLayout.h"
+#include "doc/TesvanDoc.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QPrinter* g_pPrinter = nullptr;
+
+// Prints one job on a Qt printer: the painter's origin is the top-left
+// corner of the printable area.
+class CQtPrintSink : public CPrintSink {
+public:
+    explicit CQtPrintSink(std::shared_ptr<QPrinter> printer) : m_pPrinter(std::move(printer)) {}
+
+    bool StartDoc(const std::string& name) override
+    {
+        m_pPrinter->setDocName(Q(name));
+        return m_Painter.begin(m_pPrinter.get());
+    }
+    // The painter's first page is open from the start of the job.
+    bool StartPage() override { return m_Painter.isActive(); }
+    void DrawImage(const CImageEx& image, int width, int height) override
+    {
+        const QImage paper = RenderOnPaper(image);
+        if (paper.isNull())
+            return;
+        // Whole pixels as blocks: no smoothing between them.
+        m_Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        // Pixel art must not come out blurred by a lossy encoding (PDF).
+        m_Painter.setRenderHint(QPainter::LosslessImageRendering, true);
+        m_Painter.drawImage(QRect(0, 0, width, height), paper);
+    }
+    void EndPage() override {}
+    void EndDoc() override
+    {
+        if (m_Painter.isActive())
+            m_Painter.end();
+    }
+
+private:
+    std::shared_ptr<QPrinter> m_pPrinter;
+    QPainter m_Painter;
+};
+
+} // namespace
+
+QPrinter& AppPrinter()
+{
+    if (!g_pPrinter) {
+        g_pPrinter = new QPrinter(QPrinter::HighResolution);
+        qAddPostRoutine([] {
+            delete g_pPrinter;
+            g_pPrinter = nullptr;
+        });
+    }
+    return *g_pPrinter;
+}
+
+QImage RenderOnPaper(const CImageEx& image)
+{
+    if (image.IsNull())
+        return {};
+    const int w = image.GetWidth(), h = image.GetHeight();
+    CImageEx paper;
+    if (!paper.CreateEx(w, h, 32))
+        return {};
+    for (int y = 0; y < h; ++y)
+        std::memset(paper.GetRow(y), 0xFF, size_t(w) * 4);
+    image.Draw(paper, 0, 0, w, h, 0, 0, w, h);
+    QImage out(w, h, QImage::Format_RGB32);
+    if (out.isNull())
+        return {};
+    for (int y = 0; y < h; ++y)
+        std::memcpy(out.scanLine(y), paper.GetRow(y), size_t(w) * 4);
+    return out;
+}
+
+PrinterChoice PrinterChoiceFor(std::shared_ptr<QPrinter> printer)
+{
+    PrinterChoice choice;
+    const QRectF paper = printer->paperRect(QPrinter::DevicePixel);
+    const QRectF page = printer->pageRect(QPrinter::DevicePixel);
+    choice.nPageWidth = qRound(paper.width());
+    choice.nPageHeight = qRound(paper.height());
+    choice.nOffsetX = qRound(page.left() - paper.left());
+    choice.nOffsetY = qRound(page.top() - paper.top());
+    choice.pSink = std::make_shared<CQtPrintSink>(std::move(printer));
+    return choice;
+}
+
+bool ChooseQtPrinter(PrinterChoice& choice, QWidget* owner)
+{
+    QPrinter& printer = AppPrinter();
+    QPrintDialog dialog(&printer, owner);
+    // One page is printed; a page range has nothing to choose from.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // The application keeps its printer; the job only borrows it.
+    choice = PrinterChoiceFor(std::shared_ptr<QPrinter>(&printer, [](QPrinter*) {}));
+    return true;
+}
+
+bool PresentPrintScaleDlg(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = dynamic_cast<CPrintScaleDlg&>(model);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(Q(CPrintScaleDlg::kTitle));
+    auto* fit = new QCheckBox(Q(CPrintScaleDlg::kFitLabel), &dialog);
+    fit->setChecked(dlg.m_bFit != 0);
+    auto* scale = new QLineEdit(Q(dlg.ScaleText()), &dialog);
+    scale->setMaximumWidth(60);
+    scale->setAlignment(Qt::AlignRight);
+    auto* maxText = new QLabel(Q(dlg.m_strMax), &dialog);
+    auto syncEdit = [&] { scale->setEnabled(dlg.m_nMaxScale > 1 && !fit->isChecked()); };
+    syncEdit();
+    QObject::connect(fit, &QCheckBox::toggled, &dialog, syncEdit);
+
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(Q(CPrintScaleDlg::kScaleLabel), &dialog));
+    row->addWidget(scale);
+    row->addWidget(new QLabel(Q(CPrintScaleDlg::kScaleUnit), &dialog));
+    row->addStretch(1);
+    auto* column = new QVBoxLayout(&dialog);
+    column->addWidget(fit);
+    column->addLayout(row);
+    column->addWidget(maxText);
+    column->addWidget(buttons);
+
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        CPrintScaleDlg confirmed = dlg;
+        confirmed.m_bFit = fit->isChecked() ? 1 : 0;
+        confirmed.SetScaleText(scale->text().toStdString());
+        std::string message;
+        if (!confirmed.Validate(message)) {
+            UiPort().MessageBox(message);
+            scale->setFocus();
+            scale->selectAll();
+            return;
+        }
+        dlg = confirmed;
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int PrintFromShell(const QString& file, const QString& printerName, bool named)
+{
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    if (named && printerName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(QFileInfo(printerName).absoluteFilePath());
+    } else {
+        const QPrinterInfo info =
+            named ? QPrinterInfo::printerInfo(printerName) : QPrinterInfo::defaultPrinter();
+        if (info.isNull()) {
+            if (named)
+                std::fprintf(stderr, "tesvan: there is no printer named %s\n",
+                             printerName.toLocal8Bit().constData());
+            else
+                std::fprintf(stderr, "tesvan: there is no default printer\n");
+            return 1;
+        }
+        printer->setPrinterName(info.printerName());
+    }
+
+    CTesvanDoc doc;
+    doc.OnNewDocument();
+    const QString path = QFileInfo(file).absoluteFilePath();
+    if (!doc.OnOpenDocument(path.toStdString())) {
+        std::fprintf(stderr, "tesvan: cannot open %s\n", path.toLocal8Bit().constData());
+        return 1;
+    }
+    if (!doc.PrintSheet(PrinterChoiceFor(printer), false)) {
+        std::fprintf(stderr, "tesvan: the printer did not take the job\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,227 @@
+// The animation window as a widget, and the Qt presenters of the animation
+// and print scale dialogs.
+#include "GuiTestSupport.h"
+
+#include "../support/FakeUiPort.h"
+#include "app/MainFrame.h"
+#include "app/TesvanApp.h"
+#include "doc/Anime.h"
+#include "doc/PrintLayout.h"
+#include "doc/TesvanDoc.h"
+#include "views/AnimationDlg.h"
+#include "views/Print.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class AnimeWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApp();
+        ASSERT_TRUE(app.InitForScript());
+        frame = app.GetMainFrame();
+        doc = app.GetDocument();
+        window = dynamic_cast<CAnimaitionDlg*>(doc->m_pAnimeDlg);
+        ASSERT_NE(window, nullptr);
+    }
+    CFakeUiPort port;
+    CTesvanApp app;
+    CMainFrame* frame = nullptr;
+    CTesvanDoc* doc = nullptr;
+    CAnimaitionDlg* window = nullptr;
+};
+
+// Works the next modal dialog once it is up.
+void WhenModal(std::function<void(QWidget*)> work)
+{
+    QTimer::singleShot(0, [work] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        work(modal);
+    });
+}
+
+QPushButton* Button(QWidget* dialog, const QString& text)
+{
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(AnimeWindowTest, CreatedHiddenShownByTheCommandAndUntickedByTheCloseBox)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アニメーション表示"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->IsTimerRunning());
+    EXPECT_FALSE(frame->QueryCommand(32869).checked);
+
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->IsTimerRunning());
+    EXPECT_EQ(doc->m_bAnimeShown, 1);
+    EXPECT_TRUE(frame->QueryCommand(32869).checked);
+
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->IsTimerRunning());
+    EXPECT_EQ(doc->m_bAnimeShown, 0);
+    EXPECT_FALSE(frame->QueryCommand(32869).checked);
+
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->IsTimerRunning());
+}
+
+TEST_F(AnimeWindowTest, PanesHoldOneCellAndColumnsAtLeast64Pixels)
+{
+    doc->m_nCellWidth = doc->m_nCellHeight = 32;
+    window->RefreshLayout();
+    const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 4);
+    const int bh = buttons[0]->height();
+    for (QPushButton* b : buttons) {
+        EXPECT_EQ(b->text(), QStringLiteral("設定"));
+        EXPECT_EQ(b->width(), 64);
+    }
+    EXPECT_EQ(window->width(), 2 * 64 + 48);
+    EXPECT_EQ(window->height(), 2 * (32 + bh + 8) + 48);
+    int panes = 0;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (qobject_cast<QPushButton*>(child))
+            continue;
+        EXPECT_EQ(child->size(), QSize(34, 34));
+        ++panes;
+    }
+    EXPECT_EQ(panes, 4);
+}
+
+TEST_F(AnimeWindowTest, TheTimerStepsThePanesWhileShown)
+{
+    doc->m_Anime[0] = {"0,1", 1};
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    EXPECT_EQ(window->ShownCell(0), 0);
+    // Whatever the machine's load, a few 150 ms ticks come within seconds.
+    QElapsedTimer clock;
+    clock.start();
+    while (window->ShownCell(0) == 0 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(window->ShownCell(0), 1);
+}
+
+TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
+{
+    CSetAnimeDlg dlg;
+    dlg.m_strFrames = "0,1";
+    dlg.m_strSpeed = "遅い";
+    WhenModal([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("アニメーション設定"));
+        auto* edit = modal->findChild<QLineEdit*>();
+        auto* combo = modal->findChild<QComboBox*>();
+        ASSERT_TRUE(edit && combo);
+        EXPECT_EQ(edit->text(), QStringLiteral("0,1"));
+        EXPECT_EQ(combo->currentText(), QStringLiteral("遅い"));
+        ASSERT_EQ(combo->count(), 3);
+        EXPECT_EQ(combo->itemText(0), QStringLiteral("早い"));
+        edit->setText(QStringLiteral("2,3"));
+        combo->setCurrentIndex(0);
+        Button(modal, QStringLiteral("OK"))->click();
+    });
+    ASSERT_TRUE(PresentSetAnimeDlg(dlg, frame));
+    EXPECT_EQ(dlg.m_strFrames, "2,3");
+    EXPECT_EQ(dlg.m_strSpeed, "早い");
+}
+
+TEST_F(AnimeWindowTest, ScaleDialogRefusesOutOfRangeAndFollowsTheFitBox)
+{
+    CPrintScaleDlg dlg(30);
+    WhenModal([this](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("印刷拡大率設定"));
+        auto* fit = modal->findChild<QCheckBox*>();
+        auto* edit = modal->findChild<QLineEdit*>();
+        ASSERT_TRUE(fit && edit);
+        bool maxShown = false;
+        for (QLabel* label : modal->findChildren<QLabel*>())
+            maxShown = maxShown || label->text() == QStringLiteral("最大拡大率は30倍です。");
+        EXPECT_TRUE(maxShown);
+        EXPECT_TRUE(edit->isEnabled());
+        fit->click();
+        EXPECT_FALSE(edit->isEnabled());
+        fit->click();
+        EXPECT_TRUE(edit->isEnabled());
+        edit->setText(QStringLiteral("0"));
+        Button(modal, QStringLiteral("OK"))->click();
+        // Refused: the message came up and the dialog is still open.
+        EXPECT_EQ(port.messages.back(), "1 から 30 までの整数を入力してください。");
+        EXPECT_TRUE(modal->isVisible());
+        edit->setText(QStringLiteral("3"));
+        Button(modal, QStringLiteral("OK"))->click();
+    });
+    ASSERT_TRUE(PresentPrintScaleDlg(dlg, frame));
+    EXPECT_EQ(dlg.m_nScale, 3);
+    EXPECT_EQ(dlg.m_bFit, 0);
+
+    CPrintScaleDlg one(1);
+    WhenModal([](QWidget* modal) {
+        EXPECT_FALSE(modal->findChild<QLineEdit*>()->isEnabled());
+        Button(modal, QStringLiteral("キャンセル"))->click();
+    });
+    EXPECT_FALSE(PresentPrintScaleDlg(one, frame));
+}
+
+TEST_F(AnimeWindowTest, PrintIsDisabledWithoutAnImage)
+{
+    EXPECT_FALSE(frame->QueryCommand(57607).enabled);
+    doc->m_Layers[2].CreateImage(doc->SheetWidth(), doc->SheetHeight(), doc->m_Palette, false, 32);
+    EXPECT_TRUE(frame->QueryCommand(57607).enabled);
+}
+
+TEST(PaperTest, SheetsAreRenderedOverWhitePaper)
+{
+    CImageEx image;
+    ASSERT_TRUE(image.CreateEx(2, 1, 32, CImageEx::createAlphaChannel));
+    // Pixel 0 empty, pixel 1 half-transparent black (premultiplied).
+    image.GetRow(0)[7] = 0x80;
+    const QImage paper = RenderOnPaper(image);
+    ASSERT_EQ(paper.size(), QSize(2, 1));
+    EXPECT_EQ(paper.pixel(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(qRed(paper.pixel(1, 0)), 127);
+}
+
+TEST_F(AnimeWindowTest, ShellPrintWritesOnePageWithoutAWindow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(doc->m_Layers[0].CreateImage(doc->SheetWidth(), doc->SheetHeight(), doc->m_Palette,
+                                             false, 32));
+    const QString file = dir.filePath(QStringLiteral("sheet.tvn"));
+    ASSERT_TRUE(doc->OnSaveDocument(file.toStdString()));
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    EXPECT_EQ(PrintFromShell(file, pdf, true), 0);
+    QFile out(pdf);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+    EXPECT_FALSE(window->isVisible());
+
+    EXPECT_EQ(PrintFromShell(dir.filePath(QStringLiteral("missing.tvn")), pdf, true), 1);
+    EXPECT_EQ(PrintFromShell(file, QStringLiteral("no such printer"), true), 1);
+}
