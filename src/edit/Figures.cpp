@@ -246,6 +246,10 @@ bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int 
     return true;
 }
 
+// The kept overlay (user-interface thread only), made at start-up so that it
+// counts among the images that live as long as the program.
+CImageEx s_overlay;
+
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
 // The composition draws the tool preview through this hook.
@@ -260,14 +264,13 @@ void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
 
 int CTesvanDoc::DrawToolOverlay(CImageEx& target)
 {
-    // Every pointer move draws the figure afresh; a small overlay is kept
+    // Every pointer move draws the figure afresh; the overlay is kept
     // between calls (cleared each time) rather than mapped and unmapped.
-    thread_local CImageEx t_scratch;
     CImageEx local;
     const bool keep = int64_t(m_nCellWidth) * m_nCellHeight <= kKeptOverlayPixels;
-    CImageEx& overlay = keep ? t_scratch : local;
+    CImageEx& overlay = keep ? s_overlay : local;
     if (!keep)
-        t_scratch.Destroy();
+        s_overlay.Destroy();
     if (!PrepareOverlay(overlay, target, m_nTool == ID_TOOL_FILL))
         return 0;
     int result = 0;
