@@ -30,10 +30,10 @@ uint32_t Read32(const uint8_t* p)
 
 void Write32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
-// The overlay is mostly empty: skips groups of four zero pixels from x on.
 // A marker pixel: 0x010101, 0x020202 or 0x030303.
 inline bool IsMarker(uint32_t v) { return v - 1 < 0x030303u && (v & 0xFF) * 0x010101u == v; }
 
+// The overlay is mostly empty: skips groups of four zero pixels from x on.
 int SkipEmpty(const uint8_t* row, int x, int w)
 {
     for (; x + 4 <= w; x += 4) {
@@ -53,7 +53,8 @@ public:
         : m_doc(doc), m_points(doc.m_Points), m_dc(MakePixelTarget(overlay))
     {
         m_button = doc.m_nButton == 2 ? 2 : 1;
-        m_dc.SelectPen(SurfacePen{PenStyle::Solid, std::clamp(doc.m_nPenWidth, 1, 3), kMarker[m_button]});
+        m_dc.SelectPen(
+            SurfacePen{PenStyle::Solid, std::clamp(doc.m_nPenWidth, 1, 3), kMarker[m_button]});
     }
 
     int Line()
@@ -122,20 +123,19 @@ public:
         return 1;
     }
 
-    int Marquee()
+    void Marquee()
     {
         const size_t n = m_points.size();
         if (n == 0)
-            return 0;
+            return;
         if (n < 2 || m_points[0] == m_points[1]) {
             m_dc.SetPixel(m_points[0].x, m_points[0].y, kMarker[3]);
-            return 0;
+            return;
         }
         m_dc.SelectPen(SurfacePen{PenStyle::Dot, 1, kMarker[3]});
         const CPoint p0 = m_points[0], p1 = m_points[1];
         const SurfacePoint pts[5] = {Sp(p0), {p0.x, p1.y}, Sp(p1), {p1.x, p0.y}, Sp(p0)};
         m_dc.Polyline(pts, 5);
-        return 0;
     }
 
     int Fill(bool onWorkImage)
@@ -246,6 +246,10 @@ bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int 
     return true;
 }
 
+// The kept overlay (user-interface thread only), made at start-up so that it
+// counts among the images that live as long as the program.
+CImageEx s_overlay;
+
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
 // The composition draws the tool preview through this hook.
@@ -260,14 +264,13 @@ void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
 
 int CTesvanDoc::DrawToolOverlay(CImageEx& target)
 {
-    // Every pointer move draws the figure afresh; a small overlay is kept
+    // Every pointer move draws the figure afresh; the overlay is kept
     // between calls (cleared each time) rather than mapped and unmapped.
-    thread_local CImageEx t_scratch;
     CImageEx local;
     const bool keep = int64_t(m_nCellWidth) * m_nCellHeight <= kKeptOverlayPixels;
-    CImageEx& overlay = keep ? t_scratch : local;
+    CImageEx& overlay = keep ? s_overlay : local;
     if (!keep)
-        t_scratch.Destroy();
+        s_overlay.Destroy();
     if (!PrepareOverlay(overlay, target, m_nTool == ID_TOOL_FILL))
         return 0;
     int result = 0;
@@ -277,8 +280,7 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
         case ID_TOOL_SELECT:
         case ID_TOOL_SELECT_ALL:
             if (m_nSelState < 2)
-                result = paint.Marquee();
-            result = 0;
+                paint.Marquee();  // a preview only: never a change
             break;
         case ID_TOOL_LINE: result = paint.Line(); break;
         case ID_TOOL_PENCIL: result = paint.Pencil(); break;

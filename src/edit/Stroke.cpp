@@ -262,8 +262,9 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
         ReleasePoints(m_Points);
         // The committed composition shows no preview any more.
         m_nButton = 0;
-        if (drew) {
-            SetModifiedFlag();
+        if (drew || !layer.m_pImage) {  // a layer that got no image: drop the preview
+            if (drew)
+                SetModifiedFlag();
             ComposeAll(true);
             UpdateAllViews(HINT_CANVAS | HINT_PANE);
         }
