@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/TesvanApp.h"
@@ -119,6 +120,7 @@ void CMainFrame::InstallFrameHandlers()
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    InstallExchangeCommands(t, doc, m_pTabView);
 }
 
 QAction* CMainFrame::MakeAction(int id)

@@ -1,5 +1,7 @@
 #include "views/DialogPresenters.h"
 
+#include "views/ExchangeDialogs.h"
+
 #include <map>
 
 namespace {
@@ -26,4 +28,5 @@ const DialogPresenter* FindDialogPresenter(const std::string& className)
 void RegisterDialogPresenters()
 {
     // Each dialog's presenter registers itself here, one line a dialog.
+    RegisterExchangeDialogs();
 }
