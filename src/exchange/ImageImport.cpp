@@ -80,10 +80,6 @@ bool CImgFitDlg::SetField(const std::string& name, const std::string& value, std
         field = &m_nTrans24;
         list = &Trans24List();
     } else if (name == "m_nChipColumns") {
-        if (!ChipColumnsEnabled()) {
-            error = "the chip column edit is disabled in fitting mode " + std::to_string(m_nFitMode);
-            return false;
-        }
         m_strChipColumns = value;
         return true;
     } else {
