@@ -15,6 +15,8 @@ if(NOT DEFINED EXPECT_EXIT)
   set(EXPECT_EXIT 0)
 endif()
 string(REPLACE "|" ";" ARGS "${ARGS}")
+# Arguments may name the scratch folder as $TESVAN_TMP.
+string(REPLACE "\$TESVAN_TMP" "$ENV{TESVAN_TMP}" ARGS "${ARGS}")
 if(SCRIPT)
   set(ARGS "--script=${SCRIPT}")
   file(STRINGS "${SCRIPT}" exit_line REGEX "^# exit: [0-9]+" LIMIT_COUNT 1)
