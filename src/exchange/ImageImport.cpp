@@ -255,8 +255,10 @@ int CImageEx::BlendScaled(CImageEx& dst, int dx, int dy, int dw, int dh, int sx,
             }
             if (total <= 0)
                 continue;
+            // Truncated, but not below an integer the weights reach
+            // exactly: an opaque area stays at alpha 255.
             auto avg = [total](double s) {
-                const int v = int(s / total);
+                const int v = int(s / total + 1e-7);
                 return uint32_t(v > 255 ? 255 : v);
             };
             const uint32_t px = avg(sa) << 24 | avg(sr) << 16 | avg(sg) << 8 | avg(sb);
@@ -339,21 +341,18 @@ int CTesvanDoc::ImportImage(int index)
             Fail("計算した行数が０になりました。");
             return 0;
         }
-        if (r > H) {
-            // More chip rows than picture rows: every chip would be 0 high.
-            Fail("読み込むイメージのキャラ高が０になりました");
-            return 0;
-        }
-        R = int(r);
+        // The chip sizes are checked before the sheet grows, so a failure
+        // changes nothing.
         cw = double(W) / chipCols;
-        ch = double(H) / R;
         iw = int(cw);
-        ih = int(ch);
-        // Checked before the sheet grows, so a failure changes nothing.
         if (iw == 0) {
             Fail("読み込むイメージのキャラ幅が０になりました");
             return 0;
         }
+        // More chip rows than picture rows would make every chip 0 high.
+        R = int(std::min<long long>(r, (long long)H + 1));
+        ch = double(H) / R;
+        ih = int(ch);
         if (ih == 0) {
             Fail("読み込むイメージのキャラ高が０になりました");
             return 0;
