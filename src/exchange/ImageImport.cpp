@@ -285,7 +285,8 @@ void Fail(const char* message) { UiPort().MessageBox(message); }
 
 int CTesvanDoc::ImportImage(int index)
 {
-    if (index < 0 || index >= kLayers)
+    // Pictures go into 32-bit documents only (the command is greyed else).
+    if (index < 0 || index >= kLayers || m_nBitCount != 32)
         return 0;
     CLayer& layer = m_Layers[index];
 
