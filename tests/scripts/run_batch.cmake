@@ -29,6 +29,15 @@ if(SCRIPT)
   endif()
 endif()
 
+# PRESETS names a SetSize.txt: the program runs from a copy that has it beside.
+if(PRESETS)
+  set(bin "$ENV{TESVAN_TMP}/presets-bin")
+  file(MAKE_DIRECTORY "${bin}")
+  file(COPY "${TESVAN}" "${PRESETS}" DESTINATION "${bin}")
+  get_filename_component(exe "${TESVAN}" NAME)
+  set(TESVAN "${bin}/${exe}")
+endif()
+
 execute_process(COMMAND "${TESVAN}" ${ARGS}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 
