@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -32,13 +33,28 @@ constexpr int kSide = 2048;
 constexpr int kRounds = 3;
 constexpr int kExportRounds = 2;  // a round of the pair takes about 9 s
 
+// The scratch folder, removed at exit (the pictures take some 400 MB).
+struct CScratch {
+    std::string dir;
+    CScratch()
+    {
+        char tmpl[] = "/tmp/tesvan-bench-exchange-XXXXXX";
+        if (mkdtemp(tmpl))
+            dir = tmpl;
+    }
+    ~CScratch()
+    {
+        if (!dir.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    }
+};
+
 std::string Dir()
 {
-    static std::string dir = [] {
-        char tmpl[] = "/tmp/tesvan-bench-exchange-XXXXXX";
-        return std::string(mkdtemp(tmpl) ? tmpl : "/tmp");
-    }();
-    return dir;
+    static CScratch scratch;
+    return scratch.dir.empty() ? std::string("/tmp") : scratch.dir;
 }
 
 std::string SelfDir()
