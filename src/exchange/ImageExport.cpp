@@ -26,9 +26,14 @@ bool CTesvanDoc::ExportImage(const std::string& path)
 
 void CTesvanDoc::OnExportImage()
 {
+    const bool hadText = !m_strText.empty();
     ClearText(false);
     if (m_nSelState != 0) {
         ResetSelection(true);
+        UpdateAllViews(3);
+    } else if (hadText) {
+        // The canvas stops showing the discarded text.
+        ComposeAll(true);
         UpdateAllViews(3);
     }
     FileDialogRequest request;
