@@ -2,12 +2,18 @@
 
 #include "app/DocInfo.h"
 #include "app/ScriptRunner.h"
+#include "doc/Archive.h"
+#include "doc/TesvanDoc.h"
+#include "exchange/ImageExport.h"
+#include "platform/UiPort.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 bool IsBatchInvocation(int argc, char** argv)
 {
@@ -32,6 +38,70 @@ int Usage(const QString& why)
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
                  why.toLocal8Bit().constData());
     return 2;
+}
+
+// Collects what the document would tell the person, for standard error.
+class CBatchUiPort final : public CUiPort {
+public:
+    CBatchUiPort() { SetUiPort(this); }
+    ~CBatchUiPort() override { SetUiPort(nullptr); }
+    void MessageBox(const std::string& text) override { messages.push_back(text); }
+    UiAnswer Question(const std::string& text, bool) override
+    {
+        messages.push_back(text);
+        return UiAnswer::Cancel;
+    }
+    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
+    bool ChooseColor(uint32_t&) override { return false; }
+    bool ChooseFolder(const std::string&, std::string&) override { return false; }
+    std::vector<std::string> messages;
+};
+
+int ExportFailed(const std::string& why)
+{
+    std::fprintf(stderr, "tesvan: %s\n", why.c_str());
+    return 1;
+}
+
+// --export: the composed sheet as the export command writes it, or one
+// layer's image as the layer-file save writes it.
+int RunExport(const QString& outArg, int layer, const QString& fileArg)
+{
+    const std::string out = outArg.toStdString();
+    const std::string file = fileArg.toStdString();
+    CBatchUiPort port;
+    CTesvanDoc doc;
+    if (!doc.OnOpenDocument(file)) {
+        std::string why = "cannot read " + file;
+        for (const std::string& m : port.messages)
+            why += ": " + m;
+        return ExportFailed(why);
+    }
+    if (layer < 0) {
+        if (!doc.ExportImage(out))
+            return ExportFailed("cannot write " + out);
+        return 0;
+    }
+    const CLayer& slot = doc.m_Layers[layer];
+    const size_t dot = out.find_last_of('.');
+    const size_t slash = out.find_last_of('/');
+    const bool layFile = dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+                         out.substr(dot + 1) == "lay";
+    if (layFile) {
+        CArchive ar;
+        doc.WriteLayerFile(layer, ar);
+        FILE* f = std::fopen(out.c_str(), "wb");
+        const std::vector<uint8_t>& bytes = ar.Data();
+        const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        if (f && std::fclose(f) != 0)
+            return ExportFailed("cannot write " + out);
+        return ok ? 0 : ExportFailed("cannot write " + out);
+    }
+    if (!slot.m_pImage)
+        return ExportFailed("layer " + std::to_string(layer) + " has no image");
+    if (WriteImageFile(out, *slot.m_pImage) != tesvan::CodecStatus::Ok)
+        return ExportFailed("cannot write " + out);
+    return 0;
 }
 
 } // namespace
@@ -81,8 +151,18 @@ int RunBatch(const QStringList& arguments)
         return RunDocInfo(parser.value(info));
     }
     if (parser.isSet(exportTo)) {
-        std::fprintf(stderr, "tesvan: --export is not available in this build\n");
-        return 2;
+        if (parser.value(exportTo).isEmpty())
+            return Usage(QStringLiteral("--export needs an output file"));
+        if (files.size() != 1)
+            return Usage(QStringLiteral("--export takes one document"));
+        int layerIndex = -1;
+        if (parser.isSet(layer)) {
+            bool ok = false;
+            layerIndex = parser.value(layer).toInt(&ok);
+            if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
+                return Usage(QStringLiteral("--layer takes a slot from 0 to 11"));
+        }
+        return RunExport(parser.value(exportTo), layerIndex, files.first());
     }
     if (files.size() > 1)
         return Usage(QStringLiteral("--script takes at most one document"));

@@ -3,6 +3,7 @@
 #include "app/EditCommands.h"
 
 #include "app/AnimePrintCommands.h"
+#include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
 #include "app/PaletteCommands.h"
@@ -130,6 +131,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallEditCommands(t, doc);
     InstallPaletteCommands(t, doc, m_pTabView);
     InstallAnimePrintCommands(t, doc, this);
+    InstallExchangeCommands(t, doc, m_pTabView);
 }
 
 QAction* CMainFrame::MakeAction(int id)

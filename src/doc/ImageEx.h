@@ -77,6 +77,19 @@ public:
     // 8-bit images whose tables differ).
     bool BitBlt(CImageEx& dst, int width, int height) const;
 
+    // Image import: turns an 8-bit image, or a 32-bit one without alpha (a
+    // decoded 24-bit picture), into a 32-bit image with alpha. A pixel whose
+    // index is transIndex (8 bits, when >= 0) or whose colour equals
+    // transColour (0x00BBGGRR, 24 bits) becomes 0, every other one opaque.
+    // A 32-bit image with alpha is left as it is. False on failure.
+    bool ConvertTo32Bit(int transIndex, uint32_t transColour);
+    // Box-filtered scaling of the source rectangle of this image onto the
+    // destination rectangle of dst, each averaged pixel alpha-composited
+    // onto the destination. Axes that enlarge widen the window by blur on
+    // both sides. 0 when either image is not 32-bit, else 1.
+    int BlendScaled(CImageEx& dst, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh,
+                    double blur) const;
+
     // Process-wide count of live image objects.
     static int LiveCount();
 

@@ -295,6 +295,27 @@ public:
     int AbsoluteEntry(int entry, int absolute);
 
     // ---- image exchange and layer files
+    // Export (32857): the composed sheet without background to a picture file.
+    void OnExportImage();
+    // The export's work once a path is chosen; true when the file was written.
+    bool ExportImage(const std::string& path);
+    // Imports a picture into a layer of a 32-bit document (32887); 1 when
+    // imported or cancelled, 0 on failure.
+    int ImportImage(int layer);
+    // Size dialog (32780).
+    void OnSheetSize();
+    // Rebuilds the working image and every layer image at the current
+    // geometry and depth. False, with every image as it was, when the sheet
+    // cannot be built (the caller then restores the geometry).
+    bool ApplySheetSize(bool keepContent);
+    // Layer files (32863, 32864).
+    void SaveLayerFile(int layer);
+    bool LoadLayerFile(int layer);
+    // Writes a layer file of slot `layer` to an archive.
+    void WriteLayerFile(int layer, CArchive& ar) const;
+    // Reads a layer file into slot `layer` (everything after the dialog);
+    // false with the slot unchanged on a size mismatch or damaged data.
+    bool ReadLayerFile(int layer, CArchive& ar);
 
     // ---- animation and printing
     // Prepares a player from animation slot `slot`: its frames from the

@@ -4,6 +4,8 @@
 #include "views/AnimationDlg.h"
 #include "views/Print.h"
 
+#include "views/ExchangeDialogs.h"
+
 #include <map>
 
 namespace {
@@ -33,4 +35,5 @@ void RegisterDialogPresenters()
     RegisterPalettePresenters();
     RegisterDialogPresenter("CSetAnimeDlg", PresentSetAnimeDlg);
     RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
+    RegisterExchangeDialogs();
 }

@@ -15,6 +15,8 @@ if(NOT DEFINED EXPECT_EXIT)
   set(EXPECT_EXIT 0)
 endif()
 string(REPLACE "|" ";" ARGS "${ARGS}")
+# Arguments may name the scratch folder as $TESVAN_TMP.
+string(REPLACE "\$TESVAN_TMP" "$ENV{TESVAN_TMP}" ARGS "${ARGS}")
 if(SCRIPT)
   set(ARGS "--script=${SCRIPT}")
   file(STRINGS "${SCRIPT}" exit_line REGEX "^# exit: [0-9]+" LIMIT_COUNT 1)
@@ -25,6 +27,15 @@ if(SCRIPT)
   if(EXISTS "${golden}" AND NOT EXPECT_OUT)
     set(EXPECT_OUT "${golden}")
   endif()
+endif()
+
+# PRESETS names a SetSize.txt: the program runs from a copy that has it beside.
+if(PRESETS)
+  set(bin "$ENV{TESVAN_TMP}/presets-bin")
+  file(MAKE_DIRECTORY "${bin}")
+  file(COPY "${TESVAN}" "${PRESETS}" DESTINATION "${bin}")
+  get_filename_component(exe "${TESVAN}" NAME)
+  set(TESVAN "${bin}/${exe}")
 endif()
 
 execute_process(COMMAND "${TESVAN}" ${ARGS}

@@ -1,0 +1,215 @@
+// Image exchange beside ImageMagick, measured in the same run:
+// - `tesvan --export` of a 2048 x 2048 twelve-layer 32-bit document to PNG
+//   against `convert` flattening the same twelve layers from PNG files into
+//   one PNG, both as whole processes;
+// - BlendScaled shrinking a 4096 x 4096 picture into a 1024 x 1024 layer
+//   against ImageMagick's box-filter resize of the same picture, timed as
+//   the resize run less the same run without the resize (input read from
+//   MPC, output discarded), so only the resize counts.
+// The counters are seconds and ratios (peer time over ours: above 1 we are
+// faster). The sides run alternately, two rounds for the export and three
+// for the resize; the best round counts.
+#include "doc/ImageFiles.h"
+#include "doc/TesvanDoc.h"
+#include "exchange/ImageExport.h"
+#include "platform/UiPort.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kSide = 2048;
+constexpr int kRounds = 3;
+constexpr int kExportRounds = 2;  // a round of the pair takes about 9 s
+
+// The scratch folder, removed at exit (the pictures take some 400 MB).
+struct CScratch {
+    std::string dir;
+    CScratch()
+    {
+        char tmpl[] = "/tmp/tesvan-bench-exchange-XXXXXX";
+        if (mkdtemp(tmpl))
+            dir = tmpl;
+    }
+    ~CScratch()
+    {
+        if (!dir.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    }
+};
+
+std::string Dir()
+{
+    static CScratch scratch;
+    return scratch.dir.empty() ? std::string("/tmp") : scratch.dir;
+}
+
+std::string SelfDir()
+{
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string self(buf, n > 0 ? size_t(n) : 0);
+    return self.substr(0, self.find_last_of('/') + 1);
+}
+
+double Now()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Runs a program to its end, its output discarded; seconds, or -1 on failure.
+double Run(const std::vector<std::string>& argv)
+{
+    const double t0 = Now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        FILE* devnull = std::freopen("/dev/null", "w", stdout);
+        (void)devnull;
+        devnull = std::freopen("/dev/null", "w", stderr);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double t = Now() - t0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
+}
+
+bool HaveConvert() { return Run({"convert", "-version"}) >= 0; }
+
+// Sprite-like content: an ellipse of short flat runs per 64 x 64 cell with
+// partly transparent rims.
+void FillSprites(CImageEx& img, int side, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    uint32_t colours[8];
+    for (uint32_t& c : colours)
+        c = 0xFF000000u | (rng() & 0xFFFFFF);
+    for (int cy = 0; cy < side; cy += 64)
+        for (int cx = 0; cx < side; cx += 64) {
+            const double rx = 20 + rng() % 6, ry = 22 + rng() % 6;
+            for (int y = 0; y < 64; ++y) {
+                uint32_t* row = reinterpret_cast<uint32_t*>(img.GetRow(cy + y)) + cx;
+                uint32_t colour = colours[rng() % 8];
+                int run = 0;
+                for (int x = 0; x < 64; ++x) {
+                    const double dx = (x - 31.5 + (cx / 64) % 7) / rx, dy = (y - 31.5) / ry;
+                    const double d = dx * dx + dy * dy;
+                    if (d > 1.0)
+                        continue;
+                    if (run-- <= 0) {
+                        colour = colours[rng() % 8];
+                        run = int(rng() % 6);
+                    }
+                    row[x] = d > 0.93 ? (colour & 0x00FFFFFF) | 0x80000000u : colour;
+                }
+            }
+        }
+}
+
+void ExportVsMagick(benchmark::State& state)
+{
+    const std::string tesvan = SelfDir() + "tesvan";
+    if (access(tesvan.c_str(), X_OK) != 0 || !HaveConvert()) {
+        state.SkipWithError("tesvan or ImageMagick's convert is missing");
+        return;
+    }
+    const std::string tvn = Dir() + "/sheet.tvn";
+    std::vector<std::string> layers;
+    {
+        auto doc = std::make_unique<CTesvanDoc>();
+        doc->m_nColumns = doc->m_nRows = kSide / 64;
+        doc->OnNewDocument();
+        for (int i = 0; i < 12; ++i) {
+            doc->m_Layers[i].CreateImage(kSide, kSide, doc->m_Palette, false, 32);
+            FillSprites(*doc->m_Layers[i].m_pImage, kSide, 300 + i);
+            layers.push_back(Dir() + "/layer" + std::to_string(i) + ".png");
+            WriteImageFile(layers.back(), *doc->m_Layers[i].m_pImage);
+        }
+        doc->OnSaveDocument(tvn);
+    }
+    std::vector<std::string> magick = {"convert"};
+    magick.insert(magick.end(), layers.begin(), layers.end());
+    for (const char* a : {"-background", "none", "-flatten"})
+        magick.push_back(a);
+    magick.push_back(Dir() + "/flat_magick.png");
+    const std::vector<std::string> ours = {tesvan, "--export=" + Dir() + "/flat_tesvan.png", tvn};
+
+    double bestOurs = 1e9, bestPeer = 1e9;
+    for (auto _ : state) {
+        for (int r = 0; r < kExportRounds; ++r) {
+            const double a = Run(ours), b = Run(magick);
+            if (a < 0 || b < 0) {
+                state.SkipWithError("a process failed");
+                return;
+            }
+            bestOurs = std::min(bestOurs, a);
+            bestPeer = std::min(bestPeer, b);
+        }
+    }
+    state.counters["tesvan_s"] = bestOurs;
+    state.counters["magick_s"] = bestPeer;
+    state.counters["speedup"] = bestPeer / bestOurs;
+}
+
+void ShrinkVsMagick(benchmark::State& state)
+{
+    if (!HaveConvert()) {
+        state.SkipWithError("ImageMagick's convert is missing");
+        return;
+    }
+    constexpr int kBig = 4096, kSmall = 1024;
+    CImageEx picture;
+    picture.CreateEx(kBig, kBig, 32, CImageEx::createAlphaChannel);
+    FillSprites(picture, kBig, 7);
+    const std::string png = Dir() + "/big.png", mpc = Dir() + "/big.mpc";
+    WriteImageFile(png, picture);
+    if (Run({"convert", png, mpc}) < 0) {
+        state.SkipWithError("convert cannot write MPC");
+        return;
+    }
+    const std::vector<std::string> resize = {"convert", mpc, "-filter", "Box", "-resize",
+                                             "1024x1024", "null:"};
+    const std::vector<std::string> noop = {"convert", mpc, "null:"};
+    CImageEx layer;
+    double bestOurs = 1e9, bestResize = 1e9, bestNoop = 1e9;
+    for (auto _ : state) {
+        for (int r = 0; r < kRounds; ++r) {
+            layer.CreateEx(kSmall, kSmall, 32, CImageEx::createAlphaChannel);
+            const double t0 = Now();
+            picture.BlendScaled(layer, 0, 0, kSmall, kSmall, 0, 0, kBig, kBig, 0.3);
+            bestOurs = std::min(bestOurs, Now() - t0);
+            benchmark::DoNotOptimize(layer.GetBits());
+            bestResize = std::min(bestResize, Run(resize));
+            bestNoop = std::min(bestNoop, Run(noop));
+        }
+    }
+    const double peer = std::max(1e-6, bestResize - bestNoop);
+    state.counters["blend_s"] = bestOurs;
+    state.counters["magick_resize_s"] = peer;
+    state.counters["speedup"] = peer / bestOurs;
+}
+
+} // namespace
+
+BENCHMARK(ExportVsMagick)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ShrinkVsMagick)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();

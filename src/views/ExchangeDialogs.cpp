@@ -1,0 +1,197 @@
+#include "views/ExchangeDialogs.h"
+
+#include "exchange/ImageImport.h"
+#include "exchange/SheetSize.h"
+#include "views/DialogPresenters.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QComboBox* ListBox(const std::vector<std::string>& items, int current, bool editable, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setEditable(editable);
+    for (const std::string& item : items)
+        box->addItem(Q(item));
+    if (!editable)
+        box->setCurrentIndex(current);
+    return box;
+}
+
+QDialogButtonBox* OkCancel(QDialog* dialog)
+{
+    auto* buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+void Refuse(QWidget* owner, const std::string& message)
+{
+    QMessageBox::information(owner, QStringLiteral("Tesvan"), Q(message));
+}
+
+bool PresentSetSize(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = static_cast<CSetSizeDlg&>(model);
+    dlg.LoadPresets();
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("サイズ設定"));
+    auto* layout = new QVBoxLayout(&dialog);
+
+    auto* cellGroup = new QGroupBox(QStringLiteral("キャラクターサイズ"), &dialog);
+    auto* cellLayout = new QGridLayout(cellGroup);
+    QComboBox* width = ListBox(CSetSizeDlg::CellSizes(), 0, true, cellGroup);
+    QComboBox* height = ListBox(CSetSizeDlg::CellSizes(), 0, true, cellGroup);
+    width->setObjectName(QStringLiteral("1002"));
+    height->setObjectName(QStringLiteral("1009"));
+    width->setEditText(QString::number(dlg.m_nCellWidth));
+    height->setEditText(QString::number(dlg.m_nCellHeight));
+    cellLayout->addWidget(new QLabel(QStringLiteral("幅"), cellGroup), 0, 0);
+    cellLayout->addWidget(width, 0, 1);
+    cellLayout->addWidget(new QLabel(QStringLiteral("px"), cellGroup), 0, 2);
+    cellLayout->addWidget(new QLabel(QStringLiteral("高"), cellGroup), 1, 0);
+    cellLayout->addWidget(height, 1, 1);
+    cellLayout->addWidget(new QLabel(QStringLiteral("px"), cellGroup), 1, 2);
+    layout->addWidget(cellGroup);
+
+    auto* countGroup = new QGroupBox(QStringLiteral("キャラクター数"), &dialog);
+    auto* countLayout = new QGridLayout(countGroup);
+    auto* columns = new QLineEdit(QString::number(dlg.m_nColumns), countGroup);
+    auto* rows = new QLineEdit(QString::number(dlg.m_nRows), countGroup);
+    countLayout->addWidget(new QLabel(QStringLiteral("横"), countGroup), 0, 0);
+    countLayout->addWidget(columns, 0, 1);
+    countLayout->addWidget(new QLabel(QStringLiteral("列"), countGroup), 0, 2);
+    countLayout->addWidget(new QLabel(QStringLiteral("縦"), countGroup), 1, 0);
+    countLayout->addWidget(rows, 1, 1);
+    countLayout->addWidget(new QLabel(QStringLiteral("行"), countGroup), 1, 2);
+    layout->addWidget(countGroup);
+
+    auto* form = new QFormLayout;
+    const auto& bitsList = CSetSizeDlg::BitsList();
+    int bitsIndex = 0;
+    for (size_t k = 0; k < bitsList.size(); ++k)
+        if (bitsList[k] == dlg.m_strBits)
+            bitsIndex = int(k);
+    QComboBox* bits = ListBox(bitsList, bitsIndex, false, &dialog);
+    form->addRow(QStringLiteral("解像度"), bits);
+    auto* presets = new QComboBox(&dialog);
+    presets->addItem(QString());
+    for (const CImgSizeInfo& p : dlg.m_Presets)
+        presets->addItem(Q(p.strName));
+    form->addRow(QStringLiteral("設定読込"), presets);
+    layout->addLayout(form);
+
+    QObject::connect(presets, &QComboBox::activated, &dialog, [&](int k) {
+        if (k < 1 || size_t(k) > dlg.m_Presets.size())
+            return;
+        const CImgSizeInfo& p = dlg.m_Presets[size_t(k) - 1];
+        width->setEditText(QString::number(p.nCellWidth));
+        height->setEditText(QString::number(p.nCellHeight));
+        columns->setText(QString::number(p.nColumns));
+        rows->setText(QString::number(p.nRows));
+    });
+
+    QDialogButtonBox* buttons = OkCancel(&dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        std::string error;
+        dlg.SetField("m_nCellWidth", width->currentText().toStdString(), error);
+        dlg.SetField("m_nCellHeight", height->currentText().toStdString(), error);
+        dlg.SetField("m_nColumns", columns->text().toStdString(), error);
+        dlg.SetField("m_nRows", rows->text().toStdString(), error);
+        dlg.SetField("m_strBits", bits->currentText().toStdString(), error);
+        dlg.m_cbPreset = presets->currentIndex();
+        std::string message;
+        if (!dlg.Validate(message)) {
+            Refuse(&dialog, message);
+            return;
+        }
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool PresentImgFit(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = static_cast<CImgFitDlg&>(model);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("イメージ読込設定"));
+    auto* layout = new QVBoxLayout(&dialog);
+
+    auto* group = new QButtonGroup(&dialog);
+    static const int ids[5] = {1047, 1048, 1049, 1050, 1052};
+    const auto& modes = CImgFitDlg::FitModes();
+    for (int k = 0; k < 5; ++k) {
+        auto* radio = new QRadioButton(Q(modes[size_t(k)]), &dialog);
+        radio->setObjectName(QString::number(ids[k]));
+        group->addButton(radio, k);
+        layout->addWidget(radio);
+    }
+    if (QAbstractButton* b = group->button(std::clamp(dlg.m_nFitMode, 0, 4)))
+        b->setChecked(true);
+
+    auto* form = new QFormLayout;
+    auto* chips = new QLineEdit(QString::number(dlg.m_nChipColumns), &dialog);
+    chips->setObjectName(QStringLiteral("1053"));
+    chips->setEnabled(dlg.ChipColumnsEnabled());
+    form->addRow(QStringLiteral("読込チップの列数"), chips);
+    QComboBox* blur = ListBox(CImgFitDlg::BlurList(), dlg.m_nBlur, false, &dialog);
+    form->addRow(QStringLiteral("拡大時ぼかし度"), blur);
+    layout->addLayout(form);
+
+    auto* transGroup = new QGroupBox(QStringLiteral("32bitカラーでないときの透過色"), &dialog);
+    auto* transForm = new QFormLayout(transGroup);
+    QComboBox* trans8 = ListBox(CImgFitDlg::Trans8List(), dlg.m_nTrans8, false, transGroup);
+    QComboBox* trans24 = ListBox(CImgFitDlg::Trans24List(), dlg.m_nTrans24, false, transGroup);
+    transForm->addRow(QStringLiteral("8bitカラー"), trans8);
+    transForm->addRow(QStringLiteral("24bitカラー"), trans24);
+    layout->addWidget(transGroup);
+
+    QObject::connect(group, &QButtonGroup::idClicked, &dialog,
+                     [chips](int id) { chips->setEnabled(id == 3 || id == 4); });
+
+    QDialogButtonBox* buttons = OkCancel(&dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        dlg.m_nFitMode = std::max(0, group->checkedId());
+        dlg.m_nBlur = blur->currentIndex();
+        dlg.m_nTrans8 = trans8->currentIndex();
+        dlg.m_nTrans24 = trans24->currentIndex();
+        dlg.m_strChipColumns = chips->text().toStdString();
+        std::string message;
+        if (!dlg.Validate(message)) {
+            Refuse(&dialog, message);
+            return;
+        }
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
+
+void RegisterExchangeDialogs()
+{
+    RegisterDialogPresenter("CSetSizeDlg", PresentSetSize);
+    RegisterDialogPresenter("CImgFitDlg", PresentImgFit);
+}
