@@ -75,6 +75,15 @@ TEST_F(UndoTest, TenStepsBackAndTheEleventhRefused)
         EXPECT_EQ(e.pRegions, nullptr);
 }
 
+TEST_F(UndoTest, UndoAfterSaveMarksTheDocumentModified)
+{
+    Stroke(0, 32798, 0xFF0000FFu);
+    doc.SetModifiedFlag(false); // as a save leaves it
+    doc.Undo();
+    // The file still holds the stroke; closing must offer to save the undo.
+    EXPECT_TRUE(doc.IsModified());
+}
+
 TEST_F(UndoTest, NewStepAfterUndosReplacesTheUndoneEntry)
 {
     for (uint32_t k = 1; k <= 10; ++k)
@@ -142,7 +151,7 @@ TEST_F(UndoTest, UndoOfAnAllLayersCutRestoresEveryLayerAndDropsThePaste)
     EXPECT_EQ(Px(Image(9), 4, 4), 0u);
     EXPECT_EQ(doc.m_nSelState, 0);
     EXPECT_EQ(doc.m_nPieceCount, 0);
-    EXPECT_FALSE(doc.IsModified());  // undo leaves the flag alone
+    EXPECT_TRUE(doc.IsModified());  // what was saved no longer matches
     EXPECT_EQ(views.hints, std::vector<int>{3});
 }
 

@@ -190,6 +190,8 @@ void CTesvanDoc::Undo()
     }
     entry.Free();
 
+    // The document now differs from what was last saved: closing must ask.
+    SetModifiedFlag();
     ComposeAll(true);
     UpdateAllViews(HINT_PANE | HINT_CANVAS);
 }
