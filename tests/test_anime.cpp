@@ -68,6 +68,16 @@ TEST(AnimeFrames, ListsAreSplitAtEveryCommaAndReadLikeNumbers)
     EXPECT_EQ(AnimeFrameNumber("- 5"), 0);
 }
 
+TEST(AnimeFrames, CommasAfterWideCharactersStillSplit)
+{
+    // Each of these ends in a byte that code page 932 would pair with the
+    // comma that follows, were the UTF-8 bytes read as they stand.
+    EXPECT_EQ(ParseAnimeFrames("\u3042,1,\uFF17,2"), (Frames{0, 1, 0, 2}));
+    EXPECT_EQ(ParseAnimeFrames("1\u3042,2"), (Frames{1, 2}));
+    // A character code page 932 lacks, and a broken byte, split alike.
+    EXPECT_EQ(ParseAnimeFrames("\U0001F600,3,\x82,4"), (Frames{0, 3, 0, 4}));
+}
+
 TEST(AnimeFrames, SpeedNames)
 {
     EXPECT_EQ(AnimeSpeedName(1), "早い");

@@ -435,6 +435,48 @@ TEST(Compose, LayersBlendInOrderExactlyAsTheFormula)
     }
 }
 
+TEST(Compose, BottomLayerSmallerThanTheSheetAndPartRectanglesByEveryKernel)
+{
+    // The bottom layer is blended with the background row by row; its image
+    // may end before the sheet does, and only part of the sheet may be asked.
+    CTesvanDoc doc;
+    doc.m_nBitCount = 32;
+    doc.m_nCellWidth = 39;
+    doc.m_nCellHeight = 8;
+    doc.m_nColumns = doc.m_nRows = 1;
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.m_crBackground = RGB(10, 20, 30);
+    CLayer& layer = doc.m_Layers[0];
+    ASSERT_TRUE(layer.CreateImage(27, 5, doc.m_Palette, false, 32));
+    std::mt19937 rng(11);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 27; ++x) {
+            const uint32_t kind = (uint32_t(x / 8 + 3 * y) * 2654435761u >> 28) % 4;
+            const uint32_t c = rng() & 0xFFFFFF;
+            SetPx(*layer.m_pImage, x, y, kind == 0 ? 0 : kind == 1 ? 0xFF000000u | c : rng());
+        }
+    for (int level : {0, 1, 2, -1}) {
+        if (!blit::SelectBlendKernel(level))
+            continue;
+        for (bool back : {true, false}) {
+            const uint32_t b = back ? 0xFF0A141Eu : 0u;
+            const int left = 2, top = 1, right = 35, bottom = 6;
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 39; ++x)
+                    SetPx(doc.m_imgWork, x, y, 0x12345678u);
+            ASSERT_TRUE(doc.Compose(back, left, top, right, bottom));
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 39; ++x) {
+                    uint32_t want = 0x12345678u;
+                    if (x >= left && x <= right && y >= top && y <= bottom)
+                        want = x < 27 && y < 5 ? RefBlend(b, Px(*layer.m_pImage, x, y)) : b;
+                    ASSERT_EQ(Px(doc.m_imgWork, x, y), want)
+                        << x << "," << y << " kernel " << level << " back " << back;
+                }
+        }
+    }
+}
+
 TEST(Compose, KnownValuesOverWhite)
 {
     CTesvanDoc doc;

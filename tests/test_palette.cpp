@@ -239,3 +239,21 @@ TEST_F(PaletteTest, PaletteCommandsDropTheSelectionFirst)
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.plt");
 }
+
+TEST_F(PaletteTest, PaletteCommandsDiscardTypedTextAndRepaint)
+{
+    struct Hints : CDocObserver {
+        std::vector<int> seen;
+        void OnUpdate(int hint) override { seen.push_back(hint); }
+    } view;
+    doc.AddView(&view);
+    doc.m_strText = "ab";
+    doc.m_ptText = CPoint{3, 4};
+    doc.OnLoadPalette();          // cancelled dialog
+    doc.RemoveView(&view);
+    EXPECT_TRUE(doc.m_strText.empty());
+    EXPECT_EQ(doc.m_ptText, (CPoint{0, 0}));
+    // The canvas is told, or it keeps showing the discarded text.
+    ASSERT_FALSE(view.seen.empty());
+    EXPECT_TRUE(view.seen[0] & HINT_CANVAS);
+}

@@ -177,3 +177,38 @@ TEST_F(PaletteEntryTest, SetPaletteEntryRecoloursTheGivenLayer)
 }
 
 }  // namespace
+
+TEST_F(PaletteEntryTest, RecolouringMatchesTheRuleOnEveryPixelOfARaggedImage)
+{
+    // Widths that leave short tails after whole blocks; matching pixels
+    // scattered among others, with every alpha.
+    Open(32);
+    for (int w : {1, 7, 13, 40}) {
+        for (uint32_t from : {0x000000u, 0x102030u}) {
+            CLayer layer;
+            ASSERT_TRUE(layer.CreateImage(w, 5, doc.m_Palette, false, 32));
+            CImageEx& img = *layer.m_pImage;
+            uint32_t seed = 12345u + uint32_t(w);
+            std::vector<uint32_t> before;
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < w; ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    const uint32_t a = (seed >> 8) & 0xFF000000u;
+                    const int kind = int(seed >> 28) % 4;
+                    const uint32_t p = kind == 0 ? 0u : kind == 3 ? (seed ^ 0x5A5A5Au) : a | from;
+                    SetPx(img, x, y, p);
+                    before.push_back(p);
+                }
+            doc.m_Palette[80] = RGBQUAD{uint8_t(from), uint8_t(from >> 8), uint8_t(from >> 16), 0};
+            doc.SetPaletteEntry(layer, 80, RGB(0xAA, 0xBB, 0xCC));
+            size_t k = 0;
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < w; ++x, ++k) {
+                    const uint32_t p = before[k];
+                    const uint32_t want =
+                        p != 0 && (p & 0xFFFFFF) == from ? (p & 0xFF000000u) | 0xAABBCCu : p;
+                    ASSERT_EQ(Px(*layer.m_pImage, x, y), want) << w << " " << x << "," << y;
+                }
+        }
+    }
+}

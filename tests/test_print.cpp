@@ -283,3 +283,13 @@ TEST_F(PrintDoc, DirectPrintNeverAsks)
     EXPECT_EQ(port.dialogCount, 0);
     EXPECT_EQ(sink->drawn, (PrintSize{192, 256}));
 }
+
+TEST_F(PrintDoc, PrintForgetsALoneLeadByte)
+{
+    // Half of a double-byte character typed before printing must not join
+    // the next key afterwards.
+    doc.m_chLead = 0x82;
+    doc.OnFilePrint();
+    EXPECT_EQ(doc.m_chLead, 0);
+    EXPECT_TRUE(doc.m_strText.empty());
+}

@@ -1,7 +1,7 @@
 #include "support/ModalFakeUiPort.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/SheetSize.h"
-#include "exchange/SplitText.h"
+#include "platform/TextSplit.h"
 
 #include <gtest/gtest.h>
 

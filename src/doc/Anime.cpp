@@ -1,6 +1,8 @@
 #include "doc/Anime.h"
 
 #include "doc/TesvanDoc.h"
+#include "platform/Cp932.h"
+#include "platform/TextSplit.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
@@ -13,22 +15,22 @@ constexpr const char* kOutOfRange = "範囲外のデータが設定されてい�
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// The pieces of a text between its commas, empty ones kept; a text without
-// a comma is one piece. Commas never occur inside a multi-byte character of
-// UTF-8, so a byte split keeps every character whole.
-std::vector<std::string> SplitAtCommas(const std::string& text)
+// The pieces of a frame list between its commas, empty ones kept. Lists are
+// held as UTF-8 but split as code page 932 text; read as such, a UTF-8 byte
+// could take the comma after it for its second half. Pieces only matter for
+// their leading number, so characters code page 932 lacks are masked out.
+std::vector<std::string> SplitFrameList(const std::string& list)
 {
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = text.find(',', start);
-        if (comma == std::string::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, comma - start));
-        start = comma + 1;
+    std::string text;
+    if (!Utf8ToCp932(list, text)) {
+        text = list;
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                c = '?';
     }
+    std::vector<std::string> pieces;
+    SplitList(text, ",", pieces);
+    return pieces;
 }
 
 } // namespace
@@ -108,7 +110,7 @@ std::vector<int> ParseAnimeFrames(const std::string& list)
     std::vector<int> frames;
     if (list.empty())
         return frames;
-    for (const std::string& piece : SplitAtCommas(list))
+    for (const std::string& piece : SplitFrameList(list))
         frames.push_back(AnimeFrameNumber(piece));
     return frames;
 }
@@ -190,7 +192,7 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     if (dlg.m_strFrames != s.strFrames) {
         // Every piece counts, an empty one as cell 0.
         const int64_t cells = int64_t(m_nColumns) * m_nRows;
-        for (const std::string& piece : SplitAtCommas(dlg.m_strFrames)) {
+        for (const std::string& piece : SplitFrameList(dlg.m_strFrames)) {
             const int n = AnimeFrameNumber(piece);
             if (n < 0 || n >= cells) {
                 UiPort().MessageBox(kOutOfRange);

@@ -216,6 +216,43 @@ TV_AVX2 void BlendRowAvx2(const uint8_t* __restrict src, uint8_t* __restrict dst
     BlendRowSse2(src + 4 * i, dst + 4 * i, n - i);
 }
 
+// dst = src blended over a row of the uniform colour `back`, which is 0 or
+// opaque; dst's old contents are not read. Sources of alpha 0 or 255 only
+// (the usual layer) need no arithmetic and no branch per block: over 0 the
+// result is the source unless its alpha is 0, over an opaque colour it is the
+// source or that colour.
+TV_AVX2 void OverUniformAvx2(const uint8_t* __restrict src, uint8_t* __restrict dst, int n,
+                             uint32_t back)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+    const __m256i b = _mm256_set1_epi32(int(back));
+    int i = 0;
+    if (back == 0) {
+        for (; i + 8 <= n; i += 8) {
+            const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
+            const __m256i z = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha), zero);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 4 * i), _mm256_andnot_si256(z, s));
+        }
+    } else {
+        for (; i + 8 <= n; i += 8) {
+            __m256i* out = reinterpret_cast<__m256i*>(dst + 4 * i);
+            const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
+            const __m256i sa = _mm256_and_si256(s, alpha);
+            const __m256i o = _mm256_cmpeq_epi32(sa, alpha);
+            if (_mm256_movemask_epi8(_mm256_or_si256(o, _mm256_cmpeq_epi32(sa, zero))) != -1) {
+                _mm256_storeu_si256(out, b);
+                BlendRowAvx2(src + 4 * i, dst + 4 * i, 8);
+                continue;
+            }
+            _mm256_storeu_si256(out, _mm256_blendv_epi8(b, s, o));
+        }
+    }
+    uint32_t* rest = reinterpret_cast<uint32_t*>(dst + 4 * i);
+    std::fill(rest, rest + (n - i), back);
+    BlendRowAvx2(src + 4 * i, dst + 4 * i, n - i);
+}
+
 using RowFn = void (*)(const uint8_t*, uint8_t*, int);
 
 RowFn PickBlendRow()
@@ -243,6 +280,23 @@ void ResolveBlendRow(const uint8_t* src, uint8_t* dst, int n)
 }
 
 void BlendRow(const uint8_t* src, uint8_t* dst, int n) { g_blendRow(src, dst, n); }
+
+// Fills dst with `back` (0 or opaque) and blends src over it, as BlendRow
+// would, by the chosen kernel.
+void OverUniformRow(const uint8_t* src, uint8_t* dst, int n, uint32_t back)
+{
+    if (g_blendRow == ResolveBlendRow)
+        g_blendRow = PickBlendRow();
+#if TV_X86_KERNELS
+    if (g_blendRow == BlendRowAvx2) {
+        OverUniformAvx2(src, dst, n, back);
+        return;
+    }
+#endif
+    uint32_t* d = reinterpret_cast<uint32_t*>(dst);
+    std::fill(d, d + n, back);
+    g_blendRow(src, dst, n);
+}
 
 }  // namespace
 
@@ -394,18 +448,31 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
     // Every image is bottom-up: rows are walked from the bottom, in storage
     // order, which the prefetcher follows. (Bands of rows across all layers
     // measured slower than one pass per layer.)
+    // The bottom 32-bit layer is blended with the background row by row, so
+    // the working image is written once for both.
+    const CImageEx* under = !eight && passCount > 0 && passes[0].image &&
+                                    passes[0].image->GetBPP() == 32
+                                ? passes[0].image
+                                : nullptr;
+    const int underWidth = under ? std::min(width, under->GetWidth() - left) : 0;
+    const int underLast = under ? std::min(bottom, under->GetHeight() - 1) : -1;
     for (int y = bottom; y >= top; --y) {
         uint8_t* row = m_imgWork.GetRow(y);
         if (eight) {
             std::memset(row + left, 0, size_t(width));
         } else {
             uint32_t* p = reinterpret_cast<uint32_t*>(row) + left;
-            std::fill(p, p + width, back);
+            const int blended = y <= underLast ? std::max(underWidth, 0) : 0;
+            if (blended > 0)
+                OverUniformRow(under->GetRow(y) + 4 * left, row + 4 * left, blended, back);
+            std::fill(p + blended, p + width, back);
         }
     }
     for (int k = 0; k < passCount; ++k) {
         const Pass& p = passes[k];
-        if (p.mapped) {
+        if (k == 0 && under) {
+            // Drawn above with the background.
+        } else if (p.mapped) {
             const int n = std::min(width, p.image->GetWidth() - left);
             const int last = std::min(bottom, p.image->GetHeight() - 1);
             for (int y = last; n > 0 && y >= top; --y)

@@ -142,10 +142,7 @@ bool CTesvanDoc::CanPrint() const
 void CTesvanDoc::OnFilePrint()
 {
     // Uncommitted text is dropped and the selection with its floating paste.
-    if (!m_strText.empty() || m_chLead) {
-        ClearText(true);
-        UpdateAllViews(HINT_ERASE | HINT_CANVAS | HINT_PANE);
-    }
+    CancelText();
     if (m_nSelState != 0) {
         ResetSelection(true);
         UpdateAllViews(HINT_CANVAS | HINT_PANE);

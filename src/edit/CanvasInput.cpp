@@ -158,9 +158,8 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
     d.TrackStroke(q);
 }
 
-void CCanvasInput::ChangeShift(int down)
+void CCanvasInput::ChangeShift(CTesvanDoc& d, int down)
 {
-    CTesvanDoc& d = *m_pDoc;
     d.m_bShift = down;
     // A floating paste shows opaque or transparent by Shift.
     if (d.m_nSelState == 2) {
@@ -169,21 +168,25 @@ void CCanvasInput::ChangeShift(int down)
     }
 }
 
-void CCanvasInput::OnKeyDown(int key)
+void CCanvasInput::SharedKeyDown(CTesvanDoc& doc, int key)
 {
-    if (key == kVkShift && m_pDoc->m_bShift != 1)
-        ChangeShift(1);
+    if (key == kVkShift && doc.m_bShift != 1)
+        ChangeShift(doc, 1);
 }
 
-void CCanvasInput::OnKeyUp(int key)
+void CCanvasInput::SharedKeyUp(CTesvanDoc& doc, int key)
 {
     if (key == kVkShift) {
-        if (m_pDoc->m_bShift)
-            ChangeShift(0);
+        if (doc.m_bShift)
+            ChangeShift(doc, 0);
     } else if (key == kVkEscape) {
-        m_pDoc->OnEscapeKey();
+        doc.OnEscapeKey();
     }
 }
+
+void CCanvasInput::OnKeyDown(int key) { SharedKeyDown(*m_pDoc, key); }
+
+void CCanvasInput::OnKeyUp(int key) { SharedKeyUp(*m_pDoc, key); }
 
 void CCanvasInput::OnChar(unsigned code)
 {

@@ -91,6 +91,10 @@ public:
     void OnMouseMove(CPoint client, unsigned flags);
     void OnKeyDown(int key);
     void OnKeyUp(int key);
+    // The Shift and Escape handling every view of the document shares (the
+    // canvas, the layer tabs and the palette pane); other keys are ignored.
+    static void SharedKeyDown(CTesvanDoc& doc, int key);
+    static void SharedKeyUp(CTesvanDoc& doc, int key);
     // One character message: a byte of code page 932 or a control code.
     void OnChar(unsigned code);
     // Committed text (input method or typed), fed byte by byte.
@@ -111,7 +115,7 @@ public:
 private:
     void CreateTextCaret();
     void RemoveCaret();
-    void ChangeShift(int down);
+    static void ChangeShift(CTesvanDoc& d, int down);
 
     CTesvanDoc* m_pDoc;
     CCanvasHost* m_pHost;

@@ -87,8 +87,10 @@ void CTesvanDoc::CommitText()
 
 void CTesvanDoc::CancelText()
 {
-    if (m_strText.empty())
+    if (m_strText.empty()) {
+        m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
         return;
+    }
     m_strText.clear();
     m_ptText = CPoint{};
     m_chLead = 0;

@@ -26,14 +26,9 @@ bool CTesvanDoc::ExportImage(const std::string& path)
 
 void CTesvanDoc::OnExportImage()
 {
-    const bool hadText = !m_strText.empty();
-    ClearText(false);
+    CancelText();
     if (m_nSelState != 0) {
         ResetSelection(true);
-        UpdateAllViews(3);
-    } else if (hadText) {
-        // The canvas stops showing the discarded text.
-        ComposeAll(true);
         UpdateAllViews(3);
     }
     FileDialogRequest request;

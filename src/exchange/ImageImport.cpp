@@ -5,7 +5,7 @@
 #include "doc/TesvanDoc.h"
 #include "exchange/DialogFields.h"
 #include "exchange/SheetSize.h"
-#include "exchange/SplitText.h"
+#include "platform/TextSplit.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "doc/Archive.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
-#include "exchange/SplitText.h"
+#include "platform/TextSplit.h"
 #include "platform/UiPort.h"
 
 #include <cstring>

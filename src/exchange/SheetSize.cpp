@@ -2,7 +2,7 @@
 
 #include "doc/TesvanDoc.h"
 #include "exchange/DialogFields.h"
-#include "exchange/SplitText.h"
+#include "platform/TextSplit.h"
 #include "platform/Cp932.h"
 #include "platform/UiPort.h"
 

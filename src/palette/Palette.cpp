@@ -87,7 +87,7 @@ namespace {
 // Uncommitted text is discarded; a selection or floating paste is dropped.
 void CommonStart(CTesvanDoc& doc)
 {
-    doc.ClearText(!doc.m_strText.empty());
+    doc.CancelText();
     if (doc.m_nSelState != 0) {
         doc.ResetSelection(true);
         doc.UpdateAllViews(3);

@@ -57,7 +57,7 @@ void Release(CTesvanDoc& doc, const Hit& hit, int button)
         break;
     case kSheet:
         if (button == 0)
-            SelectCell(doc, hit.index);
+            doc.SelectCell(hit.index);
         break;
     default:
         break;
@@ -86,29 +86,6 @@ void MenuCommand(CTesvanDoc& doc, const Hit& hit, int id)
     } else if (id == kGrad8 || id == kGrad16) {
         doc.MakeGradation(hit.index, id == kGrad8 ? 8 : 16, hit.area == kShared ? 1 : 0);
     }
-}
-
-void SelectCell(CTesvanDoc& doc, int index)
-{
-    if (doc.m_nColumns <= 0)
-        return;
-    const int column = index % doc.m_nColumns;
-    const int row = index / doc.m_nColumns;
-    if (row >= doc.m_nRows)
-        return;
-    if (doc.m_nSelState == 2) {
-        // The floating paste keeps its place relative to its cell.
-        const int dx = (column - doc.m_nEditColumn) * doc.m_nCellWidth;
-        const int dy = (row - doc.m_nEditRow) * doc.m_nCellHeight;
-        doc.m_rcSel.left += dx;
-        doc.m_rcSel.right += dx;
-        doc.m_rcSel.top += dy;
-        doc.m_rcSel.bottom += dy;
-        doc.ComposeAll(true);
-    }
-    doc.m_nEditColumn = column;
-    doc.m_nEditRow = row;
-    doc.UpdateAllViews(3);
 }
 
 Rect MarkerRect(int n)

@@ -47,9 +47,6 @@ bool MenuOpens(const Hit& hit);
 bool MenuEnabled(const CTesvanDoc& doc, const Hit& hit, int id);
 void MenuCommand(CTesvanDoc& doc, const Hit& hit, int id);
 
-// Makes cell `index` (row * columns + column) the current cell.
-void SelectCell(CTesvanDoc& doc, int index);
-
 // The 16 x 16 marker over the cell of palette entry n (frame included).
 Rect MarkerRect(int entry);
 // Colour square (15 x 15) of shared entry n / of layer-page colour i.

@@ -254,23 +254,12 @@ void CLeftView::UpdateCursor(bool control)
         viewport()->unsetCursor();
 }
 
-bool CLeftView::ForwardToCanvas(QKeyEvent* event)
-{
-    // Shift and Escape behave as on the canvas.
-    if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Escape)
-        return false;
-    if (QWidget* canvas = static_cast<QWidget*>(m_pDoc->m_pCanvasView)) {
-        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
-                       event->isAutoRepeat());
-        QApplication::sendEvent(canvas, &copy);
-        return true;
-    }
-    return false;
-}
-
 void CLeftView::keyPressEvent(QKeyEvent* event)
 {
-    ForwardToCanvas(event);
+    // Shift and Escape act as on the canvas, through the same document calls
+    // (forwarding the event itself would also type an Escape into the text).
+    if (HandleSharedViewKey(*m_pDoc, event))
+        return;
     if (event->key() == Qt::Key_Control && m_bOverPalette)
         UpdateCursor(true);
     QAbstractScrollArea::keyPressEvent(event);
@@ -278,7 +267,8 @@ void CLeftView::keyPressEvent(QKeyEvent* event)
 
 void CLeftView::keyReleaseEvent(QKeyEvent* event)
 {
-    ForwardToCanvas(event);
+    if (HandleSharedViewKey(*m_pDoc, event))
+        return;
     if (event->key() == Qt::Key_Control && m_bOverPalette)
         UpdateCursor(false);
     QAbstractScrollArea::keyReleaseEvent(event);

@@ -49,7 +49,6 @@ protected:
 private:
     void SetScrollSize(QSize size);
     void UpdateCursor(bool control);
-    bool ForwardToCanvas(QKeyEvent* event);
 
     CTesvanDoc* m_pDoc;
     QSize m_szScroll{100, 100};

@@ -385,6 +385,23 @@ void CRightView::mouseMoveEvent(QMouseEvent* event)
     m_Input.OnMouseMove(CPoint{p.x(), p.y()}, KeyFlags(event->modifiers(), event->buttons()));
 }
 
+bool HandleSharedViewKey(CTesvanDoc& doc, QKeyEvent* event)
+{
+    int key = 0;
+    if (event->key() == Qt::Key_Shift)
+        key = kVkShift;
+    else if (event->key() == Qt::Key_Escape)
+        key = kVkEscape;
+    else
+        return false;
+    if (event->type() == QEvent::KeyPress)
+        CCanvasInput::SharedKeyDown(doc, key);
+    else if (event->type() == QEvent::KeyRelease && !event->isAutoRepeat())
+        CCanvasInput::SharedKeyUp(doc, key);
+    event->accept();
+    return true;
+}
+
 void CRightView::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
@@ -407,6 +424,8 @@ void CRightView::keyPressEvent(QKeyEvent* event)
         break;
     }
     QAbstractScrollArea::keyPressEvent(event);
+    if (event->key() == Qt::Key_Shift || event->key() == Qt::Key_Escape)
+        event->accept();
 }
 
 void CRightView::keyReleaseEvent(QKeyEvent* event)
@@ -420,6 +439,9 @@ void CRightView::keyReleaseEvent(QKeyEvent* event)
         }
     }
     QAbstractScrollArea::keyReleaseEvent(event);
+    // Handled here: the layer tab view around must not handle them again.
+    if (event->key() == Qt::Key_Shift || event->key() == Qt::Key_Escape)
+        event->accept();
 }
 
 void CRightView::inputMethodEvent(QInputMethodEvent* event)

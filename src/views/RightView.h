@@ -10,6 +10,13 @@
 #include <QImage>
 #include <QTimer>
 
+class QKeyEvent;
+
+// Shift and Escape as the canvas handles them, for any view of the document
+// (the canvas itself, the layer tabs, the palette pane). Accepts the event
+// and returns true for those two keys, so no parent handles them again.
+bool HandleSharedViewKey(CTesvanDoc& doc, QKeyEvent* event);
+
 class CRightView : public QAbstractScrollArea, public CDocObserver, public CCanvasHost {
     Q_OBJECT
 public:

@@ -5,6 +5,7 @@
 #include "palette/LayerTabs.h"
 #include "views/RightView.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +21,8 @@ CTesvanView::CTesvanView(CTesvanDoc* doc, QWidget* parent) : QWidget(parent), m_
     m_pTabs->setExpanding(false);
     m_pTabs->setUsesScrollButtons(true);
     m_pTabs->setFocusPolicy(Qt::NoFocus);
+    // A click on the tabs gives the view the keys, as the tab control has them.
+    setFocusPolicy(Qt::ClickFocus);
 
     m_pSplitter = new QSplitter(Qt::Horizontal, this);
     m_pSplitter->setChildrenCollapsible(false);
@@ -215,4 +218,16 @@ void CTesvanView::paintEvent(QPaintEvent*)
     frame.shape = QTabBar::RoundedNorth;
     frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     p.drawPrimitive(QStyle::PE_FrameTabWidget, frame);
+}
+
+void CTesvanView::keyPressEvent(QKeyEvent* event)
+{
+    if (!HandleSharedViewKey(*m_pDoc, event))
+        QWidget::keyPressEvent(event);
+}
+
+void CTesvanView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!HandleSharedViewKey(*m_pDoc, event))
+        QWidget::keyReleaseEvent(event);
 }

@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Tools.h"
 #include "palette/Gradation.h"
 #include "views/DialogPresenters.h"
 #include "views/LeftView.h"
@@ -13,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -157,4 +159,35 @@ TEST(GradationPresenter, ControlsAndCancel)
     EXPECT_FALSE((*present)(model, nullptr));
     EXPECT_TRUE(checked);
     EXPECT_EQ(model.m_bLSMake, 0);     // nothing copied back on cancel
+}
+
+TEST_F(PaneWidgetTest, PaneAndTabsPassShiftAndEscapeAsTheCanvasDoes)
+{
+    auto key = [](QWidget* to, QEvent::Type type, int k) {
+        QKeyEvent event(type, k, type == QEvent::KeyPress && k == Qt::Key_Shift ? Qt::ShiftModifier
+                                                                                : Qt::NoModifier);
+        QApplication::sendEvent(to, &event);
+    };
+    QWidget* tabs = frame->TabView();
+    doc->m_nTool = ID_TOOL_CURVE;
+    doc->m_Points = {CPoint{1, 1}, CPoint{2, 2}, CPoint{3, 3}};
+    doc->m_strText = "ab";
+
+    // Escape in the pane drops one curve point; typed text is not touched.
+    key(pane, QEvent::KeyPress, Qt::Key_Escape);
+    key(pane, QEvent::KeyRelease, Qt::Key_Escape);
+    EXPECT_EQ(doc->m_Points.size(), 2u);
+    EXPECT_EQ(doc->m_strText, "ab");
+    key(tabs, QEvent::KeyPress, Qt::Key_Escape);
+    key(tabs, QEvent::KeyRelease, Qt::Key_Escape);
+    EXPECT_EQ(doc->m_Points.size(), 1u);
+
+    key(tabs, QEvent::KeyPress, Qt::Key_Shift);
+    EXPECT_EQ(doc->m_bShift, 1);
+    key(pane, QEvent::KeyRelease, Qt::Key_Shift);
+    EXPECT_EQ(doc->m_bShift, 0);
+    key(pane, QEvent::KeyPress, Qt::Key_Shift);
+    EXPECT_EQ(doc->m_bShift, 1);
+    key(tabs, QEvent::KeyRelease, Qt::Key_Shift);
+    EXPECT_EQ(doc->m_bShift, 0);
 }

@@ -1,4 +1,4 @@
-#include "exchange/SplitText.h"
+#include "platform/TextSplit.h"
 
 size_t FindCp932(const std::string& text, const std::string& sep)
 {
