@@ -10,15 +10,6 @@
 
 namespace {
 
-class CSilentPort final : public CUiPort {
-public:
-    void MessageBox(const std::string&) override {}
-    UiAnswer Question(const std::string&, bool) override { return UiAnswer::Cancel; }
-    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
-    bool ChooseColor(uint32_t&) override { return false; }
-    bool ChooseFolder(const std::string&, std::string&) override { return false; }
-};
-
 bool Prepare(CTesvanDoc& doc, int width, int height, int bits)
 {
     doc.OnNewDocument();
@@ -33,8 +24,7 @@ bool Prepare(CTesvanDoc& doc, int width, int height, int bits)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static CSilentPort port;
-    SetUiPort(&port);
+    SetUiPort(nullptr); // the silent default port
     if (size < 8)
         return 0;
     int32_t width, height;

@@ -16,15 +16,6 @@
 
 namespace {
 
-class CSilentPort final : public CUiPort {
-public:
-    void MessageBox(const std::string&) override {}
-    UiAnswer Question(const std::string&, bool) override { return UiAnswer::Cancel; }
-    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
-    bool ChooseColor(uint32_t&) override { return false; }
-    bool ChooseFolder(const std::string&, std::string&) override { return false; }
-};
-
 std::string TempPath(const char* what)
 {
     const char* dir = std::getenv("TMPDIR");
@@ -78,8 +69,7 @@ void Prepare(CTesvanDoc& doc, int bits)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static CSilentPort port;
-    SetUiPort(&port);
+    SetUiPort(nullptr); // the silent default port
     static const std::string in = TempPath(".plt");
     static const std::string out = TempPath("-out.plt");
     if (!WriteAll(in, data, size))

@@ -40,22 +40,6 @@ int Usage(const QString& why)
     return 2;
 }
 
-// Collects what the document would tell the person, for standard error.
-class CBatchUiPort final : public CUiPort {
-public:
-    CBatchUiPort() { SetUiPort(this); }
-    ~CBatchUiPort() override { SetUiPort(nullptr); }
-    void MessageBox(const std::string& text) override { messages.push_back(text); }
-    UiAnswer Question(const std::string& text, bool) override
-    {
-        messages.push_back(text);
-        return UiAnswer::Cancel;
-    }
-    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
-    bool ChooseColor(uint32_t&) override { return false; }
-    bool ChooseFolder(const std::string&, std::string&) override { return false; }
-    std::vector<std::string> messages;
-};
 
 int ExportFailed(const std::string& why)
 {
@@ -69,7 +53,7 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
 {
     const std::string out = outArg.toStdString();
     const std::string file = fileArg.toStdString();
-    CBatchUiPort port;
+    CCollectingUiPort port;
     CTesvanDoc doc;
     if (!doc.OnOpenDocument(file)) {
         std::string why = "cannot read " + file;

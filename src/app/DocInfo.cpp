@@ -14,24 +14,6 @@
 
 namespace {
 
-// Collects what the document would tell the person, for standard error.
-class CInfoUiPort final : public CUiPort {
-public:
-    CInfoUiPort() { SetUiPort(this); }
-    ~CInfoUiPort() override { SetUiPort(nullptr); }
-    void MessageBox(const std::string& text) override { messages.push_back(text); }
-    UiAnswer Question(const std::string& text, bool) override
-    {
-        messages.push_back(text);
-        return UiAnswer::Cancel;
-    }
-    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
-    bool ChooseColor(uint32_t&) override { return false; }
-    bool ChooseFolder(const std::string&, std::string&) override { return false; }
-
-    std::vector<std::string> messages;
-};
-
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 } // namespace
@@ -90,7 +72,7 @@ int RunDocInfo(const QString& path)
         std::fprintf(stderr, "tesvan: %s: the file is empty\n", path.toLocal8Bit().constData());
         return 1;
     }
-    CInfoUiPort port;
+    CCollectingUiPort port;
     CTesvanDoc doc;
     if (!doc.OnOpenDocument(info.absoluteFilePath().toStdString())) {
         std::string reason;

@@ -19,3 +19,7 @@ CUiPort* g_port = &g_silent;
 CUiPort& UiPort() { return *g_port; }
 
 void SetUiPort(CUiPort* port) { g_port = port ? port : &g_silent; }
+
+CCollectingUiPort::CCollectingUiPort() { SetUiPort(this); }
+
+CCollectingUiPort::~CCollectingUiPort() { SetUiPort(nullptr); }

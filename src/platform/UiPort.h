@@ -76,6 +76,26 @@ public:
     virtual bool ChoosePrinter(PrinterChoice& choice) { return false; }
 };
 
+// A port for runs without a person (batch modes): records every message
+// and question, answers questions with Cancel and cancels every chooser.
+// It is the port in use while it lives.
+class CCollectingUiPort : public CUiPort {
+public:
+    CCollectingUiPort();
+    ~CCollectingUiPort() override;
+    void MessageBox(const std::string& text) override { messages.push_back(text); }
+    UiAnswer Question(const std::string& text, bool) override
+    {
+        messages.push_back(text);
+        return UiAnswer::Cancel;
+    }
+    bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
+    bool ChooseColor(uint32_t&) override { return false; }
+    bool ChooseFolder(const std::string&, std::string&) override { return false; }
+
+    std::vector<std::string> messages;
+};
+
 // The port in use. Before a shell installs one, a silent port answers every
 // question with Cancel and every chooser with a cancel.
 CUiPort& UiPort();
