@@ -9,6 +9,7 @@
 // The counters are seconds and ratios (peer time over ours: above 1 we are
 // faster). The sides run alternately, two rounds for the export and three
 // for the resize; the best round counts.
+#include "BenchSprites.h"
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
@@ -96,36 +97,6 @@ double Run(const std::vector<std::string>& argv)
 
 bool HaveConvert() { return Run({"convert", "-version"}) >= 0; }
 
-// Sprite-like content: an ellipse of short flat runs per 64 x 64 cell with
-// partly transparent rims.
-void FillSprites(CImageEx& img, int side, uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    uint32_t colours[8];
-    for (uint32_t& c : colours)
-        c = 0xFF000000u | (rng() & 0xFFFFFF);
-    for (int cy = 0; cy < side; cy += 64)
-        for (int cx = 0; cx < side; cx += 64) {
-            const double rx = 20 + rng() % 6, ry = 22 + rng() % 6;
-            for (int y = 0; y < 64; ++y) {
-                uint32_t* row = reinterpret_cast<uint32_t*>(img.GetRow(cy + y)) + cx;
-                uint32_t colour = colours[rng() % 8];
-                int run = 0;
-                for (int x = 0; x < 64; ++x) {
-                    const double dx = (x - 31.5 + (cx / 64) % 7) / rx, dy = (y - 31.5) / ry;
-                    const double d = dx * dx + dy * dy;
-                    if (d > 1.0)
-                        continue;
-                    if (run-- <= 0) {
-                        colour = colours[rng() % 8];
-                        run = int(rng() % 6);
-                    }
-                    row[x] = d > 0.93 ? (colour & 0x00FFFFFF) | 0x80000000u : colour;
-                }
-            }
-        }
-}
-
 void ExportVsMagick(benchmark::State& state)
 {
     const std::string tesvan = SelfDir() + "tesvan";
@@ -141,7 +112,7 @@ void ExportVsMagick(benchmark::State& state)
         doc->OnNewDocument();
         for (int i = 0; i < 12; ++i) {
             doc->m_Layers[i].CreateImage(kSide, kSide, doc->m_Palette, false, 32);
-            FillSprites(*doc->m_Layers[i].m_pImage, kSide, 300 + i);
+            FillSprites(*doc->m_Layers[i].m_pImage, kSide, 300 + i, true);
             layers.push_back(Dir() + "/layer" + std::to_string(i) + ".png");
             WriteImageFile(layers.back(), *doc->m_Layers[i].m_pImage);
         }
@@ -180,7 +151,7 @@ void ShrinkVsMagick(benchmark::State& state)
     constexpr int kBig = 4096, kSmall = 1024;
     CImageEx picture;
     picture.CreateEx(kBig, kBig, 32, CImageEx::createAlphaChannel);
-    FillSprites(picture, kBig, 7);
+    FillSprites(picture, kBig, 7, true);
     const std::string png = Dir() + "/big.png", mpc = Dir() + "/big.mpc";
     WriteImageFile(png, picture);
     if (Run({"convert", png, mpc}) < 0) {

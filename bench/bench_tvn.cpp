@@ -3,6 +3,7 @@
 // Each figure is a ratio against libpng measured in the same run; the open
 // also reports its peak memory over the raw pixels of the twelve layers and
 // the working image.
+#include "BenchSprites.h"
 #include "doc/TesvanDoc.h"
 #include "platform/UiPort.h"
 
@@ -33,37 +34,6 @@ std::string BenchDir()
     return dir;
 }
 
-// Cells of 64 x 64 each hold an ellipse of short flat runs from a small
-// palette, with partly transparent rims: about 60 % empty, 38 % opaque,
-// 2 % partly transparent.
-void FillSprites(CImageEx& img, uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    uint32_t colours[8];
-    for (uint32_t& c : colours)
-        c = 0xFF000000u | (rng() & 0xFFFFFF);
-    for (int cy = 0; cy < kSide; cy += 64)
-        for (int cx = 0; cx < kSide; cx += 64) {
-            const double rx = 20 + rng() % 6, ry = 22 + rng() % 6;
-            for (int y = 0; y < 64; ++y) {
-                uint32_t* row = reinterpret_cast<uint32_t*>(img.GetRow(cy + y)) + cx;
-                uint32_t colour = colours[rng() % 8];
-                int run = 0;
-                for (int x = 0; x < 64; ++x) {
-                    const double dx = (x - 31.5) / rx, dy = (y - 31.5) / ry;
-                    const double d = dx * dx + dy * dy;
-                    if (d > 1.0)
-                        continue;
-                    if (run-- <= 0) {
-                        colour = colours[rng() % 8];
-                        run = int(rng() % 6);
-                    }
-                    row[x] = d > 0.93 ? (colour & 0x00FFFFFF) | 0x80000000u : colour;
-                }
-            }
-        }
-}
-
 struct CFixture {
     std::unique_ptr<CTesvanDoc> doc;
     std::string tvn;
@@ -74,7 +44,7 @@ struct CFixture {
         doc->OnNewDocument();
         for (int i = 0; i < 12; ++i) {
             doc->m_Layers[i].CreateImage(kSide, kSide, doc->m_Palette, false, 32);
-            FillSprites(*doc->m_Layers[i].m_pImage, 100 + i);
+            FillSprites(*doc->m_Layers[i].m_pImage, kSide, 100 + i);
         }
         tvn = BenchDir() + "/sheet.tvn";
         doc->OnSaveDocument(tvn);
