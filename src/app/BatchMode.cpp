@@ -94,7 +94,8 @@ int RunBatch(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Prints the version."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Prints the version."));
     const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption exportTo(QStringLiteral("export"),
@@ -103,12 +104,25 @@ int RunBatch(const QStringList& arguments)
                                    QStringLiteral("Exports one layer slot."), QStringLiteral("N"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Runs a script."),
                                     QStringLiteral("SCRIPT"));
-    parser.addOptions({version, info, exportTo, layer, script});
+    // The interface language is taken before the batch run starts.
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
+                                  QStringLiteral("LANG"));
+    // Known to the command line; their modes are not part of this build yet.
+    QList<QCommandLineOption> later;
+    for (const char* name : {"list-commands", "data", "format", "scale", "anime"})
+        later << (std::strcmp(name, "list-commands") == 0
+                      ? QCommandLineOption(QString::fromLatin1(name), QString())
+                      : QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("V")));
+    parser.addOptions({version, info, exportTo, layer, script, lang});
+    parser.addOptions(later);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
 
+    for (const QCommandLineOption& o : later)
+        if (parser.isSet(o))
+            return Usage(QStringLiteral("--%1 is not available in this build").arg(o.names().first()));
     const int modes = int(parser.isSet(version)) + int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)

@@ -85,12 +85,6 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     QCoreApplication::setApplicationName(QStringLiteral("Tesvan"));
     QApplication::setWindowIcon(AppIcon());
 
-    // Qt's own dialogs and buttons in Japanese.
-    m_pTranslator = new QTranslator(this);
-    if (m_pTranslator->load(QStringLiteral("qtbase_ja"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(m_pTranslator);
-
     RegisterDialogPresenters();
     InstallSettingsStore();
     m_pUiPort = std::make_unique<CQtUiPort>();
