@@ -4,8 +4,6 @@
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
-
 const CommandLineOption* FindLong(const QString& name)
 {
     for (const CommandLineOption& o : CommandLineOptions())
@@ -36,7 +34,7 @@ void TakeValue(CommandLine& cl, const CommandLineOption& o, const QString& value
 {
     if (QLatin1String(o.name) == QLatin1String("lang")) {
         if (value != QLatin1String("en") && value != QLatin1String("ja") && cl.error.isEmpty())
-            cl.error = Tr("--lang に使える言語は en と ja です: %1").arg(value);
+            cl.error = QCoreApplication::translate("CommandLine", "--lang に使える言語は en と ja です: %1").arg(value);
         cl.lang = value;
     }
 }
@@ -108,7 +106,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             const CommandLineOption* o = FindLong(name);
             if (!o) {
                 if (cl.error.isEmpty())
-                    cl.error = Tr("不明なオプションです: %1").arg(QStringLiteral("--") + name);
+                    cl.error = QCoreApplication::translate("CommandLine", "不明なオプションです: %1").arg(QStringLiteral("--") + name);
                 continue;
             }
             NoteMode(cl, *o);
@@ -116,7 +114,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                 cl.help = true;
             if (!o->valueName) {
                 if (eq >= 0 && cl.error.isEmpty())
-                    cl.error = Tr("%1 は値を取りません").arg(QStringLiteral("--") + name);
+                    cl.error = QCoreApplication::translate("CommandLine", "%1 は値を取りません").arg(QStringLiteral("--") + name);
                 continue;
             }
             QString value;
@@ -126,11 +124,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                 value = arguments[++i];
             } else {
                 if (cl.error.isEmpty())
-                    cl.error = Tr("%1 には値が必要です").arg(QStringLiteral("--") + name);
+                    cl.error = QCoreApplication::translate("CommandLine", "%1 には値が必要です").arg(QStringLiteral("--") + name);
                 continue;
             }
             if (value.isEmpty() && cl.error.isEmpty())
-                cl.error = Tr("%1 には値が必要です").arg(QStringLiteral("--") + name);
+                cl.error = QCoreApplication::translate("CommandLine", "%1 には値が必要です").arg(QStringLiteral("--") + name);
             TakeValue(cl, *o, value);
             continue;
         }
@@ -139,7 +137,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             const CommandLineOption* o = FindShort(arg[k]);
             if (!o) {
                 if (cl.error.isEmpty())
-                    cl.error = Tr("不明なオプションです: %1").arg(QStringLiteral("-") + arg[k]);
+                    cl.error = QCoreApplication::translate("CommandLine", "不明なオプションです: %1").arg(QStringLiteral("-") + arg[k]);
                 continue;
             }
             NoteMode(cl, *o);
@@ -152,8 +150,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
 QString UsageText()
 {
-    QString text = Tr("使い方: tesvan [オプション] [FILE.tvn]") + QLatin1Char('\n');
-    text += Tr("オプションなしでエディターを開きます。") + QLatin1Char('\n');
+    QString text = QCoreApplication::translate("CommandLine", "使い方: tesvan [オプション] [FILE.tvn]") + QLatin1Char('\n');
+    text += QCoreApplication::translate("CommandLine", "オプションなしでエディターを開きます。") + QLatin1Char('\n');
     QStringList heads;
     int width = 0;
     for (const CommandLineOption& o : CommandLineOptions()) {
@@ -167,10 +165,10 @@ QString UsageText()
     }
     int i = 0;
     for (const CommandLineOption& o : CommandLineOptions()) {
-        text += QStringLiteral("  ") + heads[i++].leftJustified(width + 2) + Tr(o.help) +
+        text += QStringLiteral("  ") + heads[i++].leftJustified(width + 2) + QCoreApplication::translate("CommandLine", o.help) +
                 QLatin1Char('\n');
     }
-    text += Tr("終了状態: 0 成功、1 ファイル操作の失敗、2 誤った呼び出し、3 答えのないダイアログ") +
+    text += QCoreApplication::translate("CommandLine", "終了状態: 0 成功、1 ファイル操作の失敗、2 誤った呼び出し、3 答えのないダイアログ") +
             QLatin1Char('\n');
     return text;
 }
@@ -178,5 +176,5 @@ QString UsageText()
 QString CommandLineErrorText(const QString& error)
 {
     return QStringLiteral("tesvan: ") + error + QLatin1Char('\n') +
-           Tr("使い方は 'tesvan --help' で表示されます。") + QLatin1Char('\n');
+           QCoreApplication::translate("CommandLine", "使い方は 'tesvan --help' で表示されます。") + QLatin1Char('\n');
 }

@@ -13,6 +13,7 @@
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
+#include "views/Language.h"
 #include "views/TesvanView.h"
 
 #include <QAbstractEventDispatcher>
@@ -139,11 +140,14 @@ QAction* CMainFrame::MakeAction(int id)
     if (QAction* existing = m_Actions.value(id))
         return existing;
     const CommandInfo* info = m_Commands.Find(id);
-    auto* action = new QAction(info->menuText, this);
+    // The list's texts are Japanese; they are shown in the interface language.
+    const QString text = TrCore(info->menuText);
+    const QString prompt = TrCore(info->prompt);
+    auto* action = new QAction(text, this);
     action->setData(id);
-    action->setStatusTip(CCommandTable::StatusPrompt(info->prompt));
-    QString tip = CCommandTable::ToolTip(info->prompt);
-    action->setToolTip(tip.isEmpty() ? PlainText(info->menuText) : tip);
+    action->setStatusTip(CCommandTable::StatusPrompt(prompt));
+    QString tip = CCommandTable::ToolTip(prompt);
+    action->setToolTip(tip.isEmpty() ? PlainText(text) : tip);
     if (info->toolbar)
         action->setIcon(CommandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -156,7 +160,7 @@ QAction* CMainFrame::MakeAction(int id)
 
 QMenu* CMainFrame::BuildMenu(CommandMenu which, QWidget* parent)
 {
-    auto* menu = new QMenu(CCommandTable::MenuTitle(which), parent);
+    auto* menu = new QMenu(TrCore(CCommandTable::MenuTitle(which)), parent);
     for (int id : CCommandTable::MenuOrder(which)) {
         if (id == 0)
             menu->addSeparator();
@@ -192,7 +196,7 @@ void CMainFrame::BuildMenus()
 
 void CMainFrame::BuildToolBar()
 {
-    m_pToolBar = new QToolBar(QStringLiteral("標準"), this);
+    m_pToolBar = new QToolBar(tr("標準"), this);
     m_pToolBar->setObjectName(QStringLiteral("StandardToolBar"));
     m_pToolBar->setIconSize(QSize(16, 16));
     m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
@@ -210,7 +214,7 @@ void CMainFrame::BuildToolBar()
 void CMainFrame::BuildStatusBar()
 {
     QStatusBar* bar = statusBar();
-    m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
+    m_pMessage = new QLabel(tr("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
@@ -276,7 +280,7 @@ CMainFrame::CommandState CMainFrame::QueryCommand(int id)
     state.known = true;
     state.enabled = ui.enabled;
     state.checked = ui.checked;
-    state.text = ui.text;
+    state.text = TrCore(ui.text);
     return state;
 }
 
@@ -298,7 +302,7 @@ void CMainFrame::UpdateCommandUi()
         action->setCheckable(ui.checked);
         action->setChecked(ui.checked);
         if (!ui.text.isEmpty())
-            action->setText(ui.text);
+            action->setText(TrCore(ui.text));
     }
 }
 
@@ -313,6 +317,9 @@ void CMainFrame::UpdateTitle()
     QString title = QString::fromStdString(m_pDoc->GetTitle());
     if (title.isEmpty())
         title = QStringLiteral("無題");
+    // Only the name of an unsaved document is the program's own text.
+    if (m_pDoc->GetPathName().empty())
+        title = TrCore(title);
     QString full = title + QStringLiteral(" - Tesvan");
     if (windowTitle() != full)
         setWindowTitle(full);

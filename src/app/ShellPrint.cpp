@@ -1,6 +1,6 @@
 #include "app/ShellPrint.h"
 
-#include "app/Language.h"
+#include "views/Language.h"
 #include "app/QtUiPort.h"
 #include "views/Print.h"
 

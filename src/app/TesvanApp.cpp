@@ -289,7 +289,7 @@ void CTesvanApp::OnFileSave(bool saveAs)
 void CTesvanApp::OnAppAbout()
 {
     QDialog dialog(m_pFrame);
-    dialog.setWindowTitle(QStringLiteral("バージョン情報 Tesvan"));
+    dialog.setWindowTitle(tr("バージョン情報 Tesvan"));
     auto* icon = new QLabel(&dialog);
     icon->setPixmap(AppIcon().pixmap(32, 32));
     auto* text = new QLabel(QStringLiteral("Tesvan, Version 2.04"), &dialog);

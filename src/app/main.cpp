@@ -1,6 +1,6 @@
 #include "app/BatchMode.h"
 #include "app/CommandLine.h"
-#include "app/Language.h"
+#include "views/Language.h"
 #include "app/ShellPrint.h"
 #include "app/TesvanApp.h"
 

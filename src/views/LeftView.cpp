@@ -5,6 +5,9 @@
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -131,7 +134,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
         PaneHLine(p, 15, 272, 63 + 16 * r, Qt::black);
     p.save();
     p.setClipRect(QRect(15, 52, 272 - 15, 62 - 52));
-    p.drawText(QRect(15, 52, 272 - 15, 62 - 52), flags, QStringLiteral("グローバル パレット"));
+    p.drawText(QRect(15, 52, 272 - 15, 62 - 52), flags, QCoreApplication::translate("CLeftView", "グローバル パレット"));
     p.restore();
 
     // The current layer's chip page.
@@ -146,7 +149,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
         PaneVLine(p, 15 + 16 * i, 143, 160, Qt::black);
     p.save();
     p.setClipRect(QRect(15, 132, 272 - 15, 142 - 132));
-    p.drawText(QRect(15, 132, 272 - 15, 142 - 132), flags, QStringLiteral("レイヤー パレット"));
+    p.drawText(QRect(15, 132, 272 - 15, 142 - 132), flags, QCoreApplication::translate("CLeftView", "レイヤー パレット"));
     p.restore();
 
     // The two drawing colours: swatch, marker, and in 32-bit the alpha half.

@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "views/Language.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,6 +19,14 @@ UiLanguage g_language = UiLanguage::Japanese;
 QTranslator* g_program = nullptr;
 QTranslator* g_qt = nullptr;
 
+// A variable part of a core text: %1 to %9, or a printf-style %d or %s; the
+// translation names the parts %1, %2, ... in the order of the source.
+const QRegularExpression& Placeholder()
+{
+    static const QRegularExpression re(QStringLiteral("%([1-9]|d|s)"));
+    return re;
+}
+
 struct CorePattern {
     QString source;
     QRegularExpression match;
@@ -35,14 +43,13 @@ void LoadPatterns(const QString& code)
         return;
     const QStringList sources =
         QString::fromUtf8(file.readAll()).split(QChar(0x1e), Qt::SkipEmptyParts);
-    static const QRegularExpression placeholder(QStringLiteral("%([1-9])"));
     for (const QString& source : sources) {
         QString re = QStringLiteral("^");
         int last = 0;
-        for (auto it = placeholder.globalMatch(source); it.hasNext();) {
+        for (auto it = Placeholder().globalMatch(source); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
             re += QRegularExpression::escape(source.mid(last, m.capturedStart() - last));
-            re += QStringLiteral("(?<p%1>.*?)").arg(m.captured(1));
+            re += QStringLiteral("(.*?)");
             last = m.capturedEnd();
         }
         re += QRegularExpression::escape(source.mid(last)) + QLatin1Char('$');
@@ -156,13 +163,13 @@ QString TrCore(const QString& text)
         if (translation.isEmpty())
             break;
         // Each %N once, left to right, so a part holding "%2" stays as it is.
-        static const QRegularExpression placeholder(QStringLiteral("%([1-9])"));
+        static const QRegularExpression numbered(QStringLiteral("%([1-9])"));
         QString out;
         int last = 0;
-        for (auto it = placeholder.globalMatch(translation); it.hasNext();) {
+        for (auto it = numbered.globalMatch(translation); it.hasNext();) {
             const QRegularExpressionMatch ph = it.next();
             out += translation.mid(last, ph.capturedStart() - last);
-            const QString part = m.captured(QStringLiteral("p") + ph.captured(1));
+            const QString part = m.captured(ph.captured(1).toInt());
             const QString partTr = Exact(part);
             out += partTr.isEmpty() ? part : partTr;
             last = ph.capturedEnd();
