@@ -28,6 +28,21 @@
     </message>
 </context>
 <context>
+    <name>CHelpWindow</name>
+    <message>
+        <source>Tesvan ヘルプ</source>
+        <translation>Tesvan Help</translation>
+    </message>
+    <message>
+        <source>検索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>このビルドにはマニュアルが含まれていません。</source>
+        <translation>This build has no manual.</translation>
+    </message>
+</context>
+<context>
     <name>CLeftView</name>
     <message>
         <source>グローバル パレット</source>
@@ -54,6 +69,14 @@
     <message>
         <source>バージョン情報 Tesvan</source>
         <translation>About Tesvan</translation>
+    </message>
+    <message>
+        <source>MIT ライセンスで配布されています。</source>
+        <translation>Distributed under the MIT licence.</translation>
+    </message>
+    <message>
+        <source>Qt %1 を使用しています。</source>
+        <translation>Built with Qt %1.</translation>
     </message>
 </context>
 <context>

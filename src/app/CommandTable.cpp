@@ -67,7 +67,7 @@ const Row kRows[] = {
     {32872, "テキスト", {}, "テキスト", CommandMenu::Tools, true},
     {32874, "フォント設定", {}, "", CommandMenu::Tools, false},
     // Help
-    {57667, "ヘルプ(&H)", {}, "ヘルプ トピックの一覧\nヘルプ トピック", CommandMenu::Help, false},
+    {57667, "ヘルプ(&H)", {"F1"}, "ヘルプ トピックの一覧\nヘルプ トピック", CommandMenu::Help, false},
     {57664, "バージョン情報 Tesvan(&A)...", {}, "プログラム情報、バージョン、著作権を表示します。\nバージョン情報", CommandMenu::Help, false},
     // Layer menu (right click on a tab)
     {32773, "表示", {}, "", CommandMenu::Layer, false},

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/EditCommands.h"
+#include "app/HelpWindow.h"
 
 #include "app/AnimePrintCommands.h"
 #include "app/ExchangeCommands.h"
@@ -85,6 +86,7 @@ void CMainFrame::InstallFrameHandlers()
     t.SetHandler(ID_VIEW_STATUS_BAR, [this] { statusBar()->setHidden(!statusBar()->isHidden()); },
                  [this](CommandUi& ui) { ui.checked = !statusBar()->isHidden(); });
     t.SetHandler(ID_APP_EXIT, [this] { close(); });
+    t.SetHandler(ID_HELP_FINDER, [this] { OnHelpFinder(); });
     t.SetHandler(ID_NEXT_PANE, [this] { MovePaneFocus(1); });
     t.SetHandler(ID_PREV_PANE, [this] { MovePaneFocus(-1); });
 
@@ -346,6 +348,13 @@ void CMainFrame::InitialUpdateFrame()
     RightView()->OnInitialUpdate();
     UpdateTitle();
     UpdateCommandUi();
+}
+
+void CMainFrame::OnHelpFinder()
+{
+    if (!m_pHelp)
+        m_pHelp = new CHelpWindow(this);
+    m_pHelp->ShowContents();
 }
 
 void CMainFrame::MovePaneFocus(int step)

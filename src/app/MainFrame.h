@@ -15,6 +15,8 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
+class CHelpWindow;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -52,6 +54,9 @@ public:
     void InitialUpdateFrame();
     // The two context menus, built from the command table.
     QMenu* LayerMenu() const { return m_pLayerMenu; }
+    // Help contents (57667, F1): the manual in its own window.
+    void OnHelpFinder();
+    CHelpWindow* HelpWindow() const { return m_pHelp; }
     QMenu* PaletteMenu() const { return m_pPaletteMenu; }
 
     // Window placement in the settings store ("Workspace").
@@ -91,4 +96,5 @@ private:
     QLabel* m_pMessage = nullptr;
     QLabel* m_pLockPanes[3] = {};
     bool m_bStorePlacement = true;
+    CHelpWindow* m_pHelp = nullptr;
 };

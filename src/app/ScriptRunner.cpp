@@ -1,5 +1,7 @@
 #include "app/ScriptRunner.h"
 
+#include "app/HelpWindow.h"
+
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
@@ -189,6 +191,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"layer", &CScriptRunner::PrintLayer},
     {"menu", &CScriptRunner::PrintMenu},
     {"title", &CScriptRunner::PrintTitle},
+    {"help", &CScriptRunner::PrintHelp},
     {"modified", &CScriptRunner::PrintModified},
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", &CScriptRunner::PrintTab},
@@ -567,6 +570,13 @@ bool CScriptRunner::PrintTitle(const std::vector<std::string>&, std::string& out
     QString title = m_pFrame->windowTitle();
     title.replace(QStringLiteral("[*]"), m_pFrame->isWindowModified() ? QStringLiteral("*") : QString());
     out = Utf8(title);
+    return true;
+}
+
+bool CScriptRunner::PrintHelp(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    const QString title = m_pFrame->HelpWindow() ? m_pFrame->HelpWindow()->PageTitle() : QString();
+    out = title.isEmpty() ? std::string("none") : Utf8(title);
     return true;
 }
 

@@ -89,6 +89,7 @@ private:
     bool PrintLayer(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintMenu(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintHelp(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);

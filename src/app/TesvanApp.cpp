@@ -292,7 +292,11 @@ void CTesvanApp::OnAppAbout()
     dialog.setWindowTitle(tr("バージョン情報 Tesvan"));
     auto* icon = new QLabel(&dialog);
     icon->setPixmap(AppIcon().pixmap(32, 32));
-    auto* text = new QLabel(QStringLiteral("Tesvan, Version 2.04"), &dialog);
+    // The version, the licence and the toolkit the program runs on.
+    auto* text = new QLabel(QStringLiteral("Tesvan, Version 2.04") + QLatin1Char('\n') +
+                                tr("MIT ライセンスで配布されています。") + QLatin1Char('\n') +
+                                tr("Qt %1 を使用しています。").arg(QLatin1String(qVersion())),
+                            &dialog);
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);

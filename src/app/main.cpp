@@ -15,7 +15,8 @@ namespace {
 void QuietBatchMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
     if (type == QtDebugMsg || text.contains(QLatin1String("propagateSizeHints")) ||
-        text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+        text.contains(QLatin1String("does not support raise")))
         return;
     std::fprintf(stderr, "%s\n", qPrintable(text));
 }

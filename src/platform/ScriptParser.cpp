@@ -54,6 +54,7 @@ const Form kForms[] = {
     {"print", "menu", "N", "print menu ID"},
     {"print", "tab", "L", "print tab N (0..11)"},
     {"print", "title", "", "print title"},
+    {"print", "help", "", "print help"},
     {"print", "modified", "", "print modified"},
     {"print", "scroll", "{canvas|pane}", "print scroll canvas|pane"},
     {"print", "anime", "K", "print anime K (0..3)"},

@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         QStringLiteral("\\b(?:translate|QT_TRANSLATE_NOOP)\\s*\\(\\s*\"([^\"]*)\"\\s*,\\s*$"));
     static const QRegularExpression contextArg(QStringLiteral("\\b(?:translate|QT_TRANSLATE_NOOP)\\s*\\(\\s*$"));
     static const QRegularExpression definition(
-        QStringLiteral("^[A-Za-z][^\\n;]*?\\b(\\w+)::~?\\w+\\s*\\("), QRegularExpression::MultilineOption);
+        QStringLiteral("^(?:[A-Za-z][^\\n;]*?\\b)?(\\w+)::~?\\w+\\s*\\("), QRegularExpression::MultilineOption);
     static const QRegularExpression joinedBefore(QStringLiteral("\\+\\s*(?:\\w+(?:::\\w+)*\\s*\\(\\s*)?$"));
     static const QRegularExpression joinedAfter(QStringLiteral("^\\s*\\)?\\s*\\+"));
     static const QRegularExpression placeholder(QStringLiteral("%[1-9ds]"));
