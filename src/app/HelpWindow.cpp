@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSplitter>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -102,6 +105,22 @@ void CHelpWindow::ShowPage(int index)
 
 void CHelpWindow::OnSourceChanged(const QUrl& url)
 {
+    // The pictures are whole windows: shown at a width that fits the page.
+    QTextDocument* doc = m_pBrowser->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            if (!image.isValid() || image.width() > 0)
+                continue;
+            image.setWidth(560);
+            QTextCursor cursor(doc);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+
     m_nShown = -1;
     for (int i = 0; i < m_Pages.size(); ++i)
         if (QUrl(m_Pages[i].url).path() == url.path())
