@@ -2,6 +2,8 @@
 
 #include "app/DocInfo.h"
 #include "app/ScriptRunner.h"
+#include "app/ScriptUiPort.h"
+#include "doc/CommandList.h"
 #include "doc/Archive.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
@@ -19,7 +21,8 @@ bool IsBatchInvocation(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strcmp(a, "--version") == 0 || std::strncmp(a, "--info", 6) == 0 ||
+        if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "--list-commands") == 0 ||
+            std::strncmp(a, "--info", 6) == 0 ||
             std::strncmp(a, "--export", 8) == 0 || std::strncmp(a, "--script", 8) == 0)
             return true;
     }
@@ -33,6 +36,7 @@ int Usage(const QString& why)
     std::fprintf(stderr,
                  "tesvan: %s\n"
                  "usage: tesvan --version\n"
+                 "       tesvan --list-commands\n"
                  "       tesvan --info FILE.tvn\n"
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
@@ -88,6 +92,18 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     return 0;
 }
 
+// One line per command of the list: id, name and the menu text with a tab
+// written as \t (nothing after the name for a command without text).
+void ListCommands()
+{
+    for (const CommandDef& c : kCommandList) {
+        std::string line = std::to_string(c.id) + " " + c.name;
+        if (*c.text)
+            line += " " + EscapeScriptText(c.text);
+        std::printf("%s\n", line.c_str());
+    }
+}
+
 } // namespace
 
 int RunBatch(const QStringList& arguments)
@@ -95,6 +111,8 @@ int RunBatch(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Prints the version."));
+    const QCommandLineOption listCommands(QStringLiteral("list-commands"),
+                                          QStringLiteral("Prints every command: id, name, menu text."));
     const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption exportTo(QStringLiteral("export"),
@@ -103,16 +121,17 @@ int RunBatch(const QStringList& arguments)
                                    QStringLiteral("Exports one layer slot."), QStringLiteral("N"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Runs a script."),
                                     QStringLiteral("SCRIPT"));
-    parser.addOptions({version, info, exportTo, layer, script});
+    parser.addOptions({version, listCommands, info, exportTo, layer, script});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
 
-    const int modes = int(parser.isSet(version)) + int(parser.isSet(info)) +
+    const int modes = int(parser.isSet(version)) + int(parser.isSet(listCommands)) +
+                      int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)
-        return Usage(QStringLiteral("give exactly one of --version, --info, --export, --script"));
+        return Usage(QStringLiteral("give exactly one of --version, --list-commands, --info, --export, --script"));
     const QStringList files = parser.positionalArguments();
     for (const QCommandLineOption* o : {&info, &exportTo, &layer, &script}) {
         if (parser.values(*o).size() > 1)
@@ -125,6 +144,12 @@ int RunBatch(const QStringList& arguments)
         if (!files.isEmpty())
             return Usage(QStringLiteral("--version takes no file"));
         std::printf("Tesvan 2.04\n");
+        return 0;
+    }
+    if (parser.isSet(listCommands)) {
+        if (!files.isEmpty())
+            return Usage(QStringLiteral("--list-commands takes no file"));
+        ListCommands();
         return 0;
     }
     if (parser.isSet(info)) {
