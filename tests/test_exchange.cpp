@@ -445,6 +445,7 @@ TEST(Import, AllFramesGoIntoConsecutiveCellsFromTheCurrentCell)
         for (int x = 0; x < 12; ++x)
             At(*doc.m_Layers[0].m_pImage, x, y) = 0xFF777777;
     doc.m_nEditColumn = 1;
+    doc.m_Anime[0].strFrames = "0,1,2";
     const std::vector<uint8_t> bytes = AnimatedGif(4, 2, SampleGifFrames());
     const std::string gif = s("frames.gif");
     std::ofstream(gif, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -464,6 +465,8 @@ TEST(Import, AllFramesGoIntoConsecutiveCellsFromTheCurrentCell)
     // Cells 1, 2 of row 0 and 0, 1 of a new row 1, as a viewer shows the
     // frames; cell 0 keeps its picture, cell (2, 1) is new and empty.
     EXPECT_EQ(doc.m_nRows, 2);
+    EXPECT_EQ(doc.m_nEditColumn, 1);
+    EXPECT_EQ(doc.m_Anime[0].strFrames, "0,1,2");   // cell numbers stay valid
     const uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF, K = 0xFF000000, _ = 0, o = 0xFF777777;
     const uint32_t expect[4][12] = {
         {o, o, o, o, R, R, G, _, R, B, G, _},

@@ -330,9 +330,18 @@ int ImportFrames(CTesvanDoc& doc, CLayer& layer, const std::string& path, int fr
         Fail("イメージの読み込みに失敗しました。");
         return 0;
     }
-    if (rows > doc.m_nRows &&
-        !ResizeSheet(doc, cw, ch, cols, int(rows), doc.m_nBitCount, true))
-        return 0;
+    // The sheet only grows, so every cell keeps its number: the current
+    // cell (where the frames start), the animations and the zoom stay.
+    if (rows > doc.m_nRows) {
+        const int editColumn = doc.m_nEditColumn, editRow = doc.m_nEditRow, zoom = doc.m_nZoom;
+        std::vector<CAnimeSlot> anime(std::begin(doc.m_Anime), std::end(doc.m_Anime));
+        if (!ResizeSheet(doc, cw, ch, cols, int(rows), doc.m_nBitCount, true))
+            return 0;
+        doc.m_nEditColumn = editColumn;
+        doc.m_nEditRow = editRow;
+        doc.m_nZoom = zoom;
+        std::copy(anime.begin(), anime.end(), std::begin(doc.m_Anime));
+    }
     if (!layer.m_pImage &&
         !layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, doc.m_nBitCount)) {
         Fail("イメージの作成に失敗しました。");

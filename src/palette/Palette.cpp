@@ -104,10 +104,6 @@ void CommonStart(CTesvanDoc& doc)
     }
 }
 
-} // namespace
-
-namespace {
-
 // Entries a palette of another editor may fill: all but those with a fixed
 // meaning (the transparency key of 8-bit documents, the alpha levels of
 // 32-bit ones).
