@@ -285,10 +285,19 @@ public:
     void OnLoadPalette();
     // The palette file (.plt): 1,024 palette bytes and 600 record bytes.
     static constexpr size_t kPaletteFileSize = 1624;
+    // The form follows the extension: .gpl, .pal, .act and .hex write the
+    // colour entries (all but the transparency key or the alpha levels) in
+    // that editor's form, any other name the palette file.
     bool SavePaletteFile(const std::string& path) const;
-    // Refuses a file shorter than a whole palette file with a message and
-    // changes nothing; otherwise replaces palette and records.
+    // Refuses a file shorter than a whole palette file, or a malformed one of
+    // another editor, with a message and changes nothing; otherwise replaces
+    // palette and records, or loads the colours (LoadPaletteColours).
     bool LoadPaletteFile(const std::string& path);
+    // Colours of another editor's palette: up to 16 into the current layer's
+    // page, more into the entries from 1 (8-bit) or 16 (32-bit) on, those
+    // beyond the last entry dropped with a message. The colour at index
+    // `transparent` (-1: none) marks transparency and is skipped.
+    void LoadPaletteColours(const std::vector<uint32_t>& colours, int transparent);
     // Gradations of 8 or 16 colours for entry n.
     void MakeGradation(int entry, int count, int absolute);
     // The palette entry n names (absolute, or of the current layer's page).
