@@ -23,7 +23,7 @@ protected:
         if (!layer.m_pImage)
             layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 32);
         SetPixel32(*layer.m_pImage, rc.left, rc.top, 0xFF0000FFu);
-        doc.OnToolCommand(ID_TOOL_SELECT);
+        doc.OnToolCommand(Cmd::ToolSelect);
         const int ox = doc.m_nEditColumn * doc.m_nCellWidth, oy = doc.m_nEditRow * doc.m_nCellHeight;
         Stroke(doc, {{rc.left - ox, rc.top - oy}, {rc.right - ox, rc.bottom - oy}});
         ASSERT_EQ(doc.m_nSelState, 1);
@@ -41,18 +41,18 @@ protected:
 TEST_F(Tools, ToolKinds)
 {
     const std::pair<int, int> kinds[] = {
-        {ID_TOOL_DROPPER, -2},      {ID_TOOL_FILL, -1},        {ID_TOOL_LINE, 0},
-        {ID_TOOL_RECT_FRAME, 0},    {ID_TOOL_RECT_FILL, 0},    {ID_TOOL_ELLIPSE_FRAME, 0},
-        {ID_TOOL_ELLIPSE_FILL, 0},  {ID_TOOL_PENCIL, 1},       {ID_TOOL_THICK_BRUSH, 1},
-        {ID_TOOL_THIN_BRUSH, 1},    {ID_TOOL_CURVE, 2},        {ID_TOOL_SELECT, 3},
-        {ID_TOOL_SELECT_ALL, 3},    {ID_TOOL_TEXT, 5},
+        {Cmd::ToolDropper, -2},      {Cmd::ToolFill, -1},        {Cmd::ToolLine, 0},
+        {Cmd::ToolRectFrame, 0},    {Cmd::ToolRectFill, 0},    {Cmd::ToolEllipseFrame, 0},
+        {Cmd::ToolEllipseFill, 0},  {Cmd::ToolPencil, 1},       {Cmd::ToolThickBrush, 1},
+        {Cmd::ToolThinBrush, 1},    {Cmd::ToolCurve, 2},        {Cmd::ToolSelect, 3},
+        {Cmd::ToolSelectAllLayers, 3},    {Cmd::ToolText, 5},
     };
     for (auto [tool, kind] : kinds) {
         doc.m_nTool = tool;
         EXPECT_EQ(doc.GetToolKind(), kind) << tool;
     }
     doc.m_nSelState = 2;
-    doc.m_nTool = ID_TOOL_SELECT_ALL;
+    doc.m_nTool = Cmd::ToolSelectAllLayers;
     EXPECT_EQ(doc.GetToolKind(), 4);
     doc.m_nSelState = 3;  // just grabbed: a selection kind again
     EXPECT_EQ(doc.GetToolKind(), 3);
@@ -71,17 +71,17 @@ TEST_F(Tools, ChoosingTheCurrentToolAgain)
 {
     // The pencil again drops a selection; the selection tool again keeps it.
     Float({1, 1, 3, 3});
-    doc.OnToolCommand(ID_TOOL_SELECT);
+    doc.OnToolCommand(Cmd::ToolSelect);
     EXPECT_EQ(doc.m_nSelState, 2);
-    doc.OnToolCommand(ID_TOOL_PENCIL);
+    doc.OnToolCommand(Cmd::ToolPencil);
     EXPECT_EQ(doc.m_nSelState, 0);
     doc.m_nSelState = 1;
-    doc.OnToolCommand(ID_TOOL_PENCIL);
+    doc.OnToolCommand(Cmd::ToolPencil);
     EXPECT_EQ(doc.m_nSelState, 0);
     EXPECT_EQ(log.hints.back(), 3);
     // Ids that are not tools change nothing.
     doc.OnToolCommand(57600);
-    EXPECT_EQ(doc.m_nTool, ID_TOOL_PENCIL);
+    EXPECT_EQ(doc.m_nTool, Cmd::ToolPencil);
 }
 
 TEST_F(Tools, PenWidths)
@@ -121,9 +121,9 @@ TEST_F(Tools, PencilStrokeIsCellLocalCreatesTheLayerAndPushesUndo)
 TEST_F(Tools, EveryStrokeCommitNamesItsTool)
 {
     const std::pair<int, const char*> names[] = {
-        {ID_TOOL_LINE, "直線"},          {ID_TOOL_RECT_FRAME, "四角形枠"}, {ID_TOOL_RECT_FILL, "四角形"},
-        {ID_TOOL_ELLIPSE_FRAME, "楕円枠"}, {ID_TOOL_ELLIPSE_FILL, "楕円"}, {ID_TOOL_CURVE, "曲線"},
-        {ID_TOOL_FILL, "塗りつぶし"},
+        {Cmd::ToolLine, "直線"},          {Cmd::ToolRectFrame, "四角形枠"}, {Cmd::ToolRectFill, "四角形"},
+        {Cmd::ToolEllipseFrame, "楕円枠"}, {Cmd::ToolEllipseFill, "楕円"}, {Cmd::ToolCurve, "曲線"},
+        {Cmd::ToolFill, "塗りつぶし"},
     };
     for (auto [tool, name] : names) {
         doc.OnToolCommand(tool);
@@ -135,7 +135,7 @@ TEST_F(Tools, EveryStrokeCommitNamesItsTool)
 
 TEST_F(Tools, OtherButtonDuringAStrokeIsIgnored)
 {
-    doc.OnToolCommand(ID_TOOL_LINE);
+    doc.OnToolCommand(Cmd::ToolLine);
     Press(doc, 1, 1, 1);
     EXPECT_EQ(Press(doc, 4, 4, 2), 0);
     EXPECT_EQ(doc.m_nButton, 1);
@@ -148,11 +148,11 @@ TEST_F(Tools, OtherButtonDuringAStrokeIsIgnored)
 
 TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
 {
-    doc.OnToolCommand(ID_TOOL_CURVE);
+    doc.OnToolCommand(Cmd::ToolCurve);
     Press(doc, 1, 1);
     EXPECT_EQ(doc.m_Points, (std::vector<CPoint>{{1, 1}, {1, 1}}));
     Move(doc, 6, 1);
-    EXPECT_EQ(Release(doc, CTesvanDoc::MK_CONTROL), 0);
+    EXPECT_EQ(Release(doc, kKeyFlagControl), 0);
     EXPECT_EQ(doc.m_nButton, 1);
     // A move with no button held still drags the last point.
     Move(doc, 6, 2);
@@ -160,9 +160,9 @@ TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
     // A press without the keys adds nothing; with Shift at a new place it does.
     Press(doc, 3, 6);
     EXPECT_EQ(doc.m_Points.size(), 2u);
-    Press(doc, 3, 6, 1, CTesvanDoc::MK_SHIFT);
+    Press(doc, 3, 6, 1, kKeyFlagShift);
     EXPECT_EQ(doc.m_Points.size(), 3u);
-    EXPECT_EQ(Release(doc, CTesvanDoc::MK_SHIFT), 0);
+    EXPECT_EQ(Release(doc, kKeyFlagShift), 0);
     doc.OnEscapeKey();
     EXPECT_EQ(doc.m_Points.size(), 2u);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
@@ -178,11 +178,11 @@ TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
 
 TEST_F(Tools, ChoosingAnotherToolAbandonsAnOpenCurve)
 {
-    doc.OnToolCommand(ID_TOOL_CURVE);
+    doc.OnToolCommand(Cmd::ToolCurve);
     Press(doc, 1, 1);
     Move(doc, 6, 6);
-    Release(doc, CTesvanDoc::MK_CONTROL);
-    doc.OnToolCommand(ID_TOOL_PENCIL);
+    Release(doc, kKeyFlagControl);
+    doc.OnToolCommand(Cmd::ToolPencil);
     EXPECT_EQ(doc.m_nButton, 0);
     EXPECT_TRUE(doc.m_Points.empty());
     // The next press starts a fresh pencil stroke.
@@ -207,7 +207,7 @@ TEST_F(Tools, EscapeWithoutSelectionOrCurveSendsNothing)
 TEST_F(Tools, SelectionDragGivesSheetRectangle)
 {
     doc.SelectCell(1);  // column 1, row 0 of 8-pixel cells
-    doc.OnToolCommand(ID_TOOL_SELECT);
+    doc.OnToolCommand(Cmd::ToolSelect);
     Press(doc, 6, 2);
     Move(doc, 1, 7);
     Release(doc);
@@ -295,7 +295,7 @@ TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
 
 TEST_F(Tools, EyedropperPicksOpaquePixelsIntoTheButtonsEntry)
 {
-    doc.OnToolCommand(ID_TOOL_DROPPER);
+    doc.OnToolCommand(Cmd::ToolDropper);
     Press(doc, 1, 1);
     Release(doc);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"レイヤーにイメージがありません。"});

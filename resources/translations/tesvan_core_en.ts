@@ -616,5 +616,34 @@ Previous Pane</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>Please enter a whole number from %1 to %2.</translation>
     </message>
+    <message>
+        <source>全フレームを連続したキャラに読込</source>
+        <translation>Every frame into consecutive cells</translation>
+    </message>
+    <message>
+        <source>画像の透過色</source>
+        <translation>The picture&apos;s own transparent colour</translation>
+    </message>
+    <message>
+        <source>GIMP パレット (*.gpl)</source>
+        <translation>GIMP Palettes (*.gpl)</translation>
+    </message>
+    <message>
+        <source>JASC パレット (*.pal)</source>
+        <translation>JASC Palettes (*.pal)</translation>
+    </message>
+    <message>
+        <source>Adobe カラーテーブル (*.act)</source>
+        <translation>Adobe Colour Tables (*.act)</translation>
+    </message>
+    <message>
+        <source>16進カラーリスト (*.hex)</source>
+        <translation>Hex Colour Lists (*.hex)</translation>
+    </message>
+    <message>
+        <source>パレットに入りきらない %1 色は読み込みませんでした。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 colours did not fit in the palette and were not loaded.</translation>
+    </message>
 </context>
 </TS>

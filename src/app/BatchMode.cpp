@@ -2,10 +2,13 @@
 
 #include "app/DocInfo.h"
 #include "app/ScriptRunner.h"
+#include "app/ScriptUiPort.h"
+#include "doc/CommandList.h"
 #include "doc/Archive.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -19,7 +22,8 @@ bool IsBatchInvocation(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strcmp(a, "--version") == 0 || std::strncmp(a, "--info", 6) == 0 ||
+        if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "--list-commands") == 0 ||
+            std::strncmp(a, "--info", 6) == 0 ||
             std::strncmp(a, "--export", 8) == 0 || std::strncmp(a, "--script", 8) == 0)
             return true;
     }
@@ -33,6 +37,7 @@ int Usage(const QString& why)
     std::fprintf(stderr,
                  "tesvan: %s\n"
                  "usage: tesvan --version\n"
+                 "       tesvan --list-commands\n"
                  "       tesvan --info FILE.tvn\n"
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
@@ -88,6 +93,18 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     return 0;
 }
 
+// One line per command of the list: id, name and the menu text with a tab
+// written as \t (nothing after the name for a command without text).
+void ListCommands()
+{
+    for (const CommandDef& c : kCommandList) {
+        std::string line = std::to_string(c.id) + " " + c.name;
+        if (*c.text)
+            line += " " + EscapeScriptText(TrCore(std::string(c.text)));
+        std::printf("%s\n", line.c_str());
+    }
+}
+
 } // namespace
 
 int RunBatch(const QStringList& arguments)
@@ -96,6 +113,8 @@ int RunBatch(const QStringList& arguments)
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Prints the version."));
+    const QCommandLineOption listCommands(QStringLiteral("list-commands"),
+                                          QStringLiteral("Prints every command: id, name, menu text."));
     const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption exportTo(QStringLiteral("export"),
@@ -109,11 +128,9 @@ int RunBatch(const QStringList& arguments)
                                   QStringLiteral("LANG"));
     // Known to the command line; their modes are not part of this build yet.
     QList<QCommandLineOption> later;
-    for (const char* name : {"list-commands", "data", "format", "scale", "anime"})
-        later << (std::strcmp(name, "list-commands") == 0
-                      ? QCommandLineOption(QString::fromLatin1(name), QString())
-                      : QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("V")));
-    parser.addOptions({version, info, exportTo, layer, script, lang});
+    for (const char* name : {"data", "format", "scale", "anime"})
+        later << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("V"));
+    parser.addOptions({version, listCommands, info, exportTo, layer, script, lang});
     parser.addOptions(later);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
@@ -123,10 +140,11 @@ int RunBatch(const QStringList& arguments)
     for (const QCommandLineOption& o : later)
         if (parser.isSet(o))
             return Usage(QStringLiteral("--%1 is not available in this build").arg(o.names().first()));
-    const int modes = int(parser.isSet(version)) + int(parser.isSet(info)) +
+    const int modes = int(parser.isSet(version)) + int(parser.isSet(listCommands)) +
+                      int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)
-        return Usage(QStringLiteral("give exactly one of --version, --info, --export, --script"));
+        return Usage(QStringLiteral("give exactly one of --version, --list-commands, --info, --export, --script"));
     const QStringList files = parser.positionalArguments();
     for (const QCommandLineOption* o : {&info, &exportTo, &layer, &script}) {
         if (parser.values(*o).size() > 1)
@@ -139,6 +157,12 @@ int RunBatch(const QStringList& arguments)
         if (!files.isEmpty())
             return Usage(QStringLiteral("--version takes no file"));
         std::printf("Tesvan 2.04\n");
+        return 0;
+    }
+    if (parser.isSet(listCommands)) {
+        if (!files.isEmpty())
+            return Usage(QStringLiteral("--list-commands takes no file"));
+        ListCommands();
         return 0;
     }
     if (parser.isSet(info)) {

@@ -14,13 +14,13 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         CSetSizeDlg::s_strProgramFolder =
             QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
-    t.SetHandler(ID_EXPORT_IMAGE, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
+    t.SetHandler(Cmd::FileExportImage, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
         ui.enabled = false;
         for (const CLayer& layer : doc->m_Layers)
             if (layer.m_pImage)
                 ui.enabled = true;
     });
-    t.SetHandler(ID_RESIZE_IMAGE, [doc] { doc->OnSheetSize(); });
+    t.SetHandler(Cmd::FileImageSize, [doc] { doc->OnSheetSize(); });
 
     // The layer menu acts on the layer whose tab was right-clicked; issued
     // without that menu, on the current layer.
@@ -28,14 +28,14 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         const int menu = tabView ? tabView->MenuLayer() : -1;
         return menu >= 0 && menu < CTesvanDoc::kLayers ? menu : doc->m_nCurrentLayer;
     };
-    t.SetHandler(ID_LAYER_SAVE, [doc, slot] { doc->SaveLayerFile(slot()); },
+    t.SetHandler(Cmd::LayerSave, [doc, slot] { doc->SaveLayerFile(slot()); },
                  [doc, slot](CommandUi& ui) { ui.enabled = doc->m_Layers[slot()].m_pImage != nullptr; });
-    t.SetHandler(ID_LAYER_LOAD, [doc, slot] {
+    t.SetHandler(Cmd::LayerLoad, [doc, slot] {
         // The tab's caption comes from the file.
         if (doc->LoadLayerFile(slot()))
             doc->UpdateAllViews(0);
     });
-    t.SetHandler(ID_LAYER_IMPORT, [doc, slot] {
+    t.SetHandler(Cmd::LayerImportImage, [doc, slot] {
         if (doc->ImportImage(slot()))
             doc->UpdateAllViews(0);
     }, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });

@@ -24,11 +24,6 @@
 
 namespace {
 
-constexpr int kCmdNew = 57600;
-constexpr int kCmdOpen = 57601;
-constexpr int kCmdSave = 57603;
-constexpr int kCmdSaveAs = 57604;
-
 std::string Hex(uint32_t v, int digits)
 {
     char buf[16];
@@ -241,6 +236,17 @@ bool CScriptRunner::CheckAvailable(const ScriptStatement& st, std::string& error
         error = line + "'print " + (*what)[0] + "' is not available";
         return false;
     }
+    // A command name must be one of the list; numbers are checked when run.
+    const std::string* command = nullptr;
+    if (st.verb == "command")
+        command = &st.args[0];
+    else if (what && what->size() > 1 && (*what)[0] == "menu")
+        command = &(*what)[1];
+    int id = 0;
+    if (command && !CCommandTable::Resolve(*command, id)) {
+        error = line + "unknown command '" + *command + "'";
+        return false;
+    }
     return true;
 }
 
@@ -382,7 +388,7 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
     const std::string path = ExpandScriptPath(word);
     const int messages = m_pPort->MessageCount();
     const int cancels = m_pPort->CancelCount();
-    m_pPort->SetPendingFile(path, id == kCmdOpen);
+    m_pPort->SetPendingFile(path, id == Cmd::FileOpen);
     int result = RunCommand(st, id);
     const bool dialogShown = !m_pPort->HasPendingFile();
     m_pPort->ClearPendingFile();
@@ -406,19 +412,21 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
     return kOk;
 }
 
-int CScriptRunner::OnNew(const ScriptStatement& st) { return RunCommand(st, kCmdNew); }
+int CScriptRunner::OnNew(const ScriptStatement& st) { return RunCommand(st, Cmd::FileNew); }
 
-int CScriptRunner::OnOpen(const ScriptStatement& st) { return RunFileCommand(st, kCmdOpen, st.args[0]); }
+int CScriptRunner::OnOpen(const ScriptStatement& st) { return RunFileCommand(st, Cmd::FileOpen, st.args[0]); }
 
-int CScriptRunner::OnSave(const ScriptStatement& st) { return RunFileCommand(st, kCmdSaveAs, st.args[0]); }
+int CScriptRunner::OnSave(const ScriptStatement& st) { return RunFileCommand(st, Cmd::FileSaveAs, st.args[0]); }
 
 int CScriptRunner::OnCommand(const ScriptStatement& st)
 {
-    const int id = Num(st.args[0]);
+    int id = 0;
+    if (!CCommandTable::Resolve(st.args[0], id))
+        return Malformed(st, "unknown command " + st.args[0]);
     const int messages = m_pPort->MessageCount();
     int result = RunCommand(st, id);
     // A file command that ends in a message of the system failed.
-    if (result == kOk && (id == kCmdOpen || id == kCmdSave || id == kCmdSaveAs) &&
+    if (result == kOk && (id == Cmd::FileOpen || id == Cmd::FileSave || id == Cmd::FileSaveAs) &&
         m_pPort->MessageCount() != messages)
         return kFailed;
     return result;
@@ -553,10 +561,11 @@ bool CScriptRunner::PrintLayer(const std::vector<std::string>& w, std::string& o
 bool CScriptRunner::PrintMenu(const std::vector<std::string>& w, std::string& out,
                               std::string& error)
 {
-    const int id = Num(w[0]);
-    const CMainFrame::CommandState state = m_pFrame->QueryCommand(id);
+    int id = 0;
+    const CMainFrame::CommandState state =
+        CCommandTable::Resolve(w[0], id) ? m_pFrame->QueryCommand(id) : CMainFrame::CommandState{};
     if (!state.known) {
-        error = "unknown command " + std::to_string(id);
+        error = "unknown command " + w[0];
         return false;
     }
     out = std::string(state.enabled ? "enabled" : "disabled") +

@@ -212,13 +212,13 @@ bool CTesvanApp::CreateShell()
     m_pFrame = new CMainFrame(m_pDoc.get());
 
     CCommandTable& t = m_pFrame->Commands();
-    t.SetHandler(ID_FILE_NEW, [this] { OnFileNew(); });
-    t.SetHandler(ID_FILE_OPEN, [this] { OnFileOpen(); });
-    t.SetHandler(ID_FILE_SAVE, [this] { OnFileSave(false); });
-    t.SetHandler(ID_FILE_SAVE_AS, [this] { OnFileSave(true); });
-    t.SetHandler(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    t.SetHandler(Cmd::FileNew, [this] { OnFileNew(); });
+    t.SetHandler(Cmd::FileOpen, [this] { OnFileOpen(); });
+    t.SetHandler(Cmd::FileSave, [this] { OnFileSave(false); });
+    t.SetHandler(Cmd::FileSaveAs, [this] { OnFileSave(true); });
+    t.SetHandler(Cmd::HelpAbout, [this] { OnAppAbout(); });
     for (int i = 0; i < kRecentFiles; ++i) {
-        t.SetHandler(ID_FILE_MRU_FILE1 + i, [this, i] { OpenRecentFile(i); },
+        t.SetHandler(Cmd::FileMru1 + i, [this, i] { OpenRecentFile(i); },
                      [this, i](CommandUi& ui) {
                          if (i < m_RecentFiles.size()) {
                              QString path = QDir::toNativeSeparators(m_RecentFiles[i]);

@@ -2,6 +2,7 @@
 // twelve layers, the working image the views paint, and the editing state.
 #pragma once
 
+#include "doc/CommandList.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
 #include "platform/LogFont.h"
@@ -98,7 +99,7 @@ public:
     static constexpr int kLayers = 12;
     static constexpr int kUndoEntries = 10;
     static constexpr int kAnimeSlots = 4;
-    static constexpr int kPencil = 32798;
+    static constexpr int kPencil = Cmd::ToolPencil;
     // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
     // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
@@ -130,9 +131,9 @@ public:
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
-    // Save (57603): asks for a name when the document has none.
+    // Save: asks for a name when the document has none.
     bool DoFileSave();
-    // Save-as (57604) and the save of an untitled document: always asks.
+    // Save-as and the save of an untitled document: always asks.
     bool DoSave(const std::string& path, bool replace = true);
     // Asks "%1 への変更を保存しますか?" for a modified document; false when
     // the person cancels (or a requested save fails).
@@ -188,12 +189,11 @@ public:
         KIND_MOVE_PASTE = 4,
         KIND_TEXT = 5,
     };
-    // Key flag bits of a press or release the strokes look at.
-    enum : unsigned { MK_SHIFT = 4, MK_CONTROL = 8 };
 
     int GetToolKind() const;
     // Tool commands (the nine drawing tools, the two selection tools, the
-    // eyedropper, 32795 and 32830), pen widths 1 to 3, and the font command.
+    // eyedropper, the thick and thin brushes), pen widths 1 to 3, and the
+    // font command.
     void OnToolCommand(int id);
     void OnPenWidth(int width);
     void OnFontCommand();
@@ -226,13 +226,13 @@ public:
     // ---- selection, paste and undo
     // End of a selection-tool drag: the stroke's points become m_rcSel.
     void FinishSelection();
-    void OnEditCut();              // 57635
-    void OnEditCopy();             // 57634
-    void OnEditPaste();            // 57637 (transparent while Shift is held)
-    void OnPasteTransparent();     // 32883
-    void OnPasteRotate();          // 32844
-    void OnPasteMirrorLR();        // 32845
-    void OnPasteMirrorUD();        // 32853
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();  // transparent while Shift is held
+    void OnPasteTransparent();
+    void OnPasteRotate();
+    void OnPasteMirrorLR();
+    void OnPasteMirrorUD();
     // Enable rules of the commands above.
     bool CanCutCopy() const;       // a rectangle is selected
     bool CanPaste() const;         // a floating paste exists (paste, mirrors)
@@ -256,7 +256,7 @@ public:
     // Palette: the 16-entry block holding `entry` and its gradation records;
     // `layerId` is the current layer's m_nPage.
     bool PushUndo(int layerId, int entry);
-    void Undo();                   // 57643
+    void Undo();
     bool CanUndo() const { return m_nUndoCount >= 1; }
     // Name of the newest entry ("カラー変更", "曲線", ...); empty when none.
     std::string GetUndoName() const;
@@ -279,36 +279,45 @@ public:
     // A release on a palette entry: entry n (absolute 1: of the shared area;
     // 0: a colour 0..15 of the current layer's page) into colour slot 0 or 1.
     void SelectColor(int entry, int slot, int absolute);
-    // "カラー変更" (32785): the colour chooser for entry n, then the change.
+    // "カラー変更": the colour chooser for entry n, then the change.
     void OnChangeColor(int entry, int absolute);
-    void OnSavePalette();          // 32858
-    void OnLoadPalette();          // 32860
+    void OnSavePalette();
+    void OnLoadPalette();
     // The palette file (.plt): 1,024 palette bytes and 600 record bytes.
     static constexpr size_t kPaletteFileSize = 1624;
+    // The form follows the extension: .gpl, .pal, .act and .hex write the
+    // colour entries (all but the transparency key or the alpha levels) in
+    // that editor's form, any other name the palette file.
     bool SavePaletteFile(const std::string& path) const;
-    // Refuses a file shorter than a whole palette file with a message and
-    // changes nothing; otherwise replaces palette and records.
+    // Refuses a file shorter than a whole palette file, or a malformed one of
+    // another editor, with a message and changes nothing; otherwise replaces
+    // palette and records, or loads the colours (LoadPaletteColours).
     bool LoadPaletteFile(const std::string& path);
-    // Gradations 32789 (count 8) and 32788 (count 16) for entry n.
+    // Colours of another editor's palette: up to 16 into the current layer's
+    // page, more into the entries from 1 (8-bit) or 16 (32-bit) on, those
+    // beyond the last entry dropped with a message. The colour at index
+    // `transparent` (-1: none) marks transparency and is skipped.
+    void LoadPaletteColours(const std::vector<uint32_t>& colours, int transparent);
+    // Gradations of 8 or 16 colours for entry n.
     void MakeGradation(int entry, int count, int absolute);
     // The palette entry n names (absolute, or of the current layer's page).
     int AbsoluteEntry(int entry, int absolute);
 
     // ---- image exchange and layer files
-    // Export (32857): the composed sheet without background to a picture file.
+    // Export: the composed sheet without background to a picture file.
     void OnExportImage();
     // The export's work once a path is chosen; true when the file was written.
     bool ExportImage(const std::string& path);
-    // Imports a picture into a layer of a 32-bit document (32887); 1 when
+    // Imports a picture into a layer of a 32-bit document; 1 when
     // imported or cancelled, 0 on failure.
     int ImportImage(int layer);
-    // Size dialog (32780).
+    // Size dialog.
     void OnSheetSize();
     // Rebuilds the working image and every layer image at the current
     // geometry and depth. False, with every image as it was, when the sheet
     // cannot be built (the caller then restores the geometry).
     bool ApplySheetSize(bool keepContent);
-    // Layer files (32863, 32864).
+    // Layer files.
     void SaveLayerFile(int layer);
     bool LoadLayerFile(int layer);
     // Writes a layer file of slot `layer` to an archive.
@@ -330,7 +339,7 @@ public:
     // The sheet rectangle of cell number `cell` (row-major); false when the
     // cell lies outside the sheet.
     bool AnimeCellRect(int cell, CRect& rc) const;
-    // Print (57607): enabled while a layer holds an image.
+    // Print: enabled while a layer holds an image.
     bool CanPrint() const;
     void OnFilePrint();
     // Prints the working image on one page of the chosen printer: the scale

@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr int kSelectAllLayers = 32820;
-constexpr int kCut = 57635;
-constexpr int kPaste = 57637;
-
 // Empties a rectangle the way cut leaves it: index 0, or 0x00000001 in a
 // 32-bit image (so a region later taken from there pastes even when
 // transparent).
@@ -55,7 +51,7 @@ void CTesvanDoc::FinishSelection()
     const int oy = m_nEditRow * m_nCellHeight;
     m_rcSel = CRect{ox + std::min(a.x, b.x), oy + std::min(a.y, b.y), ox + std::max(a.x, b.x),
                     oy + std::max(a.y, b.y)};
-    m_nSelLayer = m_nTool == kSelectAllLayers ? -1 : CurrentLayer().m_nPage;
+    m_nSelLayer = m_nTool == Cmd::ToolSelectAllLayers ? -1 : CurrentLayer().m_nPage;
     m_nSelState = 1;
     m_bPasteRotated = 0;
     m_nPasteFlip = 0;
@@ -97,7 +93,7 @@ void LiftPieces(CTesvanDoc& doc, bool cut)
         return;
     }
     if (cut)
-        doc.PushUndo(kCut);
+        doc.PushUndo(Cmd::EditCut);
     doc.m_nPieceCount = 0;
     for (CLayer& layer : doc.m_Layers) {
         if (doc.m_nSelLayer != -1 && doc.m_nSelLayer != layer.m_nPage)
@@ -129,7 +125,7 @@ void PastePieces(CTesvanDoc& doc, bool transparent)
 {
     if (!doc.CanPaste())
         return;
-    doc.PushUndo(kPaste);
+    doc.PushUndo(Cmd::EditPaste);
     const bool opaque = !transparent && !doc.m_bShift;
     const int n = std::clamp(doc.m_nPieceCount, 0, CTesvanDoc::kLayers);
     for (int k = 0; k < n; ++k) {

@@ -1,6 +1,7 @@
 // Tool state and pointer strokes: which tool is current, how presses, moves
 // and releases on the canvas collect points, and when they are committed to
 // the current layer.
+#include "doc/KeyFlags.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Tools.h"
 #include "platform/UiPort.h"
@@ -13,11 +14,7 @@ namespace {
 
 void ReleasePoints(std::vector<CPoint>& points) { std::vector<CPoint>().swap(points); }
 
-bool IsDrawingTool(int id)
-{
-    return std::find(std::begin(kToolCommands), std::end(kToolCommands), id) !=
-           std::end(kToolCommands);
-}
+bool IsDrawingTool(int id) { return CommandToolKind(id) != ToolKind::None; }
 
 // Centre of the floating paste's rectangle in zoomed cell coordinates.
 CPoint PasteCentre(const CTesvanDoc& doc)
@@ -42,20 +39,17 @@ void MovePointer(CTesvanDoc& doc, CPoint viewPoint)
 
 int CTesvanDoc::GetToolKind() const
 {
-    switch (m_nTool) {
-    case ID_TOOL_DROPPER: return KIND_EYEDROPPER;
-    case ID_TOOL_FILL: return KIND_FILL;
-    case ID_TOOL_LINE:
-    case ID_TOOL_RECT_FRAME:
-    case ID_TOOL_RECT_FILL:
-    case ID_TOOL_ELLIPSE_FRAME:
-    case ID_TOOL_ELLIPSE_FILL: return KIND_SHAPE;
-    case ID_TOOL_CURVE: return KIND_CURVE;
-    case ID_TOOL_SELECT:
-    case ID_TOOL_SELECT_ALL: return m_nSelState == 2 ? KIND_MOVE_PASTE : KIND_SELECT;
-    case ID_TOOL_TEXT: return KIND_TEXT;
-    default: return KIND_FREEHAND;  // pencil, 32795, 32830
+    switch (CommandToolKind(m_nTool)) {
+    case ToolKind::Eyedropper: return KIND_EYEDROPPER;
+    case ToolKind::Fill: return KIND_FILL;
+    case ToolKind::Shape: return KIND_SHAPE;
+    case ToolKind::Curve: return KIND_CURVE;
+    case ToolKind::Select: return m_nSelState == 2 ? KIND_MOVE_PASTE : KIND_SELECT;
+    case ToolKind::Text: return KIND_TEXT;
+    case ToolKind::Freehand:
+    case ToolKind::None: break;
     }
+    return KIND_FREEHAND;
 }
 
 CPoint CTesvanDoc::CellPixel(CPoint point) const
@@ -70,7 +64,8 @@ void CTesvanDoc::OnToolCommand(int id)
         return;
     // Choosing the selection tools or the eyedropper again keeps the
     // selection; choosing a drawing tool again drops it.
-    if ((id == ID_TOOL_SELECT || id == ID_TOOL_SELECT_ALL || id == ID_TOOL_DROPPER) && m_nTool == id)
+    const ToolKind kind = CommandToolKind(id);
+    if ((kind == ToolKind::Select || kind == ToolKind::Eyedropper) && m_nTool == id)
         return;
     m_nTool = id;
     // A curve left open with Control or Shift would otherwise be finished by
@@ -137,7 +132,7 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
             m_Points.push_back(p);
             m_Points.push_back(p);
             m_ptLast = p;
-        } else if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0 && !(p == m_ptLast)) {
+        } else if ((keyFlags & (kKeyFlagControl | kKeyFlagShift)) != 0 && !(p == m_ptLast)) {
             m_ptLast = p;
             m_Points.push_back(p);
         }
@@ -241,7 +236,7 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
 
     switch (kind) {
     case KIND_CURVE:
-        if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0)
+        if ((keyFlags & (kKeyFlagControl | kKeyFlagShift)) != 0)
             return 0;  // the curve stays open for further presses
         [[fallthrough]];
     case KIND_SHAPE:
@@ -326,7 +321,7 @@ void CTesvanDoc::OnEscapeKey()
 {
     if (m_nSelState != 0) {
         ResetSelection(true);
-    } else if (m_nTool == ID_TOOL_CURVE && !m_Points.empty()) {
+    } else if (m_nTool == Cmd::ToolCurve && !m_Points.empty()) {
         m_Points.pop_back();
     } else {
         return;

@@ -131,6 +131,15 @@ CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
 CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const DecodeLimits& limits)
 {
     out = DecodedImage{};
+    std::vector<uint8_t> data;
+    if (CodecStatus st = ReadImageFileBytes(path, data); st != CodecStatus::Ok)
+        return st;
+    return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+CodecStatus ReadImageFileBytes(const std::string& path, std::vector<uint8_t>& data)
+{
+    data.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return CodecStatus::GeneralFailure;
@@ -144,7 +153,6 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
         ::close(fd);
         return CodecStatus::TooLarge;
     }
-    std::vector<uint8_t> data;
     try {
         data.resize(size_t(st.st_size));
     } catch (const std::bad_alloc&) {
@@ -162,7 +170,7 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
     }
     ::close(fd);
     data.resize(got);
-    return DecodeImage(data.data(), data.size(), out, limits);
+    return CodecStatus::Ok;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // release as the canvas does and that show a layer's cell as text.
 #pragma once
 
+#include "doc/KeyFlags.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Tools.h"
 
