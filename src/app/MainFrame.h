@@ -54,7 +54,7 @@ public:
     void InitialUpdateFrame();
     // The two context menus, built from the command table.
     QMenu* LayerMenu() const { return m_pLayerMenu; }
-    // Help contents (57667, F1): the manual in its own window.
+    // Help contents (Cmd::HelpFinder, F1): the manual in its own window.
     void OnHelpFinder();
     CHelpWindow* HelpWindow() const { return m_pHelp; }
     QMenu* PaletteMenu() const { return m_pPaletteMenu; }
