@@ -8,6 +8,7 @@
 #include "views/RightView.h"
 #include "views/TesvanView.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 #include "views/AnimationDlg.h"
 
 #include <QApplication>
@@ -336,8 +337,12 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
     for (const ScriptStatement& st : statements) {
         port.SetLine(st.line);
         bool known = false;
+        // Any failed read or write of the statement fails the run at its end.
+        const unsigned failures = FileFailureCount();
         const int result = (this->*FindHandler(st.verb, known))(st);
         QCoreApplication::sendPostedEvents();
+        if (FileFailureCount() != failures && result == kOk)
+            status = kFailed;
         if (port.FailStatus()) {
             std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
             return kNoAnswer;

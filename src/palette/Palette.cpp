@@ -1,11 +1,12 @@
 // Colour slots, colour changes and palette files of the document.
 #include "doc/TesvanDoc.h"
 #include "palette/Gradation.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -98,31 +99,14 @@ void CommonStart(CTesvanDoc& doc)
 
 bool CTesvanDoc::SavePaletteFile(const std::string& path) const
 {
-    namespace fs = std::filesystem;
-    // Written beside the target and renamed over it, so a failed write never
-    // leaves a damaged file in its place.
-    const std::string temp = path + ".tmp~";
-    {
-        FilePtr f(std::fopen(temp.c_str(), "wb"));
-        if (!f)
-            return false;
-        const bool ok = std::fwrite(m_Palette, 1, kPaletteBytes, f.get()) == kPaletteBytes &&
-                        std::fwrite(m_Gradations, 1, kRecordBytes, f.get()) == kRecordBytes &&
-                        std::fflush(f.get()) == 0;
-        if (!ok) {
-            f.reset();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    unsigned char bytes[kPaletteFileSize];
+    std::memcpy(bytes, m_Palette, kPaletteBytes);
+    std::memcpy(bytes + kPaletteBytes, m_Gradations, kRecordBytes);
+    std::string error;
+    if (WriteFileSafely(path, bytes, sizeof bytes, &error))
+        return true;
+    ReportFileFailure(error);
+    return false;
 }
 
 void CTesvanDoc::OnSavePalette()
@@ -137,13 +121,20 @@ void CTesvanDoc::OnSavePalette()
 bool CTesvanDoc::LoadPaletteFile(const std::string& path)
 {
     FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f)
+    if (!f) {
+        ReportFileFailure(ReadErrorText(path, errno));
         return false;
+    }
     unsigned char buffer[kPaletteFileSize];
     const size_t got = std::fread(buffer, 1, sizeof buffer, f.get());
+    const int error = std::ferror(f.get()) ? errno : 0;
     f.reset();
+    if (error) {
+        ReportFileFailure(ReadErrorText(path, error));
+        return false;
+    }
     if (got < kPaletteFileSize) {
-        UiPort().MessageBox("データを読み込めませんでした。");
+        ReportFileFailure("データを読み込めませんでした。");
         return false;
     }
     RGBQUAD palette[256];
