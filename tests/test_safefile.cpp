@@ -207,7 +207,14 @@ TEST_F(SafeFile, AKillAtAnyPointLeavesTheOldOrTheNewFileAndItsTemporaryFileGoesN
                 for (;;)
                     w.write(newDoc, target);
             }
-            usleep(useconds_t(rng() % 4000));
+            if (round % 2) {
+                usleep(useconds_t(rng() % 4000));
+            } else {
+                // Once its temporary file is there, so the kill lands mid-write.
+                for (int wait = 0; wait < 20000 && Entries(dir).size() < 2; ++wait)
+                    usleep(50);
+                usleep(useconds_t(rng() % 300));
+            }
             kill(child, SIGKILL);
             waitpid(child, nullptr, 0);
             const Bytes now = ReadAll(target);
