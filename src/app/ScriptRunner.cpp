@@ -12,6 +12,7 @@
 #include "views/AnimationDlg.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -472,8 +473,13 @@ int CScriptRunner::OnSnapshot(const ScriptStatement& st)
         QCoreApplication::sendPostedEvents();
     }
     QPixmap shot = m_pFrame->grab();
-    if (shot.isNull() || !shot.save(path, "PNG")) {
-        std::fprintf(stderr, "line %d: cannot write %s\n", st.line, path.toLocal8Bit().constData());
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error;
+    if (shot.isNull() || !buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG") ||
+        !WriteFileSafely(path.toStdString(), png.constData(), size_t(png.size()), &error)) {
+        std::fprintf(stderr, "line %d: cannot write %s %s\n", st.line, path.toLocal8Bit().constData(),
+                     error.c_str());
         return kFailed;
     }
     return kOk;
