@@ -139,7 +139,16 @@ TEST_F(FileWriters, AKilledPrintLeavesTheOldOrAWholePdf)
                     tvn.toStdString().c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        ::usleep(useconds_t(50000 + rng() % 400000));
+        if (round % 2) {
+            ::usleep(useconds_t(50000 + rng() % 400000));
+        } else {
+            // Once its temporary file is there, so the kill lands mid-write.
+            for (int wait = 0; wait < 40000 &&
+                               Others(dir.path(), {"sheet.tvn", "sheet.pdf", "other.bin"}).isEmpty();
+                 ++wait)
+                ::usleep(50);
+            ::usleep(useconds_t(rng() % 300));
+        }
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
