@@ -8,9 +8,11 @@
 #include "views/RightView.h"
 #include "views/TesvanView.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 #include "views/AnimationDlg.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -342,8 +344,12 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
     for (const ScriptStatement& st : statements) {
         port.SetLine(st.line);
         bool known = false;
+        // Any failed read or write of the statement fails the run at its end.
+        const unsigned failures = FileFailureCount();
         const int result = (this->*FindHandler(st.verb, known))(st);
         QCoreApplication::sendPostedEvents();
+        if (FileFailureCount() != failures && result == kOk)
+            status = kFailed;
         if (port.FailStatus()) {
             std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
             return kNoAnswer;
@@ -475,8 +481,13 @@ int CScriptRunner::OnSnapshot(const ScriptStatement& st)
         QCoreApplication::sendPostedEvents();
     }
     QPixmap shot = m_pFrame->grab();
-    if (shot.isNull() || !shot.save(path, "PNG")) {
-        std::fprintf(stderr, "line %d: cannot write %s\n", st.line, path.toLocal8Bit().constData());
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error;
+    if (shot.isNull() || !buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG") ||
+        !WriteFileSafely(path.toStdString(), png.constData(), size_t(png.size()), &error)) {
+        std::fprintf(stderr, "line %d: cannot write %s %s\n", st.line, path.toLocal8Bit().constData(),
+                     error.c_str());
         return kFailed;
     }
     return kOk;

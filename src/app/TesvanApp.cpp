@@ -1,5 +1,7 @@
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
+
+#include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
 
 #include "app/CommandTable.h"
@@ -329,14 +331,15 @@ void CTesvanApp::SaveRecentFileList() const
 {
     if (!m_bUseSettings)
         return;
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Recent File List"));
-    for (int i = 0; i < kRecentFiles; ++i) {
-        if (i < m_RecentFiles.size())
-            settings.setValue(RecentKey(i), m_RecentFiles[i]);
-        else
-            settings.remove(RecentKey(i));
-    }
+    ChangeSettings([this](QSettings& settings) {
+        settings.beginGroup(QStringLiteral("Recent File List"));
+        for (int i = 0; i < kRecentFiles; ++i) {
+            if (i < m_RecentFiles.size())
+                settings.setValue(RecentKey(i), m_RecentFiles[i]);
+            else
+                settings.remove(RecentKey(i));
+        }
+    });
 }
 
 void CTesvanApp::AddToRecentFileList(const QString& path)

@@ -1,6 +1,7 @@
 #include "doc/PrintLayout.h"
 
 #include "doc/TesvanDoc.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
@@ -195,5 +196,9 @@ bool CTesvanDoc::PrintSheet(const PrinterChoice& choice, bool askScale)
         }
     }
     sink.EndDoc();
+    if (sink.Failed())
+        printed = false;
+    else if (!printed)
+        CountFileFailure();   // the printer refused the job: nothing printed
     return printed;
 }

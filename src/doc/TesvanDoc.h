@@ -131,6 +131,12 @@ public:
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
+    // Reads a .tvn file's settings and layer records into this (fresh)
+    // document without decoding any pixels: the layers get no images, and
+    // hasPixels says which records hold pixels (an image of the sheet's
+    // size once opened). False, with the reason reported, when the file
+    // would not open.
+    bool ReadSummary(const std::string& path, std::array<bool, kLayers>& hasPixels);
     // Save: asks for a name when the document has none.
     bool DoFileSave();
     // Save-as and the save of an untitled document: always asks.
@@ -320,6 +326,10 @@ public:
     // Layer files.
     void SaveLayerFile(int layer);
     bool LoadLayerFile(int layer);
+    // The layer-file save once a path is chosen: a layer file for the
+    // extension "lay", else the layer's image as a picture; a failure is
+    // reported.
+    bool SaveLayerFileTo(int layer, const std::string& path);
     // Writes a layer file of slot `layer` to an archive.
     void WriteLayerFile(int layer, CArchive& ar) const;
     // Reads a layer file into slot `layer` (everything after the dialog);
@@ -399,7 +409,7 @@ public:
 
 private:
     bool LoadFrom(CArchive& ar);
-    void ReadContent(CArchive& ar);
+    void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
     void FinishLoad();
