@@ -224,7 +224,8 @@ std::string RecoveryFolder()
     return base + "/tesvan/recovery";
 }
 
-bool WriteRecoveryFile(const std::string& path, const void* data, size_t size)
+bool WriteRecoveryFile(const std::string& path, const std::function<bool(int fd)>& fill,
+                       bool syncFolder)
 {
     const std::string folder = FolderOf(path);
     std::string temp = folder + "/." + FileNameOf(path) + ".XXXXXX";
@@ -232,17 +233,10 @@ bool WriteRecoveryFile(const std::string& path, const void* data, size_t size)
     if (fd < 0)
         return false;
     bool ok = ::fchmod(fd, 0600) == 0;
-    const uint8_t* p = static_cast<const uint8_t*>(data);
-    size_t left = size;
-    while (ok && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok) {
-            p += n;
-            left -= size_t(n);
-        }
+    try {
+        ok = ok && fill(fd);
+    } catch (const std::exception&) {
+        ok = false;
     }
     ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
@@ -251,8 +245,27 @@ bool WriteRecoveryFile(const std::string& path, const void* data, size_t size)
         ::unlink(temp.c_str());
         return false;
     }
-    SyncFolder(folder);
+    if (syncFolder)
+        SyncFolder(folder);
     return true;
+}
+
+bool WriteRecoveryFile(const std::string& path, const void* data, size_t size, bool syncFolder)
+{
+    return WriteRecoveryFile(path, [data, size](int fd) {
+        const uint8_t* p = static_cast<const uint8_t*>(data);
+        size_t left = size;
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, left);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            p += n;
+            left -= size_t(n);
+        }
+        return true;
+    }, syncFolder);
 }
 
 // ------------------------------------------------------------------ lock
@@ -668,13 +681,15 @@ bool CRecoveryWriter::DoWrite(const Job& job)
     if (job.writeRecordFirst &&
         !WriteRecoveryFile(base + ".rec", record.data(), record.size()))
         return false;
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = Serialise(*m_pSnapshot);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return WriteRecoveryFile(base + ".tvn", bytes.data(), bytes.size()) &&
+    // Streamed into the file as the save does. Either rename may reach the
+    // disk first: both files are whole either way.
+    auto fill = [this](int fd) {
+        CArchive ar(fd, CArchive::store);
+        m_pSnapshot->Serialize(ar);
+        ar.Flush();
+        return true;
+    };
+    return WriteRecoveryFile(base + ".tvn", fill, false) &&
            WriteRecoveryFile(base + ".rec", record.data(), record.size());
 }
 
