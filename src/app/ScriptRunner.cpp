@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -176,6 +177,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
+    {"wait", &CScriptRunner::OnWait},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -341,7 +343,24 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
         }
     }
 
+    // The start-up offer of recovery copies comes up once the answers queued
+    // at the top of the script are there to meet it.
+    bool offered = false;
+    auto offer = [&] {
+        if (offered)
+            return;
+        offered = true;
+        app.OfferRecovery();
+        QCoreApplication::sendPostedEvents();
+    };
     for (const ScriptStatement& st : statements) {
+        if (st.verb != "answer") {
+            offer();
+            if (port.FailStatus()) {
+                std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+                return kNoAnswer;
+            }
+        }
         port.SetLine(st.line);
         bool known = false;
         // Any failed read or write of the statement fails the run at its end.
@@ -358,6 +377,11 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
             return kMalformed;
         if (result == kFailed)
             status = kFailed;
+    }
+    offer();
+    if (port.FailStatus()) {
+        std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+        return kNoAnswer;
     }
     if (port.QueuedCount() > 0)
         std::fprintf(stderr, "tesvan: %zu queued answer(s) left unused\n", port.QueuedCount());
@@ -412,6 +436,14 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
         std::fprintf(stderr, "line %d: %s failed: %s\n", st.line, st.verb.c_str(), path.c_str());
         return kFailed;
     }
+    return kOk;
+}
+
+int CScriptRunner::OnWait(const ScriptStatement& st)
+{
+    QEventLoop loop;
+    QTimer::singleShot(Num(st.args[0]), &loop, &QEventLoop::quit);
+    loop.exec();
     return kOk;
 }
 
