@@ -1,4 +1,5 @@
 #include "doc/Recovery.h"
+#include "platform/SafeFile.h"
 
 #include "doc/Archive.h"
 #include "doc/TesvanDoc.h"
@@ -224,48 +225,27 @@ std::string RecoveryFolder()
     return base + "/tesvan/recovery";
 }
 
-bool WriteRecoveryFile(const std::string& path, const std::function<bool(int fd)>& fill,
-                       bool syncFolder)
+bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill)
 {
-    const std::string folder = FolderOf(path);
-    std::string temp = folder + "/." + FileNameOf(path) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    CSafeFile file(path);
+    if (!file.Open())
         return false;
-    bool ok = ::fchmod(fd, 0600) == 0;
+    bool ok = false;
     try {
-        ok = ok && fill(fd);
+        ok = fill(file);
     } catch (const std::exception&) {
         ok = false;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
-        ::unlink(temp.c_str());
+        file.Abandon();
         return false;
     }
-    if (syncFolder)
-        SyncFolder(folder);
-    return true;
+    return file.Commit();
 }
 
-bool WriteRecoveryFile(const std::string& path, const void* data, size_t size, bool syncFolder)
+bool WriteRecoveryFile(const std::string& path, const void* data, size_t size)
 {
-    return WriteRecoveryFile(path, [data, size](int fd) {
-        const uint8_t* p = static_cast<const uint8_t*>(data);
-        size_t left = size;
-        while (left > 0) {
-            const ssize_t n = ::write(fd, p, left);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            p += n;
-            left -= size_t(n);
-        }
-        return true;
-    }, syncFolder);
+    return WriteRecoveryFile(path, [data, size](CSafeFile& file) { return file.Write(data, size); });
 }
 
 // ------------------------------------------------------------------ lock
@@ -683,13 +663,13 @@ bool CRecoveryWriter::DoWrite(const Job& job)
         return false;
     // Streamed into the file as the save does. Either rename may reach the
     // disk first: both files are whole either way.
-    auto fill = [this](int fd) {
-        CArchive ar(fd, CArchive::store);
+    auto fill = [this](CSafeFile& file) {
+        CArchive ar(file);
         m_pSnapshot->Serialize(ar);
         ar.Flush();
-        return true;
+        return file.Error() == 0;
     };
-    return WriteRecoveryFile(base + ".tvn", fill, false) &&
+    return WriteRecoveryFile(base + ".tvn", fill) &&
            WriteRecoveryFile(base + ".rec", record.data(), record.size());
 }
 

@@ -9,6 +9,8 @@
 // Unreadable records and copies go to the sub-folder "damaged".
 #pragma once
 
+class CSafeFile;
+
 #include "platform/DialogModel.h"
 
 #include <atomic>
@@ -44,16 +46,13 @@ bool DecodeRecoveryRecord(const uint8_t* data, size_t size, CRecoveryRecord& rec
 
 // $XDG_STATE_HOME/tesvan/recovery, by default ~/.local/state/tesvan/recovery.
 std::string RecoveryFolder();
-// Writes a whole file through a temporary file in the same folder (named
-// ".NAME.XXXXXX"), synced and renamed over the target, then syncs the folder
-// (unless the caller syncs it once after several files). False, with the
-// temporary file removed and the target untouched, on any failure.
-bool WriteRecoveryFile(const std::string& path, const void* data, size_t size,
-                       bool syncFolder = true);
-// The same with the content written by `fill` into the open temporary file;
-// `fill` returns false (or throws) when it could not write everything.
-bool WriteRecoveryFile(const std::string& path, const std::function<bool(int fd)>& fill,
-                       bool syncFolder = true);
+// Recovery files go through the editor's one writer (a temporary file in the
+// same folder, synced and renamed over the target). False, with the target
+// untouched, on any failure.
+bool WriteRecoveryFile(const std::string& path, const void* data, size_t size);
+// The same with the content written by `fill` into the open writer; `fill`
+// returns false (or throws) when it could not write everything.
+bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill);
 
 // A lock on ID.lock, held while this editor owns or offers that copy.
 class CRecoveryLock {
