@@ -1,4 +1,4 @@
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/Codec.h"
 #include "doc/Composite.h"
 #include "doc/Region.h"

@@ -1,7 +1,7 @@
 // The tool overlay: every figure is drawn in marker colours into a cell-sized
 // 32-bit image and then merged into its target, the working image for the
 // preview and the layer image at commit, so both get the same pixels.
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Curve.h"
