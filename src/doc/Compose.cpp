@@ -75,7 +75,7 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
     const int width = right - left + 1;
     const bool eight = m_imgWork.GetBPP() == 8;
 
-    const bool floating = m_nSelState == 2;
+    const bool floating = m_nSelState == SelState::Floating;
     auto pieceOf = [&](const CLayer& layer) -> const CLayerRegion* {
         const int n = std::clamp(m_nPieceCount, 0, kLayers);
         for (int k = 0; k < n; ++k)

@@ -97,7 +97,7 @@ void CTesvanDoc::OnFilePrint()
 {
     // Uncommitted text is dropped and the selection with its floating paste.
     CancelText();
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(HINT_CANVAS | HINT_PANE);
     }

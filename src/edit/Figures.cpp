@@ -252,12 +252,6 @@ CImageEx s_overlay;
 
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
-// The composition draws the tool preview through this hook.
-const bool s_bHookInstalled = [] {
-    CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
-    return true;
-}();
-
 }  // namespace
 
 void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook; }
@@ -279,7 +273,7 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
         switch (m_nTool) {
         case ID_TOOL_SELECT:
         case ID_TOOL_SELECT_ALL:
-            if (m_nSelState < 2)
+            if (!IsPasteFloating())
                 paint.Marquee();  // a preview only: never a change
             break;
         case ID_TOOL_LINE: result = paint.Line(); break;
