@@ -1,7 +1,7 @@
 #include "support/FakeUiPort.h"
 #include "doc/TesvanDoc.h"
-#include "palette/LayerTabs.h"
-#include "palette/PaneLayout.h"
+#include "views/plain/LayerTabs.h"
+#include "views/plain/PaneLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "views/PalettePresenters.h"
 
 #include "palette/Gradation.h"
-#include "palette/LayerTabs.h"
+#include "views/plain/LayerTabs.h"
 #include "platform/UiPort.h"
 #include "views/DialogPresenters.h"
 

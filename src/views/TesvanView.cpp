@@ -2,7 +2,7 @@
 
 #include "views/LeftView.h"
 #include "views/PaneArt.h"
-#include "palette/LayerTabs.h"
+#include "views/plain/LayerTabs.h"
 #include "views/RightView.h"
 
 #include <QKeyEvent>
