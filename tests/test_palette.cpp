@@ -235,10 +235,10 @@ TEST_F(PaletteTest, ShortPaletteFileIsRefusedAndChangesNothing)
 
 TEST_F(PaletteTest, PaletteCommandsDropTheSelectionFirst)
 {
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_rcSel = CRect{1, 1, 5, 5};
     doc.OnSavePalette();          // cancelled dialog
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.plt");

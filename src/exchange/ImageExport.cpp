@@ -36,7 +36,7 @@ bool CTesvanDoc::ExportImage(const std::string& path)
 void CTesvanDoc::OnExportImage()
 {
     CancelText();
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(3);
     }

@@ -3,7 +3,7 @@
 #include "doc/Composite.h"
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
-#include "exchange/DialogFields.h"
+#include "platform/DialogModel.h"
 #include "exchange/SheetSize.h"
 #include "platform/TextSplit.h"
 #include "platform/SafeFile.h"

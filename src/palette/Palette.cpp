@@ -99,7 +99,7 @@ namespace {
 void CommonStart(CTesvanDoc& doc)
 {
     doc.CancelText();
-    if (doc.m_nSelState != 0) {
+    if (doc.m_nSelState != SelState::None) {
         doc.ResetSelection(true);
         doc.UpdateAllViews(3);
     }
