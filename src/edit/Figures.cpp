@@ -1,7 +1,7 @@
 // The tool overlay: every figure is drawn in marker colours into a cell-sized
 // 32-bit image and then merged into its target, the working image for the
 // preview and the layer image at commit, so both get the same pixels.
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Curve.h"
@@ -252,12 +252,6 @@ CImageEx s_overlay;
 
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
-// The composition draws the tool preview through this hook.
-const bool s_bHookInstalled = [] {
-    CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
-    return true;
-}();
-
 }  // namespace
 
 void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook; }
@@ -279,7 +273,7 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
         switch (m_nTool) {
         case Cmd::ToolSelect:
         case Cmd::ToolSelectAllLayers:
-            if (m_nSelState < 2)
+            if (!IsPasteFloating())
                 paint.Marquee();  // a preview only: never a change
             break;
         case Cmd::ToolLine: result = paint.Line(); break;
