@@ -155,17 +155,13 @@ TEST(Document, ResetsDropSelectionUndoAndAnimation)
     EXPECT_EQ(doc.m_bShift, 0);
     EXPECT_EQ(doc.m_crMarquee, 0x808080u);
 
-    doc.m_Undo[4].nRegions = 2;
-    doc.m_Undo[4].pRegions = std::make_unique<CLayerRegion[]>(2);
-    doc.m_Undo[5].pPalette = std::make_unique<CPaletteSnapshot>();
-    doc.m_Undo[5].bPalette = 1;
-    doc.m_nUndoCount = 6;
-    doc.m_nUndoIndex = 6;
+    doc.PushUndo(0, 20);
+    doc.PushUndo(0, 40);
+    doc.Undo();
     doc.ClearUndo();
-    EXPECT_EQ(doc.m_Undo[4].pRegions, nullptr);
-    EXPECT_EQ(doc.m_Undo[4].nRegions, 0);
-    EXPECT_EQ(doc.m_Undo[5].pPalette, nullptr);
-    EXPECT_EQ(doc.m_Undo[5].bPalette, 0);
+    EXPECT_TRUE(doc.m_Undo.empty());
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_EQ(doc.m_nUndoCount, 0);
     EXPECT_EQ(doc.m_nUndoIndex, 0);
 
     doc.m_Anime[2] = CAnimeSlot{"1,2", 3};

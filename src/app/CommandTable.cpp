@@ -33,6 +33,8 @@ const Row kRows[] = {
     {57665, "終了(&X)", {}, "Tesvanを終了し、ファイルの保存を指示\n終了", CommandMenu::File, false},
     // Edit
     {57643, "元に戻す(&U)\tCtrl+Z", {"Ctrl+Z", "Alt+Backspace"}, "直前に行った動作を元に戻す\n元に戻す", CommandMenu::Edit, false},
+    {33000, "やり直し(&R)\tCtrl+Y", {"Ctrl+Y", "Ctrl+Shift+Z"}, "元に戻した動作をやり直す\nやり直し", CommandMenu::Edit, true},
+    {33001, "環境設定...", {}, "履歴の段数と使うメモリを設定\n環境設定", CommandMenu::Edit, false},
     {32796, "範囲選択", {}, "選択ツール", CommandMenu::Edit, true},
     {32820, "全レイヤー範囲選択", {}, "全レイヤー選択", CommandMenu::Edit, true},
     {57635, "切り取り(&T)\tCtrl+X", {"Ctrl+X", "Shift+Del"}, "選択範囲を切り取ってクリップボードに保存\n切り取り", CommandMenu::Edit, true},
@@ -48,6 +50,9 @@ const Row kRows[] = {
     {59392, "ツール バー(&T)", {}, "", CommandMenu::View, false},
     {59393, "ステータス バー(&S)", {}, "ステータス バーの表示/非表示\nステータス バーの表示切り替え", CommandMenu::View, false},
     {32865, "拡大", {}, "拡大・縮小", CommandMenu::View, true},
+    {33002, "ズームイン\tCtrl++", {"Ctrl++", "Ctrl+="}, "キャンバスの表示倍率を上げる\nズームイン", CommandMenu::View, false},
+    {33003, "ズームアウト\tCtrl+-", {"Ctrl+-"}, "キャンバスの表示倍率を下げる\nズームアウト", CommandMenu::View, false},
+    {33004, "隣のキャラを表示", {}, "現在のキャラの周りに隣のキャラを薄く表示\n隣のキャラを表示", CommandMenu::View, false},
     {32879, "選択レイヤーのみ表示", {}, "作業中のレイヤーのみ表示します", CommandMenu::View, true},
     {32893, "背景カラーの変更", {}, "", CommandMenu::View, false},
     {32895, "グリッド", {}, "", CommandMenu::View, false},
@@ -126,9 +131,10 @@ const std::vector<int>& CCommandTable::MenuOrder(CommandMenu menu)
 {
     static const std::vector<int> file = {57600, 57601, 57603, 57604, 32857, 0, 32780, 0, 32858,
                                           32860, 0, 57607, 0, 57616, 0, 57665};
-    static const std::vector<int> edit = {57643, 0, 32796, 32820, 0, 57635, 57634,
-                                          57637, 32883, 32889, 0, 32844, 32845, 32853};
-    static const std::vector<int> view = {32869, 59392, 59393, 32865, 32879, 32893, 32895, 32896};
+    static const std::vector<int> edit = {57643, 33000, 0, 32796, 32820, 0, 57635, 57634,
+                                          57637, 32883, 32889, 0, 32844, 32845, 32853, 0, 33001};
+    static const std::vector<int> view = {32869, 59392, 59393, 32865, 33002, 33003, 32879,
+                                          32893, 32895, 32896, 33004};
     static const std::vector<int> tools = {32791, 32792, 32793, 0, 32798, 32797, 32799, 32805,
                                            32806, 32802, 32832, 32804, 32872, 0, 32874};
     static const std::vector<int> help = {57667, 57664};
@@ -152,7 +158,7 @@ const std::vector<int>& CCommandTable::ToolbarOrder()
 {
     static const std::vector<int> order = {
         57600, 57601, 57603, 57607, 0,
-        57635, 57634, 57637, 32889, 32796, 32820, 32844, 32845, 32853, 0,
+        33000, 57635, 57634, 57637, 32889, 32796, 32820, 32844, 32845, 32853, 0,
         32791, 32792, 32793, 0,
         32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804, 32872, 0,
         32865, 32879};

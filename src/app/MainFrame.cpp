@@ -35,6 +35,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 
 // The menu text without mnemonic marks and shortcut, for a tooltip of last resort.
@@ -212,6 +214,14 @@ void CMainFrame::BuildStatusBar()
     QStatusBar* bar = statusBar();
     m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
+    // Where the pointer is on the canvas and the colour under it.
+    m_pPointerPane = new QLabel(bar);
+    m_pPointerPane->setFrameShape(QFrame::Panel);
+    m_pPointerPane->setFrameShadow(QFrame::Sunken);
+    m_pPointerPane->setMinimumWidth(
+        m_pPointerPane->fontMetrics().horizontalAdvance(QStringLiteral("0000, 0000  (sheet 0000, 0000)  #FFFFFFFF")) + 10);
+    bar->addPermanentWidget(m_pPointerPane);
+    RightView()->SetStatusSink([this](const QString& text) { m_pPointerPane->setText(text); });
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -308,12 +318,14 @@ void CMainFrame::OnIdle()
     UpdateTitle();
 }
 
+QString CMainFrame::PointerStatus() const { return m_pPointerPane ? m_pPointerPane->text() : QString(); }
+
 void CMainFrame::UpdateTitle()
 {
     QString title = QString::fromStdString(m_pDoc->GetTitle());
     if (title.isEmpty())
         title = QStringLiteral("無題");
-    QString full = title + QStringLiteral(" - Tesvan");
+    QString full = (m_pDoc->IsModified() ? QStringLiteral("*") : QString()) + title + QStringLiteral(" - Tesvan");
     if (windowTitle() != full)
         setWindowTitle(full);
 }
@@ -362,12 +374,25 @@ void CMainFrame::LoadPlacement()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Workspace"));
     QRect rect = settings.value(QStringLiteral("MainWindowRect")).toRect();
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (rect.isValid() && screen->availableGeometry().intersects(rect))
-            onScreen = true;
-    if (onScreen) {
-        setGeometry(rect);
+    // The screen showing most of the stored rectangle takes the window, made
+    // to fit inside it: a rectangle stored at another scale factor or for a
+    // screen since removed would otherwise open partly out of reach.
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = rect.isValid() ? screen->availableGeometry().intersected(rect) : QRect();
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (best) {
+        const QRect avail = best->availableGeometry();
+        QRect placed(rect.topLeft(), rect.size().boundedTo(avail.size()));
+        placed.moveLeft(std::clamp(placed.left(), avail.left(), avail.right() + 1 - placed.width()));
+        placed.moveTop(std::clamp(placed.top(), avail.top(), avail.bottom() + 1 - placed.height()));
+        setGeometry(placed);
     } else {
         resize(900, 640);
         if (QScreen* screen = QGuiApplication::primaryScreen())

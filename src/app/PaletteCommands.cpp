@@ -41,7 +41,10 @@ void InstallSettingsStore()
 void InstallPaletteCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* view)
 {
     t.SetHandler(ID_SAVE_PALETTE, [doc] { doc->OnSavePalette(); });
-    t.SetHandler(ID_LOAD_PALETTE, [doc] { doc->OnLoadPalette(); });
+    t.SetHandler(ID_LOAD_PALETTE, [doc] {
+        CUndoRecorder undo(*doc, "パレット読込");
+        doc->OnLoadPalette();
+    });
 
     // The palette menu acts on the entry of the pane's last release.
     CLeftView* pane = view->LeftView();

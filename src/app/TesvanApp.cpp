@@ -7,6 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/QtUiPort.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Preferences.h"
 #include "platform/UiPort.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -113,6 +116,7 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     LoadRecentFileList();
     if (!CreateShell())
         return false;
+    LoadPreferences();
     if (file.isEmpty()) {
         OnFileNew();
     } else if (!OpenFile(file)) {
@@ -223,6 +227,7 @@ bool CTesvanApp::CreateShell()
     t.SetHandler(ID_FILE_SAVE, [this] { OnFileSave(false); });
     t.SetHandler(ID_FILE_SAVE_AS, [this] { OnFileSave(true); });
     t.SetHandler(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    t.SetHandler(ID_EDIT_PREFERENCES, [this] { OnPreferences(); });
     for (int i = 0; i < kRecentFiles; ++i) {
         t.SetHandler(ID_FILE_MRU_FILE1 + i, [this, i] { OpenRecentFile(i); },
                      [this, i](CommandUi& ui) {
@@ -311,6 +316,36 @@ void CTesvanApp::OnAppAbout()
     dialog.setLayout(row);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(320, 80)));
     dialog.exec();
+}
+
+// The preferences live in the settings store under "Preferences", one value
+// a field of the dialog.
+void CTesvanApp::LoadPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        const int value = settings.value(QString::fromLatin1(field.key), prefs.*field.member).toInt();
+        prefs.*field.member = std::clamp(value, field.lo, field.hi);
+    }
+    prefs.ApplyTo(*m_pDoc);
+}
+
+void CTesvanApp::OnPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    if (!UiPort().DoModal(prefs))
+        return;
+    prefs.ApplyTo(*m_pDoc);
+    if (!m_bUseSettings)
+        return;
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
+        settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
 }
 
 void CTesvanApp::LoadRecentFileList()

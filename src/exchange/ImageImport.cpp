@@ -289,6 +289,7 @@ int CTesvanDoc::ImportImage(int index)
     if (index < 0 || index >= kLayers || m_nBitCount != 32)
         return 0;
     CLayer& layer = m_Layers[index];
+    CUndoRecorder undo(*this, "イメージ読込");
 
     FileDialogRequest request;
     request.open = true;
@@ -420,7 +421,6 @@ int CTesvanDoc::ImportImage(int index)
     }
 
     picture.Destroy();
-    ClearUndo();
     SetModifiedFlag();
     ComposeAll(true);
     UpdateAllViews(7);

@@ -136,6 +136,7 @@ void CTesvanDoc::OnSavePalette()
 
 bool CTesvanDoc::LoadPaletteFile(const std::string& path)
 {
+    CUndoRecorder undo(*this, "パレット読込");
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f)
         return false;
@@ -197,7 +198,6 @@ bool CTesvanDoc::LoadPaletteFile(const std::string& path)
             }
         }
     }
-    ClearUndo();
     std::memcpy(m_Palette, palette, kPaletteBytes);
     std::memcpy(m_Gradations, buffer + kPaletteBytes, kRecordBytes);
     if (m_nBitCount == 8)

@@ -11,13 +11,15 @@
 class QPushButton;
 class CAnimePane;
 
-class CAnimaitionDlg : public QDialog, public CAnimeWindow {
+class CAnimaitionDlg : public QDialog, public CAnimeWindow, public CDocObserver {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 150;
 
     CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner);
     ~CAnimaitionDlg() override;
+    // Every change of pixels, palette or background shows in the cell pictures.
+    void OnUpdate(int hint) override;
 
     // The document's view of the window.
     void ShowWindow(bool show) override;
