@@ -170,7 +170,8 @@ TEST_F(PaletteTest, PaletteFileRoundTripsByteForByte)
     doc.OnLoadPalette();
     EXPECT_EQ(std::memcmp(doc.m_Palette, saved, sizeof saved), 0);      // reserved bytes too
     EXPECT_EQ(std::memcmp(doc.m_Gradations, records, sizeof records), 0);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_EQ(doc.m_nUndoCount, 2);
+    EXPECT_EQ(doc.GetUndoName(), "パレット読込");
     std::filesystem::remove(path);
 }
 

@@ -218,8 +218,8 @@ void CMainFrame::BuildStatusBar()
     m_pPointerPane = new QLabel(bar);
     m_pPointerPane->setFrameShape(QFrame::Panel);
     m_pPointerPane->setFrameShadow(QFrame::Sunken);
-    m_pPointerPane->setMinimumWidth(
-        m_pPointerPane->fontMetrics().horizontalAdvance(QStringLiteral("0000, 0000  (sheet 0000, 0000)  #FFFFFFFF")) + 10);
+    // Sized by its text: a fixed width would widen the smallest window.
+    m_pPointerPane->setMinimumWidth(0);
     bar->addPermanentWidget(m_pPointerPane);
     RightView()->SetStatusSink([this](const QString& text) { m_pPointerPane->setText(text); });
     const char* texts[3] = {"CAP", "NUM", "SCRL"};

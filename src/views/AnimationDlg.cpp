@@ -78,21 +78,16 @@ CAnimaitionDlg::CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner)
         connect(m_pButtons[k], &QPushButton::clicked, this, [this, k] { OnSetting(k); });
     }
     RefreshLayout();
-    m_pDoc->AddView(this);
 }
 
-void CAnimaitionDlg::OnUpdate(int hint)
+void CAnimaitionDlg::RepaintCells()
 {
-    if (!(hint & (HINT_PANE | HINT_CANVAS)))
-        return;
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
         m_pPictures[k]->update();
 }
 
 CAnimaitionDlg::~CAnimaitionDlg()
 {
-    if (m_pDoc)
-        m_pDoc->RemoveView(this);
     if (m_pDoc && m_pDoc->m_pAnimeDlg == this)
         m_pDoc->m_pAnimeDlg = nullptr;
 }

@@ -11,15 +11,16 @@
 class QPushButton;
 class CAnimePane;
 
-class CAnimaitionDlg : public QDialog, public CAnimeWindow, public CDocObserver {
+class CAnimaitionDlg : public QDialog, public CAnimeWindow {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 150;
 
     CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner);
     ~CAnimaitionDlg() override;
-    // Every change of pixels, palette or background shows in the cell pictures.
-    void OnUpdate(int hint) override;
+    // Paints the cell pictures again (after a change of pixels, palette or
+    // background; the sheet pane calls it as it repaints).
+    void RepaintCells();
 
     // The document's view of the window.
     void ShowWindow(bool show) override;

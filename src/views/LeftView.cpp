@@ -1,5 +1,6 @@
 #include "views/LeftView.h"
 
+#include "views/AnimationDlg.h"
 #include "views/PaneArt.h"
 #include "views/RightView.h"
 #include "views/ScrollView.h"
@@ -100,6 +101,9 @@ void CLeftView::OnUpdate(int hint)
         return;
     const pane::Size s = pane::ScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.width, s.height));
+    // The animation's cell pictures show the same sheet.
+    if (auto* anime = dynamic_cast<CAnimaitionDlg*>(m_pDoc->m_pAnimeDlg))
+        anime->RepaintCells();
     // The pane is drawn whole off-screen, so erasing first (bit 16) shows
     // nothing different.
     viewport()->update();
