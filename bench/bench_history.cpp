@@ -24,7 +24,7 @@ void HistoryMemory(benchmark::State& state)
         FillSprites(*layer.m_pImage, 2048, 11 + i, true);
     }
     doc.ComposeAll(true);
-    doc.m_nTool = ID_TOOL_PENCIL;
+    doc.m_nTool = Cmd::ToolPencil;
     double ratio = 0;
     for (auto _ : state) {
         std::mt19937 rng(5);

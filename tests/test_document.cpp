@@ -1,10 +1,12 @@
 #include "support/FakeUiPort.h"
+#include "doc/DocFields.h"
 #include "doc/Layer.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Preferences.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -102,7 +104,7 @@ TEST(Document, NewDocumentKeepsDepthAndGeometry)
     doc.m_nCurrentLayer = 3;
     doc.m_Gradations[2].nCount = 8;
     doc.m_nUndoCount = 3;
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_Anime[1].strFrames = "0,1";
     doc.m_strText = "abc";
     doc.SetPathName("/tmp/x.tvn");
@@ -121,7 +123,7 @@ TEST(Document, NewDocumentKeepsDepthAndGeometry)
     EXPECT_EQ(doc.m_Layers[3].m_pImage, nullptr);
     EXPECT_EQ(doc.m_Gradations[2].nCount, 0);
     EXPECT_EQ(doc.m_nUndoCount, 0);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_Anime[1].strFrames, "");
     EXPECT_EQ(doc.m_strText, "");
     EXPECT_EQ(doc.m_imgWork.GetBPP(), 8);
@@ -140,7 +142,7 @@ TEST(Document, ResetsDropSelectionUndoAndAnimation)
     CTesvanDoc::s_pfnCreateAnimeWindow = nullptr;
     doc.m_pAnimeDlg = &anime;
 
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_nPieceCount = 2;
     doc.m_Pieces[1].nLayer = 4;
     doc.m_Pieces[1].right = 7;
@@ -293,11 +295,11 @@ TEST(DocumentView, ZoomRangeBackgroundAndGridWithoutADisplay)
     EXPECT_EQ(CTesvanDoc::StepZoom(1, -1), 1);
     // A zoom drops pending text and the selection and changes no file.
     doc.m_strText = "ab";
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.OnZoomIn();
     EXPECT_EQ(doc.m_nZoom, 12);
     EXPECT_TRUE(doc.m_strText.empty());
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(view.hints, std::vector<int>{19});
     doc.OnZoom();
@@ -348,4 +350,33 @@ TEST(DocumentView, PreferencesRefuseOutOfRangeAndChangeNothing)
     dlg.ApplyTo(doc);
     EXPECT_EQ(doc.GetUndoStepLimit(), 250);
     EXPECT_EQ(doc.GetUndoBudget(), size_t(64) << 20);
+}
+
+TEST(DocumentFields, ScriptsReadEveryPartOfTheDocumentByItsDeclaredName)
+{
+    CTesvanDoc doc;
+    doc.m_nSelState = SelState::Floating;
+    doc.m_rcSel = CRect{1, 2, 3, 4};
+    doc.m_ptLast = CPoint{5, 6};
+    doc.m_Anime[0].nSpeed = 3;
+    doc.m_bAnimeShown = 1;
+    std::string out;
+    ASSERT_TRUE(DocFieldText(doc, "m_nSelState", out));
+    EXPECT_EQ(out, "2");
+    ASSERT_TRUE(DocFieldText(doc, "m_rcSel", out));
+    EXPECT_EQ(out, "1 2 3 4");
+    ASSERT_TRUE(DocFieldText(doc, "m_ptLast", out));
+    EXPECT_EQ(out, "5 6");
+    ASSERT_TRUE(DocFieldText(doc, "m_bAnimeShown", out));
+    EXPECT_EQ(out, "1");
+    EXPECT_FALSE(DocFieldText(doc, "m_pAnimeDlg", out));
+    // The names are part of the script interface.
+    const std::vector<std::string> names = DocFieldNames();
+    EXPECT_EQ(names.size(), 47u);
+    for (const char* name : {"m_nBitCount", "m_crBackground", "m_nTool", "m_nButton", "m_crMarquee",
+                             "m_nSelLayer", "m_nPieceCount", "m_strText", "m_chLead", "m_bShift",
+                             "m_nUndoCount", "m_strPathName", "m_lfText.lfFaceName"})
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    ASSERT_TRUE(LayerFieldText(doc.m_Layers[0], "m_pImage", out));
+    EXPECT_EQ(out, "none");
 }

@@ -14,7 +14,7 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         CSetSizeDlg::s_strProgramFolder =
             QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
-    t.SetHandler(ID_EXPORT_IMAGE, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
+    t.SetHandler(Cmd::FileExportImage, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
         ui.enabled = false;
         for (const CLayer& layer : doc->m_Layers)
             if (layer.m_pImage)
@@ -22,7 +22,7 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
     });
     // Wholesale changes are recorded around the whole command, whatever the
     // command grows to do.
-    t.SetHandler(ID_RESIZE_IMAGE, [doc] {
+    t.SetHandler(Cmd::FileImageSize, [doc] {
         CUndoRecorder undo(*doc, "サイズ変更");
         doc->OnSheetSize();
     });
@@ -33,15 +33,15 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         const int menu = tabView ? tabView->MenuLayer() : -1;
         return menu >= 0 && menu < CTesvanDoc::kLayers ? menu : doc->m_nCurrentLayer;
     };
-    t.SetHandler(ID_LAYER_SAVE, [doc, slot] { doc->SaveLayerFile(slot()); },
+    t.SetHandler(Cmd::LayerSave, [doc, slot] { doc->SaveLayerFile(slot()); },
                  [doc, slot](CommandUi& ui) { ui.enabled = doc->m_Layers[slot()].m_pImage != nullptr; });
-    t.SetHandler(ID_LAYER_LOAD, [doc, slot] {
+    t.SetHandler(Cmd::LayerLoad, [doc, slot] {
         CUndoRecorder undo(*doc, "レイヤー読込");
         // The tab's caption comes from the file.
         if (doc->LoadLayerFile(slot()))
             doc->UpdateAllViews(0);
     });
-    t.SetHandler(ID_LAYER_IMPORT, [doc, slot] {
+    t.SetHandler(Cmd::LayerImportImage, [doc, slot] {
         CUndoRecorder undo(*doc, "イメージ読込");
         if (doc->ImportImage(slot()))
             doc->UpdateAllViews(0);

@@ -65,6 +65,6 @@ public:
     const char* ClassName() const override { return "CSetAnimeDlg"; }
     bool SetField(const std::string& name, const std::string& value, std::string& error) override;
 
-    std::string m_strFrames;     // edit 1012
-    std::string m_strSpeed;      // combo box 1030 (editable)
+    std::string m_strFrames;
+    std::string m_strSpeed;      // an editable combo box
 };

@@ -7,7 +7,7 @@
 
 CAnimeWindow* (*CTesvanDoc::s_pfnCreateAnimeWindow)(CTesvanDoc* doc) = nullptr;
 
-CTesvanDoc::CTesvanDoc()
+CTesvanDoc::CTesvanDoc() : CToolState(kPencil)
 {
     CBynaryBuffer::SetBlockSize(256);
     // 12 points at 96 dots per inch.
@@ -83,26 +83,14 @@ void CTesvanDoc::ResetPalette()
 
 void CTesvanDoc::ResetSelection(bool redraw)
 {
-    m_rcSel = CRect{};
-    m_crMarquee = 0x808080;
-    m_nSelState = 0;
-    m_nSelLayer = 0;
-    m_bPasteRotated = 0;
-    m_nPasteFlip = 0;
-    m_nPieceCount = 0;
-    for (CLayerRegion& piece : m_Pieces)
-        piece.Reset();
-    m_bShift = 0;
+    ClearSelectionState();
     if (redraw)
         ComposeAll(true);
 }
 
 void CTesvanDoc::ResetAnime()
 {
-    for (CAnimeSlot& slot : m_Anime) {
-        slot.strFrames.clear();
-        slot.nSpeed = 2;
-    }
+    ClearAnimeSlots();
     if (m_bAnimeShown && m_pAnimeDlg)
         m_pAnimeDlg->ShowWindow(false);
     m_bAnimeShown = 0;
@@ -116,11 +104,34 @@ void CTesvanDoc::CreateAnimeWindow()
 
 void CTesvanDoc::ClearText(bool redraw)
 {
-    m_strText.clear();
-    m_ptText = CPoint{};
-    m_chLead = 0;
+    ClearTextEntry();
     if (redraw)
         ComposeAll(true);
+}
+
+void CTesvanDoc::CancelText()
+{
+    if (m_strText.empty()) {
+        m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
+        return;
+    }
+    ClearTextEntry();
+    ComposeAll(true);
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
+
+void CSelectionState::ClearSelectionState()
+{
+    m_rcSel = CRect{};
+    m_crMarquee = 0x808080;
+    m_nSelState = SelState::None;
+    m_nSelLayer = 0;
+    m_bPasteRotated = 0;
+    m_nPasteFlip = 0;
+    m_nPieceCount = 0;
+    for (CLayerRegion& piece : m_Pieces)
+        piece.Reset();
+    m_bShift = 0;
 }
 
 uint32_t CTesvanDoc::GetBackColor() const

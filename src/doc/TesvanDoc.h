@@ -2,10 +2,15 @@
 // twelve layers, the working image the views paint, and the editing state.
 #pragma once
 
+#include "doc/AnimeSlots.h"
+#include "doc/CommandList.h"
+#include "doc/Geometry.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
+#include "doc/SelectionState.h"
+#include "doc/TextEntry.h"
+#include "doc/ToolState.h"
 #include "doc/UndoStep.h"
-#include "platform/LogFont.h"
 
 #include <array>
 #include <cstddef>
@@ -15,20 +20,6 @@
 #include <vector>
 
 class CArchive;
-
-struct CPoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const CPoint&) const = default;
-};
-
-struct CRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const CRect&) const = default;
-};
 
 // One remembered gradation run of the palette (20 bytes on file).
 struct CGradationInfo {
@@ -70,11 +61,6 @@ private:
     void Exchange(CTesvanDoc& doc);
 };
 
-struct CAnimeSlot {
-    std::string strFrames;
-    int nSpeed = 2;
-};
-
 // A view registered with the document; told about changes by hint bits.
 class CDocObserver {
 public:
@@ -82,16 +68,6 @@ public:
     virtual void OnUpdate(int hint) = 0;
 };
 
-// The modeless animation window as the document sees it.
-class CAnimeWindow {
-public:
-    virtual ~CAnimeWindow() = default;
-    virtual void ShowWindow(bool show) = 0;
-    virtual void RefreshLayout() = 0;
-};
-
-class CTesvanView;
-class CRightView;
 struct CAnimePlayer;
 struct PrinterChoice;
 
@@ -103,7 +79,15 @@ enum : int {
     HINT_ERASE = 16,
 };
 
-class CTesvanDoc {
+// The document's state is grouped by the concern that owns it: the
+// selection and floating paste, the text entry, the tool and pointer, and
+// the animation slots each live in a part of their own (doc/*State.h,
+// TextEntry.h, AnimeSlots.h); the sheet, palette, layers and undo ring stay
+// here.
+class CTesvanDoc : public CSelectionState,
+                   public CTextEntry,
+                   public CToolState,
+                   public CAnimeSlots {
 public:
     static constexpr int kLayers = 12;
     // History depth: steps kept (settable 10 to 1000) and bytes kept.
@@ -111,8 +95,7 @@ public:
     static constexpr int kUndoMaxSteps = 1000;
     static constexpr int kUndoDefaultSteps = 100;
     static constexpr size_t kUndoDefaultBudget = size_t(512) << 20;
-    static constexpr int kAnimeSlots = 4;
-    static constexpr int kPencil = 32798;
+    static constexpr int kPencil = Cmd::ToolPencil;
     // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
     // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
@@ -144,9 +127,15 @@ public:
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
-    // Save (57603): asks for a name when the document has none.
+    // Reads a .tvn file's settings and layer records into this (fresh)
+    // document without decoding any pixels: the layers get no images, and
+    // hasPixels says which records hold pixels (an image of the sheet's
+    // size once opened). False, with the reason reported, when the file
+    // would not open.
+    bool ReadSummary(const std::string& path, std::array<bool, kLayers>& hasPixels);
+    // Save: asks for a name when the document has none.
     bool DoFileSave();
-    // Save-as (57604) and the save of an untitled document: always asks.
+    // Save-as and the save of an untitled document: always asks.
     bool DoSave(const std::string& path, bool replace = true);
     // Asks "%1 への変更を保存しますか?" for a modified document; false when
     // the person cancels (or a requested save fails).
@@ -192,24 +181,12 @@ public:
     // editing layer (the document does not call upwards itself). Null: none.
     static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
-    // ---- tools, strokes, figures and text (declarations added by that work)
-    // Pointer behaviours the stroke operations dispatch on.
-    enum : int {
-        KIND_EYEDROPPER = -2,
-        KIND_FILL = -1,
-        KIND_SHAPE = 0,
-        KIND_FREEHAND = 1,
-        KIND_CURVE = 2,
-        KIND_SELECT = 3,
-        KIND_MOVE_PASTE = 4,
-        KIND_TEXT = 5,
-    };
-    // Key flag bits of a press or release the strokes look at.
-    enum : unsigned { MK_SHIFT = 4, MK_CONTROL = 8 };
+    // ---- tools, strokes, figures and text
 
     int GetToolKind() const;
     // Tool commands (the nine drawing tools, the two selection tools, the
-    // eyedropper, 32795 and 32830), pen widths 1 to 3, and the font command.
+    // eyedropper, the thick and thin brushes), pen widths 1 to 3, and the
+    // font command.
     void OnToolCommand(int id);
     void OnPenWidth(int width);
     void OnFontCommand();
@@ -242,17 +219,16 @@ public:
     // ---- selection, paste and undo
     // End of a selection-tool drag: the stroke's points become m_rcSel.
     void FinishSelection();
-    void OnEditCut();              // 57635
-    void OnEditCopy();             // 57634
-    void OnEditPaste();            // 57637 (transparent while Shift is held)
-    void OnPasteTransparent();     // 32883
-    void OnPasteRotate();          // 32844
-    void OnPasteMirrorLR();        // 32845
-    void OnPasteMirrorUD();        // 32853
-    // Enable rules of the commands above.
-    bool CanCutCopy() const;       // a rectangle is selected
-    bool CanPaste() const;         // a floating paste exists (paste, mirrors)
-    bool CanRotatePaste() const;   // ... and its turned size fits the cell
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();  // transparent while Shift is held
+    void OnPasteTransparent();
+    void OnPasteRotate();
+    void OnPasteMirrorLR();
+    void OnPasteMirrorUD();
+    // Enable rules of the commands above (cut, copy and paste: the selection
+    // part's CanCutCopy and CanPaste).
+    bool CanRotatePaste() const;   // a floating paste whose turned size fits the cell
     // Moves the floating paste back inside the current cell; 1 if it moved.
     int KeepPasteInCell();
     // The selection frame in canvas pixels: 0 none (or its corner lies in
@@ -275,7 +251,7 @@ public:
     bool PushUndo(int layerId, int entry);
     // Appends a finished step (drops the redo steps first).
     void PushStep(std::unique_ptr<CUndoStep> step);
-    void Undo();                   // 57643
+    void Undo();                   // EditUndo
     void Redo();                   // EditRedo
     bool CanUndo() const { return m_nUndoCount >= 1; }
     bool CanRedo() const { return m_nUndoCount < int(m_Undo.size()); }
@@ -301,18 +277,18 @@ public:
     // Any factor of the range: pending text and the selection are dropped,
     // the views told with hint 19; the document is not modified.
     void SetZoom(int zoom);
-    void OnZoom();                 // 32865: 8 <-> 4
+    void OnZoom();                 // ViewZoom: 8 <-> 4
     void OnZoomIn();               // ViewZoomIn
     void OnZoomOut();              // ViewZoomOut
     bool CanZoomIn() const;
     bool CanZoomOut() const;
-    void OnShowAllLayers();        // 32879
-    // 32893: the colour chooser, then SetBackColor (32-bit documents only).
+    void OnShowAllLayers();        // ViewCurrentLayerOnly
+    // ViewBackgroundColor: the colour chooser, then SetBackColor (32-bit documents only).
     void OnBackColor();
     // True when the colour changed (the document is then modified).
     bool SetBackColor(uint32_t colour);
-    void OnGrid();                 // 32895
-    void OnCharLines();            // 32896
+    void OnGrid();                 // ViewGrid
+    void OnCharLines();            // ViewCharLines
     void OnNeighbours();           // ViewNeighbours
 
     // ---- palettes and gradations
@@ -331,38 +307,51 @@ public:
     // A release on a palette entry: entry n (absolute 1: of the shared area;
     // 0: a colour 0..15 of the current layer's page) into colour slot 0 or 1.
     void SelectColor(int entry, int slot, int absolute);
-    // "カラー変更" (32785): the colour chooser for entry n, then the change.
+    // "カラー変更": the colour chooser for entry n, then the change.
     void OnChangeColor(int entry, int absolute);
-    void OnSavePalette();          // 32858
-    void OnLoadPalette();          // 32860
+    void OnSavePalette();
+    void OnLoadPalette();
     // The palette file (.plt): 1,024 palette bytes and 600 record bytes.
     static constexpr size_t kPaletteFileSize = 1624;
+    // The form follows the extension: .gpl, .pal, .act and .hex write the
+    // colour entries (all but the transparency key or the alpha levels) in
+    // that editor's form, any other name the palette file.
     bool SavePaletteFile(const std::string& path) const;
-    // Refuses a file shorter than a whole palette file with a message and
-    // changes nothing; otherwise replaces palette and records.
+    // Refuses a file shorter than a whole palette file, or a malformed one of
+    // another editor, with a message and changes nothing; otherwise replaces
+    // palette and records, or loads the colours (LoadPaletteColours).
     bool LoadPaletteFile(const std::string& path);
-    // Gradations 32789 (count 8) and 32788 (count 16) for entry n.
+    // Colours of another editor's palette: up to 16 into the current layer's
+    // page, more into the entries from 1 (8-bit) or 16 (32-bit) on, those
+    // beyond the last entry dropped with a message. The colour at index
+    // `transparent` (-1: none) marks transparency and is skipped.
+    void LoadPaletteColours(const std::vector<uint32_t>& colours, int transparent);
+    // Gradations of 8 or 16 colours for entry n.
     void MakeGradation(int entry, int count, int absolute);
     // The palette entry n names (absolute, or of the current layer's page).
     int AbsoluteEntry(int entry, int absolute);
 
     // ---- image exchange and layer files
-    // Export (32857): the composed sheet without background to a picture file.
+    // Export: the composed sheet without background to a picture file.
     void OnExportImage();
     // The export's work once a path is chosen; true when the file was written.
     bool ExportImage(const std::string& path);
-    // Imports a picture into a layer of a 32-bit document (32887); 1 when
+    // Imports a picture into a layer of a 32-bit document; 1 when
     // imported or cancelled, 0 on failure.
     int ImportImage(int layer);
-    // Size dialog (32780).
+    // Size dialog.
     void OnSheetSize();
     // Rebuilds the working image and every layer image at the current
     // geometry and depth. False, with every image as it was, when the sheet
     // cannot be built (the caller then restores the geometry).
     bool ApplySheetSize(bool keepContent);
-    // Layer files (32863, 32864).
+    // Layer files.
     void SaveLayerFile(int layer);
     bool LoadLayerFile(int layer);
+    // The layer-file save once a path is chosen: a layer file for the
+    // extension "lay", else the layer's image as a picture; a failure is
+    // reported.
+    bool SaveLayerFileTo(int layer, const std::string& path);
     // Writes a layer file of slot `layer` to an archive.
     void WriteLayerFile(int layer, CArchive& ar) const;
     // Reads a layer file into slot `layer` (everything after the dialog);
@@ -382,7 +371,7 @@ public:
     // The sheet rectangle of cell number `cell` (row-major); false when the
     // cell lies outside the sheet.
     bool AnimeCellRect(int cell, CRect& rc) const;
-    // Print (57607): enabled while a layer holds an image.
+    // Print: enabled while a layer holds an image.
     bool CanPrint() const;
     void OnFilePrint();
     // Prints the working image on one page of the chosen printer: the scale
@@ -390,7 +379,7 @@ public:
     // True when the page was drawn.
     bool PrintSheet(const PrinterChoice& choice, bool askScale);
 
-    // ---- fields, in declaration order
+    // ---- fields of the sheet, palette, layers and undo ring
     int m_nBitCount = 32;
     uint32_t m_crBackground = 0xFFFFFF;
     int m_bInitialized = 0;
@@ -413,38 +402,15 @@ public:
     int m_bShowNeighbours = 1;     // the canvas shows the cells around, dimmed
     CLayer m_Layers[kLayers];
     int m_nCurrentLayer = 0;
-    int m_nPenWidth = 1;
-    int m_nTool = kPencil;
-    std::vector<CPoint> m_Points;
-    int m_nButton = 0;
-    CPoint m_ptLast;
-    uint32_t m_crMarquee = 0x808080;
-    int m_nSelState = 0;
-    int m_nSelLayer = 0;
     int m_bShowAllLayers = 1;
-    CRect m_rcSel;
-    int m_bPasteRotated = 0;
-    int m_nPasteFlip = 0;
-    int m_nPieceCount = 0;
-    CLayerRegion m_Pieces[kLayers];
-    LogFont m_lfText;
-    std::string m_strText;          // code page 932 bytes as typed
-    CPoint m_ptText;
-    char m_chLead = 0;
-    CTesvanView* m_pTabView = nullptr;
-    CRightView* m_pCanvasView = nullptr;
-    int m_bShift = 0;
     int m_nUndoCount = 0;          // steps that can be undone
     int m_nUndoIndex = 0;          // where the next step goes (= m_nUndoCount)
     // Oldest first: [0, m_nUndoCount) undoable, the rest redoable.
     std::vector<std::unique_ptr<CUndoStep>> m_Undo;
-    CAnimeSlot m_Anime[kAnimeSlots];
-    int m_bAnimeShown = 0;
-    CAnimeWindow* m_pAnimeDlg = nullptr;
 
 private:
     bool LoadFrom(CArchive& ar);
-    void ReadContent(CArchive& ar);
+    void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
     void FinishLoad();
@@ -482,3 +448,4 @@ private:
     std::unique_ptr<CUndoStep> m_pStep;
 };
 
+static_assert(CSelectionState::kPieces == CTesvanDoc::kLayers);

@@ -1,7 +1,7 @@
 #include "edit/Preferences.h"
 
-#include "doc/PrintLayout.h"
 #include "doc/TesvanDoc.h"
+#include "platform/DialogModel.h"
 
 const std::vector<CPreferencesDlg::Field>& CPreferencesDlg::Fields()
 {
@@ -43,14 +43,8 @@ bool CPreferencesDlg::Validate(std::string& message)
     std::vector<int> values(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
         const std::string text = Text(fields[i]);
-        if (!ParseDialogInteger(text, values[i])) {
-            message = "整数を入力してください。";
+        if (!CheckDialogInt(text, fields[i].lo, fields[i].hi, values[i], message))
             return false;
-        }
-        if (values[i] < fields[i].lo || values[i] > fields[i].hi) {
-            message = IntegerRangeMessage(fields[i].lo, fields[i].hi);
-            return false;
-        }
     }
     // Nothing changes until every field is good.
     for (size_t i = 0; i < fields.size(); ++i) {
