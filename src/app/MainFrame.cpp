@@ -38,6 +38,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 
 // The menu text without mnemonic marks and shortcut, for a tooltip of last resort.
@@ -220,6 +222,14 @@ void CMainFrame::BuildStatusBar()
     QStatusBar* bar = statusBar();
     m_pMessage = new QLabel(tr("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
+    // Where the pointer is on the canvas and the colour under it.
+    m_pPointerPane = new QLabel(bar);
+    m_pPointerPane->setFrameShape(QFrame::Panel);
+    m_pPointerPane->setFrameShadow(QFrame::Sunken);
+    // Sized by its text: a fixed width would widen the smallest window.
+    m_pPointerPane->setMinimumWidth(0);
+    bar->addPermanentWidget(m_pPointerPane);
+    RightView()->SetStatusSink([this](const QString& text) { m_pPointerPane->setText(text); });
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -316,6 +326,8 @@ void CMainFrame::OnIdle()
     UpdateTitle();
 }
 
+QString CMainFrame::PointerStatus() const { return m_pPointerPane ? m_pPointerPane->text() : QString(); }
+
 void CMainFrame::UpdateTitle()
 {
     QString title = QString::fromStdString(m_pDoc->GetTitle());
@@ -324,7 +336,7 @@ void CMainFrame::UpdateTitle()
     // Only the name of an unsaved document is the program's own text.
     if (m_pDoc->GetPathName().empty())
         title = TrCore(title);
-    QString full = title + QStringLiteral(" - Tesvan");
+    QString full = (m_pDoc->IsModified() ? QStringLiteral("*") : QString()) + title + QStringLiteral(" - Tesvan");
     if (windowTitle() != full)
         setWindowTitle(full);
 }
@@ -380,12 +392,25 @@ void CMainFrame::LoadPlacement()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Workspace"));
     QRect rect = settings.value(QStringLiteral("MainWindowRect")).toRect();
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (rect.isValid() && screen->availableGeometry().intersects(rect))
-            onScreen = true;
-    if (onScreen) {
-        setGeometry(rect);
+    // The screen showing most of the stored rectangle takes the window, made
+    // to fit inside it: a rectangle stored at another scale factor or for a
+    // screen since removed would otherwise open partly out of reach.
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = rect.isValid() ? screen->availableGeometry().intersected(rect) : QRect();
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (best) {
+        const QRect avail = best->availableGeometry();
+        QRect placed(rect.topLeft(), rect.size().boundedTo(avail.size()));
+        placed.moveLeft(std::clamp(placed.left(), avail.left(), avail.right() + 1 - placed.width()));
+        placed.moveTop(std::clamp(placed.top(), avail.top(), avail.bottom() + 1 - placed.height()));
+        setGeometry(placed);
     } else {
         resize(900, 640);
         if (QScreen* screen = QGuiApplication::primaryScreen())

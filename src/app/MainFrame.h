@@ -42,8 +42,11 @@ public:
     CCommandTable& Commands() { return m_Commands; }
     QToolBar* ToolBar() const { return m_pToolBar; }
 
-    // "<document title> - Tesvan".
+    // "<document title> - Tesvan", with "*" before the title while the
+    // document has unsaved changes.
     void UpdateTitle();
+    // The status bar's pointer pane as shown.
+    QString PointerStatus() const;
     // Re-reads every item's enable/tick/text state.
     void UpdateCommandUi();
     // Rebuilds the recent-file items of the File menu.
@@ -95,6 +98,7 @@ private:
     CTesvanView* m_pTabView = nullptr;
     QLabel* m_pMessage = nullptr;
     QLabel* m_pLockPanes[3] = {};
+    QLabel* m_pPointerPane = nullptr;
     bool m_bStorePlacement = true;
     CHelpWindow* m_pHelp = nullptr;
 };

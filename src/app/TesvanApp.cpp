@@ -10,6 +10,7 @@
 #include "app/QtUiPort.h"
 #include "app/RecoveryManager.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Preferences.h"
 #include "platform/UiPort.h"
 
 #include <QApplication>
@@ -156,6 +157,7 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     LoadRecentFileList();
     if (!CreateShell())
         return false;
+    LoadPreferences();
     m_pRecovery = std::make_unique<CRecoveryManager>(*this, m_pDoc.get());
     if (file.isEmpty()) {
         OnFileNew();
@@ -304,6 +306,7 @@ bool CTesvanApp::CreateShell()
     t.SetHandler(Cmd::FileSave, [this] { OnFileSave(false); });
     t.SetHandler(Cmd::FileSaveAs, [this] { OnFileSave(true); });
     t.SetHandler(Cmd::HelpAbout, [this] { OnAppAbout(); });
+    t.SetHandler(Cmd::EditPreferences, [this] { OnPreferences(); });
     for (int i = 0; i < kRecentFiles; ++i) {
         t.SetHandler(Cmd::FileMru1 + i, [this, i] { OpenRecentFile(i); },
                      [this, i](CommandUi& ui) {
@@ -428,6 +431,36 @@ void CTesvanApp::OnAppAbout()
     dialog.setLayout(row);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(320, 80)));
     dialog.exec();
+}
+
+// The preferences live in the settings store under "Preferences", one value
+// a field of the dialog.
+void CTesvanApp::LoadPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        const int value = settings.value(QString::fromLatin1(field.key), prefs.*field.member).toInt();
+        prefs.*field.member = std::clamp(value, field.lo, field.hi);
+    }
+    prefs.ApplyTo(*m_pDoc);
+}
+
+void CTesvanApp::OnPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    if (!UiPort().DoModal(prefs))
+        return;
+    prefs.ApplyTo(*m_pDoc);
+    if (!m_bUseSettings)
+        return;
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
+        settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
 }
 
 void CTesvanApp::LoadRecentFileList()

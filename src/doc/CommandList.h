@@ -46,6 +46,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(57619, FileMru4,             None,    0,   0, None,       "",              "",         "", "", "指定のファイルを開く") \
     X(57665, FileExit,             File,    6,   0, None,       "",              "",         "終了(&X)", "", "Tesvanを終了し、ファイルの保存を指示\n終了") \
     X(57643, EditUndo,             Edit,    1,   0, None,       "",              "",         "元に戻す(&U)\tCtrl+Z", "Ctrl+Z Alt+Backspace", "直前に行った動作を元に戻す\n元に戻す") \
+    X(33000, EditRedo,             Edit,    1, 200, None,       "redo",          "",         "やり直し(&R)\tCtrl+Y", "Ctrl+Y Ctrl+Shift+Z", "元に戻した動作をやり直す\nやり直し") \
     X(32796, ToolSelect,           Edit,    2, 205, Select,     "select",        "",         "範囲選択", "", "選択ツール") \
     X(32820, ToolSelectAllLayers,  Edit,    2, 206, Select,     "select-all",    "",         "全レイヤー範囲選択", "", "全レイヤー選択") \
     X(57635, EditCut,              Edit,    3, 201, None,       "cut",           "切取",     "切り取り(&T)\tCtrl+X", "Ctrl+X Shift+Del", "選択範囲を切り取ってクリップボードに保存\n切り取り") \
@@ -56,14 +57,18 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32844, EditPasteRotate,      Edit,    4, 207, None,       "rotate",        "",         "貼付範囲回転90°", "", "貼付範囲を90°回転") \
     X(32845, EditPasteMirrorLR,    Edit,    4, 208, None,       "mirror-lr",     "",         "貼付範囲左右反転", "", "貼付範囲を左右反転") \
     X(32853, EditPasteMirrorUD,    Edit,    4, 209, None,       "mirror-ud",     "",         "貼付範囲上下反転", "", "貼付範囲を上下反転") \
+    X(33001, EditPreferences,      Edit,    5,   0, None,       "",              "",         "環境設定...", "", "履歴の段数と使うメモリを設定\n環境設定") \
     X(32869, ViewAnimation,        View,    1,   0, None,       "",              "",         "アニメーション", "", "") \
     X(59392, ViewToolbar,          View,    1,   0, None,       "",              "",         "ツール バー(&T)", "", "") \
     X(59393, ViewStatusBar,        View,    1,   0, None,       "",              "",         "ステータス バー(&S)", "", "ステータス バーの表示/非表示\nステータス バーの表示切り替え") \
     X(32865, ViewZoom,             View,    1, 501, None,       "zoom",          "",         "拡大", "", "拡大・縮小") \
+    X(33002, ViewZoomIn,           View,    1,   0, None,       "",              "",         "ズームイン\tCtrl++", "Ctrl++ Ctrl+=", "キャンバスの表示倍率を上げる\nズームイン") \
+    X(33003, ViewZoomOut,          View,    1,   0, None,       "",              "",         "ズームアウト\tCtrl+-", "Ctrl+-", "キャンバスの表示倍率を下げる\nズームアウト") \
     X(32879, ViewCurrentLayerOnly, View,    1, 502, None,       "layer-only",    "",         "選択レイヤーのみ表示", "", "作業中のレイヤーのみ表示します") \
     X(32893, ViewBackgroundColor,  View,    1,   0, None,       "",              "",         "背景カラーの変更", "", "") \
     X(32895, ViewGrid,             View,    1,   0, None,       "",              "",         "グリッド", "", "") \
     X(32896, ViewCharLines,        View,    1,   0, None,       "",              "",         "キャラクタ分割ライン", "", "") \
+    X(33004, ViewNeighbours,       View,    1,   0, None,       "",              "",         "隣のキャラを表示", "", "現在のキャラの周りに隣のキャラを薄く表示\n隣のキャラを表示") \
     X(32791, ToolPenWidth1,        Tools,   1, 301, None,       "pen1",          "",         "１ピクセルの線", "", "１ピクセルの線") \
     X(32792, ToolPenWidth2,        Tools,   1, 302, None,       "pen2",          "",         "２ピクセルの線", "", "２ピクセルの線") \
     X(32793, ToolPenWidth3,        Tools,   1, 303, None,       "pen3",          "",         "３ピクセルの線", "", "３ピクセルの線") \

@@ -83,6 +83,12 @@ CAnimaitionDlg::CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner)
     RefreshLayout();
 }
 
+void CAnimaitionDlg::RepaintCells()
+{
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
+        m_pPictures[k]->update();
+}
+
 CAnimaitionDlg::~CAnimaitionDlg()
 {
     if (m_pDoc && m_pDoc->m_pAnimeDlg == this)

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <functional>
+
 class QKeyEvent;
 
 // Shift and Escape as the canvas handles them, for any view of the document
@@ -37,6 +39,18 @@ public:
     // The cell picture of bitmap rectangle `part` (bitmap coordinates: the
     // frame at column and row 0, cell pixel (px, py) at 1 + z px, 1 + z py).
     static QImage RenderCanvas(const CTesvanDoc& doc, const QRect& part);
+    // The sheet around the current cell, magnified and dimmed, for a
+    // rectangle of logical points (grey beyond the sheet).
+    static QImage RenderNeighbours(const CTesvanDoc& doc, const QRect& logical);
+    // What the canvas shows at a logical point (grid, neighbours included).
+    QRgb ShownColor(CPoint logical) const;
+    // One wheel step per unit of `steps` (positive: up) at a client point:
+    // with Control the zoom moves through its range, keeping the cell pixel
+    // under the pointer in place where the canvas can scroll; otherwise the
+    // canvas scrolls (Shift: sideways).
+    void Wheel(CPoint client, int steps, unsigned flags);
+    // Where the pointer pane's text goes (the main frame's status bar).
+    void SetStatusSink(std::function<void(const QString&)> sink) { m_StatusSink = std::move(sink); }
     // The cursor resource of a tool, drawn.
     static QCursor ToolCursor(int cursorId);
     // The caret rectangle in client coordinates (empty without a caret).
@@ -54,6 +68,7 @@ public:
     void DestroyCaret() override;
     void SetCaretPos(CPoint client) override;
     void SetCursorPos(CPoint client) override;
+    void ShowPointerStatus(const std::string& text) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,6 +78,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -85,4 +102,6 @@ private:
     bool m_bCaretExists = false;
     bool m_bCaretOn = false;
     QTimer m_CaretTimer;
+    std::function<void(const QString&)> m_StatusSink;
+    int m_nWheelRest = 0;             // wheel angle short of a whole step
 };

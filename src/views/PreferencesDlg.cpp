@@ -1,0 +1,65 @@
+// The Qt presenter of CPreferencesDlg: one labelled edit a field, built from
+// the model's field table.
+#include "views/PreferencesDlg.h"
+
+#include "edit/Preferences.h"
+#include "platform/UiPort.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+namespace {
+QString Q(const char* text) { return QString::fromUtf8(text); }
+} // namespace
+
+bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = dynamic_cast<CPreferencesDlg&>(model);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(Q(CPreferencesDlg::kTitle));
+    auto* grid = new QGridLayout;
+    std::vector<QLineEdit*> edits;
+    int row = 0;
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        auto* edit = new QLineEdit(QString::fromStdString(dlg.Text(field)), &dialog);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setMaximumWidth(80);
+        edit->setToolTip(QStringLiteral("%1 – %2").arg(field.lo).arg(field.hi));
+        grid->addWidget(new QLabel(Q(field.label), &dialog), row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(new QLabel(Q(field.unit), &dialog), row, 2);
+        edits.push_back(edit);
+        ++row;
+    }
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    auto* column = new QVBoxLayout(&dialog);
+    column->addLayout(grid);
+    column->addWidget(buttons);
+
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        CPreferencesDlg confirmed = dlg;
+        const auto& fields = CPreferencesDlg::Fields();
+        std::string error;
+        for (size_t i = 0; i < fields.size(); ++i)
+            confirmed.SetField(fields[i].name, edits[i]->text().toStdString(), error);
+        std::string message;
+        if (!confirmed.Validate(message)) {
+            UiPort().MessageBox(message);
+            return;
+        }
+        dlg = confirmed;
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
