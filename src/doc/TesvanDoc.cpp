@@ -23,6 +23,8 @@ CTesvanDoc::CTesvanDoc()
     m_lfText.lfCharSet = 1;
     m_lfText.lfFaceName = "ＭＳ Ｐゴシック";
     ClearText(false);
+    for (int k = 0; k < kAnimeSlots; ++k)
+        m_Anime[k].strName = DefaultAnimeName(k);
 }
 
 CTesvanDoc::~CTesvanDoc() = default;
@@ -114,9 +116,11 @@ void CTesvanDoc::ClearUndo()
 
 void CTesvanDoc::ResetAnime()
 {
-    for (CAnimeSlot& slot : m_Anime) {
-        slot.strFrames.clear();
-        slot.nSpeed = 2;
+    for (int k = 0; k < kAnimeSlots; ++k) {
+        m_Anime[k].strFrames.clear();
+        m_Anime[k].nSpeed = 2;
+        m_Anime[k].strName = DefaultAnimeName(k);
+        m_Anime[k].nDirection = ANIME_FORWARD;
     }
     if (m_bAnimeShown && m_pAnimeDlg)
         m_pAnimeDlg->ShowWindow(false);

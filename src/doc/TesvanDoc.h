@@ -60,9 +60,18 @@ struct CUndoEntry {
     void Free();
 };
 
+// How a slot's frame list is played.
+enum : int {
+    ANIME_FORWARD = 0,       // 順方向: first to last, again
+    ANIME_REVERSE = 1,       // 逆方向: last to first, again
+    ANIME_PINGPONG = 2,      // 往復: first to last and back, ends not repeated
+};
+
 struct CAnimeSlot {
     std::string strFrames;
     int nSpeed = 2;
+    std::string strName;     // "anime1".."anime4" unless renamed
+    int nDirection = ANIME_FORWARD;
 };
 
 // A view registered with the document; told about changes by hint bits.
@@ -330,6 +339,16 @@ public:
     // The sheet rectangle of cell number `cell` (row-major); false when the
     // cell lies outside the sheet.
     bool AnimeCellRect(int cell, CRect& rc) const;
+    // The name a slot has in a new document: "anime1" .. "anime4".
+    static std::string DefaultAnimeName(int slot);
+    // How long one step of a slot shows in the preview, in milliseconds: the
+    // speed (ticks a step, at least 1) times the timer period.
+    int AnimeStepMs(int slot) const;
+    // The cell numbers of one loop of a slot as the preview plays them (its
+    // direction played out); empty for an empty list.
+    std::vector<int> AnimeSequence(int slot) const;
+    // The slot named `key`: "1".."4" or a slot's name; -1 when none is.
+    int FindAnimeSlot(const std::string& key) const;
     // Print (57607): enabled while a layer holds an image.
     bool CanPrint() const;
     void OnFilePrint();
@@ -393,10 +412,15 @@ private:
     void ReadContent(CArchive& ar);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
+    // The extension block after the standard content (DocExtension.cpp).
+    void WriteExtension(CArchive& ar) const;
+    // False when a block is there but damaged: nothing of it is applied.
+    bool ReadExtension(CArchive& ar);
     void FinishLoad();
 
     std::vector<CDocObserver*> m_Views;
     std::string m_strPathName;
     std::string m_strTitle = "無題";
     bool m_bModified = false;
+    bool m_bExtensionDamaged = false;    // set by ReadContent
 };

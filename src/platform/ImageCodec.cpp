@@ -230,7 +230,11 @@ CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src)
     std::vector<uint8_t> bytes;
     if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok)
         return st;
+    return WriteFileReplacing(path, bytes);
+}
 
+CodecStatus WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes)
+{
     static std::atomic<unsigned> counter{0};
     std::string temp;
     int fd = -1;
