@@ -22,6 +22,7 @@ const Row kRows[] = {
     {57603, "上書き保存(&S)\tCtrl+S", {"Ctrl+S"}, "作業中のファイルを上書きして保存\n保存", CommandMenu::File, true},
     {57604, "名前を付けて保存(&A)...", {}, "作業中のファイルを新しい名前で保存\n名前をつけて保存", CommandMenu::File, false},
     {32857, "イメージファイルへ保存", {}, "データをjpg,gif,png,bmp 形式で保存", CommandMenu::File, false},
+    {33020, "アニメーション書き出し...", {}, "アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し", CommandMenu::File, false},
     {32780, "イメージサイズ変更", {}, "", CommandMenu::File, false},
     {32858, "パレットの保存", {}, "", CommandMenu::File, false},
     {32860, "パレット読込", {}, "", CommandMenu::File, false},
@@ -124,7 +125,7 @@ const QString& CCommandTable::MenuTitle(CommandMenu menu)
 
 const std::vector<int>& CCommandTable::MenuOrder(CommandMenu menu)
 {
-    static const std::vector<int> file = {57600, 57601, 57603, 57604, 32857, 0, 32780, 0, 32858,
+    static const std::vector<int> file = {57600, 57601, 57603, 57604, 32857, 33020, 0, 32780, 0, 32858,
                                           32860, 0, 57607, 0, 57616, 0, 57665};
     static const std::vector<int> edit = {57643, 0, 32796, 32820, 0, 57635, 57634,
                                           57637, 32883, 32889, 0, 32844, 32845, 32853};

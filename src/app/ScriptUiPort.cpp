@@ -168,6 +168,13 @@ bool CScriptUiPort::FileDialog(const FileDialogRequest& request, std::string& pa
         return false;
     if (a.kind == ScriptAnswer::Cancel)
         return false;
+    if (a.scale > 0) {
+        if (!request.scale) {
+            Fail("this file dialog has no scale");
+            return false;
+        }
+        *request.scale = a.scale;
+    }
     path = WithDefaultExtension(ExpandScriptPath(a.path), request);
     m_strLastFile = path;
     return true;

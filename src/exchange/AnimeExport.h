@@ -104,6 +104,7 @@ public:
     // it; the cell form gets "-{cell}" when it has no placeholder).
     std::string OutputPath() const;
 
+    std::string m_SlotNames[4];      // shown in the slot list; not a field
     int m_nSlot = 0;                 // 0..3
     int m_nForm = FORM_GIF;
     int m_nScale = 1;

@@ -2,6 +2,7 @@
 
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
+#include "exchange/AnimeExport.h"
 #include "platform/UiPort.h"
 
 using tesvan::CodecStatus;
@@ -39,9 +40,14 @@ void CTesvanDoc::OnExportImage()
                        {"JPEG ファイル (*.jpg)", "*.jpg"}};
     request.defaultExt = "png";
     request.extFollowsFilter = true;
+    int scale = 1;
+    request.scale = &scale;
     std::string path;
     if (!UiPort().FileDialog(request, path))
         return;
     // Failures are silent: the document does not change either way.
-    ExportImage(path);
+    if (scale == 1)
+        ExportImage(path);
+    else
+        ExportSheet(*this, path, scale);
 }
