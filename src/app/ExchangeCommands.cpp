@@ -29,7 +29,7 @@ void OnExportAnime(CTesvanDoc* doc)
     static CExportAnimeDlg last;    // the dialog keeps its choices for the session
     CExportAnimeDlg dlg = last;
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
-        dlg.m_SlotNames[k] = doc->m_Anime[k].strName;
+        dlg.m_SlotNames[k] = doc->AnimeName(k);
     if (!UiPort().DoModal(dlg))
         return;
     last = dlg;

@@ -200,6 +200,12 @@ bool CSetAnimeDlg::Validate(std::string& message)
 
 std::string CTesvanDoc::DefaultAnimeName(int slot) { return "anime" + std::to_string(slot + 1); }
 
+std::string CTesvanDoc::AnimeName(int slot) const
+{
+    const std::string& name = m_Anime[slot].strName;
+    return name.empty() ? DefaultAnimeName(slot) : name;
+}
+
 int CTesvanDoc::AnimeStepMs(int slot) const
 {
     const int64_t ticks = std::clamp<int64_t>(m_Anime[slot].nSpeed, 1, INT_MAX / kAnimeTimerMs);
@@ -219,7 +225,7 @@ int CTesvanDoc::FindAnimeSlot(const std::string& key) const
         if (key == std::to_string(k + 1))
             return k;
     for (int k = 0; k < kAnimeSlots; ++k)
-        if (key == m_Anime[k].strName)
+        if (key == AnimeName(k))
             return k;
     return -1;
 }
@@ -246,7 +252,7 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     CSetAnimeDlg dlg;
     dlg.m_strFrames = s.strFrames;
     dlg.m_strSpeed = AnimeSpeedName(s.nSpeed);
-    dlg.m_strName = s.strName;
+    dlg.m_strName = AnimeName(slot);
     dlg.m_nDirection = s.nDirection;
     if (!UiPort().DoModal(dlg))
         return false;
@@ -276,7 +282,7 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
         s.nSpeed = speed;
         changed = true;
     }
-    if (dlg.m_strName != s.strName) {
+    if (dlg.m_strName != AnimeName(slot)) {
         s.strName = dlg.m_strName;
         changed = true;
     }

@@ -76,14 +76,15 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> records;
     bool animeDefault = true;
     for (int k = 0; k < kAnimeSlots; ++k)
-        animeDefault = animeDefault && m_Anime[k].strName == DefaultAnimeName(k) &&
+        animeDefault = animeDefault && AnimeName(k) == DefaultAnimeName(k) &&
                        m_Anime[k].nDirection == ANIME_FORWARD;
     if (!animeDefault) {
         std::vector<uint8_t> b;
-        for (const CAnimeSlot& slot : m_Anime) {
-            Put32(b, uint32_t(slot.nDirection));
-            Put32(b, uint32_t(slot.strName.size()));
-            b.insert(b.end(), slot.strName.begin(), slot.strName.end());
+        for (int k = 0; k < kAnimeSlots; ++k) {
+            const std::string name = AnimeName(k);
+            Put32(b, uint32_t(m_Anime[k].nDirection));
+            Put32(b, uint32_t(name.size()));
+            b.insert(b.end(), name.begin(), name.end());
         }
         records.emplace_back(kTagAnim, std::move(b));
     }

@@ -341,6 +341,8 @@ public:
     bool AnimeCellRect(int cell, CRect& rc) const;
     // The name a slot has in a new document: "anime1" .. "anime4".
     static std::string DefaultAnimeName(int slot);
+    // A slot's name; an empty one counts as the default.
+    std::string AnimeName(int slot) const;
     // How long one step of a slot shows in the preview, in milliseconds: the
     // speed (ticks a step, at least 1) times the timer period.
     int AnimeStepMs(int slot) const;

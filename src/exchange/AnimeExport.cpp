@@ -178,7 +178,7 @@ SheetData BuildSheetData(const CTesvanDoc& doc, const std::string& imagePath, in
         if (steps.empty())
             continue;
         SheetTag tag;
-        tag.name = doc.m_Anime[k].strName;
+        tag.name = doc.AnimeName(k);
         tag.from = int(data.frames.size());
         for (int cell : steps)
             data.frames.push_back(frameOf(cell, doc.AnimeStepMs(k)));
@@ -309,7 +309,7 @@ AnimeExportError ExportPictures(CTesvanDoc& doc, const std::string& pattern, int
         Item item{pattern, layer, cell, slot};
         ReplaceAll(item.path, "{cell}", cell >= 0 ? std::to_string(cell) : std::string());
         ReplaceAll(item.path, "{layer}", std::to_string(layer));
-        ReplaceAll(item.path, "{anime}", slot >= 0 ? FileNamePart(doc.m_Anime[slot].strName) : std::string());
+        ReplaceAll(item.path, "{anime}", slot >= 0 ? FileNamePart(doc.AnimeName(slot)) : std::string());
         ReplaceAll(item.path, "{frame}", std::to_string(step));
         items.push_back(std::move(item));
     };
