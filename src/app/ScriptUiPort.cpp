@@ -277,9 +277,11 @@ bool CScriptUiPort::DoModal(CDialogModel& dialog)
         for (size_t i = 0; i + 1 < answer.items.size(); ++i) {
             const auto& [name, value] = answer.items[i];
             std::string error;
+            // A path field takes the scratch folder as other paths do.
+            const bool path = name.size() >= 4 && name.compare(name.size() - 4, 4, "Path") == 0;
             const bool ok = value.empty() && IsScriptDialogButton(name)
                                 ? dialog.PressButton(name, error)
-                                : dialog.SetField(name, value, error);
+                                : dialog.SetField(name, path ? ExpandScriptPath(value) : value, error);
             if (!ok) {
                 Fail("line " + std::to_string(answer.line) + ": " + cls + ": " + error);
                 return false;
