@@ -121,8 +121,8 @@ void TrackStrokeBench(benchmark::State& state, int tool)
     state.counters["x_floor"] = ours / floor;
 }
 
-void TrackPencil(benchmark::State& state) { TrackStrokeBench(state, ID_TOOL_PENCIL); }
-void TrackFilledEllipse(benchmark::State& state) { TrackStrokeBench(state, ID_TOOL_ELLIPSE_FILL); }
+void TrackPencil(benchmark::State& state) { TrackStrokeBench(state, Cmd::ToolPencil); }
+void TrackFilledEllipse(benchmark::State& state) { TrackStrokeBench(state, Cmd::ToolEllipseFill); }
 
 // The fill figure on one layer: overlay prepared from the cell, flooded and
 // merged, against writing the cell's pixels once.
@@ -141,7 +141,7 @@ void FillTool(benchmark::State& state)
     layer.m_nAlpha[0] = layer.m_nAlpha[1] = 0xFF000000u;
     doc.m_Palette[20] = RGBQUAD{10, 20, 30, 0};
     doc.m_Palette[21] = RGBQUAD{40, 50, 60, 0};
-    doc.m_nTool = ID_TOOL_FILL;
+    doc.m_nTool = Cmd::ToolFill;
     doc.m_nButton = 1;
     doc.m_Points = {CPoint{cell / 2, cell / 2}};
     std::vector<uint32_t> dest(size_t(cell) * cell);

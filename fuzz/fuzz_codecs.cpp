@@ -4,6 +4,7 @@
 #include "doc/ImageFiles.h"
 #include "platform/ImageCodec.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -12,6 +13,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace tesvan;
     DecodeLimits limits;
     limits.maxPixels = 1 << 22;  // keeps each run quick
+    // The frames of an animation, composed as a viewer shows them.
+    if (const int frames = CountGifFrames(data, size); frames > 0) {
+        limits.maxPixels = 1 << 16;
+        int seen = 0;
+        const CodecStatus st = DecodeGifFrames(data, size, GifFrameKey(size % 3), std::min(frames, 64),
+                                               [&](const DecodedImage& f) {
+                                                   if (f.bpp != 32 || f.pixels.size() != f.stride() * size_t(f.height))
+                                                       __builtin_trap();
+                                                   return ++seen < 64;
+                                               },
+                                               limits);
+        if (st == CodecStatus::Ok && seen != std::min(frames, 64))
+            __builtin_trap();
+        limits.maxPixels = 1 << 22;
+    }
     DecodedImage pic;
     if (DecodeImage(data, size, pic, limits) != CodecStatus::Ok)
         return 0;

@@ -1,5 +1,6 @@
 #include "doc/ImageFiles.h"
 #include "platform/ImageCodec.h"
+#include "support/AnimatedGif.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -489,6 +490,117 @@ TEST(CodecDecode, PalettePngTransparency)
     EXPECT_EQ(partial.row(1)[2], 12);  // red of entry 2
 }
 
+TEST(CodecDecode, SixteenBitChannelsAreRounded)
+{
+    // Every 16-bit value once in each channel: red v, green 65535 - v, blue
+    // v, alpha v at pixel v (256 x 256).
+    auto png16 = [](int colorType, int channels) {
+        std::vector<uint8_t> out;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_set_write_fn(png, &out,
+                         [](png_structp p, png_bytep d, png_size_t n) {
+                             auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+                             v->insert(v->end(), d, d + n);
+                         },
+                         nullptr);
+        png_set_IHDR(png, info, 256, 256, 16, colorType, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        std::vector<uint8_t> row(256 * 2 * size_t(channels));
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                const int v = y * 256 + x;
+                const int values[4] = {v, 65535 - v, v, v};
+                for (int c = 0; c < channels; ++c) {
+                    row[size_t(x * channels + c) * 2] = uint8_t(values[c] >> 8);
+                    row[size_t(x * channels + c) * 2 + 1] = uint8_t(values[c]);
+                }
+            }
+            png_write_row(png, row.data());
+        }
+        png_write_end(png, info);
+        png_destroy_write_struct(&png, &info);
+        return out;
+    };
+    auto rounded = [](int v) { return uint8_t((v * 255 + 32767) / 65535); };
+    DecodedImage rgba = Decode(png16(PNG_COLOR_TYPE_RGB_ALPHA, 4));
+    ASSERT_EQ(rgba.bpp, 32);
+    DecodedImage grey = Decode(png16(PNG_COLOR_TYPE_GRAY, 1));
+    ASSERT_EQ(grey.bpp, 24);
+    int differs = 0;
+    for (int v = 0; v < 65536; ++v) {
+        const uint8_t* p = rgba.row(v / 256) + 4 * (v % 256);
+        const uint8_t* g = grey.row(v / 256) + 3 * (v % 256);
+        ASSERT_EQ(p[2], rounded(v)) << v;
+        ASSERT_EQ(p[1], rounded(65535 - v)) << v;
+        ASSERT_EQ(p[0], rounded(v)) << v;
+        ASSERT_EQ(p[3], rounded(v)) << v;
+        ASSERT_EQ(g[0], rounded(v)) << v;
+        differs += rounded(v) != (v >> 8);
+    }
+    EXPECT_GT(differs, 16000);  // the values where rounding and cutting part
+}
+
+TEST(CodecGifFrames, ComposedAsAViewerShowsThem)
+{
+    const std::vector<uint8_t> bytes = AnimatedGif(4, 2, SampleGifFrames());
+    ASSERT_EQ(CountGifFrames(bytes.data(), bytes.size()), 4);
+    const uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF, K = 0xFF000000, _ = 0;
+    const std::vector<std::vector<uint32_t>> own = {
+        {R, R, G, _, G, G, _, _}, {R, B, G, _, G, G, B, _}, {R, _, _, _, G, _, _, R}, {K, _, _, _, G, _, _, _}};
+    for (GifFrameKey key : {GifFrameKey::Own, GifFrameKey::None, GifFrameKey::Index0}) {
+        SCOPED_TRACE(int(key));
+        std::vector<std::vector<uint32_t>> got;
+        ASSERT_EQ(DecodeGifFrames(bytes.data(), bytes.size(), key, 10,
+                                  [&](const DecodedImage& f) {
+                                      EXPECT_EQ(f.bpp, 32);
+                                      EXPECT_EQ(f.width, 4);
+                                      EXPECT_EQ(f.height, 2);
+                                      std::vector<uint32_t> px(8);
+                                      std::memcpy(px.data(), f.pixels.data(), 32);
+                                      got.push_back(px);
+                                      return true;
+                                  }),
+                  CodecStatus::Ok);
+        // Uncovered pixels show the fill (index 3, blue) unless the file's
+        // own transparency is kept; index 0 drawn by frame 4 is the key.
+        std::vector<std::vector<uint32_t>> expect = own;
+        for (auto& frame : expect)
+            for (uint32_t& p : frame)
+                if (key != GifFrameKey::Own && p == _)
+                    p = B;
+        if (key == GifFrameKey::Index0)
+            expect[3][0] = 0;
+        EXPECT_EQ(got, expect);
+    }
+}
+
+TEST(CodecGifFrames, CutOffAndDamagedFiles)
+{
+    const std::vector<uint8_t> bytes = AnimatedGif(4, 2, SampleGifFrames());
+    auto count = [](std::vector<uint8_t> v) { return CountGifFrames(v.data(), v.size()); };
+    // No trailer: every frame is whole. Cut inside the last frame: it does
+    // not count. Another format: none.
+    EXPECT_EQ(count({bytes.begin(), bytes.end() - 1}), 4);
+    EXPECT_EQ(count({bytes.begin(), bytes.end() - 4}), 3);
+    EXPECT_EQ(count({0x89, 'P', 'N', 'G'}), 0);
+    int frames = 0;
+    auto sink = [&](const DecodedImage&) { return ++frames < 100; };
+    EXPECT_EQ(DecodeGifFrames(bytes.data(), bytes.size(), GifFrameKey::Own, 2, sink), CodecStatus::Ok);
+    EXPECT_EQ(frames, 2);
+    EXPECT_EQ(DecodeGifFrames(bytes.data(), bytes.size() - 4, GifFrameKey::Own, 4, sink),
+              CodecStatus::BadData);
+    auto refuse = [](const DecodedImage&) { return false; };
+    EXPECT_EQ(DecodeGifFrames(bytes.data(), bytes.size(), GifFrameKey::Own, 4, refuse),
+              CodecStatus::GeneralFailure);
+    // A frame beyond the size limits is refused before its pixels are kept.
+    DecodeLimits small;
+    small.maxPixels = 4;
+    EXPECT_EQ(DecodeGifFrames(bytes.data(), bytes.size(), GifFrameKey::Own, 4, sink, small),
+              CodecStatus::TooLarge);
+}
+
 TEST(CodecDecode, LowBitBmpExpandsToIndices)
 {
     // 1-bit, 5 x 2: rows padded to 4 bytes, bottom row first.
@@ -842,6 +954,7 @@ TEST(CodecSeeds, WriteWhenAsked)
         SaveImageFile(o32, dir + "/opaque." + ext);
     }
     SaveImageFile(i8, dir + "/indexed.gif");
+    WriteFile(dir + "/frames.gif", AnimatedGif(4, 2, SampleGifFrames()));
     SaveImageFile(i8, dir + "/indexed.png");
     WriteFile(dir + "/pal2.png", PalettePng(2, 5, 3, std::vector<uint8_t>(15, 2), {255, 0}));
     WriteFile(dir + "/rle8.bmp", IndexedBmp(8, 4, 2, 16, 1, {3, 5, 1, 9, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1}));

@@ -1,3 +1,4 @@
+#include "support/AnimatedGif.h"
 #include "support/ModalFakeUiPort.h"
 #include "doc/Composite.h"
 #include "doc/ImageFiles.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -219,15 +221,17 @@ TEST(ImgFitDlg, FieldsListsAndTheIntegerCheck)
     EXPECT_EQ(dlg.m_nBlur, 5);
     ASSERT_TRUE(dlg.SetField("m_nTrans24", "黒", error));
     EXPECT_EQ(dlg.m_nTrans24, 1);
-    EXPECT_FALSE(dlg.SetField("m_nTrans8", "2", error));
-    EXPECT_FALSE(dlg.SetField("m_nFitMode", "5", error));
+    EXPECT_FALSE(dlg.SetField("m_nTrans8", "3", error));
+    EXPECT_FALSE(dlg.SetField("m_nFitMode", "6", error));
+    EXPECT_FALSE(dlg.SetField("m_nFitMode", "5", error));   // a picture of one frame
+    EXPECT_EQ(dlg.m_nFitMode, 4);
     ASSERT_TRUE(dlg.SetField("m_nChipColumns", "8a", error));
     EXPECT_FALSE(dlg.Validate(message));
     EXPECT_EQ(message, "整数を入力してください。");
     ASSERT_TRUE(dlg.SetField("m_nChipColumns", "-2", error));
     EXPECT_TRUE(dlg.Validate(message));
     EXPECT_EQ(dlg.m_nChipColumns, -2);
-    EXPECT_EQ(CImgFitDlg::FitModes().size(), 5u);
+    EXPECT_EQ(CImgFitDlg::FitModes().size(), 6u);
 }
 
 // ---------------------------------------------------------------- import
@@ -430,6 +434,95 @@ TEST(Import, TrueColourTransparencyChoice)
     }
 }
 
+TEST(Import, AllFramesGoIntoConsecutiveCellsFromTheCurrentCell)
+{
+    Scratch s;
+    CModalFakeUiPort ui;
+    CTesvanDoc doc;
+    NewDoc(doc, 4, 2, 3, 1);
+    ASSERT_TRUE(doc.m_Layers[0].CreateImage(12, 2, doc.m_Palette, false, 32));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 12; ++x)
+            At(*doc.m_Layers[0].m_pImage, x, y) = 0xFF777777;
+    doc.m_nEditColumn = 1;
+    doc.m_Anime[0].strFrames = "0,1,2";
+    const std::vector<uint8_t> bytes = AnimatedGif(4, 2, SampleGifFrames());
+    const std::string gif = s("frames.gif");
+    std::ofstream(gif, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               std::streamsize(bytes.size()));
+    ui.files.push_back(gif);
+    int frames = 0, trans8 = -1;
+    ui.modals.push_back([&](CDialogModel& d) {
+        auto& dlg = static_cast<CImgFitDlg&>(d);
+        frames = dlg.m_nFrames;
+        trans8 = dlg.m_nTrans8;
+        std::string error;
+        return dlg.SetField("m_nFitMode", "全フレームを連続したキャラに読込", error);
+    });
+    ASSERT_EQ(doc.ImportImage(0), 1);
+    EXPECT_EQ(frames, 4);
+    EXPECT_EQ(trans8, CImgFitDlg::kOwnTransparency);  // the file declares its own
+    // Cells 1, 2 of row 0 and 0, 1 of a new row 1, as a viewer shows the
+    // frames; cell 0 keeps its picture, cell (2, 1) is new and empty.
+    EXPECT_EQ(doc.m_nRows, 2);
+    EXPECT_EQ(doc.m_nEditColumn, 1);
+    EXPECT_EQ(doc.m_Anime[0].strFrames, "0,1,2");   // cell numbers stay valid
+    const uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF, K = 0xFF000000, _ = 0, o = 0xFF777777;
+    const uint32_t expect[4][12] = {
+        {o, o, o, o, R, R, G, _, R, B, G, _},
+        {o, o, o, o, G, G, _, _, G, G, B, _},
+        {R, _, _, _, K, _, _, _, _, _, _, _},
+        {G, _, _, R, G, _, _, _, _, _, _, _},
+    };
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(Pixel(doc, 0, x, y), expect[y][x]) << x << "," << y;
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nUndoCount, 0);
+
+    // A file that can no longer be read once the dialog closes changes nothing.
+    doc.SetModifiedFlag(false);
+    ui.files.push_back(gif);
+    ui.modals.push_back([&](CDialogModel& d) {
+        fs::remove(gif);
+        std::string error;
+        return d.SetField("m_nFitMode", "5", error);
+    });
+    EXPECT_EQ(doc.ImportImage(0), 0);
+    EXPECT_EQ(ui.messages.back(), "イメージの読み込みに失敗しました。");
+    EXPECT_EQ(Pixel(doc, 0, 4, 0), R);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(Import, APicturesOwnTransparentIndexIsTheDefault)
+{
+    Scratch s;
+    CModalFakeUiPort ui;
+    CTesvanDoc doc;
+    NewDoc(doc, 2, 1, 1, 1);
+    // One frame, transparent index 1: the frames mode is not offered.
+    const std::vector<uint8_t> bytes =
+        AnimatedGif(2, 1, {{0, 0, 2, 1, 1, DISPOSE_DO_NOT, {0, 1}}});
+    const std::string gif = s("one.gif");
+    std::ofstream(gif, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               std::streamsize(bytes.size()));
+    ui.files.push_back(gif);
+    std::string refused;
+    ui.modals.push_back([&](CDialogModel& d) {
+        d.SetField("m_nFitMode", "5", refused);
+        return true;
+    });
+    ASSERT_EQ(doc.ImportImage(0), 1);
+    EXPECT_FALSE(refused.empty());
+    EXPECT_EQ(Pixel(doc, 0, 0, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(doc, 0, 1, 0), 0u);
+    ui.files.push_back(gif);
+    ui.Fields({{"m_nTrans8", "インデックス0"}});
+    ASSERT_EQ(doc.ImportImage(0), 1);
+    EXPECT_EQ(Pixel(doc, 0, 0, 0), 0u);
+    EXPECT_EQ(Pixel(doc, 0, 1, 0), 0xFFFF0000u);
+}
+
 // ---------------------------------------------------------------- export
 
 TEST(Export, TransparentWhereNoLayerDrawsAndTheCanvasComesBack)
@@ -443,12 +536,12 @@ TEST(Export, TransparentWhereNoLayerDrawsAndTheCanvasComesBack)
         ASSERT_TRUE(doc.m_Layers[i].CreateImage(4, 2, doc.m_Palette, false, 32));
     At(*doc.m_Layers[0].m_pImage, 0, 0) = 0xFF112233;
     At(*doc.m_Layers[1].m_pImage, 1, 0) = 0xFF445566;
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_strText = "abc";
     const std::string path = s("sheet.Png");
     ui.files.push_back(path);
     doc.OnExportImage();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_TRUE(doc.m_strText.empty());
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.png");

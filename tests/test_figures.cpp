@@ -36,8 +36,8 @@ protected:
 
 TEST_F(Figures8, ClickDrawsOnePixelAtEveryPenWidth)
 {
-    for (int tool : {ID_TOOL_LINE, ID_TOOL_RECT_FRAME, ID_TOOL_RECT_FILL, ID_TOOL_ELLIPSE_FRAME,
-                     ID_TOOL_ELLIPSE_FILL, ID_TOOL_CURVE, ID_TOOL_PENCIL})
+    for (int tool : {Cmd::ToolLine, Cmd::ToolRectFrame, Cmd::ToolRectFill, Cmd::ToolEllipseFrame,
+                     Cmd::ToolEllipseFill, Cmd::ToolCurve, Cmd::ToolPencil})
         for (int pen = 1; pen <= 3; ++pen) {
             const Rows cell = Figure(doc, tool, {{3, 4}}, 1, pen);
             const Rows want = {"........", "........", "........", "........",
@@ -50,34 +50,34 @@ TEST_F(Figures8, ClickDrawsOnePixelAtEveryPenWidth)
 
 TEST_F(Figures8, LinesDrawBothEndsInEitherDirection)
 {
-    const Rows right = Figure(doc, ID_TOOL_LINE, {{1, 1}, {6, 1}});
+    const Rows right = Figure(doc, Cmd::ToolLine, {{1, 1}, {6, 1}});
     EXPECT_EQ(right[1], ".aaaaaa.");
-    EXPECT_EQ(Figure(doc, ID_TOOL_LINE, {{6, 1}, {1, 1}}), right);
-    const Rows diagonal = Figure(doc, ID_TOOL_LINE, {{1, 1}, {4, 4}});
+    EXPECT_EQ(Figure(doc, Cmd::ToolLine, {{6, 1}, {1, 1}}), right);
+    const Rows diagonal = Figure(doc, Cmd::ToolLine, {{1, 1}, {4, 4}});
     EXPECT_EQ(diagonal, Rows({"........", ".a......", "..a.....", "...a....", "....a...", "........",
                               "........", "........"}));
-    EXPECT_EQ(Figure(doc, ID_TOOL_LINE, {{4, 4}, {1, 1}}), diagonal);
+    EXPECT_EQ(Figure(doc, Cmd::ToolLine, {{4, 4}, {1, 1}}), diagonal);
     // Only the last drag position counts for a line.
-    EXPECT_EQ(Figure(doc, ID_TOOL_LINE, {{1, 1}, {6, 6}, {4, 4}}), diagonal);
+    EXPECT_EQ(Figure(doc, Cmd::ToolLine, {{1, 1}, {6, 6}, {4, 4}}), diagonal);
 }
 
 TEST_F(Figures8, WidePensStampSquares)
 {
-    EXPECT_EQ(Figure(doc, ID_TOOL_LINE, {{2, 3}, {5, 3}}, 1, 3),
+    EXPECT_EQ(Figure(doc, Cmd::ToolLine, {{2, 3}, {5, 3}}, 1, 3),
               Rows({"........", "........", ".aaaaaa.", ".aaaaaa.", ".aaaaaa.", "........",
                     "........", "........"}));
-    EXPECT_EQ(Figure(doc, ID_TOOL_LINE, {{2, 3}, {5, 3}}, 1, 2),
+    EXPECT_EQ(Figure(doc, Cmd::ToolLine, {{2, 3}, {5, 3}}, 1, 2),
               Rows({"........", "........", ".aaaaa..", ".aaaaa..", "........", "........",
                     "........", "........"}));
 }
 
 TEST_F(Figures8, PencilFollowsThePointerIncludingTheLastPixel)
 {
-    const Rows cell = Figure(doc, ID_TOOL_PENCIL, {{1, 1}, {2, 1}, {3, 1}, {3, 2}, {6, 2}});
+    const Rows cell = Figure(doc, Cmd::ToolPencil, {{1, 1}, {2, 1}, {3, 1}, {3, 2}, {6, 2}});
     EXPECT_EQ(cell, Rows({"........", ".aaa....", "...aaaa.", "........", "........", "........",
                           "........", "........"}));
     // Repeated positions add no point; a two-point stroke is a line.
-    EXPECT_EQ(Figure(doc, ID_TOOL_PENCIL, {{1, 5}, {1, 5}, {4, 5}})[5], ".aaaa...");
+    EXPECT_EQ(Figure(doc, Cmd::ToolPencil, {{1, 5}, {1, 5}, {4, 5}})[5], ".aaaa...");
 }
 
 // ----------------------------------------------------------- box figures
@@ -86,10 +86,10 @@ TEST_F(Figures8, RectangleFrameFromAnyCorner)
 {
     const Rows want = {"........", ".aaaaa..", ".a...a..", ".a...a..", ".aaaaa..",
                        "........", "........", "........"};
-    EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FRAME, {{1, 1}, {5, 4}}), want);
-    EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FRAME, {{5, 4}, {1, 1}}), want);
-    EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FRAME, {{5, 1}, {1, 4}}), want);
-    EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FRAME, {{1, 4}, {5, 1}}), want);
+    EXPECT_EQ(Figure(doc, Cmd::ToolRectFrame, {{1, 1}, {5, 4}}), want);
+    EXPECT_EQ(Figure(doc, Cmd::ToolRectFrame, {{5, 4}, {1, 1}}), want);
+    EXPECT_EQ(Figure(doc, Cmd::ToolRectFrame, {{5, 1}, {1, 4}}), want);
+    EXPECT_EQ(Figure(doc, Cmd::ToolRectFrame, {{1, 4}, {5, 1}}), want);
 }
 
 TEST_F(Figures8, FilledRectangleTakesBothColoursAndSwapsWithTheButton)
@@ -100,8 +100,8 @@ TEST_F(Figures8, FilledRectangleTakesBothColoursAndSwapsWithTheButton)
                         "........", "........", "........"};
     for (auto [p0, p1] : std::array<std::pair<CPoint, CPoint>, 4>{
              {{{1, 1}, {5, 4}}, {{5, 4}, {1, 1}}, {{5, 1}, {1, 4}}, {{1, 4}, {5, 1}}}}) {
-        EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FILL, {p0, p1}, 1), left);
-        EXPECT_EQ(Figure(doc, ID_TOOL_RECT_FILL, {p0, p1}, 2), right);
+        EXPECT_EQ(Figure(doc, Cmd::ToolRectFill, {p0, p1}, 1), left);
+        EXPECT_EQ(Figure(doc, Cmd::ToolRectFill, {p0, p1}, 2), right);
     }
 }
 
@@ -113,8 +113,8 @@ TEST_F(Figures8, EllipsesAreTheSameAndClosedFromEveryCorner)
                          "..aaa...", "........", "........"};
     for (auto [p0, p1] : std::array<std::pair<CPoint, CPoint>, 4>{
              {{{1, 1}, {5, 5}}, {{5, 5}, {1, 1}}, {{5, 1}, {1, 5}}, {{1, 5}, {5, 1}}}}) {
-        EXPECT_EQ(Figure(doc, ID_TOOL_ELLIPSE_FRAME, {p0, p1}), frame) << p0.x << "," << p0.y;
-        EXPECT_EQ(Figure(doc, ID_TOOL_ELLIPSE_FILL, {p0, p1}), filled) << p0.x << "," << p0.y;
+        EXPECT_EQ(Figure(doc, Cmd::ToolEllipseFrame, {p0, p1}), frame) << p0.x << "," << p0.y;
+        EXPECT_EQ(Figure(doc, Cmd::ToolEllipseFill, {p0, p1}), filled) << p0.x << "," << p0.y;
     }
 }
 
@@ -126,7 +126,7 @@ TEST(Figures, WideEllipseFrameIsClosedFromEveryCorner)
         Rows first;
         for (auto [p0, p1] : std::array<std::pair<CPoint, CPoint>, 4>{
                  {{{2, 1}, {20, 17}}, {{20, 17}, {2, 1}}, {{20, 1}, {2, 17}}, {{2, 17}, {20, 1}}}}) {
-            const Rows cell = Figure(doc, ID_TOOL_ELLIPSE_FRAME, {p0, p1}, 1, pen);
+            const Rows cell = Figure(doc, Cmd::ToolEllipseFrame, {p0, p1}, 1, pen);
             if (first.empty())
                 first = cell;
             EXPECT_EQ(cell, first) << "pen " << pen;
@@ -144,7 +144,7 @@ TEST(Figures, WideEllipseFrameIsClosedFromEveryCorner)
 
 TEST_F(Figures8, MarqueeIsPreviewOnlyAndUsesEntryOne)
 {
-    doc.OnToolCommand(ID_TOOL_SELECT);
+    doc.OnToolCommand(Cmd::ToolSelect);
     Press(doc, 1, 1);
     Move(doc, 6, 5);
     // Dotted: three on, three off, starting down the left side.
@@ -155,7 +155,7 @@ TEST_F(Figures8, MarqueeIsPreviewOnlyAndUsesEntryOne)
     EXPECT_EQ(work[4][1], '.');
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
     Release(doc);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
     EXPECT_EQ(CellText(doc, doc.m_imgWork)[1][1], '.');
     EXPECT_FALSE(doc.IsModified());
@@ -165,7 +165,7 @@ TEST(Figures, MarqueeIn32BitDocumentsUsesTheMarqueeColour)
 {
     CTesvanDoc doc;
     MakeDoc(doc, 32);
-    doc.OnToolCommand(ID_TOOL_SELECT_ALL);
+    doc.OnToolCommand(Cmd::ToolSelectAllLayers);
     Press(doc, 1, 1);
     EXPECT_EQ(Pixel32(doc.m_imgWork, 1, 1), 0xFF808080u);  // a click: one pixel
     Move(doc, 4, 4);
@@ -190,7 +190,7 @@ TEST_F(Figures8, FloodFillTakesExactlyTheColourUnderThePoint)
     for (int i = 1; i <= 5; ++i)
         img.GetRow(1)[i] = img.GetRow(5)[i] = img.GetRow(i)[1] = img.GetRow(i)[5] = 7;
     img.GetRow(3)[3] = 8;
-    doc.OnToolCommand(ID_TOOL_FILL);
+    doc.OnToolCommand(Cmd::ToolFill);
     Press(doc, 2, 2);
     EXPECT_EQ(CellText(doc, doc.m_imgWork)[2][2], '.');  // no preview
     Release(doc);
@@ -220,7 +220,7 @@ TEST_F(Figures8, FloodFillTakesPixelsShowingEntryZeroAsGround)
     layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 8);
     for (int x = 0; x < 8; ++x)
         layer.m_pImage->GetRow(4)[x] = 7;
-    doc.OnToolCommand(ID_TOOL_FILL);
+    doc.OnToolCommand(Cmd::ToolFill);
     Press(doc, 0, 0);
     Release(doc);
     for (const std::string& row : CellText(doc, *layer.m_pImage))
@@ -238,7 +238,7 @@ TEST(Figures, FloodFill32BitIsExactAndIgnoresAlphaOnlyThroughTheLook)
         for (int x = 0; x < 8; ++x)
             SetPixel32(img, x, y, 0xFF0000FFu);
     SetPixel32(img, 3, 3, 0xFF0000FEu);  // one step of blue away
-    doc.OnToolCommand(ID_TOOL_FILL);
+    doc.OnToolCommand(Cmd::ToolFill);
     Press(doc, 0, 0);
     Release(doc);
     EXPECT_EQ(Pixel32(img, 0, 0), 0xFF302010u);
@@ -261,7 +261,7 @@ TEST(Figures, AlphaLevelChangesOnlyTheAlphaOfPaintedPixels)
     SetPixel32(img, 1, 1, 0xFF112233u);
     SetPixel32(img, 3, 1, 0x00000001u);  // transparent (cut) pixel
     SetPixel32(img, 4, 1, 0x80445566u);
-    doc.OnToolCommand(ID_TOOL_LINE);
+    doc.OnToolCommand(Cmd::ToolLine);
     Stroke(doc, {{1, 1}, {5, 1}});
     EXPECT_EQ(Pixel32(img, 1, 1), 0x40112233u);
     EXPECT_EQ(Pixel32(img, 2, 1), 0u);
@@ -280,7 +280,7 @@ TEST(Figures, MergeIntoEightBitWritesEntryNumbers)
     MakeDoc(doc, 8);
     doc.CurrentLayer().m_nColor[0] = 200;
     doc.CurrentLayer().m_nColor[1] = 0;  // the transparent entry erases
-    doc.OnToolCommand(ID_TOOL_RECT_FILL);
+    doc.OnToolCommand(Cmd::ToolRectFill);
     Stroke(doc, {{0, 0}, {3, 3}});
     const CImageEx& img = *doc.CurrentLayer().m_pImage;
     EXPECT_EQ(img.GetRow(0)[0], 200);
@@ -294,7 +294,7 @@ TEST(Figures, PreviewAndCommitGiveTheSamePixels)
     CTesvanDoc doc;
     MakeDoc(doc, 32, 16, 16, 2, 2);
     doc.SelectCell(3);
-    doc.OnToolCommand(ID_TOOL_ELLIPSE_FILL);
+    doc.OnToolCommand(Cmd::ToolEllipseFill);
     doc.OnPenWidth(2);
     Press(doc, 2, 3);
     Move(doc, 9, 9);
@@ -415,15 +415,15 @@ TEST(Figures, CurveStrokeDrawsItsPlan)
 {
     CTesvanDoc doc;
     MakeDoc(doc, 8, 32, 32, 1, 1);
-    doc.OnToolCommand(ID_TOOL_CURVE);
+    doc.OnToolCommand(Cmd::ToolCurve);
     Press(doc, 2, 2);
     Move(doc, 22, 2);
-    Release(doc, CTesvanDoc::MK_CONTROL);
+    Release(doc, kKeyFlagControl);
     // Pressing again where the last accepted press was adds no point.
-    Press(doc, 2, 2, 1, CTesvanDoc::MK_CONTROL);
+    Press(doc, 2, 2, 1, kKeyFlagControl);
     EXPECT_EQ(doc.m_Points.size(), 2u);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
-    Press(doc, 25, 25, 1, CTesvanDoc::MK_CONTROL);
+    Press(doc, 25, 25, 1, kKeyFlagControl);
     Move(doc, 22, 22);
     EXPECT_EQ(doc.m_Points, (std::vector<CPoint>{{2, 2}, {22, 2}, {22, 22}}));
     Release(doc);

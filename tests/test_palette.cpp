@@ -1,5 +1,6 @@
 #include "support/FakeUiPort.h"
 #include "doc/TesvanDoc.h"
+#include "palette/PaletteFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -222,19 +223,22 @@ TEST_F(PaletteTest, ShortPaletteFileIsRefusedAndChangesNothing)
     EXPECT_EQ(doc.m_nUndoCount, 1);
     EXPECT_FALSE(doc.IsModified());
 
-    // A missing file ends silently.
+    // A missing file is reported with the system's reason.
     ui.files.push_back(path + ".missing");
     doc.OnLoadPalette();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    const std::string reason = "short.plt.missing を読み込めませんでした。指定されたパスが見つかりません。";
+    EXPECT_TRUE(ui.messages[1].ends_with(reason)) << ui.messages[1];
+    EXPECT_EQ(std::memcmp(doc.m_Palette, before, sizeof before), 0);
     std::filesystem::remove(path);
 }
 
 TEST_F(PaletteTest, PaletteCommandsDropTheSelectionFirst)
 {
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_rcSel = CRect{1, 1, 5, 5};
     doc.OnSavePalette();          // cancelled dialog
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.plt");
@@ -256,4 +260,234 @@ TEST_F(PaletteTest, PaletteCommandsDiscardTypedTextAndRepaint)
     // The canvas is told, or it keeps showing the discarded text.
     ASSERT_FALSE(view.seen.empty());
     EXPECT_TRUE(view.seen[0] & HINT_CANVAS);
+}
+
+// ---------------------------------------------------------------- other editors' files
+
+namespace {
+
+void WriteText(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+uint32_t EntryOf(const CTesvanDoc& doc, int n)
+{
+    const RGBQUAD& e = doc.m_Palette[n];
+    return RGB(e.rgbRed, e.rgbGreen, e.rgbBlue);
+}
+
+} // namespace
+
+TEST(PaletteFormats, ReadersTakeFilesAsOtherEditorsWriteThem)
+{
+    CPaletteColours p;
+    // GIMP: CRLF, a name, columns, comments, tabs and blanks, names of colours.
+    ASSERT_TRUE(ReadGplPalette("GIMP Palette\r\nName: Sweetie 16\r\nColumns: 8\r\n#\r\n# made by hand\r\n"
+                               " 26  28  44\tblack\r\n93 39 93 dark purple\r\n\r\n177\t62\t83\r\n",
+                               p));
+    EXPECT_EQ(p.name, "Sweetie 16");
+    EXPECT_EQ(p.colours, (std::vector<uint32_t>{RGB(26, 28, 44), RGB(93, 39, 93), RGB(177, 62, 83)}));
+    // No name, LF only, a byte order mark, a last line without its end.
+    ASSERT_TRUE(ReadGplPalette("\xEF\xBB\xBFGIMP Palette\n  0   0   0\tUntitled\n255 255 255", p));
+    EXPECT_EQ(p.name, "");
+    EXPECT_EQ(p.colours, (std::vector<uint32_t>{RGB(0, 0, 0), RGB(255, 255, 255)}));
+    // JASC: CRLF, an alpha value some writers add, a trailing blank line.
+    ASSERT_TRUE(ReadJascPalette("JASC-PAL\r\n0100\r\n3\r\n255 0 0\r\n0 255 0\r\n0 0 255 255\r\n\r\n", p));
+    EXPECT_EQ(p.colours, (std::vector<uint32_t>{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)}));
+    // Adobe: 768 bytes are 256 colours; the trailer gives count and
+    // transparent index (0xFFFF: none).
+    std::string act(772, '\0');
+    act[3] = 'a';
+    act[768 + 1] = 3;
+    act[770 + 1] = 1;
+    ASSERT_TRUE(ReadActPalette(act, p));
+    EXPECT_EQ(p.colours, (std::vector<uint32_t>{0, RGB('a', 0, 0), 0}));
+    EXPECT_EQ(p.transparent, 1);
+    act[770] = act[771] = char(0xFF);
+    ASSERT_TRUE(ReadActPalette(act, p));
+    EXPECT_EQ(p.transparent, -1);
+    ASSERT_TRUE(ReadActPalette(act.substr(0, 768), p));
+    EXPECT_EQ(p.colours.size(), 256u);
+    // Hex: CRLF, "#", either case, blank lines.
+    ASSERT_TRUE(ReadHexPalette("FF0000\r\n#00ff00\n\n0000Ff\n", p));
+    EXPECT_EQ(p.colours, (std::vector<uint32_t>{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)}));
+
+    EXPECT_EQ(PaletteFormatOfPath("a/B.GPL"), PaletteFormat::Gpl);
+    EXPECT_EQ(PaletteFormatOfPath("b.pal"), PaletteFormat::Jasc);
+    EXPECT_EQ(PaletteFormatOfPath("c.Act"), PaletteFormat::Act);
+    EXPECT_EQ(PaletteFormatOfPath("d.hex"), PaletteFormat::Hex);
+    EXPECT_EQ(PaletteFormatOfPath("e.plt"), PaletteFormat::Plt);
+    EXPECT_EQ(PaletteFormatOfPath("f.gpl/g"), PaletteFormat::Plt);
+    EXPECT_EQ(PaletteFormatToRead("h.txt", "GIMP Palette\n"), PaletteFormat::Gpl);
+    EXPECT_EQ(PaletteFormatToRead("i", "JASC-PAL\r\n"), PaletteFormat::Jasc);
+}
+
+TEST(PaletteFormats, ReadersRefuseMalformedFiles)
+{
+    const std::pair<PaletteFormat, std::string> bad[] = {
+        {PaletteFormat::Gpl, ""},
+        {PaletteFormat::Gpl, "GIMP Pal\n0 0 0\n"},
+        {PaletteFormat::Gpl, "GIMP Palette\nName: empty\n"},
+        {PaletteFormat::Gpl, "GIMP Palette\n256 0 0\n"},
+        {PaletteFormat::Gpl, "GIMP Palette\n1 2\n"},
+        {PaletteFormat::Gpl, "GIMP Palette\n-1 2 3\n"},
+        {PaletteFormat::Gpl, "GIMP Palette\n12a 2 3\n"},
+        {PaletteFormat::Jasc, "JASC-PAL\r\n0100\r\n3\r\n1 2 3\r\n4 5 6\r\n"},
+        {PaletteFormat::Jasc, "JASC-PAL\n0200\n1\n1 2 3\n"},
+        {PaletteFormat::Jasc, "JASC-PAL\n0100\n0\n"},
+        {PaletteFormat::Jasc, "JASC-PAL\n0100\n99999999999999999999\n1 2 3\n"},
+        {PaletteFormat::Jasc, "JASC-PAL\n0100\n1\n1 2 3 4 5\n"},
+        {PaletteFormat::Act, ""},
+        {PaletteFormat::Act, std::string(767, '\0')},
+        {PaletteFormat::Act, std::string(771, '\0')},
+        {PaletteFormat::Act, std::string(772, '\0')},                       // count 0
+        {PaletteFormat::Act, std::string(768, '\0') + std::string("\x01\x01\0\0", 4)},  // 257
+        {PaletteFormat::Hex, ""},
+        {PaletteFormat::Hex, "FF00\n"},
+        {PaletteFormat::Hex, "GG0000\n"},
+        {PaletteFormat::Hex, "FF0000FF\n"},
+        {PaletteFormat::Hex, "FF0000 red\n"},
+    };
+    for (const auto& [format, bytes] : bad) {
+        CPaletteColours p;
+        EXPECT_FALSE(ReadPaletteColours(format, bytes, p)) << int(format) << ": " << bytes;
+    }
+}
+
+TEST(PaletteFormats, WritersReadBack)
+{
+    CPaletteColours p;
+    for (int i = 0; i < 20; ++i)
+        p.colours.push_back(RGB(i * 13, 255 - i, i * 7));
+    p.name = "sheet";
+    for (PaletteFormat f : {PaletteFormat::Gpl, PaletteFormat::Jasc, PaletteFormat::Act, PaletteFormat::Hex}) {
+        SCOPED_TRACE(int(f));
+        CPaletteColours back;
+        ASSERT_TRUE(ReadPaletteColours(f, WritePaletteColours(f, p), back));
+        EXPECT_EQ(back.colours, p.colours);
+    }
+    const std::string gpl = WritePaletteColours(PaletteFormat::Gpl, p);
+    const std::string head = "GIMP Palette\nName: sheet\nColumns: 16\n#\n  0 255   0\tIndex 0\n";
+    EXPECT_EQ(gpl.substr(0, head.size()), head);
+    p.transparent = 1;
+    EXPECT_EQ(WritePaletteColours(PaletteFormat::Act, p).size(), 772u);
+    p.colours.resize(256);
+    p.transparent = -1;
+    EXPECT_EQ(WritePaletteColours(PaletteFormat::Act, p).size(), 768u);
+}
+
+TEST_F(PaletteTest, OtherEditorsFilesRoundTripTheColourEntries)
+{
+    for (int bits : {32, 8}) {
+        for (const char* ext : {".gpl", ".pal", ".act", ".hex"}) {
+            SCOPED_TRACE(std::to_string(bits) + ext);
+            ASSERT_TRUE(doc.OnNewDocument());
+            doc.m_nBitCount = bits;
+            for (int i = 0; i < 256; ++i)
+                SetEntry(doc, i, i, 255 - i, (i * 37) & 0xFF);
+            RGBQUAD saved[256];
+            std::memcpy(saved, doc.m_Palette, sizeof saved);
+            const std::string path = TempPath((std::string("round") + ext).c_str());
+            ASSERT_TRUE(doc.SavePaletteFile(path));
+            for (int i = 0; i < 256; ++i)
+                SetEntry(doc, i, 1, 2, 3);
+            doc.SetModifiedFlag(false);
+            ASSERT_TRUE(doc.LoadPaletteFile(path));
+            const int first = bits == 8 ? 1 : 16;
+            for (int i = 0; i < 256; ++i)
+                EXPECT_EQ(EntryOf(doc, i), i < first ? RGB(1, 2, 3)
+                                                     : RGB(saved[i].rgbRed, saved[i].rgbGreen, saved[i].rgbBlue))
+                    << i;
+            EXPECT_TRUE(doc.IsModified());
+            EXPECT_TRUE(ui.messages.empty());
+            std::filesystem::remove(path);
+        }
+    }
+}
+
+TEST_F(PaletteTest, SmallPaletteGoesIntoTheCurrentLayersPage)
+{
+    doc.m_nCurrentLayer = 2;
+    doc.m_Layers[2].m_nPage = 5;
+    CImageEx& img = MakeImage(2);
+    CImageEx& other = MakeImage(7);
+    const int page = (5 + 4) * 16;
+    SetEntry(doc, page + 1, 9, 9, 9);
+    SetPixel(img, 0, 0, 0x80090909);
+    SetPixel(other, 0, 0, 0x80090909);
+    ui.colours.push_back(RGB(5, 5, 5));
+    doc.OnChangeColor(100, 1);
+    const std::string path = TempPath("small.hex");
+    WriteText(path, "102030\n405060\n");
+    ui.files.push_back(path);
+    doc.OnLoadPalette();
+    EXPECT_EQ(EntryOf(doc, page), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(EntryOf(doc, page + 1), RGB(0x40, 0x50, 0x60));
+    EXPECT_EQ(EntryOf(doc, page + 2), RGB(255, 255, 255));
+    EXPECT_EQ(Pixel(img, 0, 0), 0x80405060u);     // the drawing follows its page
+    EXPECT_EQ(Pixel(other, 0, 0), 0x80090909u);
+    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_TRUE(ui.messages.empty());
+    std::filesystem::remove(path);
+}
+
+TEST_F(PaletteTest, LargePaletteFillsTheColourEntriesAndCountsWhatIsDropped)
+{
+    std::string hex;
+    char line[16];
+    for (int i = 0; i < 300; ++i) {
+        std::snprintf(line, sizeof line, "%02x%02x%02x\n", i & 0xFF, i >> 8, 7);
+        hex += line;
+    }
+    const std::string path = TempPath("large.hex");
+    WriteText(path, hex);
+    doc.m_Gradations[0] = CGradationInfo{8, 1, 2, 3, 50};       // entries 16..23
+    ASSERT_TRUE(doc.LoadPaletteFile(path));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(doc.m_Palette[i].rgbRed, 255 - 17 * i);       // alpha levels stay
+    EXPECT_EQ(EntryOf(doc, 16), RGB(0, 0, 7));
+    EXPECT_EQ(EntryOf(doc, 255), RGB(239, 0, 7));
+    EXPECT_EQ(doc.m_Gradations[0].nCount, 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "パレットに入りきらない 60 色は読み込みませんでした。");
+
+    // 8 bits: all but the transparency key; an Adobe table's transparent
+    // colour stands for that key and is no colour.
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.m_nBitCount = 8;
+    const RGBQUAD key = doc.m_Palette[0];
+    std::string act(768, '\x11');
+    act += std::string("\x01\x00\x00\x05", 4);
+    WriteText(TempPath("t.act"), act);
+    ui.messages.clear();
+    ASSERT_TRUE(doc.LoadPaletteFile(TempPath("t.act")));
+    EXPECT_EQ(doc.m_Palette[0], key);
+    EXPECT_EQ(EntryOf(doc, 255), RGB(0x11, 0x11, 0x11));
+    EXPECT_TRUE(ui.messages.empty());                           // 255 colours fit
+    std::filesystem::remove(path);
+    std::filesystem::remove(TempPath("t.act"));
+}
+
+TEST_F(PaletteTest, MalformedPaletteOfAnotherEditorChangesNothing)
+{
+    ui.colours.push_back(RGB(5, 5, 5));
+    doc.OnChangeColor(100, 1);
+    doc.SetModifiedFlag(false);
+    RGBQUAD before[256];
+    std::memcpy(before, doc.m_Palette, sizeof before);
+    const std::string path = TempPath("bad.gpl");
+    WriteText(path, "GIMP Palette\r\n10 20 30\r\n40 fifty 60\r\n");
+    ui.files.push_back(path);
+    doc.OnLoadPalette();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "データを読み込めませんでした。");
+    EXPECT_EQ(std::memcmp(doc.m_Palette, before, sizeof before), 0);
+    EXPECT_EQ(doc.m_nUndoCount, 1);
+    EXPECT_FALSE(doc.IsModified());
+    // The dialog offers every form, the editor's own first.
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    ASSERT_EQ(ui.fileRequests[0].filters.size(), 5u);
+    EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.plt");
+    std::filesystem::remove(path);
 }

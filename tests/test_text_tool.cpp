@@ -13,7 +13,7 @@ protected:
     {
         MakeDoc(doc, 32, 32, 32, 2, 1);
         doc.AddView(&log);
-        doc.OnToolCommand(ID_TOOL_TEXT);
+        doc.OnToolCommand(Cmd::ToolText);
     }
 
     void Place(int x, int y, int button = 1)
@@ -177,7 +177,7 @@ TEST_F(TextTool, EscapeAnotherToolAndCancelDiscardTheText)
 
     Place(2, 2);
     Type("abc");
-    doc.OnToolCommand(ID_TOOL_LINE);
+    doc.OnToolCommand(Cmd::ToolLine);
     EXPECT_TRUE(doc.m_strText.empty());
     EXPECT_EQ(Count(doc.m_imgWork, 0, 0, 31, 31, 0xFFFFFFFFu), 0);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
@@ -203,7 +203,7 @@ TEST(TextToolFont, NextKeystrokeUsesTheNewFont)
     BigFontPort ui;
     CTesvanDoc doc;
     MakeDoc(doc, 32, 64, 64, 1, 1);
-    doc.OnToolCommand(ID_TOOL_TEXT);
+    doc.OnToolCommand(Cmd::ToolText);
     Press(doc, 1, 1);
     Release(doc);
     doc.OnTextChar('M');

@@ -23,12 +23,12 @@ protected:
         if (!layer.m_pImage)
             layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 32);
         SetPixel32(*layer.m_pImage, rc.left, rc.top, 0xFF0000FFu);
-        doc.OnToolCommand(ID_TOOL_SELECT);
+        doc.OnToolCommand(Cmd::ToolSelect);
         const int ox = doc.m_nEditColumn * doc.m_nCellWidth, oy = doc.m_nEditRow * doc.m_nCellHeight;
         Stroke(doc, {{rc.left - ox, rc.top - oy}, {rc.right - ox, rc.bottom - oy}});
-        ASSERT_EQ(doc.m_nSelState, 1);
+        ASSERT_EQ(doc.m_nSelState, SelState::Selected);
         doc.OnEditCopy();
-        ASSERT_EQ(doc.m_nSelState, 2);
+        ASSERT_EQ(doc.m_nSelState, SelState::Floating);
     }
 
     CFakeUiPort ui;
@@ -41,20 +41,20 @@ protected:
 TEST_F(Tools, ToolKinds)
 {
     const std::pair<int, int> kinds[] = {
-        {ID_TOOL_DROPPER, -2},      {ID_TOOL_FILL, -1},        {ID_TOOL_LINE, 0},
-        {ID_TOOL_RECT_FRAME, 0},    {ID_TOOL_RECT_FILL, 0},    {ID_TOOL_ELLIPSE_FRAME, 0},
-        {ID_TOOL_ELLIPSE_FILL, 0},  {ID_TOOL_PENCIL, 1},       {ID_TOOL_THICK_BRUSH, 1},
-        {ID_TOOL_THIN_BRUSH, 1},    {ID_TOOL_CURVE, 2},        {ID_TOOL_SELECT, 3},
-        {ID_TOOL_SELECT_ALL, 3},    {ID_TOOL_TEXT, 5},
+        {Cmd::ToolDropper, -2},      {Cmd::ToolFill, -1},        {Cmd::ToolLine, 0},
+        {Cmd::ToolRectFrame, 0},    {Cmd::ToolRectFill, 0},    {Cmd::ToolEllipseFrame, 0},
+        {Cmd::ToolEllipseFill, 0},  {Cmd::ToolPencil, 1},       {Cmd::ToolThickBrush, 1},
+        {Cmd::ToolThinBrush, 1},    {Cmd::ToolCurve, 2},        {Cmd::ToolSelect, 3},
+        {Cmd::ToolSelectAllLayers, 3},    {Cmd::ToolText, 5},
     };
     for (auto [tool, kind] : kinds) {
         doc.m_nTool = tool;
         EXPECT_EQ(doc.GetToolKind(), kind) << tool;
     }
-    doc.m_nSelState = 2;
-    doc.m_nTool = ID_TOOL_SELECT_ALL;
+    doc.m_nSelState = SelState::Floating;
+    doc.m_nTool = Cmd::ToolSelectAllLayers;
     EXPECT_EQ(doc.GetToolKind(), 4);
-    doc.m_nSelState = 3;  // just grabbed: a selection kind again
+    doc.m_nSelState = SelState::Grabbed;  // just grabbed: a selection kind again
     EXPECT_EQ(doc.GetToolKind(), 3);
 }
 
@@ -71,17 +71,17 @@ TEST_F(Tools, ChoosingTheCurrentToolAgain)
 {
     // The pencil again drops a selection; the selection tool again keeps it.
     Float({1, 1, 3, 3});
-    doc.OnToolCommand(ID_TOOL_SELECT);
-    EXPECT_EQ(doc.m_nSelState, 2);
-    doc.OnToolCommand(ID_TOOL_PENCIL);
-    EXPECT_EQ(doc.m_nSelState, 0);
-    doc.m_nSelState = 1;
-    doc.OnToolCommand(ID_TOOL_PENCIL);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    doc.OnToolCommand(Cmd::ToolSelect);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
+    doc.OnToolCommand(Cmd::ToolPencil);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
+    doc.m_nSelState = SelState::Selected;
+    doc.OnToolCommand(Cmd::ToolPencil);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(log.hints.back(), 3);
     // Ids that are not tools change nothing.
     doc.OnToolCommand(57600);
-    EXPECT_EQ(doc.m_nTool, ID_TOOL_PENCIL);
+    EXPECT_EQ(doc.m_nTool, Cmd::ToolPencil);
 }
 
 TEST_F(Tools, PenWidths)
@@ -121,9 +121,9 @@ TEST_F(Tools, PencilStrokeIsCellLocalCreatesTheLayerAndPushesUndo)
 TEST_F(Tools, EveryStrokeCommitNamesItsTool)
 {
     const std::pair<int, const char*> names[] = {
-        {ID_TOOL_LINE, "直線"},          {ID_TOOL_RECT_FRAME, "四角形枠"}, {ID_TOOL_RECT_FILL, "四角形"},
-        {ID_TOOL_ELLIPSE_FRAME, "楕円枠"}, {ID_TOOL_ELLIPSE_FILL, "楕円"}, {ID_TOOL_CURVE, "曲線"},
-        {ID_TOOL_FILL, "塗りつぶし"},
+        {Cmd::ToolLine, "直線"},          {Cmd::ToolRectFrame, "四角形枠"}, {Cmd::ToolRectFill, "四角形"},
+        {Cmd::ToolEllipseFrame, "楕円枠"}, {Cmd::ToolEllipseFill, "楕円"}, {Cmd::ToolCurve, "曲線"},
+        {Cmd::ToolFill, "塗りつぶし"},
     };
     for (auto [tool, name] : names) {
         doc.OnToolCommand(tool);
@@ -135,7 +135,7 @@ TEST_F(Tools, EveryStrokeCommitNamesItsTool)
 
 TEST_F(Tools, OtherButtonDuringAStrokeIsIgnored)
 {
-    doc.OnToolCommand(ID_TOOL_LINE);
+    doc.OnToolCommand(Cmd::ToolLine);
     Press(doc, 1, 1, 1);
     EXPECT_EQ(Press(doc, 4, 4, 2), 0);
     EXPECT_EQ(doc.m_nButton, 1);
@@ -148,11 +148,11 @@ TEST_F(Tools, OtherButtonDuringAStrokeIsIgnored)
 
 TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
 {
-    doc.OnToolCommand(ID_TOOL_CURVE);
+    doc.OnToolCommand(Cmd::ToolCurve);
     Press(doc, 1, 1);
     EXPECT_EQ(doc.m_Points, (std::vector<CPoint>{{1, 1}, {1, 1}}));
     Move(doc, 6, 1);
-    EXPECT_EQ(Release(doc, CTesvanDoc::MK_CONTROL), 0);
+    EXPECT_EQ(Release(doc, kKeyFlagControl), 0);
     EXPECT_EQ(doc.m_nButton, 1);
     // A move with no button held still drags the last point.
     Move(doc, 6, 2);
@@ -160,9 +160,9 @@ TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
     // A press without the keys adds nothing; with Shift at a new place it does.
     Press(doc, 3, 6);
     EXPECT_EQ(doc.m_Points.size(), 2u);
-    Press(doc, 3, 6, 1, CTesvanDoc::MK_SHIFT);
+    Press(doc, 3, 6, 1, kKeyFlagShift);
     EXPECT_EQ(doc.m_Points.size(), 3u);
-    EXPECT_EQ(Release(doc, CTesvanDoc::MK_SHIFT), 0);
+    EXPECT_EQ(Release(doc, kKeyFlagShift), 0);
     doc.OnEscapeKey();
     EXPECT_EQ(doc.m_Points.size(), 2u);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
@@ -178,11 +178,11 @@ TEST_F(Tools, CurveStaysOpenWithControlOrShiftAndEscapeRemovesPoints)
 
 TEST_F(Tools, ChoosingAnotherToolAbandonsAnOpenCurve)
 {
-    doc.OnToolCommand(ID_TOOL_CURVE);
+    doc.OnToolCommand(Cmd::ToolCurve);
     Press(doc, 1, 1);
     Move(doc, 6, 6);
-    Release(doc, CTesvanDoc::MK_CONTROL);
-    doc.OnToolCommand(ID_TOOL_PENCIL);
+    Release(doc, kKeyFlagControl);
+    doc.OnToolCommand(Cmd::ToolPencil);
     EXPECT_EQ(doc.m_nButton, 0);
     EXPECT_TRUE(doc.m_Points.empty());
     // The next press starts a fresh pencil stroke.
@@ -198,26 +198,26 @@ TEST_F(Tools, EscapeWithoutSelectionOrCurveSendsNothing)
     log.hints.clear();
     doc.OnEscapeKey();
     EXPECT_TRUE(log.hints.empty());
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.OnEscapeKey();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(log.hints, std::vector<int>{3});
 }
 
 TEST_F(Tools, SelectionDragGivesSheetRectangle)
 {
     doc.SelectCell(1);  // column 1, row 0 of 8-pixel cells
-    doc.OnToolCommand(ID_TOOL_SELECT);
+    doc.OnToolCommand(Cmd::ToolSelect);
     Press(doc, 6, 2);
     Move(doc, 1, 7);
     Release(doc);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
     EXPECT_EQ(doc.m_rcSel, (CRect{9, 2, 14, 7}));
     EXPECT_EQ(doc.m_nSelLayer, doc.CurrentLayer().m_nPage);
     // A right press with the selection tool starts nothing.
     EXPECT_EQ(Press(doc, 1, 1, 2), 0);
     EXPECT_EQ(doc.m_nButton, 0);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
 }
 
 TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
@@ -235,12 +235,12 @@ TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
     CPoint p = View(doc, 5, 5);
     EXPECT_EQ(doc.BeginStroke(p, 0, 1), 1);
     EXPECT_EQ(p, (CPoint{32, 32}));
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
     EXPECT_EQ(warps, (std::vector<CPoint>{{32, 32}}));
     EXPECT_EQ(doc.m_Points, (std::vector<CPoint>{{2, 2}}));
     // The warp's own move is swallowed.
     doc.TrackStroke(p);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     Move(doc, 4, 4);
     EXPECT_EQ(doc.m_rcSel, (CRect{4, 4, 7, 7}));
     // Beyond the cell: pulled back, pointer warped to the new centre.
@@ -251,7 +251,7 @@ TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
     Move(doc, 3, 3);
     EXPECT_EQ(doc.m_rcSel, (CRect{3, 3, 6, 6}));
     EXPECT_EQ(Release(doc), 1);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     EXPECT_TRUE(doc.m_Points.empty());
 }
 
@@ -259,9 +259,9 @@ TEST_F(Tools, GrabReleasedWithoutAMoveKeepsThePaste)
 {
     Float({2, 2, 5, 5});
     Press(doc, 3, 3);
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
     EXPECT_EQ(Release(doc), 1);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     EXPECT_EQ(doc.m_rcSel, (CRect{2, 2, 5, 5}));
     EXPECT_EQ(doc.m_nPieceCount, 1);
 }
@@ -272,7 +272,7 @@ TEST_F(Tools, OnePixelWidePasteCanBeGrabbed)
     EXPECT_EQ(Press(doc, 3, 3), 0);
     EXPECT_EQ(Press(doc, 5, 3), 0);
     EXPECT_EQ(Press(doc, 4, 3), 1);
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
 }
 
 TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
@@ -282,7 +282,7 @@ TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
     EXPECT_EQ(doc.m_nEditColumn, 1);
     EXPECT_EQ(doc.m_nEditRow, 1);
     EXPECT_EQ(doc.m_rcSel, (CRect{10, 10, 13, 13}));
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.SelectCell(0);
     EXPECT_EQ(doc.m_rcSel, (CRect{10, 10, 13, 13}));
     EXPECT_EQ(log.hints.back(), 3);
@@ -295,7 +295,7 @@ TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
 
 TEST_F(Tools, EyedropperPicksOpaquePixelsIntoTheButtonsEntry)
 {
-    doc.OnToolCommand(ID_TOOL_DROPPER);
+    doc.OnToolCommand(Cmd::ToolDropper);
     Press(doc, 1, 1);
     Release(doc);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"レイヤーにイメージがありません。"});

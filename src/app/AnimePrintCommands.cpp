@@ -8,13 +8,13 @@ void InstallAnimePrintCommands(CCommandTable& t, CTesvanDoc* doc, QWidget* frame
 {
     InstallAnimeWindowHook(frame);
     t.SetHandler(
-        ID_ANIMATION,
+        Cmd::ViewAnimation,
         [doc] {
             doc->CreateAnimeWindow();
             if (doc->m_pAnimeDlg)
                 doc->m_pAnimeDlg->ShowWindow(doc->m_bAnimeShown == 0);
         },
         [doc](CommandUi& ui) { ui.checked = doc->m_bAnimeShown != 0; });
-    t.SetHandler(ID_FILE_PRINT, [doc] { doc->OnFilePrint(); },
+    t.SetHandler(Cmd::FilePrint, [doc] { doc->OnFilePrint(); },
                  [doc](CommandUi& ui) { ui.enabled = doc->CanPrint(); });
 }

@@ -1,4 +1,4 @@
-// The animation window command (32869) and print (57607).
+// The animation window command and print.
 #pragma once
 
 class CCommandTable;

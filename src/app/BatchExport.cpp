@@ -4,6 +4,7 @@
 #include "doc/TesvanDoc.h"
 #include "exchange/AnimeExport.h"
 #include "platform/ImageCodec.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <cstdio>
@@ -119,9 +120,9 @@ int RunGameExport(const GameExportRequest& r)
         if (error != AnimeExportError::None)
             return Report(error, out);
         const QByteArray json = SheetJson(BuildSheetData(doc, out, scale), form);
-        if (tesvan::WriteFileReplacing(data, std::vector<uint8_t>(json.begin(), json.end())) !=
-            tesvan::CodecStatus::Ok)
-            return Failed("cannot write " + data);
+        std::string message;
+        if (!WriteFileSafely(data, json.constData(), size_t(json.size()), &message))
+            return Failed(message);
         return 0;
     }
     return Report(ExportSheet(doc, out, scale), out);

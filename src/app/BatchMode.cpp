@@ -3,7 +3,8 @@
 #include "app/BatchExport.h"
 #include "app/DocInfo.h"
 #include "app/ScriptRunner.h"
-#include "doc/Archive.h"
+#include "app/ScriptUiPort.h"
+#include "doc/CommandList.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
 #include "platform/UiPort.h"
@@ -20,7 +21,8 @@ bool IsBatchInvocation(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strcmp(a, "--version") == 0 || std::strncmp(a, "--info", 6) == 0 ||
+        if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "--list-commands") == 0 ||
+            std::strncmp(a, "--info", 6) == 0 ||
             std::strncmp(a, "--export", 8) == 0 || std::strncmp(a, "--script", 8) == 0)
             return true;
     }
@@ -34,6 +36,7 @@ int Usage(const QString& why)
     std::fprintf(stderr,
                  "tesvan: %s\n"
                  "usage: tesvan --version\n"
+                 "       tesvan --list-commands\n"
                  "       tesvan --info FILE.tvn\n"
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
                  "       tesvan --export=SHEET.png --data=SHEET.json [--format=json-hash|json-array] [--scale=N] FILE.tvn\n"
@@ -43,6 +46,15 @@ int Usage(const QString& why)
     return 2;
 }
 
+
+// The layer-file save writes a layer file for exactly this extension.
+bool IsLayerFileName(const std::string& out)
+{
+    const size_t dot = out.find_last_of('.');
+    const size_t slash = out.find_last_of('/');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+           out.substr(dot + 1) == "lay";
+}
 
 int ExportFailed(const std::string& why)
 {
@@ -64,31 +76,31 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
             why += ": " + m;
         return ExportFailed(why);
     }
-    if (layer < 0) {
-        if (!doc.ExportImage(out))
-            return ExportFailed("cannot write " + out);
-        return 0;
-    }
-    const CLayer& slot = doc.m_Layers[layer];
-    const size_t dot = out.find_last_of('.');
-    const size_t slash = out.find_last_of('/');
-    const bool layFile = dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
-                         out.substr(dot + 1) == "lay";
-    if (layFile) {
-        CArchive ar;
-        doc.WriteLayerFile(layer, ar);
-        FILE* f = std::fopen(out.c_str(), "wb");
-        const std::vector<uint8_t>& bytes = ar.Data();
-        const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        if (f && std::fclose(f) != 0)
-            return ExportFailed("cannot write " + out);
-        return ok ? 0 : ExportFailed("cannot write " + out);
-    }
-    if (!slot.m_pImage)
+    // Each writer reports its own failure; the collected message says why.
+    auto failed = [&port, &out](size_t before) {
+        std::string why = "cannot write " + out;
+        for (size_t i = before; i < port.messages.size(); ++i)
+            why += ": " + port.messages[i];
+        return ExportFailed(why);
+    };
+    const size_t before = port.messages.size();
+    if (layer < 0)
+        return doc.ExportImage(out) ? 0 : failed(before);
+    if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out))
         return ExportFailed("layer " + std::to_string(layer) + " has no image");
-    if (WriteImageFile(out, *slot.m_pImage) != tesvan::CodecStatus::Ok)
-        return ExportFailed("cannot write " + out);
-    return 0;
+    return doc.SaveLayerFileTo(layer, out) ? 0 : failed(before);
+}
+
+// One line per command of the list: id, name and the menu text with a tab
+// written as \t (nothing after the name for a command without text).
+void ListCommands()
+{
+    for (const CommandDef& c : kCommandList) {
+        std::string line = std::to_string(c.id) + " " + c.name;
+        if (*c.text)
+            line += " " + EscapeScriptText(c.text);
+        std::printf("%s\n", line.c_str());
+    }
 }
 
 } // namespace
@@ -98,6 +110,8 @@ int RunBatch(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Prints the version."));
+    const QCommandLineOption listCommands(QStringLiteral("list-commands"),
+                                          QStringLiteral("Prints every command: id, name, menu text."));
     const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption exportTo(QStringLiteral("export"),
@@ -106,7 +120,7 @@ int RunBatch(const QStringList& arguments)
                                    QStringLiteral("Exports one layer slot."), QStringLiteral("N"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Runs a script."),
                                     QStringLiteral("SCRIPT"));
-    parser.addOptions({version, info, exportTo, layer, script});
+    parser.addOptions({version, listCommands, info, exportTo, layer, script});
     // The export for games: sheet data, animations, scale.
     const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Writes the sheet's data."),
                                   QStringLiteral("SHEET.json"));
@@ -122,10 +136,11 @@ int RunBatch(const QStringList& arguments)
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
 
-    const int modes = int(parser.isSet(version)) + int(parser.isSet(info)) +
+    const int modes = int(parser.isSet(version)) + int(parser.isSet(listCommands)) +
+                      int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)
-        return Usage(QStringLiteral("give exactly one of --version, --info, --export, --script"));
+        return Usage(QStringLiteral("give exactly one of --version, --list-commands, --info, --export, --script"));
     const QStringList files = parser.positionalArguments();
     for (const QCommandLineOption* o : {&info, &exportTo, &layer, &script}) {
         if (parser.values(*o).size() > 1)
@@ -148,6 +163,12 @@ int RunBatch(const QStringList& arguments)
         if (!files.isEmpty())
             return Usage(QStringLiteral("--version takes no file"));
         std::printf("Tesvan 2.04\n");
+        return 0;
+    }
+    if (parser.isSet(listCommands)) {
+        if (!files.isEmpty())
+            return Usage(QStringLiteral("--list-commands takes no file"));
+        ListCommands();
         return 0;
     }
     if (parser.isSet(info)) {

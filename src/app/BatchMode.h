@@ -3,8 +3,8 @@
 
 #include <QStringList>
 
-// True when the command line asks for a batch run (--version, --info,
-// --export, --script): no window is opened.
+// True when the command line asks for a batch run (--version,
+// --list-commands, --info, --export, --script): no window is opened.
 bool IsBatchInvocation(int argc, char** argv);
 // Runs the batch invocation and returns the process exit status.
 int RunBatch(const QStringList& arguments);

@@ -8,7 +8,7 @@
 
 void InstallEditCommands(CCommandTable& t, CTesvanDoc* doc)
 {
-    t.SetHandler(ID_EDIT_UNDO, [doc] { doc->Undo(); }, [doc](CommandUi& ui) {
+    t.SetHandler(Cmd::EditUndo, [doc] { doc->Undo(); }, [doc](CommandUi& ui) {
         ui.enabled = doc->CanUndo();
         ui.text = QString::fromStdString(doc->GetUndoMenuText());
     });
@@ -17,19 +17,20 @@ void InstallEditCommands(CCommandTable& t, CTesvanDoc* doc)
         return [doc, op] {
             (doc->*op)();
             // The floating paste takes the keys (arrows, Escape) at once.
-            if (doc->m_nSelState == 2 && doc->m_pCanvasView)
-                doc->m_pCanvasView->setFocus();
+            if (doc->m_nSelState == SelState::Floating)
+                if (CRightView* canvas = CRightView::CanvasOf(doc))
+                    canvas->setFocus();
         };
     };
     auto selected = [doc](CommandUi& ui) { ui.enabled = doc->CanCutCopy(); };
-    t.SetHandler(ID_EDIT_CUT, lift(&CTesvanDoc::OnEditCut), selected);
-    t.SetHandler(ID_EDIT_COPY, lift(&CTesvanDoc::OnEditCopy), selected);
+    t.SetHandler(Cmd::EditCut, lift(&CTesvanDoc::OnEditCut), selected);
+    t.SetHandler(Cmd::EditCopy, lift(&CTesvanDoc::OnEditCopy), selected);
 
     auto floating = [doc](CommandUi& ui) { ui.enabled = doc->CanPaste(); };
-    t.SetHandler(ID_EDIT_PASTE, [doc] { doc->OnEditPaste(); }, floating);
-    t.SetHandler(ID_PASTE_TRANSPARENT, [doc] { doc->OnPasteTransparent(); }, floating);
-    t.SetHandler(ID_PASTE_ROTATE, [doc] { doc->OnPasteRotate(); },
+    t.SetHandler(Cmd::EditPaste, [doc] { doc->OnEditPaste(); }, floating);
+    t.SetHandler(Cmd::EditPasteTransparent, [doc] { doc->OnPasteTransparent(); }, floating);
+    t.SetHandler(Cmd::EditPasteRotate, [doc] { doc->OnPasteRotate(); },
                  [doc](CommandUi& ui) { ui.enabled = doc->CanRotatePaste(); });
-    t.SetHandler(ID_PASTE_MIRROR_LR, [doc] { doc->OnPasteMirrorLR(); }, floating);
-    t.SetHandler(ID_PASTE_MIRROR_UD, [doc] { doc->OnPasteMirrorUD(); }, floating);
+    t.SetHandler(Cmd::EditPasteMirrorLR, [doc] { doc->OnPasteMirrorLR(); }, floating);
+    t.SetHandler(Cmd::EditPasteMirrorUD, [doc] { doc->OnPasteMirrorUD(); }, floating);
 }

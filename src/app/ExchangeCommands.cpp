@@ -8,6 +8,7 @@
 #include "app/SheetJson.h"
 #include "exchange/AnimeExport.h"
 #include "platform/ImageCodec.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <QApplication>
@@ -17,12 +18,12 @@
 
 namespace {
 
-// "アニメーション書き出し" (33020): the dialog, then the export it asks for,
+// "アニメーション書き出し" (FileExportAnime): the dialog, then the export it asks for,
 // with progress for long ones and a message for every failure.
 void OnExportAnime(CTesvanDoc* doc)
 {
     doc->CancelText();
-    if (doc->m_nSelState != 0) {
+    if (doc->m_nSelState != SelState::None) {
         doc->ResetSelection(true);
         doc->UpdateAllViews(3);
     }
@@ -52,6 +53,7 @@ void OnExportAnime(CTesvanDoc* doc)
     }
     AnimeExportError error = AnimeExportError::None;
     std::string message;
+    bool fileFailure = false;
     switch (dlg.m_nForm) {
     case CExportAnimeDlg::FORM_GIF:
     case CExportAnimeDlg::FORM_WEBP:
@@ -60,7 +62,7 @@ void OnExportAnime(CTesvanDoc* doc)
     case CExportAnimeDlg::FORM_SHEET: {
         const std::string ext = tesvan::PathExtension(path);
         const std::string data = path.substr(0, path.size() - ext.size()) + ".json";
-        ExportSheetWithData(*doc, path, data, SheetJsonForm::Hash, dlg.m_nScale, message);
+        fileFailure = !ExportSheetWithData(*doc, path, data, SheetJsonForm::Hash, dlg.m_nScale, message);
         break;
     }
     default:
@@ -69,9 +71,15 @@ void OnExportAnime(CTesvanDoc* doc)
     }
     progress.reset();
     // A cancel needs no message; what was written stays.
-    if (error != AnimeExportError::None && error != AnimeExportError::Cancelled)
+    if (error != AnimeExportError::None && error != AnimeExportError::Cancelled) {
         message = AnimeExportErrorText(error, path);
-    if (!message.empty())
+        fileFailure = error == AnimeExportError::WriteFailed || error == AnimeExportError::OutOfMemory ||
+                      error == AnimeExportError::TooLarge;
+    }
+    // A file that could not be written counts as a failure of the run.
+    if (fileFailure)
+        ReportFileFailure(message);
+    else if (!message.empty())
         UiPort().MessageBox(message);
 }
 
@@ -91,15 +99,15 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         CSetSizeDlg::s_strProgramFolder =
             QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
-    t.SetHandler(ID_EXPORT_IMAGE, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
+    t.SetHandler(Cmd::FileExportImage, [doc] { doc->OnExportImage(); }, [doc](CommandUi& ui) {
         ui.enabled = false;
         for (const CLayer& layer : doc->m_Layers)
             if (layer.m_pImage)
                 ui.enabled = true;
     });
-    t.SetHandler(ID_FILE_EXPORT_ANIME, [doc] { OnExportAnime(doc); },
+    t.SetHandler(Cmd::FileExportAnime, [doc] { OnExportAnime(doc); },
                  [doc](CommandUi& ui) { ui.enabled = AnyImage(doc); });
-    t.SetHandler(ID_RESIZE_IMAGE, [doc] { doc->OnSheetSize(); });
+    t.SetHandler(Cmd::FileImageSize, [doc] { doc->OnSheetSize(); });
 
     // The layer menu acts on the layer whose tab was right-clicked; issued
     // without that menu, on the current layer.
@@ -107,14 +115,14 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
         const int menu = tabView ? tabView->MenuLayer() : -1;
         return menu >= 0 && menu < CTesvanDoc::kLayers ? menu : doc->m_nCurrentLayer;
     };
-    t.SetHandler(ID_LAYER_SAVE, [doc, slot] { doc->SaveLayerFile(slot()); },
+    t.SetHandler(Cmd::LayerSave, [doc, slot] { doc->SaveLayerFile(slot()); },
                  [doc, slot](CommandUi& ui) { ui.enabled = doc->m_Layers[slot()].m_pImage != nullptr; });
-    t.SetHandler(ID_LAYER_LOAD, [doc, slot] {
+    t.SetHandler(Cmd::LayerLoad, [doc, slot] {
         // The tab's caption comes from the file.
         if (doc->LoadLayerFile(slot()))
             doc->UpdateAllViews(0);
     });
-    t.SetHandler(ID_LAYER_IMPORT, [doc, slot] {
+    t.SetHandler(Cmd::LayerImportImage, [doc, slot] {
         if (doc->ImportImage(slot()))
             doc->UpdateAllViews(0);
     }, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });

@@ -1,9 +1,13 @@
 #include "app/Icons.h"
 
+#include "doc/CommandList.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygon>
+
+#include <string_view>
 
 namespace {
 
@@ -45,16 +49,16 @@ void Arrow(QPainter& p, QPoint tip, int dx, int dy)
     p.drawPolygon(head);
 }
 
-void Draw(QPainter& p, int id)
+void Draw(QPainter& p, std::string_view key)
 {
-    switch (id) {
-    case 57600: // new
+    if (key == "new") {
         Page(p, 3, 1, 11, 14);
         p.setPen(QColor(250, 200, 0));
         p.drawLine(1, 1, 3, 3);
         p.drawLine(1, 3, 3, 1);
-        break;
-    case 57601: // open
+        return;
+    }
+    if (key == "open") {
         p.setPen(kInk);
         p.setBrush(QColor(200, 150, 40));
         p.drawPolygon(Poly({{1, 4}, {5, 4}, {6, 5}, {12, 5}, {12, 13}, {1, 13}}));
@@ -64,8 +68,9 @@ void Draw(QPainter& p, int id)
         p.drawLine(9, 1, 12, 1);
         p.drawLine(12, 1, 12, 4);
         p.drawLine(10, 3, 14, 3);
-        break;
-    case 57603: // save
+        return;
+    }
+    if (key == "save") {
         p.setPen(kInk);
         p.setBrush(kBlue);
         p.drawRect(1, 1, 13, 13);
@@ -74,8 +79,9 @@ void Draw(QPainter& p, int id)
         p.setBrush(QColor(190, 190, 190));
         p.drawRect(4, 10, 7, 4);
         p.fillRect(8, 11, 2, 3, kInk);
-        break;
-    case 57607: // print
+        return;
+    }
+    if (key == "print") {
         p.setPen(kInk);
         p.setBrush(kPaper);
         p.drawRect(4, 1, 7, 6);
@@ -84,8 +90,9 @@ void Draw(QPainter& p, int id)
         p.setBrush(kPaper);
         p.drawRect(4, 10, 7, 4);
         p.fillRect(11, 8, 2, 1, QColor(0, 170, 0));
-        break;
-    case 57635: // cut
+        return;
+    }
+    if (key == "cut") {
         p.setPen(QPen(kInk, 1));
         p.drawLine(4, 1, 10, 10);
         p.drawLine(11, 1, 5, 10);
@@ -93,23 +100,26 @@ void Draw(QPainter& p, int id)
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(1, 9, 5, 5);
         p.drawEllipse(9, 9, 5, 5);
-        break;
-    case 57634: // copy
+        return;
+    }
+    if (key == "copy") {
         Page(p, 1, 1, 9, 11);
         Page(p, 6, 4, 9, 11);
         p.setPen(QColor(120, 120, 120));
         p.drawLine(8, 9, 12, 9);
         p.drawLine(8, 11, 12, 11);
-        break;
-    case 57637: // paste
+        return;
+    }
+    if (key == "paste") {
         p.setPen(kInk);
         p.setBrush(QColor(170, 110, 50));
         p.drawRect(1, 2, 10, 12);
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(4, 1, 4, 2);
         Page(p, 6, 6, 9, 9);
-        break;
-    case 32889: { // eyedropper
+        return;
+    }
+    if (key == "dropper") { // eyedropper
         p.setPen(QPen(kInk, 1));
         p.setBrush(kPaper);
         p.drawPolygon(Poly({{2, 13}, {9, 6}, {10, 7}, {3, 14}}));
@@ -118,28 +128,30 @@ void Draw(QPainter& p, int id)
         p.setPen(QPen(kInk, 1));
         p.drawLine(8, 4, 11, 7);
         p.fillRect(1, 14, 2, 2, kBlue);
-        break;
+        return;
     }
-    case 32796: // selection
+    if (key == "select") { // selection
         DashedRect(p, QRect(2, 2, 11, 11), kInk);
-        break;
-    case 32820: // selection across all layers
+        return;
+    }
+    if (key == "select-all") { // selection across all layers
         p.setPen(QColor(140, 140, 140));
         p.setBrush(QColor(220, 220, 220));
         p.drawRect(5, 1, 10, 10);
         p.drawRect(3, 3, 10, 10);
         DashedRect(p, QRect(1, 5, 10, 10), kInk);
-        break;
-    case 32844: { // rotate 90 degrees
+        return;
+    }
+    if (key == "rotate") { // rotate 90 degrees
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(QPen(kInk, 1.5));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(2.5, 3.5, 10, 10), 90 * 16, -270 * 16);
         p.setRenderHint(QPainter::Antialiasing, false);
         Arrow(p, QPoint(10, 4), 1, 0);
-        break;
+        return;
     }
-    case 32845: // mirror left-right
+    if (key == "mirror-lr") { // mirror left-right
         p.setPen(QPen(kInk, 1, Qt::DotLine));
         p.drawLine(7, 0, 7, 15);
         p.setPen(kInk);
@@ -147,8 +159,9 @@ void Draw(QPainter& p, int id)
         p.drawPolygon(Poly({{5, 3}, {5, 12}, {1, 12}}));
         p.setBrush(kPaper);
         p.drawPolygon(Poly({{9, 3}, {9, 12}, {13, 12}}));
-        break;
-    case 32853: // mirror up-down
+        return;
+    }
+    if (key == "mirror-ud") { // mirror up-down
         p.setPen(QPen(kInk, 1, Qt::DotLine));
         p.drawLine(0, 7, 15, 7);
         p.setPen(kInk);
@@ -156,16 +169,17 @@ void Draw(QPainter& p, int id)
         p.drawPolygon(Poly({{3, 5}, {12, 5}, {3, 1}}));
         p.setBrush(kPaper);
         p.drawPolygon(Poly({{3, 9}, {12, 9}, {3, 13}}));
-        break;
-    case 32791: case 32792: case 32793: { // pen widths
-        int w = id - 32790;
+        return;
+    }
+    if (key == "pen1" || key == "pen2" || key == "pen3") { // pen widths
+        int w = key.back() - '0';
         p.fillRect(1, 8 - w / 2 - (w == 2 ? 0 : 0), 14, w, kInk);
         p.setPen(QColor(90, 90, 90));
         for (int i = 0; i < w; ++i) // a dot per pixel of width, as a count
             p.drawPoint(2 + 3 * i, 13);
-        break;
+        return;
     }
-    case 32798: // pencil
+    if (key == "pencil") {
         p.setPen(kInk);
         p.setBrush(kYellow);
         p.drawPolygon(Poly({{4, 14}, {13, 5}, {10, 2}, {1, 11}}));
@@ -174,63 +188,72 @@ void Draw(QPainter& p, int id)
         p.fillRect(1, 14, 1, 1, kInk);
         p.setBrush(QColor(230, 120, 140));
         p.drawPolygon(Poly({{13, 5}, {15, 3}, {12, 0}, {10, 2}}));
-        break;
-    case 32797: // line
+        return;
+    }
+    if (key == "line") {
         p.setPen(QPen(kInk, 1));
         p.drawLine(2, 13, 13, 2);
-        break;
-    case 32799: // rectangle frame
+        return;
+    }
+    if (key == "rect-frame") { // rectangle frame
         p.setPen(kInk);
         p.setBrush(Qt::NoBrush);
         p.drawRect(2, 3, 11, 9);
-        break;
-    case 32805: // filled rectangle
+        return;
+    }
+    if (key == "rect-fill") { // filled rectangle
         p.setPen(kInk);
         p.setBrush(kBlue);
         p.drawRect(2, 3, 11, 9);
-        break;
-    case 32806: // ellipse frame
+        return;
+    }
+    if (key == "ellipse-frame") { // ellipse frame
         p.setPen(kInk);
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(1, 3, 13, 9);
-        break;
-    case 32802: // filled ellipse
+        return;
+    }
+    if (key == "ellipse-fill") { // filled ellipse
         p.setPen(kInk);
         p.setBrush(kBlue);
         p.drawEllipse(1, 3, 13, 9);
-        break;
-    case 32832: { // curve
+        return;
+    }
+    if (key == "curve") {
         QPainterPath path(QPointF(1.5, 13.5));
         path.cubicTo(QPointF(3.5, -2), QPointF(11.5, 17), QPointF(14.5, 2.5));
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
-        break;
+        return;
     }
-    case 32804: // fill (paint bucket)
+    if (key == "fill") { // fill (paint bucket)
         p.setPen(kInk);
         p.setBrush(QColor(200, 200, 200));
         p.drawPolygon(Poly({{2, 6}, {8, 1}, {14, 7}, {8, 13}}));
         p.setBrush(kBlue);
         p.drawPolygon(Poly({{2, 6}, {14, 7}, {8, 13}}));
         p.fillRect(1, 8, 2, 6, kBlue);
-        break;
-    case 32872: // text
+        return;
+    }
+    if (key == "text") {
         p.setPen(QPen(kInk, 2));
         p.drawLine(2, 14, 7, 1);
         p.drawLine(8, 1, 13, 14);
         p.drawLine(5, 9, 10, 9);
-        break;
-    case 32865: // zoom
+        return;
+    }
+    if (key == "zoom") {
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(QPen(kInk, 1.5));
         p.setBrush(QColor(210, 235, 255));
         p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
         p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(10, 10), QPointF(14, 14));
-        break;
-    case 32879: // only the current layer shown
+        return;
+    }
+    if (key == "layer-only") { // only the current layer shown
         p.setPen(QColor(170, 170, 170));
         p.setBrush(QColor(235, 235, 235));
         p.drawRect(6, 1, 9, 8);
@@ -238,9 +261,7 @@ void Draw(QPainter& p, int id)
         p.setPen(kInk);
         p.setBrush(kYellow);
         p.drawRect(3, 4, 9, 8);
-        break;
-    default:
-        break;
+        return;
     }
 }
 
@@ -248,12 +269,15 @@ void Draw(QPainter& p, int id)
 
 QIcon CommandIcon(int id)
 {
+    const CommandDef* command = FindCommand(id);
+    if (!command || !*command->icon)
+        return QIcon();
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     {
         QPainter p(&pixmap);
         p.setRenderHint(QPainter::Antialiasing, false);
-        Draw(p, id);
+        Draw(p, command->icon);
     }
     return QIcon(pixmap);
 }

@@ -3,6 +3,7 @@
 #include "app/EditCommands.h"
 
 #include "app/AnimePrintCommands.h"
+#include "app/AppSettings.h"
 #include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
@@ -79,48 +80,49 @@ void CMainFrame::InstallFrameHandlers()
     CCommandTable& t = m_Commands;
     CTesvanDoc* doc = m_pDoc;
 
-    t.SetHandler(ID_VIEW_TOOLBAR, [this] { m_pToolBar->setHidden(!m_pToolBar->isHidden()); },
+    t.SetHandler(Cmd::ViewToolbar, [this] { m_pToolBar->setHidden(!m_pToolBar->isHidden()); },
                  [this](CommandUi& ui) { ui.checked = !m_pToolBar->isHidden(); });
-    t.SetHandler(ID_VIEW_STATUS_BAR, [this] { statusBar()->setHidden(!statusBar()->isHidden()); },
+    t.SetHandler(Cmd::ViewStatusBar, [this] { statusBar()->setHidden(!statusBar()->isHidden()); },
                  [this](CommandUi& ui) { ui.checked = !statusBar()->isHidden(); });
-    t.SetHandler(ID_APP_EXIT, [this] { close(); });
-    t.SetHandler(ID_NEXT_PANE, [this] { MovePaneFocus(1); });
-    t.SetHandler(ID_PREV_PANE, [this] { MovePaneFocus(-1); });
+    t.SetHandler(Cmd::FileExit, [this] { close(); });
+    t.SetHandler(Cmd::WindowNextPane, [this] { MovePaneFocus(1); });
+    t.SetHandler(Cmd::WindowPrevPane, [this] { MovePaneFocus(-1); });
 
     // Rules of document commands; their work is installed when it is built,
     // and until then the table keeps them disabled.
     auto tick = [&t](int id, std::function<bool()> on) {
         t.SetHandler(id, {}, [on](CommandUi& ui) { ui.checked = on(); });
     };
-    for (int id : {ID_SELECT, ID_SELECT_ALL_LAYERS, ID_PENCIL, ID_LINE, ID_RECT_FRAME, ID_RECT_FILL,
-                   ID_ELLIPSE_FRAME, ID_ELLIPSE_FILL, ID_CURVE, ID_FILL, ID_TEXT})
+    for (int id : {Cmd::ToolSelect, Cmd::ToolSelectAllLayers, Cmd::ToolPencil, Cmd::ToolLine,
+                   Cmd::ToolRectFrame, Cmd::ToolRectFill, Cmd::ToolEllipseFrame, Cmd::ToolEllipseFill,
+                   Cmd::ToolCurve, Cmd::ToolFill, Cmd::ToolText})
         tick(id, [doc, id] { return doc->m_nTool == id; });
     for (int w = 1; w <= 3; ++w)
-        tick(ID_PEN_1 + w - 1, [doc, w] { return doc->m_nPenWidth == w; });
-    t.SetHandler(ID_DROPPER, {}, [doc](CommandUi& ui) {
-        ui.checked = doc->m_nTool == ID_DROPPER;
+        tick(Cmd::ToolPenWidth1 + w - 1, [doc, w] { return doc->m_nPenWidth == w; });
+    t.SetHandler(Cmd::ToolDropper, {}, [doc](CommandUi& ui) {
+        ui.checked = doc->m_nTool == Cmd::ToolDropper;
         ui.enabled = doc->m_nBitCount == 32;
     });
-    tick(ID_ANIMATION, [doc] { return doc->m_bAnimeShown != 0; });
-    tick(ID_CURRENT_LAYER_ONLY, [doc] { return doc->m_bShowAllLayers == 0; });
-    tick(ID_GRID, [doc] { return doc->m_bShowGrid == 1; });
-    tick(ID_CHAR_LINES, [doc] { return doc->m_bShowCharLines == 1; });
-    t.SetHandler(ID_ZOOM, {}, [doc](CommandUi& ui) {
+    tick(Cmd::ViewAnimation, [doc] { return doc->m_bAnimeShown != 0; });
+    tick(Cmd::ViewCurrentLayerOnly, [doc] { return doc->m_bShowAllLayers == 0; });
+    tick(Cmd::ViewGrid, [doc] { return doc->m_bShowGrid == 1; });
+    tick(Cmd::ViewCharLines, [doc] { return doc->m_bShowCharLines == 1; });
+    t.SetHandler(Cmd::ViewZoom, {}, [doc](CommandUi& ui) {
         ui.text = doc->m_nZoom == 8 ? QStringLiteral("縮小") : QStringLiteral("拡大");
     });
-    t.SetHandler(ID_BACK_COLOR, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
+    t.SetHandler(Cmd::ViewBackgroundColor, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
     // The layer menu acts on the layer whose tab was right-clicked.
     auto menuLayer = [this]() -> CLayer* { return m_pTabView->MenuLayerPtr(); };
-    tick(ID_LAYER_SHOW, [menuLayer] { return menuLayer() && menuLayer()->m_bVisible; });
-    t.SetHandler(ID_LAYER_LEFT, {}, [this](CommandUi& ui) { ui.enabled = m_pTabView->MenuLayer() > 0; });
-    t.SetHandler(ID_LAYER_RIGHT, {}, [this](CommandUi& ui) {
+    tick(Cmd::LayerShow, [menuLayer] { return menuLayer() && menuLayer()->m_bVisible; });
+    t.SetHandler(Cmd::LayerMoveLeft, {}, [this](CommandUi& ui) { ui.enabled = m_pTabView->MenuLayer() > 0; });
+    t.SetHandler(Cmd::LayerMoveRight, {}, [this](CommandUi& ui) {
         ui.enabled = m_pTabView->MenuLayer() >= 0 && m_pTabView->MenuLayer() < CTesvanDoc::kLayers - 1;
     });
-    t.SetHandler(ID_LAYER_SAVE, {}, [menuLayer](CommandUi& ui) {
+    t.SetHandler(Cmd::LayerSave, {}, [menuLayer](CommandUi& ui) {
         ui.enabled = menuLayer() && menuLayer()->m_pImage;
     });
-    t.SetHandler(ID_LAYER_IMPORT, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
-    t.SetHandler(ID_FILE_PRINT, {}, [doc](CommandUi& ui) {
+    t.SetHandler(Cmd::LayerImportImage, {}, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });
+    t.SetHandler(Cmd::FilePrint, {}, [doc](CommandUi& ui) {
         ui.enabled = false;
         for (const CLayer& layer : doc->m_Layers)
             if (layer.m_pImage)
@@ -178,11 +180,11 @@ void CMainFrame::BuildMenus()
     }
     // The separator after the recent-file items anchors their insertion.
     QList<QAction*> items = m_pFileMenu->actions();
-    int recent = items.indexOf(m_Actions.value(ID_FILE_MRU_FILE1));
+    int recent = items.indexOf(m_Actions.value(Cmd::FileMru1));
     m_pRecentAnchor = items.value(recent + 1);
-    for (int id = ID_FILE_MRU_FILE1 + 1; id <= ID_FILE_MRU_FILE4; ++id)
+    for (int id = Cmd::FileMru1 + 1; id <= Cmd::FileMru4; ++id)
         MakeAction(id);
-    m_RecentActions = {m_Actions.value(ID_FILE_MRU_FILE1)};
+    m_RecentActions = {m_Actions.value(Cmd::FileMru1)};
 
     m_pLayerMenu = BuildMenu(CommandMenu::Layer, this);
     m_pTabView->SetLayerMenu(m_pLayerMenu);
@@ -325,7 +327,7 @@ void CMainFrame::UpdateRecentFileMenu(const QStringList& files)
     m_RecentActions.clear();
     int count = qMin(int(files.size()), CTesvanApp::kRecentFiles);
     for (int i = 0; i < qMax(count, 1); ++i) {
-        QAction* action = m_Actions.value(ID_FILE_MRU_FILE1 + i);
+        QAction* action = m_Actions.value(Cmd::FileMru1 + i);
         m_pFileMenu->insertAction(m_pRecentAnchor, action);
         m_RecentActions << action;
     }
@@ -381,18 +383,21 @@ void CMainFrame::LoadPlacement()
 
 void CMainFrame::SavePlacement() const
 {
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Workspace"));
     // Always the normal rectangle and the normal show state: the window
     // reopens neither minimised nor maximised.
     QRect rect = isVisible() ? normalGeometry() : geometry();
     if (!rect.isValid())
         rect = geometry();
-    settings.setValue(QStringLiteral("MainWindowRect"), rect);
-    settings.setValue(QStringLiteral("Flags"), 0);
-    settings.setValue(QStringLiteral("ShowCmd"), 1);
-    settings.setValue(QStringLiteral("BarState"), saveState());
-    settings.setValue(QStringLiteral("StatusBar"), !statusBar()->isHidden());
+    const QByteArray bars = saveState();
+    const bool statusShown = !statusBar()->isHidden();
+    ChangeSettings([&](QSettings& settings) {
+        settings.beginGroup(QStringLiteral("Workspace"));
+        settings.setValue(QStringLiteral("MainWindowRect"), rect);
+        settings.setValue(QStringLiteral("Flags"), 0);
+        settings.setValue(QStringLiteral("ShowCmd"), 1);
+        settings.setValue(QStringLiteral("BarState"), bars);
+        settings.setValue(QStringLiteral("StatusBar"), statusShown);
+    });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -57,7 +57,7 @@ public:
     // Window placement in the settings store ("Workspace").
     void LoadPlacement();
     void SavePlacement() const;
-    // When false the close box and 57665 skip the placement store.
+    // When false the close box and the exit command skip the placement store.
     void SetStorePlacement(bool store) { m_bStorePlacement = store; }
 
 protected:

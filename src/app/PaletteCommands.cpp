@@ -1,5 +1,6 @@
 #include "app/PaletteCommands.h"
 
+#include "app/AppSettings.h"
 #include "app/CommandTable.h"
 #include "doc/TesvanDoc.h"
 #include "platform/Settings.h"
@@ -19,8 +20,7 @@ public:
     }
     void SetInt(const std::string& section, const std::string& name, int value) override
     {
-        QSettings settings;
-        settings.setValue(Key(section, name), value);
+        ChangeSettings([&](QSettings& settings) { settings.setValue(Key(section, name), value); });
     }
 
 private:
@@ -40,23 +40,23 @@ void InstallSettingsStore()
 
 void InstallPaletteCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* view)
 {
-    t.SetHandler(ID_SAVE_PALETTE, [doc] { doc->OnSavePalette(); });
-    t.SetHandler(ID_LOAD_PALETTE, [doc] { doc->OnLoadPalette(); });
+    t.SetHandler(Cmd::FileSavePalette, [doc] { doc->OnSavePalette(); });
+    t.SetHandler(Cmd::FileLoadPalette, [doc] { doc->OnLoadPalette(); });
 
     // The palette menu acts on the entry of the pane's last release.
     CLeftView* pane = view->LeftView();
-    for (int id : {ID_PALETTE_CHANGE, ID_PALETTE_GRAD8, ID_PALETTE_GRAD16})
+    for (int id : {Cmd::PaletteChangeColor, Cmd::PaletteGradation8, Cmd::PaletteGradation16})
         t.SetHandler(id, [pane, id] { pane->MenuCommand(id); },
                      [pane, id](CommandUi& ui) { ui.enabled = pane->MenuEnabled(id); });
 
     // The layer menu acts on the layer whose tab was right-clicked.
-    t.SetHandler(ID_LAYER_SHOW, [view] { view->OnLayerShow(); }, [view](CommandUi& ui) {
+    t.SetHandler(Cmd::LayerShow, [view] { view->OnLayerShow(); }, [view](CommandUi& ui) {
         ui.checked = view->MenuLayerPtr() && view->MenuLayerPtr()->m_bVisible;
     });
-    t.SetHandler(ID_LAYER_PROPERTIES, [view] { view->OnLayerProperties(); });
-    t.SetHandler(ID_LAYER_LEFT, [view] { view->OnLayerMove(-1); },
+    t.SetHandler(Cmd::LayerProperties, [view] { view->OnLayerProperties(); });
+    t.SetHandler(Cmd::LayerMoveLeft, [view] { view->OnLayerMove(-1); },
                  [view](CommandUi& ui) { ui.enabled = view->MenuLayer() > 0; });
-    t.SetHandler(ID_LAYER_RIGHT, [view] { view->OnLayerMove(1); }, [view](CommandUi& ui) {
+    t.SetHandler(Cmd::LayerMoveRight, [view] { view->OnLayerMove(1); }, [view](CommandUi& ui) {
         ui.enabled = view->MenuLayer() >= 0 && view->MenuLayer() < CTesvanDoc::kLayers - 1;
     });
 }

@@ -2,6 +2,7 @@
 
 #include "doc/TesvanDoc.h"
 #include "platform/ImageCodec.h"
+#include "platform/SafeFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,10 +73,5 @@ bool ExportSheetWithData(CTesvanDoc& doc, const std::string& imagePath, const st
         return false;
     }
     const QByteArray json = SheetJson(BuildSheetData(doc, imagePath, scale), form);
-    const std::vector<uint8_t> bytes(json.begin(), json.end());
-    if (tesvan::WriteFileReplacing(dataPath, bytes) != tesvan::CodecStatus::Ok) {
-        message = AnimeExportErrorText(AnimeExportError::WriteFailed, dataPath);
-        return false;
-    }
-    return true;
+    return WriteFileSafely(dataPath, json.constData(), size_t(json.size()), &message);
 }

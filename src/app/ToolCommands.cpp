@@ -11,13 +11,13 @@ void InstallToolCommands(CCommandTable& t, CTesvanDoc* doc)
         t.SetHandler(id, [doc, id] { doc->OnToolCommand(id); },
                      [doc, id](CommandUi& ui) {
                          ui.checked = doc->m_nTool == id;
-                         if (id == ID_TOOL_DROPPER)
+                         if (id == Cmd::ToolDropper)
                              ui.enabled = doc->m_nBitCount == 32;
                      });
     }
     for (int w = 1; w <= 3; ++w) {
-        t.SetHandler(ID_TOOL_PEN_1 + w - 1, [doc, w] { doc->OnPenWidth(w); },
+        t.SetHandler(Cmd::ToolPenWidth1 + w - 1, [doc, w] { doc->OnPenWidth(w); },
                      [doc, w](CommandUi& ui) { ui.checked = doc->m_nPenWidth == w; });
     }
-    t.SetHandler(ID_TOOL_FONT, [doc] { doc->OnFontCommand(); });
+    t.SetHandler(Cmd::ToolFont, [doc] { doc->OnFontCommand(); });
 }

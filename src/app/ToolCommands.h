@@ -1,5 +1,5 @@
 // The Drawing tools menu (tools, pen widths, font), the selection tools'
-// tool part, 32795/32830 and the eyedropper.
+// tool part, the thick and thin brushes and the eyedropper.
 #pragma once
 
 class CCommandTable;

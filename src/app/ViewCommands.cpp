@@ -6,10 +6,10 @@
 
 void InstallViewCommands(CCommandTable& t, CTesvanDoc* doc)
 {
-    // 32865: 8 <-> 4. Pending text and any selection are dropped, since their
+    // Zoom 8 <-> 4. Pending text and any selection are dropped, since their
     // positions belong to the old magnification; not a change of the file.
     t.SetHandler(
-        ID_ZOOM,
+        Cmd::ViewZoom,
         [doc] {
             doc->m_nZoom = doc->m_nZoom == 8 ? 4 : 8;
             doc->ClearText(false);
@@ -22,7 +22,7 @@ void InstallViewCommands(CCommandTable& t, CTesvanDoc* doc)
         });
 
     t.SetHandler(
-        ID_CURRENT_LAYER_ONLY,
+        Cmd::ViewCurrentLayerOnly,
         [doc] {
             doc->m_bShowAllLayers = !doc->m_bShowAllLayers;
             doc->ComposeAll(true);
@@ -31,7 +31,7 @@ void InstallViewCommands(CCommandTable& t, CTesvanDoc* doc)
         [doc](CommandUi& ui) { ui.checked = doc->m_bShowAllLayers == 0; });
 
     t.SetHandler(
-        ID_BACK_COLOR,
+        Cmd::ViewBackgroundColor,
         [doc] {
             if (doc->m_nBitCount != 32)
                 return;
@@ -47,7 +47,7 @@ void InstallViewCommands(CCommandTable& t, CTesvanDoc* doc)
 
     // The grid and the character lines are saved with the document.
     t.SetHandler(
-        ID_GRID,
+        Cmd::ViewGrid,
         [doc] {
             doc->m_bShowGrid = doc->m_bShowGrid == 1 ? 0 : 1;
             doc->SetModifiedFlag();
@@ -56,7 +56,7 @@ void InstallViewCommands(CCommandTable& t, CTesvanDoc* doc)
         [doc](CommandUi& ui) { ui.checked = doc->m_bShowGrid == 1; });
 
     t.SetHandler(
-        ID_CHAR_LINES,
+        Cmd::ViewCharLines,
         [doc] {
             doc->m_bShowCharLines = doc->m_bShowCharLines == 1 ? 0 : 1;
             doc->SetModifiedFlag();

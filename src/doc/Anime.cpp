@@ -198,7 +198,7 @@ bool CSetAnimeDlg::Validate(std::string& message)
 
 // ---------------------------------------------------------------- document
 
-std::string CTesvanDoc::DefaultAnimeName(int slot) { return "anime" + std::to_string(slot + 1); }
+
 
 std::string CTesvanDoc::AnimeName(int slot) const
 {

@@ -81,7 +81,7 @@ public:
     bool Validate(std::string& message) override;
 
     std::string m_strName;
-    std::string m_strFrames;     // edit 1012
-    std::string m_strSpeed;      // combo box 1030 (editable)
+    std::string m_strFrames;
+    std::string m_strSpeed;      // an editable combo box
     int m_nDirection = 0;        // ANIME_FORWARD, ANIME_REVERSE, ANIME_PINGPONG
 };

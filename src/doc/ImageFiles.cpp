@@ -58,6 +58,33 @@ bool LoadImageFile(const std::string& path, CImageEx& out, int* fileBits, CodecS
     return true;
 }
 
+int CountImageFrames(const std::string& path)
+{
+    std::vector<uint8_t> data;
+    if (ReadImageFileBytes(path, data) != CodecStatus::Ok || data.empty())
+        return 0;
+    if (SniffImageFormat(data.data(), data.size()) != ImageFormat::Gif)
+        return 1;
+    return CountGifFrames(data.data(), data.size());
+}
+
+bool LoadImageFrames(const std::string& path, GifFrameKey key, int maxFrames,
+                     const std::function<bool(CImageEx&)>& each, CodecStatus* status)
+{
+    std::vector<uint8_t> data;
+    CodecStatus st = ReadImageFileBytes(path, data);
+    if (st == CodecStatus::Ok) {
+        CImageEx frame;
+        st = DecodeGifFrames(data.data(), data.size(), key, maxFrames,
+                             [&](const DecodedImage& pic) {
+                                 return ImageFromDecoded(pic, frame) && each(frame);
+                             });
+    }
+    if (status)
+        *status = st;
+    return st == CodecStatus::Ok;
+}
+
 ImageSource ImageSourceOf(const CImageEx& img, PaletteEntry table[256])
 {
     ImageSource src;
@@ -78,10 +105,11 @@ ImageSource ImageSourceOf(const CImageEx& img, PaletteEntry table[256])
     return src;
 }
 
-bool SaveImageFile(const CImageEx& img, const std::string& path, CodecStatus* status)
+bool SaveImageFile(const CImageEx& img, const std::string& path, CodecStatus* status,
+                   std::string* error)
 {
     PaletteEntry table[256];
-    const CodecStatus st = EncodeImageFile(path, ImageSourceOf(img, table));
+    const CodecStatus st = EncodeImageFile(path, ImageSourceOf(img, table), error);
     if (status)
         *status = st;
     return st == CodecStatus::Ok;

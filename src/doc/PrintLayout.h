@@ -43,7 +43,7 @@ public:
     // off it must lie in 1 .. m_nMaxScale.
     bool Validate(std::string& message) override;
 
-    // The edit 1012 takes input exactly when the maximum is above 1 and the
+    // The scale edit takes input exactly when the maximum is above 1 and the
     // fit box is clear.
     bool IsScaleEnabled() const { return m_nMaxScale > 1 && !m_bFit; }
     // The edit's text as typed, and the presenter's way to put it back.
@@ -51,15 +51,10 @@ public:
     void SetScaleText(const std::string& text) { m_strScale = text; }
 
     int m_nMaxScale = 1;
-    int m_bFit = 0;              // check box 1031
-    int m_nScale = 1;            // edit 1012, read on OK
-    std::string m_strMax;        // static text 1032
+    int m_bFit = 0;              // the fit check box
+    int m_nScale = 1;            // read from the edit on OK
+    std::string m_strMax;        // the maximum as shown
 
 private:
     std::string m_strScale = "1";
 };
-
-// The text refusing a number outside lo .. hi in a dialog field.
-std::string IntegerRangeMessage(int lo, int hi);
-// Reads a whole number as a dialog field takes it (blanks around it allowed).
-bool ParseDialogInteger(const std::string& text, int& value);

@@ -2,9 +2,14 @@
 // twelve layers, the working image the views paint, and the editing state.
 #pragma once
 
+#include "doc/AnimeSlots.h"
+#include "doc/CommandList.h"
+#include "doc/Geometry.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
-#include "platform/LogFont.h"
+#include "doc/SelectionState.h"
+#include "doc/TextEntry.h"
+#include "doc/ToolState.h"
 
 #include <array>
 #include <cstddef>
@@ -14,20 +19,6 @@
 #include <vector>
 
 class CArchive;
-
-struct CPoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const CPoint&) const = default;
-};
-
-struct CRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const CRect&) const = default;
-};
 
 // One remembered gradation run of the palette (20 bytes on file).
 struct CGradationInfo {
@@ -60,20 +51,6 @@ struct CUndoEntry {
     void Free();
 };
 
-// How a slot's frame list is played.
-enum : int {
-    ANIME_FORWARD = 0,       // 順方向: first to last, again
-    ANIME_REVERSE = 1,       // 逆方向: last to first, again
-    ANIME_PINGPONG = 2,      // 往復: first to last and back, ends not repeated
-};
-
-struct CAnimeSlot {
-    std::string strFrames;
-    int nSpeed = 2;
-    std::string strName;     // "anime1".."anime4" unless renamed
-    int nDirection = ANIME_FORWARD;
-};
-
 // A view registered with the document; told about changes by hint bits.
 class CDocObserver {
 public:
@@ -81,16 +58,6 @@ public:
     virtual void OnUpdate(int hint) = 0;
 };
 
-// The modeless animation window as the document sees it.
-class CAnimeWindow {
-public:
-    virtual ~CAnimeWindow() = default;
-    virtual void ShowWindow(bool show) = 0;
-    virtual void RefreshLayout() = 0;
-};
-
-class CTesvanView;
-class CRightView;
 struct CAnimePlayer;
 struct PrinterChoice;
 
@@ -102,12 +69,19 @@ enum : int {
     HINT_ERASE = 16,
 };
 
-class CTesvanDoc {
+// The document's state is grouped by the concern that owns it: the
+// selection and floating paste, the text entry, the tool and pointer, and
+// the animation slots each live in a part of their own (doc/*State.h,
+// TextEntry.h, AnimeSlots.h); the sheet, palette, layers and undo ring stay
+// here.
+class CTesvanDoc : public CSelectionState,
+                   public CTextEntry,
+                   public CToolState,
+                   public CAnimeSlots {
 public:
     static constexpr int kLayers = 12;
     static constexpr int kUndoEntries = 10;
-    static constexpr int kAnimeSlots = 4;
-    static constexpr int kPencil = 32798;
+    static constexpr int kPencil = Cmd::ToolPencil;
     // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
     // sheet take 13 x 64 MB, which keeps a hostile file well below 1 GB.
@@ -139,9 +113,15 @@ public:
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
-    // Save (57603): asks for a name when the document has none.
+    // Reads a .tvn file's settings and layer records into this (fresh)
+    // document without decoding any pixels: the layers get no images, and
+    // hasPixels says which records hold pixels (an image of the sheet's
+    // size once opened). False, with the reason reported, when the file
+    // would not open.
+    bool ReadSummary(const std::string& path, std::array<bool, kLayers>& hasPixels);
+    // Save: asks for a name when the document has none.
     bool DoFileSave();
-    // Save-as (57604) and the save of an untitled document: always asks.
+    // Save-as and the save of an untitled document: always asks.
     bool DoSave(const std::string& path, bool replace = true);
     // Asks "%1 への変更を保存しますか?" for a modified document; false when
     // the person cancels (or a requested save fails).
@@ -185,24 +165,12 @@ public:
     // editing layer (the document does not call upwards itself). Null: none.
     static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
-    // ---- tools, strokes, figures and text (declarations added by that work)
-    // Pointer behaviours the stroke operations dispatch on.
-    enum : int {
-        KIND_EYEDROPPER = -2,
-        KIND_FILL = -1,
-        KIND_SHAPE = 0,
-        KIND_FREEHAND = 1,
-        KIND_CURVE = 2,
-        KIND_SELECT = 3,
-        KIND_MOVE_PASTE = 4,
-        KIND_TEXT = 5,
-    };
-    // Key flag bits of a press or release the strokes look at.
-    enum : unsigned { MK_SHIFT = 4, MK_CONTROL = 8 };
+    // ---- tools, strokes, figures and text
 
     int GetToolKind() const;
     // Tool commands (the nine drawing tools, the two selection tools, the
-    // eyedropper, 32795 and 32830), pen widths 1 to 3, and the font command.
+    // eyedropper, the thick and thin brushes), pen widths 1 to 3, and the
+    // font command.
     void OnToolCommand(int id);
     void OnPenWidth(int width);
     void OnFontCommand();
@@ -235,17 +203,16 @@ public:
     // ---- selection, paste and undo
     // End of a selection-tool drag: the stroke's points become m_rcSel.
     void FinishSelection();
-    void OnEditCut();              // 57635
-    void OnEditCopy();             // 57634
-    void OnEditPaste();            // 57637 (transparent while Shift is held)
-    void OnPasteTransparent();     // 32883
-    void OnPasteRotate();          // 32844
-    void OnPasteMirrorLR();        // 32845
-    void OnPasteMirrorUD();        // 32853
-    // Enable rules of the commands above.
-    bool CanCutCopy() const;       // a rectangle is selected
-    bool CanPaste() const;         // a floating paste exists (paste, mirrors)
-    bool CanRotatePaste() const;   // ... and its turned size fits the cell
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();  // transparent while Shift is held
+    void OnPasteTransparent();
+    void OnPasteRotate();
+    void OnPasteMirrorLR();
+    void OnPasteMirrorUD();
+    // Enable rules of the commands above (cut, copy and paste: the selection
+    // part's CanCutCopy and CanPaste).
+    bool CanRotatePaste() const;   // a floating paste whose turned size fits the cell
     // Moves the floating paste back inside the current cell; 1 if it moved.
     int KeepPasteInCell();
     // The selection frame in canvas pixels: 0 none (or its corner lies in
@@ -265,7 +232,7 @@ public:
     // Palette: the 16-entry block holding `entry` and its gradation records;
     // `layerId` is the current layer's m_nPage.
     bool PushUndo(int layerId, int entry);
-    void Undo();                   // 57643
+    void Undo();
     bool CanUndo() const { return m_nUndoCount >= 1; }
     // Name of the newest entry ("カラー変更", "曲線", ...); empty when none.
     std::string GetUndoName() const;
@@ -288,38 +255,51 @@ public:
     // A release on a palette entry: entry n (absolute 1: of the shared area;
     // 0: a colour 0..15 of the current layer's page) into colour slot 0 or 1.
     void SelectColor(int entry, int slot, int absolute);
-    // "カラー変更" (32785): the colour chooser for entry n, then the change.
+    // "カラー変更": the colour chooser for entry n, then the change.
     void OnChangeColor(int entry, int absolute);
-    void OnSavePalette();          // 32858
-    void OnLoadPalette();          // 32860
+    void OnSavePalette();
+    void OnLoadPalette();
     // The palette file (.plt): 1,024 palette bytes and 600 record bytes.
     static constexpr size_t kPaletteFileSize = 1624;
+    // The form follows the extension: .gpl, .pal, .act and .hex write the
+    // colour entries (all but the transparency key or the alpha levels) in
+    // that editor's form, any other name the palette file.
     bool SavePaletteFile(const std::string& path) const;
-    // Refuses a file shorter than a whole palette file with a message and
-    // changes nothing; otherwise replaces palette and records.
+    // Refuses a file shorter than a whole palette file, or a malformed one of
+    // another editor, with a message and changes nothing; otherwise replaces
+    // palette and records, or loads the colours (LoadPaletteColours).
     bool LoadPaletteFile(const std::string& path);
-    // Gradations 32789 (count 8) and 32788 (count 16) for entry n.
+    // Colours of another editor's palette: up to 16 into the current layer's
+    // page, more into the entries from 1 (8-bit) or 16 (32-bit) on, those
+    // beyond the last entry dropped with a message. The colour at index
+    // `transparent` (-1: none) marks transparency and is skipped.
+    void LoadPaletteColours(const std::vector<uint32_t>& colours, int transparent);
+    // Gradations of 8 or 16 colours for entry n.
     void MakeGradation(int entry, int count, int absolute);
     // The palette entry n names (absolute, or of the current layer's page).
     int AbsoluteEntry(int entry, int absolute);
 
     // ---- image exchange and layer files
-    // Export (32857): the composed sheet without background to a picture file.
+    // Export: the composed sheet without background to a picture file.
     void OnExportImage();
     // The export's work once a path is chosen; true when the file was written.
     bool ExportImage(const std::string& path);
-    // Imports a picture into a layer of a 32-bit document (32887); 1 when
+    // Imports a picture into a layer of a 32-bit document; 1 when
     // imported or cancelled, 0 on failure.
     int ImportImage(int layer);
-    // Size dialog (32780).
+    // Size dialog.
     void OnSheetSize();
     // Rebuilds the working image and every layer image at the current
     // geometry and depth. False, with every image as it was, when the sheet
     // cannot be built (the caller then restores the geometry).
     bool ApplySheetSize(bool keepContent);
-    // Layer files (32863, 32864).
+    // Layer files.
     void SaveLayerFile(int layer);
     bool LoadLayerFile(int layer);
+    // The layer-file save once a path is chosen: a layer file for the
+    // extension "lay", else the layer's image as a picture; a failure is
+    // reported.
+    bool SaveLayerFileTo(int layer, const std::string& path);
     // Writes a layer file of slot `layer` to an archive.
     void WriteLayerFile(int layer, CArchive& ar) const;
     // Reads a layer file into slot `layer` (everything after the dialog);
@@ -339,8 +319,6 @@ public:
     // The sheet rectangle of cell number `cell` (row-major); false when the
     // cell lies outside the sheet.
     bool AnimeCellRect(int cell, CRect& rc) const;
-    // The name a slot has in a new document: "anime1" .. "anime4".
-    static std::string DefaultAnimeName(int slot);
     // A slot's name; an empty one counts as the default.
     std::string AnimeName(int slot) const;
     // How long one step of a slot shows in the preview, in milliseconds: the
@@ -351,7 +329,7 @@ public:
     std::vector<int> AnimeSequence(int slot) const;
     // The slot named `key`: "1".."4" or a slot's name; -1 when none is.
     int FindAnimeSlot(const std::string& key) const;
-    // Print (57607): enabled while a layer holds an image.
+    // Print: enabled while a layer holds an image.
     bool CanPrint() const;
     void OnFilePrint();
     // Prints the working image on one page of the chosen printer: the scale
@@ -359,7 +337,7 @@ public:
     // True when the page was drawn.
     bool PrintSheet(const PrinterChoice& choice, bool askScale);
 
-    // ---- fields, in declaration order
+    // ---- fields of the sheet, palette, layers and undo ring
     int m_nBitCount = 32;
     uint32_t m_crBackground = 0xFFFFFF;
     int m_bInitialized = 0;
@@ -381,37 +359,14 @@ public:
     int m_bShowGrid = 1;
     CLayer m_Layers[kLayers];
     int m_nCurrentLayer = 0;
-    int m_nPenWidth = 1;
-    int m_nTool = kPencil;
-    std::vector<CPoint> m_Points;
-    int m_nButton = 0;
-    CPoint m_ptLast;
-    uint32_t m_crMarquee = 0x808080;
-    int m_nSelState = 0;
-    int m_nSelLayer = 0;
     int m_bShowAllLayers = 1;
-    CRect m_rcSel;
-    int m_bPasteRotated = 0;
-    int m_nPasteFlip = 0;
-    int m_nPieceCount = 0;
-    CLayerRegion m_Pieces[kLayers];
-    LogFont m_lfText;
-    std::string m_strText;          // code page 932 bytes as typed
-    CPoint m_ptText;
-    char m_chLead = 0;
-    CTesvanView* m_pTabView = nullptr;
-    CRightView* m_pCanvasView = nullptr;
-    int m_bShift = 0;
     int m_nUndoCount = 0;
     int m_nUndoIndex = 0;
     CUndoEntry m_Undo[kUndoEntries];
-    CAnimeSlot m_Anime[kAnimeSlots];
-    int m_bAnimeShown = 0;
-    CAnimeWindow* m_pAnimeDlg = nullptr;
 
 private:
     bool LoadFrom(CArchive& ar);
-    void ReadContent(CArchive& ar);
+    void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
     // The extension block after the standard content (DocExtension.cpp).
@@ -426,3 +381,5 @@ private:
     bool m_bModified = false;
     bool m_bExtensionDamaged = false;    // set by ReadContent
 };
+
+static_assert(CSelectionState::kPieces == CTesvanDoc::kLayers);

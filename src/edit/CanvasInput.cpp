@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kToolText = 32872;
 constexpr int kEdgeBand = 10;
 constexpr int kEdgeStep = 4;
 
@@ -72,9 +71,9 @@ CPoint EdgeScrollDelta(CPoint client, SurfaceSize clientSize, bool horizontalBar
 int CanvasCursorFor(int tool)
 {
     switch (tool) {
-    case 32798: return kCursorPencil;
-    case 32804: return kCursorFill;
-    case 32889: return kCursorDropper;
+    case Cmd::ToolPencil: return kCursorPencil;
+    case Cmd::ToolFill: return kCursorFill;
+    case Cmd::ToolDropper: return kCursorDropper;
     default: return kCursorDefault;
     }
 }
@@ -115,7 +114,7 @@ void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
     const CPoint scroll = m_pHost->ScrollPosition();
     const CPoint q = Add(client, scroll);
     // The right button only drops a floating paste.
-    if (button == 2 && d.m_nSelState == 2) {
+    if (button == 2 && d.m_nSelState == SelState::Floating) {
         d.ResetSelection(true);
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return;
@@ -137,7 +136,7 @@ void CCanvasInput::OnButtonUp(int button, unsigned flags)
     if (d.EndStroke(flags)) {
         m_bCaptured = false;
         m_pHost->ReleaseCapture();
-        if (d.m_nTool == kToolText && m_bCaret)
+        if (d.m_nTool == Cmd::ToolText && m_bCaret)
             MoveCaret();
     }
 }
@@ -149,7 +148,7 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
         return;
     const CPoint scroll = m_pHost->ScrollPosition();
     const CPoint q = ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
-    if (d.m_nSelState != 2) {
+    if (d.m_nSelState != SelState::Floating) {
         const CPoint step = EdgeScrollDelta(client, m_pHost->ClientSize(), m_pHost->HasHorizontalBar(),
                                             m_pHost->HasVerticalBar());
         if (step.x != 0 || step.y != 0)
@@ -162,7 +161,7 @@ void CCanvasInput::ChangeShift(CTesvanDoc& d, int down)
 {
     d.m_bShift = down;
     // A floating paste shows opaque or transparent by Shift.
-    if (d.m_nSelState == 2) {
+    if (d.m_nSelState == SelState::Floating) {
         d.ComposeAll(true);
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
     }
@@ -190,7 +189,7 @@ void CCanvasInput::OnKeyUp(int key) { SharedKeyUp(*m_pDoc, key); }
 
 void CCanvasInput::OnChar(unsigned code)
 {
-    if (m_pDoc->m_nTool == kToolText && m_pDoc->OnTextChar(code & 0xFF))
+    if (m_pDoc->m_nTool == Cmd::ToolText && m_pDoc->OnTextChar(code & 0xFF))
         MoveCaret();
 }
 
@@ -219,7 +218,7 @@ void CCanvasInput::RemoveCaret()
 void CCanvasInput::OnSetFocus()
 {
     m_bFocus = true;
-    if (!m_bCaret && m_pDoc->m_nTool == kToolText)
+    if (!m_bCaret && m_pDoc->m_nTool == Cmd::ToolText)
         CreateTextCaret();
 }
 
@@ -236,11 +235,11 @@ void CCanvasInput::OnDocumentChanged()
 {
     // The caret follows the tool while the canvas keeps the focus: choosing
     // the text tool shows it, choosing another removes it.
-    if (m_bCaret && m_pDoc->m_nTool != kToolText)
+    if (m_bCaret && m_pDoc->m_nTool != Cmd::ToolText)
         RemoveCaret();
     else if (m_bCaret)
         CreateTextCaret();
-    else if (m_bFocus && m_pDoc->m_nTool == kToolText)
+    else if (m_bFocus && m_pDoc->m_nTool == Cmd::ToolText)
         CreateTextCaret();
 }
 

@@ -5,16 +5,11 @@
 // widget and the script runner both drive the same CCanvasInput.
 #pragma once
 
+#include "doc/KeyFlags.h"
 #include "doc/TesvanDoc.h"
 #include "platform/Surface.h"
 
 #include <string>
-
-// Key flags of a button message, as the document's pointer operations read them.
-constexpr unsigned kKeyFlagLButton = 0x0001;
-constexpr unsigned kKeyFlagRButton = 0x0002;
-constexpr unsigned kKeyFlagShift = 0x0004;
-constexpr unsigned kKeyFlagControl = 0x0008;
 
 // Virtual key codes the canvas reacts to.
 constexpr int kVkShift = 0x10;

@@ -1,7 +1,7 @@
 // The tool overlay: every figure is drawn in marker colours into a cell-sized
 // 32-bit image and then merged into its target, the working image for the
 // preview and the layer image at commit, so both get the same pixels.
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Curve.h"
@@ -252,12 +252,6 @@ CImageEx s_overlay;
 
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
 
-// The composition draws the tool preview through this hook.
-const bool s_bHookInstalled = [] {
-    CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
-    return true;
-}();
-
 }  // namespace
 
 void InstallToolOverlay() { CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook; }
@@ -271,26 +265,26 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
     CImageEx& overlay = keep ? s_overlay : local;
     if (!keep)
         s_overlay.Destroy();
-    if (!PrepareOverlay(overlay, target, m_nTool == ID_TOOL_FILL))
+    if (!PrepareOverlay(overlay, target, m_nTool == Cmd::ToolFill))
         return 0;
     int result = 0;
     {
         CFigurePainter paint(*this, overlay);
         switch (m_nTool) {
-        case ID_TOOL_SELECT:
-        case ID_TOOL_SELECT_ALL:
-            if (m_nSelState < 2)
+        case Cmd::ToolSelect:
+        case Cmd::ToolSelectAllLayers:
+            if (!IsPasteFloating())
                 paint.Marquee();  // a preview only: never a change
             break;
-        case ID_TOOL_LINE: result = paint.Line(); break;
-        case ID_TOOL_PENCIL: result = paint.Pencil(); break;
-        case ID_TOOL_RECT_FRAME: result = paint.RectFrame(); break;
-        case ID_TOOL_RECT_FILL: result = paint.BoxFigure(false); break;
-        case ID_TOOL_ELLIPSE_FRAME: result = paint.EllipseFrame(); break;
-        case ID_TOOL_ELLIPSE_FILL: result = paint.BoxFigure(true); break;
-        case ID_TOOL_CURVE: result = paint.Curve(); break;
-        case ID_TOOL_FILL: result = paint.Fill(&target == &m_imgWork); break;
-        case ID_TOOL_TEXT: result = paint.Text(); break;
+        case Cmd::ToolLine: result = paint.Line(); break;
+        case Cmd::ToolPencil: result = paint.Pencil(); break;
+        case Cmd::ToolRectFrame: result = paint.RectFrame(); break;
+        case Cmd::ToolRectFill: result = paint.BoxFigure(false); break;
+        case Cmd::ToolEllipseFrame: result = paint.EllipseFrame(); break;
+        case Cmd::ToolEllipseFill: result = paint.BoxFigure(true); break;
+        case Cmd::ToolCurve: result = paint.Curve(); break;
+        case Cmd::ToolFill: result = paint.Fill(&target == &m_imgWork); break;
+        case Cmd::ToolText: result = paint.Text(); break;
         default: break;
         }
     }

@@ -1,6 +1,7 @@
 // Tool state and pointer strokes: which tool is current, how presses, moves
 // and releases on the canvas collect points, and when they are committed to
 // the current layer.
+#include "doc/KeyFlags.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Tools.h"
 #include "platform/UiPort.h"
@@ -13,11 +14,7 @@ namespace {
 
 void ReleasePoints(std::vector<CPoint>& points) { std::vector<CPoint>().swap(points); }
 
-bool IsDrawingTool(int id)
-{
-    return std::find(std::begin(kToolCommands), std::end(kToolCommands), id) !=
-           std::end(kToolCommands);
-}
+bool IsDrawingTool(int id) { return CommandToolKind(id) != ToolKind::None; }
 
 // Centre of the floating paste's rectangle in zoomed cell coordinates.
 CPoint PasteCentre(const CTesvanDoc& doc)
@@ -42,20 +39,17 @@ void MovePointer(CTesvanDoc& doc, CPoint viewPoint)
 
 int CTesvanDoc::GetToolKind() const
 {
-    switch (m_nTool) {
-    case ID_TOOL_DROPPER: return KIND_EYEDROPPER;
-    case ID_TOOL_FILL: return KIND_FILL;
-    case ID_TOOL_LINE:
-    case ID_TOOL_RECT_FRAME:
-    case ID_TOOL_RECT_FILL:
-    case ID_TOOL_ELLIPSE_FRAME:
-    case ID_TOOL_ELLIPSE_FILL: return KIND_SHAPE;
-    case ID_TOOL_CURVE: return KIND_CURVE;
-    case ID_TOOL_SELECT:
-    case ID_TOOL_SELECT_ALL: return m_nSelState == 2 ? KIND_MOVE_PASTE : KIND_SELECT;
-    case ID_TOOL_TEXT: return KIND_TEXT;
-    default: return KIND_FREEHAND;  // pencil, 32795, 32830
+    switch (CommandToolKind(m_nTool)) {
+    case ToolKind::Eyedropper: return KIND_EYEDROPPER;
+    case ToolKind::Fill: return KIND_FILL;
+    case ToolKind::Shape: return KIND_SHAPE;
+    case ToolKind::Curve: return KIND_CURVE;
+    case ToolKind::Select: return m_nSelState == SelState::Floating ? KIND_MOVE_PASTE : KIND_SELECT;
+    case ToolKind::Text: return KIND_TEXT;
+    case ToolKind::Freehand:
+    case ToolKind::None: break;
     }
+    return KIND_FREEHAND;
 }
 
 CPoint CTesvanDoc::CellPixel(CPoint point) const
@@ -70,7 +64,8 @@ void CTesvanDoc::OnToolCommand(int id)
         return;
     // Choosing the selection tools or the eyedropper again keeps the
     // selection; choosing a drawing tool again drops it.
-    if ((id == ID_TOOL_SELECT || id == ID_TOOL_SELECT_ALL || id == ID_TOOL_DROPPER) && m_nTool == id)
+    const ToolKind kind = CommandToolKind(id);
+    if ((kind == ToolKind::Select || kind == ToolKind::Eyedropper) && m_nTool == id)
         return;
     m_nTool = id;
     // A curve left open with Control or Shift would otherwise be finished by
@@ -81,7 +76,7 @@ void CTesvanDoc::OnToolCommand(int id)
         ComposeAll(true);
     }
     CancelText();
-    if (m_nSelState != 0)
+    if (m_nSelState != SelState::None)
         ResetSelection(true);
     UpdateAllViews(HINT_CANVAS | HINT_PANE);
 }
@@ -113,7 +108,7 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
         if (sx < m_rcSel.left || sx > m_rcSel.right || sy < m_rcSel.top || sy > m_rcSel.bottom)
             return 0;
         point = PasteCentre(*this);
-        m_nSelState = 3;
+        m_nSelState = SelState::Grabbed;
         MovePointer(*this, point);
     }
 
@@ -137,20 +132,20 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
             m_Points.push_back(p);
             m_Points.push_back(p);
             m_ptLast = p;
-        } else if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0 && !(p == m_ptLast)) {
+        } else if ((keyFlags & (kKeyFlagControl | kKeyFlagShift)) != 0 && !(p == m_ptLast)) {
             m_ptLast = p;
             m_Points.push_back(p);
         }
         break;
     case KIND_SELECT:
         if (button == 2) {
-            if (m_nSelState != 3) {
+            if (m_nSelState != SelState::Grabbed) {
                 // A right press starts no selection: leave no stroke behind.
                 if (started)
                     m_nButton = 0;
                 return 0;
             }
-            m_nSelState = 2;
+            m_nSelState = SelState::Floating;
         } else {
             m_Points.push_back(p);
         }
@@ -182,9 +177,9 @@ void CTesvanDoc::TrackStroke(CPoint point)
 {
     if (m_nButton == 0)
         return;
-    if (m_nSelState == 3) {
+    if (m_nSelState == SelState::Grabbed) {
         // The move the pointer warp of the grab produces.
-        m_nSelState = 2;
+        m_nSelState = SelState::Floating;
         return;
     }
     CPoint p = CellPixel(point);
@@ -235,13 +230,13 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
     // A grab released without a move: the paste stays floating where it is
     // (taken as a selection drag it would turn into a one-pixel selection
     // and lose the pieces).
-    if (m_nSelState == 3)
-        m_nSelState = 2;
+    if (m_nSelState == SelState::Grabbed)
+        m_nSelState = SelState::Floating;
     const int kind = GetToolKind();
 
     switch (kind) {
     case KIND_CURVE:
-        if ((keyFlags & (MK_CONTROL | MK_SHIFT)) != 0)
+        if ((keyFlags & (kKeyFlagControl | kKeyFlagShift)) != 0)
             return 0;  // the curve stays open for further presses
         [[fallthrough]];
     case KIND_SHAPE:
@@ -324,9 +319,9 @@ void CTesvanDoc::PickColor()
 
 void CTesvanDoc::OnEscapeKey()
 {
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
-    } else if (m_nTool == ID_TOOL_CURVE && !m_Points.empty()) {
+    } else if (m_nTool == Cmd::ToolCurve && !m_Points.empty()) {
         m_Points.pop_back();
     } else {
         return;
@@ -340,7 +335,7 @@ void CTesvanDoc::SelectCell(int index)
         return;
     const int column = index % m_nColumns;
     const int row = index / m_nColumns;
-    if (m_nSelState == 2) {
+    if (m_nSelState == SelState::Floating) {
         const int dx = (column - m_nEditColumn) * m_nCellWidth;
         const int dy = (row - m_nEditRow) * m_nCellHeight;
         m_rcSel.left += dx;

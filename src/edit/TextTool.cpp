@@ -71,12 +71,12 @@ void CTesvanDoc::CommitText()
             layer.CreateImage(SheetWidth(), SheetHeight(), m_Palette, false, m_nBitCount);
         if (layer.m_pImage) {
             const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
-            PushUndo(layer, ID_TOOL_TEXT, m_nBitCount,
+            PushUndo(layer, Cmd::ToolText, m_nBitCount,
                      CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});
             // The text is drawn as the text tool's figure whatever tool
             // the caller has current.
             const int tool = m_nTool;
-            m_nTool = ID_TOOL_TEXT;
+            m_nTool = Cmd::ToolText;
             DrawToolOverlay(*layer.m_pImage);
             m_nTool = tool;
             SetModifiedFlag();
@@ -85,15 +85,3 @@ void CTesvanDoc::CommitText()
     CancelText();
 }
 
-void CTesvanDoc::CancelText()
-{
-    if (m_strText.empty()) {
-        m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
-        return;
-    }
-    m_strText.clear();
-    m_ptText = CPoint{};
-    m_chLead = 0;
-    ComposeAll(true);
-    UpdateAllViews(HINT_CANVAS | HINT_PANE);
-}

@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr int kCut = 57635;
-constexpr int kPaste = 57637;
-constexpr int kCurve = 32832;
-
 // The rectangle cut down to the image; false when nothing of it is left.
 bool ClipToImage(const CImageEx& image, CRect& rc)
 {
@@ -204,22 +200,7 @@ std::string CTesvanDoc::GetUndoName() const
     const CUndoEntry& entry = m_Undo[index];
     if (entry.bPalette)
         return "カラー変更";
-    switch (entry.nCommand) {
-    case kCurve: return "曲線";
-    case kCut: return "切取";
-    case kPaste: return "貼付";
-    case 32797: return "直線";
-    case 32798: return "鉛筆";
-    case 32799: return "四角形枠";
-    case 32802: return "楕円";
-    case 32804: return "塗りつぶし";
-    case 32805: return "四角形";
-    case 32806: return "楕円枠";
-    case 32872: return "テキスト";
-    case 32795: return "太いブラシ";
-    case 32830: return "細いブラシ";
-    default: return {};
-    }
+    return CommandUndoName(entry.nCommand);
 }
 
 std::string CTesvanDoc::GetUndoMenuText() const

@@ -4,6 +4,7 @@
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -262,7 +263,7 @@ AnimeExportError ExportAnimation(CTesvanDoc& doc, int slot, const std::string& p
                                          : tesvan::EncodeAnimatedWebP(anim, bytes);
     if (st != CodecStatus::Ok)
         return FromStatus(st);
-    const AnimeExportError error = FromStatus(tesvan::WriteFileReplacing(path, bytes));
+    const AnimeExportError error = WriteFileSafely(path, bytes.data(), bytes.size()) ? AnimeExportError::None : AnimeExportError::WriteFailed;
     if (error == AnimeExportError::None && progress)
         progress(total, total);
     return error;

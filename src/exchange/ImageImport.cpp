@@ -3,14 +3,16 @@
 #include "doc/Composite.h"
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
-#include "exchange/DialogFields.h"
+#include "platform/DialogModel.h"
 #include "exchange/SheetSize.h"
 #include "platform/TextSplit.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 // ---------------------------------------------------------------- dialog
@@ -19,7 +21,8 @@ const std::vector<std::string>& CImgFitDlg::FitModes()
 {
     static const std::vector<std::string> list = {
         "全体が入らないときは縮小", "原寸（入らないときは切り捨て）", "縦横比を変えて全体に会わせる",
-        "横比に拡大縮小、行数を増やす", "マップチップ追加読み込み(行数追加)"};
+        "横比に拡大縮小、行数を増やす", "マップチップ追加読み込み(行数追加)",
+        "全フレームを連続したキャラに読込"};
     return list;
 }
 
@@ -31,7 +34,7 @@ const std::vector<std::string>& CImgFitDlg::BlurList()
 
 const std::vector<std::string>& CImgFitDlg::Trans8List()
 {
-    static const std::vector<std::string> list = {"インデックス0", "透過しない"};
+    static const std::vector<std::string> list = {"インデックス0", "透過しない", "画像の透過色"};
     return list;
 }
 
@@ -86,10 +89,16 @@ bool CImgFitDlg::SetField(const std::string& name, const std::string& value, std
         error = "CImgFitDlg has no field " + name;
         return false;
     }
-    if (!SetListField(*list, value, *field)) {
+    int chosen = *field;
+    if (!SetListField(*list, value, chosen)) {
         error = name + " has no entry " + value;
         return false;
     }
+    if (field == &m_nFitMode && chosen == kAllFrames && !AllFramesEnabled()) {
+        error = "m_nFitMode " + value + " is offered for pictures of several frames only";
+        return false;
+    }
+    *field = chosen;
     return true;
 }
 
@@ -279,7 +288,83 @@ const char* const kImageFilter[][2] = {
     {"JPEG ファイル (*.jpg)", "*.jpg"},
 };
 
-void Fail(const char* message) { UiPort().MessageBox(message); }
+// Every refusal ends the import without a picture: a failed file operation.
+void Fail(const char* message) { ReportFileFailure(message); }
+
+// The frames of an animated picture into consecutive cells of the layer
+// from the current cell on, in reading order, each fitted into its cell as
+// mode 0 fits a picture into the sheet; the sheet grows by rows as needed.
+// Every frame is decoded before the document changes.
+int ImportFrames(CTesvanDoc& doc, CLayer& layer, const std::string& path, int frames,
+                 const CImgFitDlg& dlg)
+{
+    const int cw = doc.m_nCellWidth, ch = doc.m_nCellHeight, cols = doc.m_nColumns;
+    if (cw <= 0 || ch <= 0 || cols <= 0)
+        return 0;
+    const long long first = (long long)doc.m_nEditRow * cols + doc.m_nEditColumn;
+    const long long rows = std::max<long long>(doc.m_nRows, (first + frames - 1) / cols + 1);
+    if (rows * ch * cols * cw > CTesvanDoc::kMaxSheetPixels) {
+        Fail("イメージの作成に失敗しました。");
+        return 0;
+    }
+    const tesvan::GifFrameKey key = dlg.m_nTrans8 == 1 ? tesvan::GifFrameKey::None
+                                    : dlg.m_nTrans8 == CImgFitDlg::kOwnTransparency
+                                        ? tesvan::GifFrameKey::Own
+                                        : tesvan::GifFrameKey::Index0;
+    const double blur = std::clamp(dlg.m_nBlur, 0, 5) / 10.0;
+    std::vector<std::unique_ptr<CImageEx>> cells;
+    const bool decoded = LoadImageFrames(path, key, frames, [&](CImageEx& frame) {
+        auto cell = std::make_unique<CImageEx>();
+        if (!cell->CreateEx(cw, ch, 32, CImageEx::createAlphaChannel))
+            return false;
+        const int W = frame.GetWidth(), H = frame.GetHeight();
+        const double rx = double(cw) / W, ry = double(ch) / H;
+        if (rx >= 1 && ry >= 1)
+            frame.BlendScaled(*cell, 0, 0, W, H, 0, 0, W, H, blur);
+        else if (ry <= rx)
+            frame.BlendScaled(*cell, 0, 0, int(W * ry), ch, 0, 0, W, H, blur);
+        else
+            frame.BlendScaled(*cell, 0, 0, cw, int(H * rx), 0, 0, W, H, blur);
+        cells.push_back(std::move(cell));
+        return true;
+    });
+    if (!decoded || cells.size() != size_t(frames)) {
+        Fail("イメージの読み込みに失敗しました。");
+        return 0;
+    }
+    // The sheet only grows, so every cell keeps its number: the current
+    // cell (where the frames start), the animations and the zoom stay.
+    if (rows > doc.m_nRows) {
+        const int editColumn = doc.m_nEditColumn, editRow = doc.m_nEditRow, zoom = doc.m_nZoom;
+        std::vector<CAnimeSlot> anime(std::begin(doc.m_Anime), std::end(doc.m_Anime));
+        if (!ResizeSheet(doc, cw, ch, cols, int(rows), doc.m_nBitCount, true))
+            return 0;
+        doc.m_nEditColumn = editColumn;
+        doc.m_nEditRow = editRow;
+        doc.m_nZoom = zoom;
+        std::copy(anime.begin(), anime.end(), std::begin(doc.m_Anime));
+    }
+    if (!layer.m_pImage &&
+        !layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, doc.m_nBitCount)) {
+        Fail("イメージの作成に失敗しました。");
+        return 0;
+    }
+    CImageEx& target = *layer.m_pImage;
+    if (target.GetBPP() != 32 || target.GetWidth() < cols * cw || target.GetHeight() < rows * ch)
+        return 0;
+    // Each frame replaces its cell's content.
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const long long k = first + (long long)i;
+        const int x = int(k % cols) * cw, y = int(k / cols) * ch;
+        for (int r = 0; r < ch; ++r)
+            std::memcpy(target.GetRow(y + r) + 4 * size_t(x), cells[i]->GetRow(r), 4 * size_t(cw));
+    }
+    doc.ClearUndo();
+    doc.SetModifiedFlag();
+    doc.ComposeAll(true);
+    doc.UpdateAllViews(7);
+    return 1;
+}
 
 } // namespace
 
@@ -311,13 +396,24 @@ int CTesvanDoc::ImportImage(int index)
 
     CImgFitDlg dlg;
     dlg.m_nChipColumns = m_nColumns;
+    dlg.m_nFrames = CountImageFrames(path);
+    // A picture that declares its own transparent colour keeps it unless
+    // the person chooses otherwise.
+    if (picture.GetBPP() == 8 && picture.GetTransparentColor() >= 0)
+        dlg.m_nTrans8 = CImgFitDlg::kOwnTransparency;
     dlg.SyncText();
     if (!UiPort().DoModal(dlg))
         return 0;
+    if (dlg.m_nFitMode == CImgFitDlg::kAllFrames && dlg.m_nFrames > 1) {
+        picture.Destroy();
+        return ImportFrames(*this, layer, path, dlg.m_nFrames, dlg);
+    }
 
     if (!(picture.GetBPP() == 32 && picture.HasAlpha())) {
         static const uint32_t keys24[3] = {0xFFFFFF, 0x000000, 0xFFFFFFFFu};
-        const int t = dlg.m_nTrans8 == 0 ? 0 : -1;
+        const int t = dlg.m_nTrans8 == 0                              ? 0
+                      : dlg.m_nTrans8 == CImgFitDlg::kOwnTransparency ? picture.GetTransparentColor()
+                                                                      : -1;
         const uint32_t key = keys24[std::clamp(dlg.m_nTrans24, 0, 2)];
         if (!picture.ConvertTo32Bit(t, key)) {
             Fail("32bitカラーのイメージに変換出来ませんでした。");
@@ -325,7 +421,7 @@ int CTesvanDoc::ImportImage(int index)
         }
     }
     const int W = picture.GetWidth(), H = picture.GetHeight();
-    const int mode = std::clamp(dlg.m_nFitMode, 0, 4);
+    const int mode = dlg.m_nFitMode == CImgFitDlg::kAllFrames ? 0 : std::clamp(dlg.m_nFitMode, 0, 4);
     const double blur = std::clamp(dlg.m_nBlur, 0, 5) / 10.0;
 
     int chipCols = 0, R = 0, iw = 0, ih = 0;

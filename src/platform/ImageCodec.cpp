@@ -1,6 +1,7 @@
 #include "platform/ImageCodec.h"
 
 #include "platform/ImageCodecInternal.h"
+#include "platform/SafeFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -131,6 +132,15 @@ CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
 CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const DecodeLimits& limits)
 {
     out = DecodedImage{};
+    std::vector<uint8_t> data;
+    if (CodecStatus st = ReadImageFileBytes(path, data); st != CodecStatus::Ok)
+        return st;
+    return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+CodecStatus ReadImageFileBytes(const std::string& path, std::vector<uint8_t>& data)
+{
+    data.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return CodecStatus::GeneralFailure;
@@ -144,7 +154,6 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
         ::close(fd);
         return CodecStatus::TooLarge;
     }
-    std::vector<uint8_t> data;
     try {
         data.resize(size_t(st.st_size));
     } catch (const std::bad_alloc&) {
@@ -162,7 +171,7 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
     }
     ::close(fd);
     data.resize(got);
-    return DecodeImage(data.data(), data.size(), out, limits);
+    return CodecStatus::Ok;
 }
 
 namespace {
@@ -181,20 +190,6 @@ CodecStatus CheckSource(const ImageSource& src)
     if ((src.pitch < 0 ? -int64_t(src.pitch) : int64_t(src.pitch)) < rowBytes)
         return CodecStatus::InvalidArgument;
     return CodecStatus::Ok;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -222,37 +217,23 @@ CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<
     return st;
 }
 
-CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src)
+CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src, std::string* error)
 {
     const EncoderInfo* enc = FindEncoderForPath(path);
-    if (!enc)
+    if (!enc) {
+        if (error)
+            *error = path.substr(path.find_last_of('/') + 1) +
+                     " に書き込めませんでした。この拡張子の画像形式には対応していません。";
         return CodecStatus::UnknownFormat;
-    std::vector<uint8_t> bytes;
-    if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok)
-        return st;
-    return WriteFileReplacing(path, bytes);
-}
-
-CodecStatus WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return CodecStatus::GeneralFailure;
     }
-    if (fd < 0)
-        return CodecStatus::GeneralFailure;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size());
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
-        return CodecStatus::Ok;
-    ::unlink(temp.c_str());
-    return CodecStatus::GeneralFailure;
+    std::vector<uint8_t> bytes;
+    if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok) {
+        if (error)
+            *error = WriteErrorText(path, st == CodecStatus::OutOfMemory ? ENOMEM : EINVAL);
+        return st;
+    }
+    return WriteFileSafely(path, bytes.data(), bytes.size(), error) ? CodecStatus::Ok
+                                                                     : CodecStatus::GeneralFailure;
 }
 
 }  // namespace tesvan

@@ -9,6 +9,7 @@
 //   24 bits  an opaque true-colour or greyscale picture, bytes blue, green, red;
 //   32 bits  a picture with alpha, bytes blue, green, red, alpha, straight
 //            (not premultiplied) alpha.
+// 16-bit channels are rounded to 8 bits: (v * 255 + 32767) / 65535.
 // Rows are top-down and tightly packed (stride = width * bpp / 8).
 //
 // What each encoder writes:
@@ -36,6 +37,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,20 +130,48 @@ CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
 CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out,
                             const DecodeLimits& limits = {});
 
+// The whole file as it is on disk, within the size any picture may have.
+CodecStatus ReadImageFileBytes(const std::string& path, std::vector<uint8_t>& data);
+
+// Animated GIF. A viewer composes the frames one after another on the
+// logical screen: a frame's transparent index leaves what lies beneath, and
+// after a frame its rectangle is left as it is, cleared back to the screen's
+// fill ("background") or restored to what it was before the frame
+// ("previous"). The fill is what the first picture shows outside its frame
+// (DecodeImage): the first frame's transparent index, else the background
+// index.
+
+// The complete images of a GIF file; 0 for another format or an unreadable
+// start. A damaged or cut-off tail ends the count.
+int CountGifFrames(const uint8_t* data, size_t size);
+
+// Which pixels of a composed frame come out transparent (alpha 0); all
+// others are opaque.
+enum class GifFrameKey {
+    Own,     // those no frame has covered (the file's own transparency)
+    Index0,  // those showing index 0 (the fill's index where uncovered)
+    None,    // none
+};
+
+// Composes the first maxFrames frames and hands each, as a 32-bit picture
+// of the screen's size, to `frame` (which may stop the work by returning
+// false: GeneralFailure). Fails on any damage within those frames.
+CodecStatus DecodeGifFrames(const uint8_t* data, size_t size, GifFrameKey key, int maxFrames,
+                            const std::function<bool(const DecodedImage&)>& frame,
+                            const DecodeLimits& limits = {});
+
 // JPEG quality used by the encoder (0..100); 4:4:4 sampling keeps the hard
 // colour edges of pixel art.
 constexpr int kJpegQuality = 90;
 
 CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<uint8_t>& out);
 
-// Encodes by the path's extension and writes the file through a temporary
-// file in the same folder, so a failed write leaves an existing file intact.
-// UnknownFormat (nothing written) when no encoder matches the extension.
-CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src);
-
-// Writes bytes to path through a temporary file in the same folder renamed
-// over it, so a failed write leaves an existing file intact.
-CodecStatus WriteFileReplacing(const std::string& path, const std::vector<uint8_t>& bytes);
+// Encodes by the path's extension and writes the file through the file
+// writer (SafeFile.h), so a failed write leaves an existing file intact.
+// UnknownFormat (nothing written) when no encoder matches the extension. On
+// failure *error (optional) receives the message to show.
+CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src,
+                            std::string* error = nullptr);
 
 // An animation: frames of one size and depth shown in turn, looping. 8-bit
 // frames share the first frame's colour table; transparentIndex (8 bits) is

@@ -1,6 +1,7 @@
-// GIF through giflib. Only the first image of a file is read; it is placed
-// on the logical screen, the rest of which shows the transparent index (or
-// the background index when there is none).
+// GIF through giflib. A picture is the first image of a file, placed on the
+// logical screen, the rest of which shows the transparent index (or the
+// background index when there is none). The frames of an animation are
+// composed one after another as a viewer shows them.
 #include "platform/ImageCodecInternal.h"
 
 #include <gif_lib.h>
@@ -151,6 +152,309 @@ CodecStatus DecodeGif(const uint8_t* data, size_t size, DecodedImage& out, const
         return CodecStatus::OutOfMemory;
     }
 }
+
+// ---------------------------------------------------------------- frames
+
+namespace {
+
+// The graphic control extension's fields that composition needs.
+struct FrameControl {
+    int transparent = -1;
+    int disposal = DISPOSAL_UNSPECIFIED;
+};
+
+// Reads one extension record; a graphic control extension sets `control`.
+bool ReadExtension(GifFileType* gif, FrameControl& control)
+{
+    int code = 0;
+    GifByteType* ext = nullptr;
+    if (DGifGetExtension(gif, &code, &ext) == GIF_ERROR)
+        return false;
+    if (code == GRAPHICS_EXT_FUNC_CODE && ext && ext[0] >= 4) {
+        GraphicsControlBlock gcb;
+        if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
+            control.transparent = gcb.TransparentColor;
+            control.disposal = gcb.DisposalMode;
+        }
+    }
+    while (ext)
+        if (DGifGetExtensionNext(gif, &ext) == GIF_ERROR)
+            return false;
+    return true;
+}
+
+GifFileType* OpenGif(MemInput& in, CodecStatus& status)
+{
+    int err = 0;
+    GifFileType* gif = DGifOpen(&in, ReadInput, &err);
+    if (!gif)
+        status = err == D_GIF_ERR_NOT_ENOUGH_MEM ? CodecStatus::OutOfMemory : CodecStatus::BadData;
+    return gif;
+}
+
+// The logical screen while frames are composed. A pixel is either covered
+// by a frame's colour or shows the screen's fill; each remembers the index
+// it was drawn with (the fill's index when uncovered).
+class FrameCanvas {
+public:
+    static constexpr uint16_t kCovered = 0x100;
+
+    CodecStatus Start(int width, int height)
+    {
+        try {
+            m_colour.assign(size_t(width) * size_t(height), 0);
+            m_tag.assign(m_colour.size(), 0);
+        } catch (const std::bad_alloc&) {
+            return CodecStatus::OutOfMemory;
+        }
+        m_width = width;
+        m_height = height;
+        return CodecStatus::Ok;
+    }
+    void SetFill(int index, uint32_t colour)
+    {
+        m_fillTag = uint16_t(index & 0xFF);
+        m_fillColour = colour;
+        Clear(0, 0, m_width, m_height);
+    }
+    // The screen part of a rectangle (x, y, w, h) that may lie partly off it.
+    void Clip(int& x0, int& y0, int& x1, int& y1, int x, int y, int w, int h) const
+    {
+        x0 = std::clamp(x, 0, m_width);
+        y0 = std::clamp(y, 0, m_height);
+        x1 = std::clamp(x + w, x0, m_width);
+        y1 = std::clamp(y + h, y0, m_height);
+    }
+    void Clear(int x, int y, int w, int h)
+    {
+        int x0, y0, x1, y1;
+        Clip(x0, y0, x1, y1, x, y, w, h);
+        for (int yy = y0; yy < y1; ++yy) {
+            const size_t at = size_t(yy) * size_t(m_width);
+            std::fill(m_colour.begin() + ptrdiff_t(at + x0), m_colour.begin() + ptrdiff_t(at + x1), m_fillColour);
+            std::fill(m_tag.begin() + ptrdiff_t(at + x0), m_tag.begin() + ptrdiff_t(at + x1), m_fillTag);
+        }
+    }
+    // Copies a rectangle out (save) or back in (restore).
+    void Save(int x, int y, int w, int h, std::vector<uint32_t>& colour, std::vector<uint16_t>& tag) const
+    {
+        int x0, y0, x1, y1;
+        Clip(x0, y0, x1, y1, x, y, w, h);
+        colour.clear();
+        tag.clear();
+        for (int yy = y0; yy < y1; ++yy) {
+            const size_t at = size_t(yy) * size_t(m_width);
+            colour.insert(colour.end(), m_colour.begin() + ptrdiff_t(at + x0), m_colour.begin() + ptrdiff_t(at + x1));
+            tag.insert(tag.end(), m_tag.begin() + ptrdiff_t(at + x0), m_tag.begin() + ptrdiff_t(at + x1));
+        }
+    }
+    void Restore(int x, int y, int w, int h, const std::vector<uint32_t>& colour, const std::vector<uint16_t>& tag)
+    {
+        int x0, y0, x1, y1;
+        Clip(x0, y0, x1, y1, x, y, w, h);
+        size_t from = 0;
+        for (int yy = y0; yy < y1; ++yy) {
+            const size_t at = size_t(yy) * size_t(m_width);
+            for (int xx = x0; xx < x1; ++xx, ++from) {
+                m_colour[at + size_t(xx)] = colour[from];
+                m_tag[at + size_t(xx)] = tag[from];
+            }
+        }
+    }
+    // One row of a frame at screen row y from column x; the frame's
+    // transparent index leaves what lies beneath.
+    void DrawRow(int x, int y, const GifPixelType* line, int n, int transparent, const uint32_t* colours)
+    {
+        if (y < 0 || y >= m_height)
+            return;
+        const size_t at = size_t(y) * size_t(m_width);
+        for (int i = std::max(0, -x); i < n && x + i < m_width; ++i) {
+            const int v = line[i];
+            if (v == transparent)
+                continue;
+            m_colour[at + size_t(x + i)] = colours[v];
+            m_tag[at + size_t(x + i)] = uint16_t(kCovered | v);
+        }
+    }
+    // The screen as 32-bit pixels: opaque colours, 0 where the key says.
+    void Emit(GifFrameKey key, DecodedImage& out) const
+    {
+        uint8_t* d = out.pixels.data();
+        for (size_t i = 0; i < m_colour.size(); ++i, d += 4) {
+            const uint16_t tag = m_tag[i];
+            const bool clear = key == GifFrameKey::Own      ? (tag & kCovered) == 0
+                               : key == GifFrameKey::Index0 ? (tag & 0xFF) == 0
+                                                            : false;
+            const uint32_t c = clear ? 0 : m_colour[i];
+            d[0] = uint8_t(c);
+            d[1] = uint8_t(c >> 8);
+            d[2] = uint8_t(c >> 16);
+            d[3] = clear ? 0 : 255;
+        }
+    }
+
+private:
+    int m_width = 0, m_height = 0;
+    std::vector<uint32_t> m_colour;  // 0x00RRGGBB
+    std::vector<uint16_t> m_tag;     // index, kCovered when a frame drew it
+    uint16_t m_fillTag = 0;
+    uint32_t m_fillColour = 0;
+};
+
+CodecStatus ComposeFrames(GifFileType* gif, GifFrameKey key, int maxFrames,
+                          const std::function<bool(const DecodedImage&)>& sink, const DecodeLimits& limits)
+{
+    CodecStatus st = CheckSize(gif->SWidth, gif->SHeight, limits);
+    if (st != CodecStatus::Ok)
+        return st;
+    FrameCanvas canvas;
+    DecodedImage frame;
+    if ((st = canvas.Start(gif->SWidth, gif->SHeight)) != CodecStatus::Ok ||
+        (st = Allocate(frame, gif->SWidth, gif->SHeight, 32)) != CodecStatus::Ok)
+        return st;
+    FrameControl control;
+    std::vector<uint32_t> savedColour;
+    std::vector<uint16_t> savedTag;
+    std::vector<GifPixelType> line;
+    int count = 0;
+    while (count < maxFrames) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return CodecStatus::BadData;
+        if (type == TERMINATE_RECORD_TYPE)
+            break;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!ReadExtension(gif, control))
+                return CodecStatus::BadData;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE)
+            continue;
+        if (DGifGetImageDesc(gif) == GIF_ERROR)
+            return CodecStatus::BadData;
+        const GifImageDesc desc = gif->Image;
+        if ((st = CheckSize(desc.Width, desc.Height, limits)) != CodecStatus::Ok)
+            return st;
+        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        uint32_t colours[256];
+        for (int i = 0; i < 256; ++i) {
+            // Without any colour table the indices show as greys; indices
+            // beyond the table as black.
+            if (!map || !map->Colors || map->ColorCount <= 0)
+                colours[i] = uint32_t(i) * 0x010101u;
+            else if (i < map->ColorCount && i < 256)
+                colours[i] = uint32_t(map->Colors[i].Red) << 16 | uint32_t(map->Colors[i].Green) << 8 |
+                             map->Colors[i].Blue;
+            else
+                colours[i] = 0;
+        }
+        // The screen starts as the first picture shows it: the transparent
+        // index, else the background index.
+        if (count == 0) {
+            const int fill = control.transparent >= 0 ? control.transparent : gif->SBackGroundColor;
+            canvas.SetFill(fill, colours[fill & 0xFF]);
+        }
+        if (control.disposal == DISPOSE_PREVIOUS)
+            canvas.Save(desc.Left, desc.Top, desc.Width, desc.Height, savedColour, savedTag);
+        line.resize(size_t(desc.Width));
+        auto readRow = [&](int y) {
+            if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR)
+                return false;
+            canvas.DrawRow(desc.Left, desc.Top + y, line.data(), desc.Width, control.transparent, colours);
+            return true;
+        };
+        if (desc.Interlace) {
+            static const int start[4] = {0, 4, 2, 1};
+            static const int step[4] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < desc.Height; y += step[pass])
+                    if (!readRow(y))
+                        return CodecStatus::BadData;
+        } else {
+            for (int y = 0; y < desc.Height; ++y)
+                if (!readRow(y))
+                    return CodecStatus::BadData;
+        }
+        canvas.Emit(key, frame);
+        if (!sink(frame))
+            return CodecStatus::GeneralFailure;
+        ++count;
+        if (control.disposal == DISPOSE_BACKGROUND)
+            canvas.Clear(desc.Left, desc.Top, desc.Width, desc.Height);
+        else if (control.disposal == DISPOSE_PREVIOUS)
+            canvas.Restore(desc.Left, desc.Top, desc.Width, desc.Height, savedColour, savedTag);
+        control = FrameControl{};  // a control block governs one image only
+    }
+    return count > 0 ? CodecStatus::Ok : CodecStatus::BadData;
+}
+
+}  // namespace
+
+}  // namespace tesvan::codec
+
+namespace tesvan {
+
+using namespace codec;
+
+int CountGifFrames(const uint8_t* data, size_t size)
+{
+    if (SniffImageFormat(data, size) != ImageFormat::Gif)
+        return 0;
+    MemInput in{data, size, 0};
+    CodecStatus st = CodecStatus::Ok;
+    GifCloser closer{OpenGif(in, st)};
+    if (!closer.gif)
+        return 0;
+    GifFileType* gif = closer.gif;
+    int count = 0;
+    FrameControl control;
+    for (;;) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE)
+            break;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!ReadExtension(gif, control))
+                break;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE)
+            continue;
+        if (DGifGetImageDesc(gif) == GIF_ERROR)
+            break;
+        // The image's data is skipped undecoded; only a complete one counts.
+        int codeSize = 0;
+        GifByteType* block = nullptr;
+        bool ok = DGifGetCode(gif, &codeSize, &block) != GIF_ERROR;
+        while (ok && block)
+            ok = DGifGetCodeNext(gif, &block) != GIF_ERROR;
+        if (!ok)
+            break;
+        ++count;
+    }
+    return count;
+}
+
+CodecStatus DecodeGifFrames(const uint8_t* data, size_t size, GifFrameKey key, int maxFrames,
+                            const std::function<bool(const DecodedImage&)>& frame,
+                            const DecodeLimits& limits)
+{
+    if (SniffImageFormat(data, size) != ImageFormat::Gif)
+        return CodecStatus::UnknownFormat;
+    MemInput in{data, size, 0};
+    CodecStatus st = CodecStatus::Ok;
+    GifCloser closer{OpenGif(in, st)};
+    if (!closer.gif)
+        return st;
+    try {
+        return ComposeFrames(closer.gif, key, maxFrames, frame, limits);
+    } catch (const std::bad_alloc&) {
+        return CodecStatus::OutOfMemory;
+    }
+}
+
+}  // namespace tesvan
+
+namespace tesvan::codec {
 
 namespace {
 

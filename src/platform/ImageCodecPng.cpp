@@ -113,8 +113,10 @@ CodecStatus ReadPng(png_structp png, png_infop info, const DecodeLimits& limits,
             png_set_bgr(png);
         }
     } else {
+        // 16-bit channels are rounded to the nearest 8-bit value,
+        // (v * 255 + 32767) / 65535, not cut to their high byte.
         if (plan.bitDepth == 16)
-            png_set_strip_16(png);
+            png_set_scale_16(png);
         if (plan.colorType == PNG_COLOR_TYPE_GRAY || plan.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
             if (plan.bitDepth < 8)
                 png_set_expand_gray_1_2_4_to_8(png);

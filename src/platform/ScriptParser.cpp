@@ -9,7 +9,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // One statement form. The pattern words are: N an integer, B 0..255, L a
 // layer slot 0..11, K an animation slot 0..3, R a gradation record 0..29,
-// U an integer of at least 0, P one of at least 1, S any word, {a|b} one of
+// U an integer of at least 0, P one of at least 1, C a command (an integer
+// or a name: a capital letter, then letters and digits), S any word, {a|b} one of
 // the words, [w] optional flag words (at the end, any order, once each),
 // N? an optional integer at the end, ... any further words.
 struct Form {
@@ -23,7 +24,7 @@ const Form kForms[] = {
     {"new", nullptr, "", "new"},
     {"open", nullptr, "S", "open PATH"},
     {"save", nullptr, "S", "save PATH"},
-    {"command", nullptr, "N", "command ID"},
+    {"command", nullptr, "C", "command ID|NAME"},
     {"press", nullptr, "N N {left|right} [ctrl] [shift]", "press X Y left|right [ctrl] [shift]"},
     {"move", nullptr, "N N [ctrl] [shift]", "move X Y [ctrl] [shift]"},
     {"release", nullptr, "{left|right} [ctrl] [shift]", "release left|right [ctrl] [shift]"},
@@ -51,7 +52,7 @@ const Form kForms[] = {
     {"print", "palette", "B", "print palette N (0..255)"},
     {"print", "field", "S", "print field NAME"},
     {"print", "layer", "L S", "print layer L NAME"},
-    {"print", "menu", "N", "print menu ID"},
+    {"print", "menu", "C", "print menu ID|NAME"},
     {"print", "tab", "L", "print tab N (0..11)"},
     {"print", "title", "", "print title"},
     {"print", "modified", "", "print modified"},
@@ -60,13 +61,14 @@ const Form kForms[] = {
     {"print", "job", "", "print job"},
     {"print", "gradation", "R", "print gradation R (0..29)"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
+    {"wait", nullptr, "U", "wait MS"},
 };
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
-                                      "CExportAnimeDlg"};
+                                      "CExportAnimeDlg", "CRecoveryDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
-                                      "folder"};
+                                      "folder", "discard"};
 
 std::vector<std::string> SplitPattern(const char* pattern)
 {
@@ -110,6 +112,16 @@ bool MatchOne(const std::string& pat, const std::string& word)
         return InRange(word, 0, kMax);
     if (pat == "P")
         return InRange(word, 1, kMax);
+    if (pat == "C") {
+        if (InRange(word, kMin, kMax))
+            return true;
+        if (word.empty() || word[0] < 'A' || word[0] > 'Z')
+            return false;
+        for (char c : word)
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+                return false;
+        return true;
+    }
     if (pat == "S")
         return true;
     if (pat == "Z")

@@ -142,15 +142,18 @@ bool PresentImgFit(CDialogModel& model, QWidget* owner)
     auto* layout = new QVBoxLayout(&dialog);
 
     auto* group = new QButtonGroup(&dialog);
-    static const int ids[5] = {1047, 1048, 1049, 1050, 1052};
+    // The sixth, for pictures of several frames, is shown greyed for others.
+    static const int ids[6] = {1047, 1048, 1049, 1050, 1052, 1056};
     const auto& modes = CImgFitDlg::FitModes();
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < 6; ++k) {
         auto* radio = new QRadioButton(Q(modes[size_t(k)]), &dialog);
         radio->setObjectName(QString::number(ids[k]));
+        radio->setEnabled(k != CImgFitDlg::kAllFrames || dlg.AllFramesEnabled());
         group->addButton(radio, k);
         layout->addWidget(radio);
     }
-    if (QAbstractButton* b = group->button(std::clamp(dlg.m_nFitMode, 0, 4)))
+    const int mode = std::clamp(dlg.m_nFitMode, 0, 5);
+    if (QAbstractButton* b = group->button(mode == CImgFitDlg::kAllFrames && !dlg.AllFramesEnabled() ? 0 : mode))
         b->setChecked(true);
 
     auto* form = new QFormLayout;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "doc/TesvanDoc.h"
-#include "palette/PaneLayout.h"
+#include "views/plain/PaneLayout.h"
 
 #include <QAbstractScrollArea>
 
@@ -25,8 +25,8 @@ public:
     // With Control the palette menu opens (at `screen` when given; a script
     // picks the item with its next command) and nothing else happens.
     void ReleaseAt(int x, int y, int button, bool control, const QPoint* screen);
-    // Enable rule and action of the palette menu's commands (32785, 32789,
-    // 32788) for the entry of the last release.
+    // Enable rule and action of the palette menu's commands for the entry of
+    // the last release.
     bool MenuEnabled(int id) const;
     void MenuCommand(int id);
     int HitArea() const { return m_nHitArea; }

@@ -1,5 +1,5 @@
 // Pictures of the palette pane and the layer tabs, drawn in code: the four
-// tab icons of bitmap 312 and the cursors 329 (dropper) and 330 (paper).
+// tab icons and the dropper and paper cursors.
 #pragma once
 
 #include <QCursor>

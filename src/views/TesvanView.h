@@ -47,9 +47,9 @@ public:
     void RefreshTab(int tab);
 
     // The layer menu's commands on the menu layer; enable and tick rules.
-    void OnLayerShow();            // 32773
-    void OnLayerProperties();      // 32774
-    void OnLayerMove(int step);    // 32777 (-1), 32778 (+1)
+    void OnLayerShow();
+    void OnLayerProperties();
+    void OnLayerMove(int step);    // -1 left, +1 right
 
     // Hint 0: re-read the captions, select the current layer's tab.
     void OnUpdate(int hint) override;

@@ -169,7 +169,7 @@ TEST_F(PaneWidgetTest, PaneAndTabsPassShiftAndEscapeAsTheCanvasDoes)
         QApplication::sendEvent(to, &event);
     };
     QWidget* tabs = frame->TabView();
-    doc->m_nTool = ID_TOOL_CURVE;
+    doc->m_nTool = Cmd::ToolCurve;
     doc->m_Points = {CPoint{1, 1}, CPoint{2, 2}, CPoint{3, 3}};
     doc->m_strText = "ab";
 

@@ -33,8 +33,8 @@ void ExchangeLayers(CTesvanDoc& doc, int a, int b);
 
 // Layer menu commands on layer k (k < 0: no layer named, nothing happens).
 // Each returns true when tabs must be refreshed.
-bool ToggleVisible(CTesvanDoc& doc, int k);               // 32773
-bool EditProperties(CTesvanDoc& doc, int k);              // 32774
-bool MoveLayer(CTesvanDoc& doc, int k, int step);         // 32777 (-1), 32778 (+1)
+bool ToggleVisible(CTesvanDoc& doc, int k);
+bool EditProperties(CTesvanDoc& doc, int k);
+bool MoveLayer(CTesvanDoc& doc, int k, int step);         // -1 left, +1 right
 
 } // namespace tabs

@@ -1,4 +1,4 @@
-#include "palette/PaneLayout.h"
+#include "views/plain/PaneLayout.h"
 
 #include "doc/TesvanDoc.h"
 
@@ -7,10 +7,6 @@
 namespace pane {
 
 namespace {
-
-constexpr int kChangeColor = 32785;
-constexpr int kGrad8 = 32789;
-constexpr int kGrad16 = 32788;
 
 bool In(int x, int y, int left, int top, int right, int bottom)
 {
@@ -69,9 +65,9 @@ bool MenuOpens(const Hit& hit) { return hit.area == kShared || hit.area == kLaye
 bool MenuEnabled(const CTesvanDoc& doc, const Hit& hit, int id)
 {
     const bool alphaLevel = hit.area == kShared && hit.index < 16;
-    if (id == kChangeColor)
+    if (id == Cmd::PaletteChangeColor)
         return !(alphaLevel && doc.m_nBitCount == 32);
-    if (id == kGrad8 || id == kGrad16)
+    if (id == Cmd::PaletteGradation8 || id == Cmd::PaletteGradation16)
         return !alphaLevel;
     return false;
 }
@@ -80,11 +76,11 @@ void MenuCommand(CTesvanDoc& doc, const Hit& hit, int id)
 {
     if (!MenuEnabled(doc, hit, id))
         return;
-    if (id == kChangeColor) {
+    if (id == Cmd::PaletteChangeColor) {
         if (hit.area == kShared || hit.area == kLayer)
             doc.OnChangeColor(hit.index, hit.area == kShared ? 1 : 0);
-    } else if (id == kGrad8 || id == kGrad16) {
-        doc.MakeGradation(hit.index, id == kGrad8 ? 8 : 16, hit.area == kShared ? 1 : 0);
+    } else if (id == Cmd::PaletteGradation8 || id == Cmd::PaletteGradation16) {
+        doc.MakeGradation(hit.index, id == Cmd::PaletteGradation8 ? 8 : 16, hit.area == kShared ? 1 : 0);
     }
 }
 

@@ -1,0 +1,8 @@
+// Key flags of a button message, as the canvas sends them and the document's
+// pointer operations read them.
+#pragma once
+
+constexpr unsigned kKeyFlagLButton = 0x0001;
+constexpr unsigned kKeyFlagRButton = 0x0002;
+constexpr unsigned kKeyFlagShift = 0x0004;
+constexpr unsigned kKeyFlagControl = 0x0008;
