@@ -3,6 +3,7 @@
 #pragma once
 
 #include "doc/CommandList.h"
+#include "doc/DrawingAids.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
 #include "platform/LogFont.h"
@@ -396,6 +397,7 @@ public:
     CAnimeSlot m_Anime[kAnimeSlots];
     int m_bAnimeShown = 0;
     CAnimeWindow* m_pAnimeDlg = nullptr;
+    CDrawingAids m_Aids;
 
 private:
     bool LoadFrom(CArchive& ar);

@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/TextRaster.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -42,6 +43,20 @@ CPoint ClampCanvasPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
         q.y = 17;
     else if (q.y >= bottom)
         q.y = bottom - 1;
+    return q;
+}
+
+bool InWrappedPointerArea(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    const int w = zoom * cellWidth, h = zoom * cellHeight;
+    return q.x >= 16 - w && q.y >= 16 - h && q.x < 16 + 2 * w && q.y < 16 + 2 * h;
+}
+
+CPoint ClampWrappedPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    const int w = zoom * cellWidth, h = zoom * cellHeight;
+    q.x = std::clamp(q.x, 16 - w, 15 + 2 * w);
+    q.y = std::clamp(q.y, 16 - h, 15 + 2 * h);
     return q;
 }
 
@@ -119,7 +134,9 @@ void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return;
     }
-    if (!InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight))
+    const bool inside = d.m_Aids.bWrap ? InWrappedPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
+                                       : InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
+    if (!inside)
         return;
     CPoint point = q;
     if (d.BeginStroke(point, flags, button)) {
@@ -147,7 +164,8 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
     if (d.m_nButton == 0)
         return;
     const CPoint scroll = m_pHost->ScrollPosition();
-    const CPoint q = ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
+    const CPoint q = d.m_Aids.bWrap ? ClampWrappedPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
+                                    : ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
     if (d.m_nSelState != 2) {
         const CPoint step = EdgeScrollDelta(client, m_pHost->ClientSize(), m_pHost->HasHorizontalBar(),
                                             m_pHost->HasVerticalBar());
