@@ -132,7 +132,7 @@ const std::pair<const char*, LayerField> kLayerFields[] = {
 bool PrintsHex(const std::vector<std::string>& what)
 {
     const std::string& kind = what[0];
-    if (kind == "pixel" || kind == "work" || kind == "gradation")
+    if (kind == "pixel" || kind == "work" || kind == "gradation" || kind == "canvas")
         return true;
     if (kind == "field")
         return what[1].rfind("m_cr", 0) == 0;
@@ -179,6 +179,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"pixel", &CScriptRunner::PrintPixel},
     {"work", &CScriptRunner::PrintWork},
+    {"canvas", &CScriptRunner::PrintCanvas},
     {"palette", &CScriptRunner::PrintPalette},
     {"field", &CScriptRunner::PrintField},
     {"layer", &CScriptRunner::PrintLayer},
@@ -518,6 +519,13 @@ bool CScriptRunner::PrintWork(const std::vector<std::string>& w, std::string& ou
                               std::string& error)
 {
     return PixelText(&Doc()->m_imgWork, Num(w[0]), Num(w[1]), out, error);
+}
+
+bool CScriptRunner::PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    const uint32_t c = m_pFrame->RightView()->CanvasColourAt(CPoint{Num(w[0]), Num(w[1])});
+    out = "#" + Hex(c, 8);
+    return true;
 }
 
 bool CScriptRunner::PrintPalette(const std::vector<std::string>& w, std::string& out,

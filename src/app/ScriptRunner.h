@@ -84,6 +84,7 @@ private:
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintPalette(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintField(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintLayer(const std::vector<std::string>& w, std::string& out, std::string& error);

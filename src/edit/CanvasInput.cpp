@@ -60,6 +60,25 @@ CPoint ClampWrappedPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
     return q;
 }
 
+SurfaceSize CanvasLayoutBitmapSize(const CTesvanDoc& doc)
+{
+    const int k = doc.m_Aids.bWrap ? 3 : 1;
+    return CanvasBitmapSize(doc.m_nZoom, k * doc.m_nCellWidth, k * doc.m_nCellHeight);
+}
+
+SurfaceSize CanvasLayoutScrollSize(const CTesvanDoc& doc)
+{
+    const int k = doc.m_Aids.bWrap ? 3 : 1;
+    return CanvasScrollSize(doc.m_nZoom, k * doc.m_nCellWidth, k * doc.m_nCellHeight);
+}
+
+CPoint CanvasWrapShift(const CTesvanDoc& doc)
+{
+    if (!doc.m_Aids.bWrap)
+        return CPoint{};
+    return CPoint{doc.m_nZoom * doc.m_nCellWidth, doc.m_nZoom * doc.m_nCellHeight};
+}
+
 CPoint CanvasCellPixel(CPoint q, int zoom)
 {
     return CPoint{(q.x - 16) / zoom, (q.y - 16) / zoom};

@@ -49,6 +49,7 @@ const Form kForms[] = {
     {"answer", "dialog", "S ...", "answer dialog CLASS ITEM... ok|cancel"},
     {"print", "pixel", "L N N", "print pixel L X Y"},
     {"print", "work", "N N", "print work X Y"},
+    {"print", "canvas", "N N", "print canvas X Y"},
     {"print", "palette", "B", "print palette N (0..255)"},
     {"print", "field", "S", "print field NAME"},
     {"print", "layer", "L S", "print layer L NAME"},

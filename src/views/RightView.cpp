@@ -1,5 +1,7 @@
 #include "views/RightView.h"
 
+#include "edit/Aids.h"
+
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
@@ -92,7 +94,7 @@ void CRightView::SetScrollSize(QSize size)
 
 void CRightView::OnInitialUpdate()
 {
-    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
     m_pDoc->m_pCanvasView = this;
     viewport()->update();
@@ -102,7 +104,7 @@ void CRightView::OnUpdate(int hint)
 {
     if (!(hint & HINT_CANVAS))
         return;
-    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
     m_Input.OnDocumentChanged();
     UpdateCursor();
@@ -124,6 +126,32 @@ void CRightView::scrollContentsBy(int, int)
 // ---------------------------------------------------------------- drawing
 
 QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
+{
+    if (!doc.m_Aids.bWrap)
+        return RenderCell(doc, part, true);
+    // Wrap mode: the cell 3 x 3, the middle tile last so its frame lines and
+    // selection frame lie on top.
+    const int tw = doc.m_nZoom * doc.m_nCellWidth, th = doc.m_nZoom * doc.m_nCellHeight;
+    const QRect b = part.intersected(QRect(0, 0, 3 * tw + 1, 3 * th + 1));
+    if (b.isEmpty() || doc.m_nZoom < 1)
+        return {};
+    QImage image(b.size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (int t : {0, 1, 2, 3, 5, 6, 7, 8, 4}) {
+        const QRect tile((t % 3) * tw, (t / 3) * th, tw + 1, th + 1);
+        const QRect piece = tile.intersected(b);
+        if (piece.isEmpty())
+            continue;
+        const QImage cell = RenderCell(doc, piece.translated(-tile.topLeft()), t == 4);
+        for (int y = 0; y < cell.height(); ++y)
+            std::memcpy(image.scanLine(piece.y() - b.y() + y) + 4 * (piece.x() - b.x()), cell.constScanLine(y),
+                        size_t(cell.width()) * 4);
+    }
+    return image;
+}
+
+QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool selection)
 {
     const int z = doc.m_nZoom;
     const int W = doc.m_nCellWidth;
@@ -161,9 +189,7 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
         const int n = px1 - px0 + 1, m = py1 - py0 + 1;
         CImageEx& cells = Scratch(n, m);
         if (!cells.IsNull()) {
-            for (int j = 0; j < m; ++j)
-                std::fill_n(reinterpret_cast<uint32_t*>(cells.GetRow(j)), n, back);
-            work.Draw(cells, 0, 0, n, m, doc.m_nEditColumn * W + px0, doc.m_nEditRow * H + py0, n, m);
+            RenderCellPixels(doc, cells, px0, py0, n, m, back);
             const int xFirst = std::max(bx, 1), xLast = std::min(bx + bw - 1, z * W);
             for (int py = py0; py <= py1; ++py) {
                 const int yFirst = std::max(by, 1 + z * py), yLast = std::min(by + bh - 1, z * (py + 1));
@@ -204,7 +230,7 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
     }
 
     // The selection frame, only with the grid.
-    if (doc.m_bShowGrid == 1 && doc.m_nSelState > 0) {
+    if (selection && doc.m_bShowGrid == 1 && doc.m_nSelState > 0) {
         CRect rc;
         const int owner = doc.GetSelViewRect(rc);
         if (owner != 0) {
@@ -229,9 +255,9 @@ void CRightView::paintEvent(QPaintEvent* event)
 {
     QPainter p(viewport());
     const QRect exposed = event->rect();
-    const CPoint scroll = ScrollPosition();
-    const SurfaceSize bitmap = CanvasBitmapSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
-    const QRect placed(kCanvasOrigin - scroll.x, kCanvasOrigin - scroll.y, bitmap.cx, bitmap.cy);
+    const QPoint bar = ::ScrollPosition(this);
+    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
+    const QRect placed(kCanvasOrigin - bar.x(), kCanvasOrigin - bar.y(), bitmap.cx, bitmap.cy);
     const QRect visible = m_pDoc->m_bInitialized ? placed.intersected(exposed) : QRect();
 
     // Only the grey around the picture is erased, so nothing flickers.
@@ -256,8 +282,11 @@ void CRightView::paintEvent(QPaintEvent* event)
 
 CPoint CRightView::ScrollPosition() const
 {
+    // The logical frame keeps the cell's top-left pixel at (16, 16) when
+    // wrap mode adds the tiles above and left of it.
     const QPoint s = ::ScrollPosition(this);
-    return CPoint{s.x(), s.y()};
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    return CPoint{s.x() - shift.x, s.y() - shift.y};
 }
 
 SurfaceSize CRightView::ClientSize() const
@@ -270,8 +299,9 @@ bool CRightView::HasVerticalBar() const { return verticalScrollBar()->maximum() 
 
 void CRightView::ScrollTo(CPoint position)
 {
-    horizontalScrollBar()->setValue(position.x);
-    verticalScrollBar()->setValue(position.y);
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    horizontalScrollBar()->setValue(position.x + shift.x);
+    verticalScrollBar()->setValue(position.y + shift.y);
 }
 
 void CRightView::SetCapture()
@@ -475,4 +505,18 @@ void CRightView::focusOutEvent(QFocusEvent* event)
     if (event->reason() == Qt::PopupFocusReason)
         return;
     m_Input.OnKillFocus();
+}
+
+uint32_t CRightView::CanvasColourAt(CPoint q) const
+{
+    // The same picture paintEvent draws: bitmap point = logical - 15 + shift.
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const QPoint b(q.x - kCanvasOrigin + shift.x, q.y - kCanvasOrigin + shift.y);
+    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
+    if (m_pDoc->m_bInitialized && b.x() >= 0 && b.y() >= 0 && b.x() < bitmap.cx && b.y() < bitmap.cy) {
+        const QImage part = RenderCanvas(*m_pDoc, QRect(b, QSize(1, 1)));
+        if (!part.isNull())
+            return part.pixel(0, 0) | 0xFF000000u;
+    }
+    return QColor(kPaneGrey).rgb() | 0xFF000000u;
 }

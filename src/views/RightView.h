@@ -33,7 +33,11 @@ public:
 
     // The cell picture of bitmap rectangle `part` (bitmap coordinates: the
     // frame at column and row 0, cell pixel (px, py) at 1 + z px, 1 + z py).
+    // In wrap mode the picture holds the cell 3 x 3 (the cell's own tile in
+    // the middle, at (z W, z H)).
     static QImage RenderCanvas(const CTesvanDoc& doc, const QRect& part);
+    // The colour the canvas shows at logical point q, as 0xAARRGGBB.
+    uint32_t CanvasColourAt(CPoint q) const;
     // The cursor resource of a tool, drawn.
     static QCursor ToolCursor(int cursorId);
     // The caret rectangle in client coordinates (empty without a caret).
@@ -68,6 +72,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    static QImage RenderCell(const CTesvanDoc& doc, const QRect& part, bool selection);
     void SetScrollSize(QSize size);
     void UpdateCursor();
     void OnCaretTimer();
