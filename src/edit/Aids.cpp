@@ -198,45 +198,6 @@ std::vector<int> OnionCells(const CTesvanDoc& doc, int direction, int count)
     return out;
 }
 
-namespace {
-
-// Whether the current layer leaves sheet pixel (x, y) empty.
-bool LayerEmpty(const CLayer& layer, int x, int y)
-{
-    const CImageEx* img = layer.m_pImage;
-    if (!img || img->IsNull() || x >= img->GetWidth() || y >= img->GetHeight())
-        return true;
-    if (img->GetBPP() == 8) {
-        const int key = img->GetTransparentColor();
-        return img->GetRow(y)[x] == (key >= 0 ? key : 0);
-    }
-    if (img->GetBPP() == 32)
-        return img->GetRow(y)[4 * x + 3] == 0;
-    return false;
-}
-
-uint32_t Blend(uint32_t under, uint32_t tint, int alpha255)
-{
-    uint32_t out = 0xFF000000u;
-    for (int sh = 0; sh < 24; sh += 8) {
-        const int u = int((under >> sh) & 0xFF), t = int((tint >> sh) & 0xFF);
-        const int d = (t - u) * alpha255;
-        out |= uint32_t(u + (d + (d >= 0 ? 127 : -127)) / 255) << sh;
-    }
-    return out;
-}
-
-CImageEx& OnionScratch(int n, int m)
-{
-    static CImageEx s;
-    if (s.IsNull() || s.GetWidth() != n || s.GetHeight() != m) {
-        s.Destroy();
-        s.CreateEx(n, m, 32);
-    }
-    return s;
-}
-
-} // namespace
 
 void RenderCellPixels(const CTesvanDoc& doc, CImageEx& out, int px0, int py0, int n, int m,
                       uint32_t back)
@@ -271,27 +232,61 @@ void RenderCellPixels(const CTesvanDoc& doc, CImageEx& out, int px0, int py0, in
     if (frames.empty())
         return;
     const CLayer& layer = doc.m_Layers[std::clamp(doc.m_nCurrentLayer, 0, CTesvanDoc::kLayers - 1)];
-    CImageEx& frame = OnionScratch(n, m);
-    if (frame.IsNull())
-        return;
     // Farthest first, so the nearest frames lie on top.
     std::stable_sort(frames.begin(), frames.end(),
                      [](const Frame& a, const Frame& b) { return a.alpha < b.alpha; });
-    for (const Frame& f : frames) {
-        const int fx = (f.cell % doc.m_nColumns) * W, fy = (f.cell / doc.m_nColumns) * H;
-        for (int j = 0; j < m; ++j)
-            std::fill_n(reinterpret_cast<uint32_t*>(frame.GetRow(j)), n, back);
-        work.Draw(frame, 0, 0, n, m, fx + px0, fy + py0, n, m);
-        for (int j = 0; j < m; ++j) {
-            const auto* src = reinterpret_cast<const uint32_t*>(frame.GetRow(j));
-            auto* dst = reinterpret_cast<uint32_t*>(out.GetRow(j));
-            for (int i = 0; i < n; ++i) {
-                if ((src[i] & 0xFFFFFF) == (back & 0xFFFFFF))
-                    continue;
-                if (!LayerEmpty(layer, ox + px0 + i, oy + py0 + j))
-                    continue;
-                dst[i] = Blend(dst[i], f.tint, f.alpha);
+    // Frame pixels are read straight from the working image: a pixel shows
+    // when it is not the empty ground (the 8-bit key, or the background).
+    const bool work8 = work.GetBPP() == 8;
+    if (!work8 && work.GetBPP() != 32)
+        return;
+    const int key = work8 ? std::max(0, work.GetTransparentColor()) : 0;
+    const uint32_t ground = back & 0xFFFFFF;
+    const CImageEx* li = layer.m_pImage && !layer.m_pImage->IsNull() ? layer.m_pImage : nullptr;
+    const int lbpp = li ? li->GetBPP() : 0;
+    const int lkey = li && li->GetTransparentColor() >= 0 ? li->GetTransparentColor() : 0;
+    const int cx = std::min(n, work.GetWidth() - ox - px0), cy = std::min(m, work.GetHeight() - oy - py0);
+    struct Row {
+        const uint8_t* src;
+        int x, alpha, tr, tg, tb;
+    };
+    std::vector<Row> rows(frames.size());
+    for (int j = 0; j < cy; ++j) {
+        auto* dst = reinterpret_cast<uint32_t*>(out.GetRow(j));
+        const bool inLayer = li && oy + py0 + j < li->GetHeight() && ox + px0 + cx <= li->GetWidth();
+        const uint8_t* lrow = inLayer ? li->GetRow(oy + py0 + j) + (lbpp == 8 ? ox + px0 : 4 * (ox + px0)) : nullptr;
+        size_t used = 0;
+        for (const Frame& f : frames) {
+            const int fx = (f.cell % doc.m_nColumns) * W + px0, fy = (f.cell / doc.m_nColumns) * H + py0 + j;
+            if (fy >= work.GetHeight() || fx + cx > work.GetWidth())
+                continue;
+            const int a = f.alpha;
+            rows[used++] = Row{work.GetRow(fy), fx, a, int(f.tint >> 16 & 0xFF) * a,
+                               int(f.tint >> 8 & 0xFF) * a, int(f.tint & 0xFF) * a};
+        }
+        for (int i = 0; i < cx; ++i) {
+            // Only where the current layer leaves the pixel empty.
+            if (lrow && (lbpp == 8 ? lrow[i] != lkey : lbpp == 32 ? lrow[4 * i + 3] != 0 : true))
+                continue;
+            uint32_t u = dst[i];
+            for (size_t k = 0; k < used; ++k) {
+                const Row& r = rows[k];
+                if (work8) {
+                    if (r.src[r.x + i] == key)
+                        continue;
+                } else {
+                    uint32_t v;
+                    std::memcpy(&v, r.src + 4 * (r.x + i), 4);
+                    if ((v >> 24) == 0 || (v & 0xFFFFFF) == ground)
+                        continue;
+                }
+                const int ia = 255 - r.alpha;
+                const uint32_t cr = (int(u >> 16 & 0xFF) * ia + r.tr + 127) / 255;
+                const uint32_t cg = (int(u >> 8 & 0xFF) * ia + r.tg + 127) / 255;
+                const uint32_t cb = (int(u & 0xFF) * ia + r.tb + 127) / 255;
+                u = 0xFF000000u | cr << 16 | cg << 8 | cb;
             }
+            dst[i] = u;
         }
     }
 }

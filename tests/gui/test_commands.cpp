@@ -17,12 +17,19 @@
 
 namespace {
 
-// 0 for a separator, else the command of the action.
+// 0 for a separator, else the command of the action; a submenu's items in
+// its place.
 std::vector<int> Ids(const QList<QAction*>& actions)
 {
     std::vector<int> ids;
-    for (QAction* action : actions)
-        ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
+    for (QAction* action : actions) {
+        if (action->menu()) {
+            const std::vector<int> inner = Ids(action->menu()->actions());
+            ids.insert(ids.end(), inner.begin(), inner.end());
+        } else {
+            ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
+        }
+    }
     return ids;
 }
 
@@ -36,7 +43,8 @@ TEST(CommandTable, HoldsEveryCommandOfTheMap)
                        32844, 32845, 32853, 32869, 59392, 59393, 32865, 32879, 32893, 32895, 32896,
                        32791, 32792, 32793, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804,
                        32872, 32874, 57667, 57664, 32773, 32774, 32777, 32778, 32863, 32864, 32887,
-                       32785, 32789, 32788, 57680, 57681, 32795, 32830, 126};
+                       32785, 32789, 32788, 57680, 57681, 32795, 32830, 126,
+                       33010, 33011, 33012, 33013, 33014, 33015, 33016};
     for (int id : all)
         EXPECT_NE(table.Find(id), nullptr) << id;
     EXPECT_EQ(table.Commands().size(), std::size(all));
@@ -50,9 +58,10 @@ TEST(CommandTable, MenuOrderSeparatorsAndTexts)
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Edit),
               (V{57643, 0, 32796, 32820, 0, 57635, 57634, 57637, 32883, 32889, 0, 32844, 32845, 32853}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::View),
-              (V{32869, 59392, 59393, 32865, 32879, 32893, 32895, 32896}));
+              (V{32869, 59392, 59393, 32865, 32879, 32893, 32895, 32896, 0, 33010, 33015, 33011,
+                 33012, 33013, 33014}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Tools),
-              (V{32791, 32792, 32793, 0, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804, 32872, 0, 32874}));
+              (V{32791, 32792, 32793, 0, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804, 32872, 0, 32874, 33016}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Help), (V{57667, 57664}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Layer),
               (V{32773, 32774, 32777, 32778, 0, 32863, 32864, 32887}));
@@ -88,6 +97,7 @@ TEST(CommandTable, AcceleratorTableIsComplete)
         {QKeySequence(Qt::CTRL | Qt::Key_N), 57600}, {QKeySequence(Qt::CTRL | Qt::Key_O), 57601},
         {QKeySequence(Qt::CTRL | Qt::Key_P), 57607}, {QKeySequence(Qt::CTRL | Qt::Key_S), 57603},
         {QKeySequence(Qt::Key_F6), 57680}, {QKeySequence(Qt::SHIFT | Qt::Key_F6), 57681},
+        {QKeySequence(Qt::Key_F7), 33010},
     };
     EXPECT_EQ(keys, expected);
 }
@@ -137,7 +147,7 @@ TEST_F(FrameTest, MenusAndToolbarFollowTheTable)
             EXPECT_FALSE(action->icon().isNull());
             EXPECT_FALSE(action->toolTip().isEmpty());
         }
-    EXPECT_EQ(buttons, 27);
+    EXPECT_EQ(buttons, 28);
     EXPECT_EQ(Ids(frame->ToolBar()->actions()), CCommandTable::ToolbarOrder());
     EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("標準"));
 
