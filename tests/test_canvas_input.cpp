@@ -144,7 +144,7 @@ TEST_F(CanvasInputTest, ShiftRepaintsOnlyWithAFloatingPaste)
     EXPECT_EQ(doc.m_bShift, 0);
     EXPECT_TRUE(hints.hints.empty());
 
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     input.OnKeyDown(kVkShift);
     input.OnKeyDown(kVkShift);  // held: no second repaint
     input.OnKeyUp(kVkShift);
@@ -153,9 +153,9 @@ TEST_F(CanvasInputTest, ShiftRepaintsOnlyWithAFloatingPaste)
 
 TEST_F(CanvasInputTest, RightPressWithAFloatingPasteOnlyDropsIt)
 {
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     input.OnButtonDown({100, 100}, kKeyFlagRButton, 2);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_nButton, 0);
     EXPECT_FALSE(host.captured);
     EXPECT_EQ(hints.hints, (std::vector<int>{3}));

@@ -1,4 +1,4 @@
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/Codec.h"
 #include "doc/Composite.h"
 #include "doc/Region.h"
@@ -544,7 +544,7 @@ TEST(Compose, PastePreviewOpaqueFirstThenTransparentAboveAllLayers)
     Piece(doc, 0, 0, 0xFF0000A0, 0);
     Piece(doc, 1, 3, 0, 0xFF0000B0);
     Piece(doc, 2, 7, 0xFF0000C0, 0);
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_rcSel = CRect{4, 2, 5, 2};
     doc.m_bShift = 0;
     doc.ComposeAll(true);
@@ -567,7 +567,7 @@ TEST(Compose, TransparentPreviewSitsRightAboveItsLayer)
     Layer(doc, 2);
     SetPx(Layer(doc, 6), 1, 1, 0xFF00AA00);  // above layer 2's piece
     Piece(doc, 0, 2, 0xFF0000A0, 0xFF0000A1);
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_rcSel = CRect{0, 1, 1, 1};
     doc.m_bShift = 1;
     // Shown even when the layer itself is not drawn.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -591,4 +592,54 @@ TEST_F(DocFile, SaveModifiedAsksYesNoCancel)
     other.SetModifiedFlag();
     ui.answers = {UiAnswer::Yes};
     EXPECT_FALSE(other.SaveModified());
+}
+
+// The summary of --info: every setting and record, no pixel decoded, the
+// pixel records skipped (beyond the read window too), truncation refused.
+TEST_F(DocFile, SummaryReadsSettingsAndRecordsWithoutPixels)
+{
+    CTesvanDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.m_nBitCount = 32;
+    doc.m_nCellWidth = 300;
+    doc.m_nCellHeight = 300;
+    doc.m_nColumns = 2;
+    doc.m_nRows = 2;
+    ASSERT_TRUE(doc.ApplySheetSize(false));
+    std::mt19937 rng(5);
+    for (int slot : {2, 7}) {
+        CLayer& layer = doc.m_Layers[slot];
+        ASSERT_TRUE(layer.CreateImage(600, 600, doc.m_Palette, false, 32));
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 600; ++x)
+                Put32(*layer.m_pImage, x, y, 0xFF000000u | (rng() & 0xFFFFFF));
+    }
+    doc.m_Layers[7].m_strName = "最後";
+    doc.m_Anime[1].strFrames = "0,1,2";
+    const std::string path = Path("big.tvn");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+
+    CTesvanDoc full, summary;
+    ASSERT_TRUE(full.OnOpenDocument(path));
+    std::array<bool, CTesvanDoc::kLayers> pixels{};
+    ASSERT_TRUE(summary.ReadSummary(path, pixels));
+    for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pixels[i], full.m_Layers[i].m_pImage != nullptr);
+        EXPECT_EQ(summary.m_Layers[i].m_pImage, nullptr);
+        EXPECT_EQ(summary.m_Layers[i].m_nBitCount, full.m_Layers[i].m_nBitCount);
+        EXPECT_EQ(summary.m_Layers[i].m_strName, full.m_Layers[i].m_strName);
+    }
+    EXPECT_TRUE(pixels[2] && pixels[7]);
+    EXPECT_EQ(summary.m_Anime[1].strFrames, "0,1,2");
+    EXPECT_EQ(summary.SheetWidth(), 600);
+
+    // A truncated file is refused as the full open refuses it.
+    Bytes bytes = ReadFile(path);
+    bytes.resize(bytes.size() - 100);
+    WriteFile(path, bytes);
+    CTesvanDoc cut;
+    ui.messages.clear();
+    EXPECT_FALSE(cut.ReadSummary(path, pixels));
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kMsgBadFormat});
 }

@@ -1,9 +1,11 @@
 #include "support/FakeUiPort.h"
+#include "doc/DocFields.h"
 #include "doc/Layer.h"
 #include "doc/TesvanDoc.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -101,7 +103,7 @@ TEST(Document, NewDocumentKeepsDepthAndGeometry)
     doc.m_nCurrentLayer = 3;
     doc.m_Gradations[2].nCount = 8;
     doc.m_nUndoCount = 3;
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_Anime[1].strFrames = "0,1";
     doc.m_strText = "abc";
     doc.SetPathName("/tmp/x.tvn");
@@ -120,7 +122,7 @@ TEST(Document, NewDocumentKeepsDepthAndGeometry)
     EXPECT_EQ(doc.m_Layers[3].m_pImage, nullptr);
     EXPECT_EQ(doc.m_Gradations[2].nCount, 0);
     EXPECT_EQ(doc.m_nUndoCount, 0);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_Anime[1].strFrames, "");
     EXPECT_EQ(doc.m_strText, "");
     EXPECT_EQ(doc.m_imgWork.GetBPP(), 8);
@@ -139,7 +141,7 @@ TEST(Document, ResetsDropSelectionUndoAndAnimation)
     CTesvanDoc::s_pfnCreateAnimeWindow = nullptr;
     doc.m_pAnimeDlg = &anime;
 
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_nPieceCount = 2;
     doc.m_Pieces[1].nLayer = 4;
     doc.m_Pieces[1].right = 7;
@@ -280,4 +282,33 @@ TEST(LayerImage, ConvertIndexedTo32AndSwap)
     EXPECT_EQ(a.m_pImage, nullptr);
     EXPECT_EQ(b.m_strName, "A");
     EXPECT_NE(b.m_pImage, nullptr);
+}
+
+TEST(DocumentFields, ScriptsReadEveryPartOfTheDocumentByItsDeclaredName)
+{
+    CTesvanDoc doc;
+    doc.m_nSelState = SelState::Floating;
+    doc.m_rcSel = CRect{1, 2, 3, 4};
+    doc.m_ptLast = CPoint{5, 6};
+    doc.m_Anime[0].nSpeed = 3;
+    doc.m_bAnimeShown = 1;
+    std::string out;
+    ASSERT_TRUE(DocFieldText(doc, "m_nSelState", out));
+    EXPECT_EQ(out, "2");
+    ASSERT_TRUE(DocFieldText(doc, "m_rcSel", out));
+    EXPECT_EQ(out, "1 2 3 4");
+    ASSERT_TRUE(DocFieldText(doc, "m_ptLast", out));
+    EXPECT_EQ(out, "5 6");
+    ASSERT_TRUE(DocFieldText(doc, "m_bAnimeShown", out));
+    EXPECT_EQ(out, "1");
+    EXPECT_FALSE(DocFieldText(doc, "m_pAnimeDlg", out));
+    // The names are part of the script interface.
+    const std::vector<std::string> names = DocFieldNames();
+    EXPECT_EQ(names.size(), 47u);
+    for (const char* name : {"m_nBitCount", "m_crBackground", "m_nTool", "m_nButton", "m_crMarquee",
+                             "m_nSelLayer", "m_nPieceCount", "m_strText", "m_chLead", "m_bShift",
+                             "m_nUndoCount", "m_strPathName", "m_lfText.lfFaceName"})
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    ASSERT_TRUE(LayerFieldText(doc.m_Layers[0], "m_pImage", out));
+    EXPECT_EQ(out, "none");
 }

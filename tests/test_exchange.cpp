@@ -536,12 +536,12 @@ TEST(Export, TransparentWhereNoLayerDrawsAndTheCanvasComesBack)
         ASSERT_TRUE(doc.m_Layers[i].CreateImage(4, 2, doc.m_Palette, false, 32));
     At(*doc.m_Layers[0].m_pImage, 0, 0) = 0xFF112233;
     At(*doc.m_Layers[1].m_pImage, 1, 0) = 0xFF445566;
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_strText = "abc";
     const std::string path = s("sheet.Png");
     ui.files.push_back(path);
     doc.OnExportImage();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_TRUE(doc.m_strText.empty());
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.png");

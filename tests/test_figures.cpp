@@ -155,7 +155,7 @@ TEST_F(Figures8, MarqueeIsPreviewOnlyAndUsesEntryOne)
     EXPECT_EQ(work[4][1], '.');
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
     Release(doc);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
     EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
     EXPECT_EQ(CellText(doc, doc.m_imgWork)[1][1], '.');
     EXPECT_FALSE(doc.IsModified());

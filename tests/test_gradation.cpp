@@ -239,3 +239,25 @@ TEST(Gradation, MakeGradationOnTheDocument)
     EXPECT_EQ(doc.m_nUndoCount, undo);
     EXPECT_EQ(doc.m_Gradations[(56 - 16) / 8].nCount, 0);
 }
+
+TEST(Gradation, TypedEditsFollowTheDialogFieldRules)
+{
+    CMakeGradationDlg d(8);
+    // A colour edit clamps and asks the presenter to show the bound; other
+    // text leaves the channel as it was.
+    EXPECT_TRUE(d.SetChannelText(1, 0, " 300 "));
+    EXPECT_EQ(d.m_nRed[1], 255);
+    EXPECT_FALSE(d.SetChannelText(1, 1, "12"));
+    EXPECT_EQ(d.m_nGreen[1], 12);
+    EXPECT_FALSE(d.SetChannelText(1, 1, "1x"));
+    EXPECT_EQ(d.m_nGreen[1], 12);
+    // A level edit refuses text that is no integer with the shared message,
+    // and its range with the shared range message on OK.
+    std::string message;
+    EXPECT_FALSE(d.SetLevelText(false, 0, "abc", message));
+    EXPECT_EQ(message, kMsgEnterInteger);
+    EXPECT_TRUE(d.SetLevelText(true, 2, "+101", message));
+    EXPECT_FALSE(d.Validate(message));
+    EXPECT_EQ(message, RangeMessage(0, 100));
+    EXPECT_EQ(message, "0 から 100 までの整数を入力してください。");
+}

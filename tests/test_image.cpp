@@ -1,4 +1,4 @@
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/ImageEx.h"
 
 #include <gtest/gtest.h>

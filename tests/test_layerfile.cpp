@@ -187,11 +187,12 @@ TEST(LayerFile, SizeMismatchAndDamageLeaveTheSlotAsItWas)
     unchanged();
     EXPECT_EQ(b.m_Layers[3].m_strFolder, s.dir.string() + "/");
 
-    // A missing file: nothing said.
+    // A missing file: reported with the system's reason, nothing changed.
     ui.files.push_back(s("missing.lay"));
     ui.messages.clear();
     EXPECT_FALSE(b.LoadLayerFile(3));
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"missing.lay を読み込めませんでした。指定されたパスが見つかりません。"});
     // Cancel.
     ui.files.push_back("");
     EXPECT_FALSE(b.LoadLayerFile(3));

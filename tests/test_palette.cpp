@@ -223,19 +223,22 @@ TEST_F(PaletteTest, ShortPaletteFileIsRefusedAndChangesNothing)
     EXPECT_EQ(doc.m_nUndoCount, 1);
     EXPECT_FALSE(doc.IsModified());
 
-    // A missing file ends silently.
+    // A missing file is reported with the system's reason.
     ui.files.push_back(path + ".missing");
     doc.OnLoadPalette();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    const std::string reason = "short.plt.missing を読み込めませんでした。指定されたパスが見つかりません。";
+    EXPECT_TRUE(ui.messages[1].ends_with(reason)) << ui.messages[1];
+    EXPECT_EQ(std::memcmp(doc.m_Palette, before, sizeof before), 0);
     std::filesystem::remove(path);
 }
 
 TEST_F(PaletteTest, PaletteCommandsDropTheSelectionFirst)
 {
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_rcSel = CRect{1, 1, 5, 5};
     doc.OnSavePalette();          // cancelled dialog
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.plt");

@@ -1,7 +1,7 @@
 #include "support/FakeUiPort.h"
 #include "doc/TesvanDoc.h"
-#include "palette/LayerTabs.h"
-#include "palette/PaneLayout.h"
+#include "views/plain/LayerTabs.h"
+#include "views/plain/PaneLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -69,11 +69,11 @@ TEST_F(PaneTest, ReleasesChooseColoursAndCells)
 
 TEST_F(PaneTest, SelectingACellCarriesTheFloatingPaste)
 {
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_rcSel = CRect{2, 3, 10, 12};
     pane::Release(doc, pane::HitTest(doc, 16 + 64 + 1, 176 + 64 + 1), 0);        // column 1, row 1
     EXPECT_EQ(doc.m_rcSel, (CRect{66, 67, 74, 76}));
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     pane::Release(doc, pane::HitTest(doc, 16, 176), 0);
     EXPECT_EQ(doc.m_rcSel, (CRect{66, 67, 74, 76}));
     EXPECT_EQ(doc.m_nEditColumn, 0);

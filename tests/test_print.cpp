@@ -225,13 +225,13 @@ TEST_F(PrintDoc, SheetThatDoesNotFitIsShrunkWithoutADialog)
 
 TEST_F(PrintDoc, CancelledPrintDialogPrintsNothing)
 {
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_strText = "abc";
     doc.OnFilePrint();
     EXPECT_EQ(port.printDialogs, 1);
     EXPECT_EQ(sink->starts, 0);
     // The selection and the typed text were dropped before the dialog.
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_strText, "");
 }
 

@@ -90,7 +90,7 @@ TEST(ScriptParse, ExpectSplitsAtEquals)
 
 TEST(ScriptParse, AcceptsTheWholeStatementLanguage)
 {
-    Parse("new\nopen a.tvn\nsave \"b c.tvn\"\ncommand 32865\n"
+    Parse("new\nopen a.tvn\nsave \"b c.tvn\"\ncommand 32865\ncommand ToolPencil\n"
           "press 10 -3 left ctrl\nmove 1 2 shift ctrl\nrelease right\n"
           "key down escape\nchar 0x82\ntype \"あ\"\nfocus elsewhere\n"
           "pane release 3 4 right ctrl\ntab select 11\ntab menu 0\n"
@@ -101,7 +101,7 @@ TEST(ScriptParse, AcceptsTheWholeStatementLanguage)
           "answer dialog CSetSizeDlg m_nCellWidth=32 m_strBits=8bit ok\n"
           "answer dialog CMakeGradationDlg first=0,0,0 change-center autocreate cancel\n"
           "print pixel 0 1 2\nprint work 3 4\nprint palette 255\nprint field m_nZoom\n"
-          "print layer 2 m_nColor\nprint menu 57600\nprint tab 4\nprint title\n"
+          "print layer 2 m_nColor\nprint menu 57600\nprint menu FileNew\nprint tab 4\nprint title\n"
           "print modified\nprint scroll pane\nprint anime 0\nprint job\nprint gradation 29\n"
           "snapshot out.png\n");
 }
@@ -114,6 +114,7 @@ TEST(ScriptParse, RejectsMalformedStatementsNamingTheLine)
     ParseError("new now");
     ParseError("open");
     ParseError("command twelve");
+    ParseError("command Tool-Pencil");
     ParseError("char 256");
     ParseError("tab select 12");
     ParseError("tab close 1");

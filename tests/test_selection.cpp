@@ -88,7 +88,7 @@ TEST_F(SelectionTest, FinishSelectionTakesTheRectangleFromAnyCorner)
                         {CPoint{3, 2}, CPoint{10, 7}}, {CPoint{10, 7}, CPoint{3, 2}}}) {
         Select(32796, a, b);
         EXPECT_EQ(doc.m_rcSel, want);
-        EXPECT_EQ(doc.m_nSelState, 1);
+        EXPECT_EQ(doc.m_nSelState, SelState::Selected);
         EXPECT_TRUE(doc.m_Points.empty());
     }
     EXPECT_EQ(doc.m_nSelLayer, doc.CurrentLayer().m_nPage);
@@ -113,7 +113,7 @@ TEST_F(SelectionTest, FinishSelectionWithoutPointsDropsWithoutRepaint)
     views.hints.clear();
     doc.m_Points.clear();
     doc.FinishSelection();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_TRUE(views.hints.empty());
 }
 
@@ -126,7 +126,7 @@ TEST_F(SelectionTest, CutLeavesEmptyPixelsAndPushesUndo)
         Select(32796, {2, 3}, {4, 4});
         doc.SetModifiedFlag(false);
         doc.OnEditCut();
-        EXPECT_EQ(doc.m_nSelState, 2);
+        EXPECT_EQ(doc.m_nSelState, SelState::Floating);
         EXPECT_EQ(doc.m_nPieceCount, 1);
         const uint32_t empty = depth == 8 ? 0 : 1;
         EXPECT_EQ(Read(img, 2, 3, 3, 2), std::vector<uint32_t>(6, empty)) << depth;
@@ -144,7 +144,7 @@ TEST_F(SelectionTest, CutOrCopyWithoutImagesDropsTheSelection)
     Image(1);
     Select(32796, {0, 0}, {3, 3});  // layer 0, which has no image
     doc.OnEditCut();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_nUndoCount, 0);
     EXPECT_EQ(doc.m_nPieceCount, 0);
 }
@@ -159,7 +159,7 @@ TEST_F(SelectionTest, CopyAndPasteOnOneLayer)
         const std::vector<uint32_t> block = Read(img, 2, 3, 3, 2);
         Select(32796, {2, 3}, {4, 4});
         doc.OnEditCopy();
-        EXPECT_EQ(doc.m_nSelState, 2);
+        EXPECT_EQ(doc.m_nSelState, SelState::Floating);
         EXPECT_EQ(doc.m_nUndoCount, 0);
         EXPECT_EQ(Read(img, 2, 3, 3, 2), block);
 
@@ -167,7 +167,7 @@ TEST_F(SelectionTest, CopyAndPasteOnOneLayer)
         doc.OnEditPaste();
         EXPECT_EQ(Read(img, 20, 30, 3, 2), block) << depth;
         EXPECT_EQ(Read(img, 2, 3, 3, 2), block);
-        EXPECT_EQ(doc.m_nSelState, 2);  // pastes again as often as wanted
+        EXPECT_EQ(doc.m_nSelState, SelState::Floating);  // pastes again as often as wanted
         EXPECT_EQ(views.hints.back(), 7);
         EXPECT_EQ(doc.GetUndoName(), "貼付");
     }
@@ -376,7 +376,7 @@ TEST_F(SelectionTest, EnableRulesFollowTheState)
     doc.OnEditCopy();
     EXPECT_FALSE(doc.CanCutCopy());
     EXPECT_TRUE(doc.CanPaste());
-    doc.m_nSelState = 3;  // grabbed: nothing until the first move
+    doc.m_nSelState = SelState::Grabbed;  // grabbed: nothing until the first move
     EXPECT_FALSE(doc.CanPaste());
     EXPECT_FALSE(doc.CanRotatePaste());
 }

@@ -206,7 +206,7 @@ TEST(SheetSize, SameSheetInOtherCellsKeepsEveryPixelAndAsksNothing)
     doc.m_pAnimeDlg = &anime;
     doc.m_bAnimeShown = 1;
     doc.m_Anime[0].strFrames = "0,1";
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.m_Points.push_back({1, 1});
     doc.m_nEditColumn = 2;
     doc.m_nUndoCount = 1;
@@ -218,7 +218,7 @@ TEST(SheetSize, SameSheetInOtherCellsKeepsEveryPixelAndAsksNothing)
     EXPECT_EQ(Pixel(doc, 0, 127, 10), 0xFF112233u);
     EXPECT_EQ(Pixel(doc, 0, 191, 255), 0xFF445566u);
     EXPECT_EQ(doc.m_nEditColumn, 0);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_nUndoCount, 0);
     EXPECT_TRUE(doc.m_Points.empty());
     EXPECT_TRUE(doc.m_Anime[0].strFrames.empty());

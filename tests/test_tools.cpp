@@ -26,9 +26,9 @@ protected:
         doc.OnToolCommand(Cmd::ToolSelect);
         const int ox = doc.m_nEditColumn * doc.m_nCellWidth, oy = doc.m_nEditRow * doc.m_nCellHeight;
         Stroke(doc, {{rc.left - ox, rc.top - oy}, {rc.right - ox, rc.bottom - oy}});
-        ASSERT_EQ(doc.m_nSelState, 1);
+        ASSERT_EQ(doc.m_nSelState, SelState::Selected);
         doc.OnEditCopy();
-        ASSERT_EQ(doc.m_nSelState, 2);
+        ASSERT_EQ(doc.m_nSelState, SelState::Floating);
     }
 
     CFakeUiPort ui;
@@ -51,10 +51,10 @@ TEST_F(Tools, ToolKinds)
         doc.m_nTool = tool;
         EXPECT_EQ(doc.GetToolKind(), kind) << tool;
     }
-    doc.m_nSelState = 2;
+    doc.m_nSelState = SelState::Floating;
     doc.m_nTool = Cmd::ToolSelectAllLayers;
     EXPECT_EQ(doc.GetToolKind(), 4);
-    doc.m_nSelState = 3;  // just grabbed: a selection kind again
+    doc.m_nSelState = SelState::Grabbed;  // just grabbed: a selection kind again
     EXPECT_EQ(doc.GetToolKind(), 3);
 }
 
@@ -72,12 +72,12 @@ TEST_F(Tools, ChoosingTheCurrentToolAgain)
     // The pencil again drops a selection; the selection tool again keeps it.
     Float({1, 1, 3, 3});
     doc.OnToolCommand(Cmd::ToolSelect);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     doc.OnToolCommand(Cmd::ToolPencil);
-    EXPECT_EQ(doc.m_nSelState, 0);
-    doc.m_nSelState = 1;
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
+    doc.m_nSelState = SelState::Selected;
     doc.OnToolCommand(Cmd::ToolPencil);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(log.hints.back(), 3);
     // Ids that are not tools change nothing.
     doc.OnToolCommand(57600);
@@ -198,9 +198,9 @@ TEST_F(Tools, EscapeWithoutSelectionOrCurveSendsNothing)
     log.hints.clear();
     doc.OnEscapeKey();
     EXPECT_TRUE(log.hints.empty());
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.OnEscapeKey();
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(log.hints, std::vector<int>{3});
 }
 
@@ -211,13 +211,13 @@ TEST_F(Tools, SelectionDragGivesSheetRectangle)
     Press(doc, 6, 2);
     Move(doc, 1, 7);
     Release(doc);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
     EXPECT_EQ(doc.m_rcSel, (CRect{9, 2, 14, 7}));
     EXPECT_EQ(doc.m_nSelLayer, doc.CurrentLayer().m_nPage);
     // A right press with the selection tool starts nothing.
     EXPECT_EQ(Press(doc, 1, 1, 2), 0);
     EXPECT_EQ(doc.m_nButton, 0);
-    EXPECT_EQ(doc.m_nSelState, 1);
+    EXPECT_EQ(doc.m_nSelState, SelState::Selected);
 }
 
 TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
@@ -235,12 +235,12 @@ TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
     CPoint p = View(doc, 5, 5);
     EXPECT_EQ(doc.BeginStroke(p, 0, 1), 1);
     EXPECT_EQ(p, (CPoint{32, 32}));
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
     EXPECT_EQ(warps, (std::vector<CPoint>{{32, 32}}));
     EXPECT_EQ(doc.m_Points, (std::vector<CPoint>{{2, 2}}));
     // The warp's own move is swallowed.
     doc.TrackStroke(p);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     Move(doc, 4, 4);
     EXPECT_EQ(doc.m_rcSel, (CRect{4, 4, 7, 7}));
     // Beyond the cell: pulled back, pointer warped to the new centre.
@@ -251,7 +251,7 @@ TEST_F(Tools, DraggingTheFloatingPasteKeepsItInTheCell)
     Move(doc, 3, 3);
     EXPECT_EQ(doc.m_rcSel, (CRect{3, 3, 6, 6}));
     EXPECT_EQ(Release(doc), 1);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     EXPECT_TRUE(doc.m_Points.empty());
 }
 
@@ -259,9 +259,9 @@ TEST_F(Tools, GrabReleasedWithoutAMoveKeepsThePaste)
 {
     Float({2, 2, 5, 5});
     Press(doc, 3, 3);
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
     EXPECT_EQ(Release(doc), 1);
-    EXPECT_EQ(doc.m_nSelState, 2);
+    EXPECT_EQ(doc.m_nSelState, SelState::Floating);
     EXPECT_EQ(doc.m_rcSel, (CRect{2, 2, 5, 5}));
     EXPECT_EQ(doc.m_nPieceCount, 1);
 }
@@ -272,7 +272,7 @@ TEST_F(Tools, OnePixelWidePasteCanBeGrabbed)
     EXPECT_EQ(Press(doc, 3, 3), 0);
     EXPECT_EQ(Press(doc, 5, 3), 0);
     EXPECT_EQ(Press(doc, 4, 3), 1);
-    EXPECT_EQ(doc.m_nSelState, 3);
+    EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
 }
 
 TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
@@ -282,7 +282,7 @@ TEST_F(Tools, SelectCellCarriesOnlyAFloatingPaste)
     EXPECT_EQ(doc.m_nEditColumn, 1);
     EXPECT_EQ(doc.m_nEditRow, 1);
     EXPECT_EQ(doc.m_rcSel, (CRect{10, 10, 13, 13}));
-    doc.m_nSelState = 1;
+    doc.m_nSelState = SelState::Selected;
     doc.SelectCell(0);
     EXPECT_EQ(doc.m_rcSel, (CRect{10, 10, 13, 13}));
     EXPECT_EQ(log.hints.back(), 3);

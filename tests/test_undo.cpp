@@ -141,7 +141,7 @@ TEST_F(UndoTest, UndoOfAnAllLayersCutRestoresEveryLayerAndDropsThePaste)
     doc.m_Points = {CPoint{2, 2}, CPoint{6, 6}};
     doc.FinishSelection();
     doc.OnEditCut();
-    ASSERT_EQ(doc.m_nSelState, 2);
+    ASSERT_EQ(doc.m_nSelState, SelState::Floating);
     EXPECT_EQ(Px(Image(6), 4, 4), 1u);
     doc.SetModifiedFlag(false);
     views.hints.clear();
@@ -149,7 +149,7 @@ TEST_F(UndoTest, UndoOfAnAllLayersCutRestoresEveryLayerAndDropsThePaste)
     EXPECT_EQ(Px(Image(0), 3, 3), 0xFF000011u);
     EXPECT_EQ(Px(Image(6), 4, 4), 0xFF000066u);
     EXPECT_EQ(Px(Image(9), 4, 4), 0u);
-    EXPECT_EQ(doc.m_nSelState, 0);
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
     EXPECT_EQ(doc.m_nPieceCount, 0);
     EXPECT_TRUE(doc.IsModified());  // what was saved no longer matches
     EXPECT_EQ(views.hints, std::vector<int>{3});

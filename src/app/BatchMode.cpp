@@ -4,7 +4,6 @@
 #include "app/ScriptRunner.h"
 #include "app/ScriptUiPort.h"
 #include "doc/CommandList.h"
-#include "doc/Archive.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
 #include "platform/UiPort.h"
@@ -45,6 +44,15 @@ int Usage(const QString& why)
 }
 
 
+// The layer-file save writes a layer file for exactly this extension.
+bool IsLayerFileName(const std::string& out)
+{
+    const size_t dot = out.find_last_of('.');
+    const size_t slash = out.find_last_of('/');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+           out.substr(dot + 1) == "lay";
+}
+
 int ExportFailed(const std::string& why)
 {
     std::fprintf(stderr, "tesvan: %s\n", why.c_str());
@@ -65,31 +73,19 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
             why += ": " + m;
         return ExportFailed(why);
     }
-    if (layer < 0) {
-        if (!doc.ExportImage(out))
-            return ExportFailed("cannot write " + out);
-        return 0;
-    }
-    const CLayer& slot = doc.m_Layers[layer];
-    const size_t dot = out.find_last_of('.');
-    const size_t slash = out.find_last_of('/');
-    const bool layFile = dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
-                         out.substr(dot + 1) == "lay";
-    if (layFile) {
-        CArchive ar;
-        doc.WriteLayerFile(layer, ar);
-        FILE* f = std::fopen(out.c_str(), "wb");
-        const std::vector<uint8_t>& bytes = ar.Data();
-        const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        if (f && std::fclose(f) != 0)
-            return ExportFailed("cannot write " + out);
-        return ok ? 0 : ExportFailed("cannot write " + out);
-    }
-    if (!slot.m_pImage)
+    // Each writer reports its own failure; the collected message says why.
+    auto failed = [&port, &out](size_t before) {
+        std::string why = "cannot write " + out;
+        for (size_t i = before; i < port.messages.size(); ++i)
+            why += ": " + port.messages[i];
+        return ExportFailed(why);
+    };
+    const size_t before = port.messages.size();
+    if (layer < 0)
+        return doc.ExportImage(out) ? 0 : failed(before);
+    if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out))
         return ExportFailed("layer " + std::to_string(layer) + " has no image");
-    if (WriteImageFile(out, *slot.m_pImage) != tesvan::CodecStatus::Ok)
-        return ExportFailed("cannot write " + out);
-    return 0;
+    return doc.SaveLayerFileTo(layer, out) ? 0 : failed(before);
 }
 
 // One line per command of the list: id, name and the menu text with a tab

@@ -18,7 +18,7 @@ QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetyp
 
 } // namespace
 
-QJsonObject DocInfoJson(const CTesvanDoc& doc)
+QJsonObject DocInfoJson(const CTesvanDoc& doc, const std::array<bool, CTesvanDoc::kLayers>* hasPixels)
 {
     QJsonObject o;
     o.insert("depth", doc.m_nBitCount);
@@ -40,7 +40,9 @@ QJsonObject DocInfoJson(const CTesvanDoc& doc)
         lo.insert("name", Utf8(l.m_strName));
         lo.insert("visible", l.m_bVisible != 0);
         lo.insert("depth", l.m_nBitCount);
-        if (l.m_pImage && !l.m_pImage->IsNull())
+        if (hasPixels && (*hasPixels)[i])
+            lo.insert("image", QJsonObject{{"width", doc.SheetWidth()}, {"height", doc.SheetHeight()}});
+        else if (!hasPixels && l.m_pImage && !l.m_pImage->IsNull())
             lo.insert("image", QJsonObject{{"width", l.m_pImage->GetWidth()},
                                            {"height", l.m_pImage->GetHeight()}});
         else
@@ -73,8 +75,10 @@ int RunDocInfo(const QString& path)
         return 1;
     }
     CCollectingUiPort port;
+    // Only the settings and layer records are read: no pixel is decoded.
     CTesvanDoc doc;
-    if (!doc.OnOpenDocument(info.absoluteFilePath().toStdString())) {
+    std::array<bool, CTesvanDoc::kLayers> hasPixels{};
+    if (!doc.ReadSummary(info.absoluteFilePath().toStdString(), hasPixels)) {
         std::string reason;
         for (const std::string& m : port.messages)
             reason += (reason.empty() ? "" : " ") + m;
@@ -83,7 +87,7 @@ int RunDocInfo(const QString& path)
         std::fprintf(stderr, "tesvan: %s: %s\n", path.toLocal8Bit().constData(), reason.c_str());
         return 1;
     }
-    QByteArray json = QJsonDocument(DocInfoJson(doc)).toJson(QJsonDocument::Indented);
+    QByteArray json = QJsonDocument(DocInfoJson(doc, &hasPixels)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fflush(stdout);
     return 0;

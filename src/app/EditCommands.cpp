@@ -17,8 +17,9 @@ void InstallEditCommands(CCommandTable& t, CTesvanDoc* doc)
         return [doc, op] {
             (doc->*op)();
             // The floating paste takes the keys (arrows, Escape) at once.
-            if (doc->m_nSelState == 2 && doc->m_pCanvasView)
-                doc->m_pCanvasView->setFocus();
+            if (doc->m_nSelState == SelState::Floating)
+                if (CRightView* canvas = CRightView::CanvasOf(doc))
+                    canvas->setFocus();
         };
     };
     auto selected = [doc](CommandUi& ui) { ui.enabled = doc->CanCutCopy(); };

@@ -3,6 +3,7 @@
 #include "app/EditCommands.h"
 
 #include "app/AnimePrintCommands.h"
+#include "app/AppSettings.h"
 #include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
@@ -400,18 +401,21 @@ void CMainFrame::LoadPlacement()
 
 void CMainFrame::SavePlacement() const
 {
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Workspace"));
     // Always the normal rectangle and the normal show state: the window
     // reopens neither minimised nor maximised.
     QRect rect = isVisible() ? normalGeometry() : geometry();
     if (!rect.isValid())
         rect = geometry();
-    settings.setValue(QStringLiteral("MainWindowRect"), rect);
-    settings.setValue(QStringLiteral("Flags"), 0);
-    settings.setValue(QStringLiteral("ShowCmd"), 1);
-    settings.setValue(QStringLiteral("BarState"), saveState());
-    settings.setValue(QStringLiteral("StatusBar"), !statusBar()->isHidden());
+    const QByteArray bars = saveState();
+    const bool statusShown = !statusBar()->isHidden();
+    ChangeSettings([&](QSettings& settings) {
+        settings.beginGroup(QStringLiteral("Workspace"));
+        settings.setValue(QStringLiteral("MainWindowRect"), rect);
+        settings.setValue(QStringLiteral("Flags"), 0);
+        settings.setValue(QStringLiteral("ShowCmd"), 1);
+        settings.setValue(QStringLiteral("BarState"), bars);
+        settings.setValue(QStringLiteral("StatusBar"), statusShown);
+    });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #include "app/PaletteCommands.h"
 
+#include "app/AppSettings.h"
 #include "app/CommandTable.h"
 #include "doc/TesvanDoc.h"
 #include "platform/Settings.h"
@@ -19,8 +20,7 @@ public:
     }
     void SetInt(const std::string& section, const std::string& name, int value) override
     {
-        QSettings settings;
-        settings.setValue(Key(section, name), value);
+        ChangeSettings([&](QSettings& settings) { settings.setValue(Key(section, name), value); });
     }
 
 private:

@@ -2,15 +2,19 @@
 
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
+#include "doc/DocFields.h"
 #include "doc/TesvanDoc.h"
 #include "edit/CanvasInput.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
 #include "views/TesvanView.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 #include "views/AnimationDlg.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
@@ -31,13 +35,6 @@ std::string Hex(uint32_t v, int digits)
 
 // A colour value 0x00BBGGRR as the script prints it.
 std::string ColorText(uint32_t c) { return "0x" + Hex(c & 0xFFFFFF, 6); }
-std::string AlphaText(uint32_t a) { return "0x" + Hex(a, 8); }
-std::string PointText(const CPoint& p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
-std::string RectText(const CRect& r)
-{
-    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
-           " " + std::to_string(r.bottom);
-}
 
 int Num(const std::string& word)
 {
@@ -45,88 +42,6 @@ int Num(const std::string& word)
     ParseScriptNumber(word, v);
     return int(v);
 }
-
-using DocField = std::function<std::string(const CTesvanDoc&)>;
-using LayerField = std::function<std::string(const CLayer&)>;
-
-#define INT_FIELD(f) {#f, [](const CTesvanDoc& d) { return std::to_string(d.f); }}
-#define COLOR_FIELD(f) {#f, [](const CTesvanDoc& d) { return ColorText(d.f); }}
-
-// Every scalar field of the document by its declared name.
-const std::pair<const char*, DocField> kDocFields[] = {
-    INT_FIELD(m_nBitCount),
-    COLOR_FIELD(m_crBackground),
-    INT_FIELD(m_bInitialized),
-    INT_FIELD(m_nCellWidth),
-    INT_FIELD(m_nCellHeight),
-    INT_FIELD(m_nColumns),
-    INT_FIELD(m_nRows),
-    INT_FIELD(m_nEditColumn),
-    INT_FIELD(m_nEditRow),
-    INT_FIELD(m_nZoom),
-    INT_FIELD(m_bWorkValid),
-    COLOR_FIELD(m_crGridColor),
-    COLOR_FIELD(m_crGridStepColor),
-    INT_FIELD(m_nGridStep),
-    INT_FIELD(m_bShowCharLines),
-    INT_FIELD(m_bShowGrid),
-    INT_FIELD(m_nCurrentLayer),
-    INT_FIELD(m_nPenWidth),
-    INT_FIELD(m_nTool),
-    INT_FIELD(m_nButton),
-    {"m_ptLast", [](const CTesvanDoc& d) { return PointText(d.m_ptLast); }},
-    COLOR_FIELD(m_crMarquee),
-    INT_FIELD(m_nSelState),
-    INT_FIELD(m_nSelLayer),
-    INT_FIELD(m_bShowAllLayers),
-    {"m_rcSel", [](const CTesvanDoc& d) { return RectText(d.m_rcSel); }},
-    INT_FIELD(m_bPasteRotated),
-    INT_FIELD(m_nPasteFlip),
-    INT_FIELD(m_nPieceCount),
-    {"m_strText", [](const CTesvanDoc& d) { return Cp932ToUtf8(d.m_strText); }},
-    {"m_ptText", [](const CTesvanDoc& d) { return PointText(d.m_ptText); }},
-    {"m_chLead", [](const CTesvanDoc& d) { return std::to_string(int(uint8_t(d.m_chLead))); }},
-    INT_FIELD(m_bShift),
-    INT_FIELD(m_nUndoCount),
-    INT_FIELD(m_nUndoIndex),
-    INT_FIELD(m_bAnimeShown),
-    // Kept behind accessors, named as declared.
-    {"m_strPathName", [](const CTesvanDoc& d) { return d.GetPathName(); }},
-    {"m_strTitle", [](const CTesvanDoc& d) { return d.GetTitle(); }},
-    {"m_bModified", [](const CTesvanDoc& d) { return std::string(d.IsModified() ? "1" : "0"); }},
-    // The text font record, field by field.
-    {"m_lfText.lfHeight", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfHeight); }},
-    {"m_lfText.lfWidth", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfWidth); }},
-    {"m_lfText.lfWeight", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfWeight); }},
-    {"m_lfText.lfItalic", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfItalic); }},
-    {"m_lfText.lfUnderline",
-     [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfUnderline); }},
-    {"m_lfText.lfStrikeOut",
-     [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfStrikeOut); }},
-    {"m_lfText.lfCharSet", [](const CTesvanDoc& d) { return std::to_string(d.m_lfText.lfCharSet); }},
-    {"m_lfText.lfFaceName", [](const CTesvanDoc& d) { return d.m_lfText.lfFaceName; }},
-};
-
-#undef INT_FIELD
-#undef COLOR_FIELD
-
-const std::pair<const char*, LayerField> kLayerFields[] = {
-    {"m_nPage", [](const CLayer& l) { return std::to_string(l.m_nPage); }},
-    {"m_nBitCount", [](const CLayer& l) { return std::to_string(l.m_nBitCount); }},
-    {"m_bVisible", [](const CLayer& l) { return std::to_string(l.m_bVisible); }},
-    {"m_strName", [](const CLayer& l) { return l.m_strName; }},
-    {"m_strFolder", [](const CLayer& l) { return l.m_strFolder; }},
-    {"m_strPath", [](const CLayer& l) { return l.m_strPath; }},
-    {"m_nColor",
-     [](const CLayer& l) { return std::to_string(l.m_nColor[0]) + " " + std::to_string(l.m_nColor[1]); }},
-    {"m_nAlpha", [](const CLayer& l) { return AlphaText(l.m_nAlpha[0]) + " " + AlphaText(l.m_nAlpha[1]); }},
-    {"m_pImage",
-     [](const CLayer& l) {
-         if (!l.m_pImage || l.m_pImage->IsNull())
-             return std::string("none");
-         return std::to_string(l.m_pImage->GetWidth()) + "x" + std::to_string(l.m_pImage->GetHeight());
-     }},
-};
 
 // Whether what prints in hexadecimal: 32-bit pixels, colour values, alphas.
 bool PrintsHex(const std::vector<std::string>& what)
@@ -174,6 +89,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
+    {"wait", &CScriptRunner::OnWait},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -340,11 +256,32 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
         }
     }
 
+    // The start-up offer of recovery copies comes up once the answers queued
+    // at the top of the script are there to meet it.
+    bool offered = false;
+    auto offer = [&] {
+        if (offered)
+            return;
+        offered = true;
+        app.OfferRecovery();
+        QCoreApplication::sendPostedEvents();
+    };
     for (const ScriptStatement& st : statements) {
+        if (st.verb != "answer") {
+            offer();
+            if (port.FailStatus()) {
+                std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+                return kNoAnswer;
+            }
+        }
         port.SetLine(st.line);
         bool known = false;
+        // Any failed read or write of the statement fails the run at its end.
+        const unsigned failures = FileFailureCount();
         const int result = (this->*FindHandler(st.verb, known))(st);
         QCoreApplication::sendPostedEvents();
+        if (FileFailureCount() != failures && result == kOk)
+            status = kFailed;
         if (port.FailStatus()) {
             std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
             return kNoAnswer;
@@ -353,6 +290,11 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
             return kMalformed;
         if (result == kFailed)
             status = kFailed;
+    }
+    offer();
+    if (port.FailStatus()) {
+        std::fprintf(stderr, "%s\n", port.FailMessage().c_str());
+        return kNoAnswer;
     }
     if (port.QueuedCount() > 0)
         std::fprintf(stderr, "tesvan: %zu queued answer(s) left unused\n", port.QueuedCount());
@@ -407,6 +349,14 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
         std::fprintf(stderr, "line %d: %s failed: %s\n", st.line, st.verb.c_str(), path.c_str());
         return kFailed;
     }
+    return kOk;
+}
+
+int CScriptRunner::OnWait(const ScriptStatement& st)
+{
+    QEventLoop loop;
+    QTimer::singleShot(Num(st.args[0]), &loop, &QEventLoop::quit);
+    loop.exec();
     return kOk;
 }
 
@@ -476,8 +426,13 @@ int CScriptRunner::OnSnapshot(const ScriptStatement& st)
         QCoreApplication::sendPostedEvents();
     }
     QPixmap shot = m_pFrame->grab();
-    if (shot.isNull() || !shot.save(path, "PNG")) {
-        std::fprintf(stderr, "line %d: cannot write %s\n", st.line, path.toLocal8Bit().constData());
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error;
+    if (shot.isNull() || !buffer.open(QIODevice::WriteOnly) || !shot.save(&buffer, "PNG") ||
+        !WriteFileSafely(path.toStdString(), png.constData(), size_t(png.size()), &error)) {
+        std::fprintf(stderr, "line %d: cannot write %s %s\n", st.line, path.toLocal8Bit().constData(),
+                     error.c_str());
         return kFailed;
     }
     return kOk;
@@ -540,12 +495,8 @@ bool CScriptRunner::PrintPalette(const std::vector<std::string>& w, std::string&
 bool CScriptRunner::PrintField(const std::vector<std::string>& w, std::string& out,
                                std::string& error)
 {
-    for (const auto& [name, field] : kDocFields) {
-        if (w[0] == name) {
-            out = field(*Doc());
-            return true;
-        }
-    }
+    if (DocFieldText(*Doc(), w[0], out))
+        return true;
     error = "the document has no field '" + w[0] + "'";
     return false;
 }
@@ -553,12 +504,8 @@ bool CScriptRunner::PrintField(const std::vector<std::string>& w, std::string& o
 bool CScriptRunner::PrintLayer(const std::vector<std::string>& w, std::string& out,
                                std::string& error)
 {
-    for (const auto& [name, field] : kLayerFields) {
-        if (w[1] == name) {
-            out = field(Doc()->m_Layers[Num(w[0])]);
-            return true;
-        }
-    }
+    if (LayerFieldText(Doc()->m_Layers[Num(w[0])], w[1], out))
+        return true;
     error = "a layer has no field '" + w[1] + "'";
     return false;
 }

@@ -68,6 +68,8 @@ private:
     int OnPrint(const ScriptStatement& st);
     int OnExpect(const ScriptStatement& st);
     int OnSnapshot(const ScriptStatement& st);
+    // Runs the event loop for the given milliseconds (timers, background work).
+    int OnWait(const ScriptStatement& st);
     // Canvas input, through the canvas's own input code.
     int OnPress(const ScriptStatement& st);
     int OnMove(const ScriptStatement& st);

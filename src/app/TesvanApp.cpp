@@ -1,18 +1,24 @@
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
+
+#include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
 
 #include "app/CommandTable.h"
 #include "app/Icons.h"
 #include "app/MainFrame.h"
 #include "app/QtUiPort.h"
+#include "app/RecoveryManager.h"
 #include "doc/TesvanDoc.h"
 #include "platform/UiPort.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,11 +27,18 @@
 #include <QLocalSocket>
 #include <QPushButton>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -56,9 +69,31 @@ QString InstanceServerName()
     return name;
 }
 
-// The running editor answers each request line with this line once it has
-// taken the request.
-constexpr char kHandOffReply[] = "ok\n";
+// The lock file that elects the editor serving the session, beside the
+// socket (or in the temporary folder when the socket has no folder).
+QString InstanceLockPath()
+{
+    const QString name = InstanceServerName();
+    if (QFileInfo(name).isAbsolute())
+        return name + QStringLiteral(".lock");
+    return QDir(QDir::tempPath()).filePath(name + QStringLiteral(".lock"));
+}
+
+// How long a second start tries to hand its request over before it opens the
+// file itself: 10 s, or TESVAN_HANDOFF_TIMEOUT milliseconds.
+int HandOffTimeout()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("TESVAN_HANDOFF_TIMEOUT", &ok);
+    return ok && ms > 0 ? ms : 10000;
+}
+
+// The hand-off, one line each way: the sender's request (the path, or an
+// empty line to come to the front), the editor's "ack", the sender's
+// "commit". The editor acts only on the commit, so a request whose sender
+// gave up (and opened the file itself) is dropped.
+constexpr char kHandOffAck[] = "ack\n";
+constexpr char kHandOffCommit[] = "commit\n";
 
 } // namespace
 
@@ -66,12 +101,16 @@ CTesvanApp::CTesvanApp() { g_pApp = this; }
 
 CTesvanApp::~CTesvanApp()
 {
-    // The views leave the document before it goes.
+    // The recovery copy goes with a normal end; the views leave the
+    // document before it goes.
+    m_pRecovery.reset();
     delete m_pFrame;
     m_pFrame = nullptr;
     m_pDoc.reset();
     if (m_pUiPort)
         SetUiPort(nullptr);
+    if (m_nInstanceLock >= 0)
+        ::close(m_nInstanceLock);
     if (g_pApp == this)
         g_pApp = nullptr;
 }
@@ -104,15 +143,26 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
             break;
         }
     // A running editor of this session takes the file (or just comes to the
-    // front), and this start ends there.
-    if (HandOffToRunningInstance(file.isEmpty() ? QString() : AbsolutePath(file))) {
-        m_bHandedOff = true;
-        return false;
+    // front), and this start ends there. Starts racing each other elect one
+    // editor by the lock; the others hand over to it once it listens.
+    const QString request = file.isEmpty() ? QString() : AbsolutePath(file);
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + HandOffTimeout();
+    while (!TakeInstanceLock()) {
+        const HandOff handOff = HandOffToRunningInstance(request, deadline);
+        if (handOff == HandOff::Taken) {
+            m_bHandedOff = true;
+            return false;
+        }
+        // The editor did not take it in time: this start opens the file itself.
+        if (handOff == HandOff::GaveUp || QDateTime::currentMSecsSinceEpoch() >= deadline)
+            break;
+        QThread::msleep(50);
     }
 
     LoadRecentFileList();
     if (!CreateShell())
         return false;
+    m_pRecovery = std::make_unique<CRecoveryManager>(*this, m_pDoc.get());
     if (file.isEmpty()) {
         OnFileNew();
     } else if (!OpenFile(file)) {
@@ -121,59 +171,94 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
 
     m_pFrame->LoadPlacement();
     m_pFrame->show();
-    StartInstanceServer();
+    if (m_bServes)
+        StartInstanceServer();
+    QTimer::singleShot(0, this, [this] { OfferRecovery(); });
     return true;
 }
 
-bool CTesvanApp::HandOffToRunningInstance(const QString& path)
+bool CTesvanApp::TakeInstanceLock()
 {
+    const QByteArray path = QFile::encodeName(InstanceLockPath());
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_uid != ::getuid()) {
+        // No election possible (a lock file of another user): run on our own.
+        if (fd >= 0)
+            ::close(fd);
+        return true;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_nInstanceLock = fd;
+    m_bServes = true;
+    return true;
+}
+
+CTesvanApp::HandOff CTesvanApp::HandOffToRunningInstance(const QString& path, qint64 deadline)
+{
+    auto left = [deadline] {
+        return int(std::max<qint64>(0, deadline - QDateTime::currentMSecsSinceEpoch()));
+    };
     QLocalSocket socket;
     socket.connectToServer(InstanceServerName());
-    if (!socket.waitForConnected(500))
-        return false;
-    // A line per request: the path, or an empty line to come to the front.
+    if (!socket.waitForConnected(std::min(left(), 500)))
+        return HandOff::NoServer;
     socket.write(path.toUtf8() + '\n');
-    if (!socket.waitForBytesWritten(2000))
-        return false;
-    // Only a reply proves the editor took it; without one this start opens
-    // the file itself, so it is never lost.
+    if (!socket.waitForBytesWritten(left()))
+        return HandOff::GaveUp;
     while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(3000))
-            return false;
+        if (left() == 0 || !socket.waitForReadyRead(left()))
+            return HandOff::GaveUp;
     }
-    const bool taken = socket.readLine() == kHandOffReply;
+    // An answer that comes too late is not taken up: by now the person has
+    // waited long enough, and this start opens the file itself.
+    if (socket.readLine() != kHandOffAck || left() == 0)
+        return HandOff::GaveUp;
+    socket.write(kHandOffCommit);
+    if (!socket.waitForBytesWritten(1000))
+        return HandOff::GaveUp;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(1000);
-    return taken;
+    return HandOff::Taken;
 }
 
 void CTesvanApp::StartInstanceServer()
 {
+    // Only the holder of the lock listens, so a name left behind belongs to
+    // an editor that has ended.
     const QString name = InstanceServerName();
+    QLocalServer::removeServer(name);
     m_pInstanceServer = new QLocalServer(this);
     m_pInstanceServer->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_pInstanceServer->listen(name)) {
-        // A live editor keeps its name; a name left by a crashed one is taken over.
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (probe.waitForConnected(200))
-            return;
-        QLocalServer::removeServer(name);
-        if (!m_pInstanceServer->listen(name))
-            return;
-    }
+    if (!m_pInstanceServer->listen(name))
+        return;
     connect(m_pInstanceServer, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_pInstanceServer->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            // The request waits here until its sender commits; a sender that
+            // hangs up first takes it back.
+            auto request = std::make_shared<std::optional<QString>>();
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket, request] {
                 while (socket->canReadLine()) {
                     QByteArray line = socket->readLine();
-                    line.chop(1);
-                    const QString path = QString::fromUtf8(line);
-                    socket->write(kHandOffReply);
-                    socket->flush();
-                    QTimer::singleShot(0, this, [this, path] { OpenHandedOffFile(path); });
+                    if (!request->has_value()) {
+                        line.chop(1);
+                        *request = QString::fromUtf8(line);
+                        socket->write(kHandOffAck);
+                        socket->flush();
+                    } else if (line == kHandOffCommit) {
+                        const QString path = **request;
+                        socket->disconnectFromServer();
+                        QTimer::singleShot(0, this, [this, path] { OpenHandedOffFile(path); });
+                        return;
+                    } else {
+                        socket->abort();
+                        return;
+                    }
                 }
             });
         }
@@ -209,6 +294,8 @@ bool CTesvanApp::InitForScript()
     m_pFrame->resize(900, 640);
     m_pFrame->show();
     OnFileNew();
+    if (CRecoveryManager::EnabledForScripts())
+        m_pRecovery = std::make_unique<CRecoveryManager>(*this, m_pDoc.get());
     return true;
 }
 
@@ -245,6 +332,7 @@ void CTesvanApp::OnFileNew()
         return;
     if (!m_pDoc->OnNewDocument())
         return;
+    m_bAskBeforeSave = false;
     m_pDoc->SetPathName(std::string());
     m_pDoc->SetTitle("無題");
     m_pDoc->SetModifiedFlag(false);
@@ -279,6 +367,7 @@ bool CTesvanApp::OpenFile(const QString& path)
         return false;
     m_pDoc->SetPathName(full.toStdString());
     m_pDoc->SetModifiedFlag(false);
+    m_bAskBeforeSave = false;
     AddToRecentFileList(full);
     m_pFrame->InitialUpdateFrame();
     return true;
@@ -286,10 +375,40 @@ bool CTesvanApp::OpenFile(const QString& path)
 
 void CTesvanApp::OnFileSave(bool saveAs)
 {
+    // A restored copy replaces its original only when the person says so:
+    // the file may have changed since the copy was taken.
+    if (!saveAs && m_bAskBeforeSave && !m_pDoc->GetPathName().empty()) {
+        std::string text = "復元した内容で %1 を上書きしますか?";
+        text.replace(text.find("%1"), 2, m_pDoc->GetPathName());
+        if (UiPort().Question(text, false) != UiAnswer::Yes)
+            return;
+    }
     bool saved = saveAs ? m_pDoc->DoSave(std::string()) : m_pDoc->DoFileSave();
+    if (saved)
+        m_bAskBeforeSave = false;
     if (saved && !m_pDoc->GetPathName().empty())
         AddToRecentFileList(QString::fromStdString(m_pDoc->GetPathName()));
     m_pFrame->UpdateTitle();
+}
+
+void CTesvanApp::OfferRecovery()
+{
+    if (m_pRecovery)
+        m_pRecovery->OfferCopies();
+}
+
+CTesvanApp::RestoreResult CTesvanApp::RestoreDocument(const std::string& copyPath,
+                                                      const std::string& path)
+{
+    if (!m_pDoc->SaveModified())
+        return RestoreResult::Cancelled;
+    if (!m_pDoc->OnOpenDocument(copyPath))
+        return RestoreResult::Unreadable;
+    m_pDoc->SetPathName(path);
+    m_pDoc->SetModifiedFlag(true);
+    m_bAskBeforeSave = !path.empty();
+    m_pFrame->InitialUpdateFrame();
+    return RestoreResult::Restored;
 }
 
 void CTesvanApp::OnAppAbout()
@@ -329,14 +448,15 @@ void CTesvanApp::SaveRecentFileList() const
 {
     if (!m_bUseSettings)
         return;
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Recent File List"));
-    for (int i = 0; i < kRecentFiles; ++i) {
-        if (i < m_RecentFiles.size())
-            settings.setValue(RecentKey(i), m_RecentFiles[i]);
-        else
-            settings.remove(RecentKey(i));
-    }
+    ChangeSettings([this](QSettings& settings) {
+        settings.beginGroup(QStringLiteral("Recent File List"));
+        for (int i = 0; i < kRecentFiles; ++i) {
+            if (i < m_RecentFiles.size())
+                settings.setValue(RecentKey(i), m_RecentFiles[i]);
+            else
+                settings.remove(RecentKey(i));
+        }
+    });
 }
 
 void CTesvanApp::AddToRecentFileList(const QString& path)

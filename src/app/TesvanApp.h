@@ -6,10 +6,12 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 class CTesvanDoc;
 class CMainFrame;
 class CQtUiPort;
+class CRecoveryManager;
 class QLocalServer;
 class QTranslator;
 
@@ -47,6 +49,13 @@ public:
     void RemoveFromRecentFileList(int index);
     void OpenRecentFile(int index);
 
+    // The start-up offer of recovery copies (when this run keeps them).
+    void OfferRecovery();
+    // Opens a recovery copy as a modified document that saves to `path`
+    // (empty: untitled) after asking.
+    enum class RestoreResult { Restored, Cancelled, Unreadable };
+    RestoreResult RestoreDocument(const std::string& copyPath, const std::string& path);
+
     // The recent list and window placement are stored only for a person's run.
     bool UsesSettings() const { return m_bUseSettings; }
     void SaveRecentFileList() const;
@@ -59,7 +68,10 @@ private:
     void OnFileSave(bool saveAs);
     // A file opened from outside while this editor runs goes to it, as a
     // double-clicked document does on the desktop.
-    static bool HandOffToRunningInstance(const QString& path);
+    enum class HandOff { NoServer, Taken, GaveUp };
+    static HandOff HandOffToRunningInstance(const QString& path, qint64 deadline);
+    // True when this editor serves the session (or no election is possible).
+    bool TakeInstanceLock();
     void StartInstanceServer();
     void OpenHandedOffFile(const QString& path);
     void LoadRecentFileList();
@@ -69,6 +81,10 @@ private:
     std::unique_ptr<CQtUiPort> m_pUiPort;
     QTranslator* m_pTranslator = nullptr;
     QLocalServer* m_pInstanceServer = nullptr;
+    int m_nInstanceLock = -1;          // held while this editor serves the session
+    bool m_bServes = false;
+    std::unique_ptr<CRecoveryManager> m_pRecovery;
+    bool m_bAskBeforeSave = false;     // a restored copy saves over its original after a question
     QStringList m_RecentFiles;
     bool m_bUseSettings = false;
     bool m_bHandedOff = false;

@@ -1,6 +1,7 @@
 #include "doc/Archive.h"
 
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <bit>
@@ -46,7 +47,28 @@ CArchive::CArchive(int fd, Mode mode, uint64_t fileSize)
     }
 }
 
+CArchive::CArchive(CSafeFile& out) : m_bLoading(false), m_pOut(&out) { m_out.reserve(kWindow); }
+
 CArchive::~CArchive() = default;
+
+void CArchive::Emit(const uint8_t* p, size_t n)
+{
+    if (m_pOut) {
+        if (!m_pOut->Write(p, n))
+            throw CArchiveException(CArchiveException::writeFault);
+        return;
+    }
+    while (n > 0) {
+        ssize_t r = ::write(m_fd, p, n);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            throw CArchiveException(CArchiveException::writeFault);
+        }
+        p += r;
+        n -= size_t(r);
+    }
+}
 
 // Makes at least min(want, Remaining()) bytes contiguous in the window.
 void CArchive::Fill(size_t want)
@@ -148,6 +170,16 @@ void CArchive::Skip(uint64_t n)
 {
     if (n > Remaining())
         throw CArchiveException(CArchiveException::endOfFile);
+    // Beyond the window a file is skipped by seeking, not by reading.
+    const size_t buffered = size_t(m_pEnd - m_pCur);
+    if (m_fd >= 0 && n > buffered + kWindow) {
+        const uint64_t ahead = n - buffered;
+        if (::lseek(m_fd, off_t(ahead), SEEK_CUR) != off_t(-1)) {
+            m_pCur = m_pEnd;
+            m_nConsumed += n;
+            return;
+        }
+    }
     while (n > 0) {
         size_t have = size_t(m_pEnd - m_pCur);
         if (have == 0) {
@@ -230,19 +262,10 @@ void CArchive::Write(const void* src, size_t n)
     if (n == 0)
         return;
     const uint8_t* p = static_cast<const uint8_t*>(src);
-    if (m_fd >= 0 && m_out.size() + n > kWindow) {
+    if ((m_fd >= 0 || m_pOut) && m_out.size() + n > kWindow) {
         Flush();
         if (n >= kWindow) {
-            while (n > 0) {
-                ssize_t r = ::write(m_fd, p, n);
-                if (r < 0) {
-                    if (errno == EINTR)
-                        continue;
-                    throw CArchiveException(CArchiveException::writeFault);
-                }
-                p += r;
-                n -= size_t(r);
-            }
+            Emit(p, n);
             return;
         }
     }
@@ -300,20 +323,9 @@ void CArchive::WriteString(const std::string& utf8)
 
 void CArchive::Flush()
 {
-    if (m_bLoading || m_fd < 0)
+    if (m_bLoading || (m_fd < 0 && !m_pOut))
         return;
-    const uint8_t* p = m_out.data();
-    size_t n = m_out.size();
-    while (n > 0) {
-        ssize_t r = ::write(m_fd, p, n);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            throw CArchiveException(CArchiveException::writeFault);
-        }
-        p += r;
-        n -= size_t(r);
-    }
+    Emit(m_out.data(), m_out.size());
     m_out.clear();
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class CSafeFile;
+
 class CArchiveException : public std::exception {
 public:
     enum Cause {
@@ -38,6 +40,9 @@ public:
     // loading, fileSize bounds what may still be read.
     enum Mode { load, store };
     CArchive(int fd, Mode mode, uint64_t fileSize = 0);
+    // Storing through the file writer, buffered; a failed write throws
+    // writeFault and the writer keeps the reason.
+    explicit CArchive(CSafeFile& out);
     ~CArchive();
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
@@ -85,9 +90,11 @@ private:
     void Fill(size_t want);
     void ReadLengthPrefix(uint64_t& length, bool& wide);
     void WriteLength(uint64_t n);
+    void Emit(const uint8_t* p, size_t n);
 
     bool m_bLoading;
     int m_fd = -1;
+    CSafeFile* m_pOut = nullptr;
     // loading: window [m_pCur, m_pEnd) of the source
     const uint8_t* m_pCur = nullptr;
     const uint8_t* m_pEnd = nullptr;

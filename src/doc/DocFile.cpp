@@ -2,6 +2,7 @@
 #include "doc/TesvanDoc.h"
 
 #include "doc/Archive.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
@@ -23,14 +24,6 @@ const char kMsgOpenFailed[] = "ドキュメントを開くことに失敗しま�
 const char kMsgSaveFailed[] = "ドキュメントの保存に失敗しました。";
 
 void Refuse() { throw CArchiveException(CArchiveException::badFormat); }
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string FileNameOf(const std::string& path)
 {
@@ -97,7 +90,7 @@ void CTesvanDoc::WriteContent(CArchive& ar) const
 // Reads a whole file into this (fresh) document. Values that would index
 // outside a table or ask for an absurd sheet are refused before anything is
 // allocated.
-void CTesvanDoc::ReadContent(CArchive& ar)
+void CTesvanDoc::ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels)
 {
     m_bShowAllLayers = 1;
     if (ar.ReadInt32() == kFormat) {
@@ -146,8 +139,9 @@ void CTesvanDoc::ReadContent(CArchive& ar)
     if (m_nGridStep < 1)
         m_nGridStep = 8;
 
-    for (CLayer& layer : m_Layers)
-        if (!layer.Read(ar, m_nBitCount, m_Palette, true, int(width), int(height)))
+    for (int i = 0; i < kLayers; ++i)
+        if (!m_Layers[i].Read(ar, m_nBitCount, m_Palette, true, int(width), int(height),
+                              hasPixels ? &(*hasPixels)[i] : nullptr))
             throw CArchiveException(CArchiveException::generic);
     for (CAnimeSlot& slot : m_Anime) {
         slot.strFrames = ar.ReadString();
@@ -230,11 +224,11 @@ bool CTesvanDoc::LoadFrom(CArchive& ar)
         fresh = std::make_unique<CTesvanDoc>();
         fresh->ReadContent(ar);
     } catch (const CArchiveException& e) {
-        UiPort().MessageBox(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
-                                                                          : kMsgOpenFailed);
+        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
+                                                                       : kMsgOpenFailed);
         return false;
     } catch (const std::exception&) {
-        UiPort().MessageBox(kMsgOpenFailed);
+        ReportFileFailure(kMsgOpenFailed);
         return false;
     }
     SwapContent(*fresh);
@@ -258,7 +252,7 @@ bool CTesvanDoc::OnOpenDocument(const std::string& path)
     CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        UiPort().MessageBox(kMsgOpenFailed);
+        ReportFileFailure(kMsgOpenFailed);
         return false;
     }
     if (st.st_size > 0) {
@@ -271,53 +265,50 @@ bool CTesvanDoc::OnOpenDocument(const std::string& path)
     return true;
 }
 
+bool CTesvanDoc::ReadSummary(const std::string& path, std::array<bool, kLayers>& hasPixels)
+{
+    hasPixels.fill(false);
+    CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        ReportFileFailure(kMsgOpenFailed);
+        return false;
+    }
+    try {
+        CArchive ar(fd.Get(), CArchive::load, uint64_t(st.st_size));
+        ReadContent(ar, &hasPixels);
+    } catch (const CArchiveException& e) {
+        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
+                                                                       : kMsgOpenFailed);
+        return false;
+    } catch (const std::exception&) {
+        ReportFileFailure(kMsgOpenFailed);
+        return false;
+    }
+    return true;
+}
+
 // ------------------------------------------------------------------ saving
 
 bool CTesvanDoc::OnSaveDocument(const std::string& requested)
 {
-    // Save through a symbolic link into the file it names.
-    std::string path = requested;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            path = real;
-            std::free(real);
-        }
-    }
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    std::string temp = FolderOf(path) + "/." + FileNameOf(path) + ".XXXXXX";
-    bool ok = false;
-    int raw = ::mkstemp(temp.data());
-    if (raw >= 0) {
-        CFd fd(raw);
+    CSafeFile file(requested);
+    bool ok = file.Open();
+    if (ok) {
         try {
-            CArchive ar(fd.Get(), CArchive::store);
+            CArchive ar(file);
             Serialize(ar);
             ar.Flush();
-            ok = ::fchmod(fd.Get(), mode) == 0 && ::fsync(fd.Get()) == 0;
+            ok = file.Commit();
         } catch (const std::exception&) {
             ok = false;
         }
-        ok = ::close(fd.Release()) == 0 && ok;
-        ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-        if (!ok) {
-            ::unlink(temp.c_str());
-        } else {
-            CFd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-            if (dir.Get() >= 0)
-                ::fsync(dir.Get());
-        }
     }
     if (!ok) {
-        UiPort().MessageBox(kMsgSaveFailed);
+        file.Abandon();
+        // A read-only file is refused in words of our own; every other
+        // failure has the framework's message for a failed save.
+        ReportFileFailure(file.Error() == CSafeFile::kReadOnly ? file.ErrorText() : kMsgSaveFailed);
         return false;
     }
     SetModifiedFlag(false);

@@ -105,10 +105,11 @@ ImageSource ImageSourceOf(const CImageEx& img, PaletteEntry table[256])
     return src;
 }
 
-bool SaveImageFile(const CImageEx& img, const std::string& path, CodecStatus* status)
+bool SaveImageFile(const CImageEx& img, const std::string& path, CodecStatus* status,
+                   std::string* error)
 {
     PaletteEntry table[256];
-    const CodecStatus st = EncodeImageFile(path, ImageSourceOf(img, table));
+    const CodecStatus st = EncodeImageFile(path, ImageSourceOf(img, table), error);
     if (status)
         *status = st;
     return st == CodecStatus::Ok;

@@ -46,7 +46,7 @@ bool ImageFromDecoded(const tesvan::DecodedImage& pic, CImageEx& out);
 // written when no encoder matches it. An existing file is replaced only
 // after the new one has been written completely.
 bool SaveImageFile(const CImageEx& img, const std::string& path,
-                   tesvan::CodecStatus* status = nullptr);
+                   tesvan::CodecStatus* status = nullptr, std::string* error = nullptr);
 
 // The image's pixels as the codec service's source description (no copy).
 tesvan::ImageSource ImageSourceOf(const CImageEx& img, tesvan::PaletteEntry table[256]);

@@ -169,7 +169,7 @@ void CLayer::Write(CArchive& ar) const
 // The whole record is read and checked before the slot changes, so a bad
 // record leaves the slot as it was.
 bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bool applyAll,
-                  int width, int height)
+                  int width, int height, bool* hasPixels)
 {
     const int32_t v = ar.ReadInt32();
     int32_t page, depth, version;
@@ -212,7 +212,10 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
         return false;
     }
     std::unique_ptr<CImageEx> image;
-    if (count > 0) {
+    if (hasPixels) {
+        ar.Skip(count);
+        *hasPixels = count > 0;
+    } else if (count > 0) {
         if (count > ar.Remaining())
             throw CArchiveException(CArchiveException::endOfFile);
         image.reset(new (std::nothrow) CImageEx);
@@ -245,7 +248,8 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
         }
     }
 
-    m_nBitCount = image ? image->GetBPP() : std::min<int>(depth, documentBitCount);
+    const bool pixels = image || (hasPixels && *hasPixels);
+    m_nBitCount = pixels ? (documentBitCount == 32 ? 32 : 8) : std::min<int>(depth, documentBitCount);
     m_bVisible = visible;
     m_strName = std::move(name);
     m_strFolder = std::move(folder);

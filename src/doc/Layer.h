@@ -38,8 +38,10 @@ public:
 
     // The layer record of document and layer files.
     void Write(CArchive& ar) const;
+    // With hasPixels given, the pixels are skipped, not decoded: the slot
+    // gets no image and *hasPixels says whether the record holds one.
     bool Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bool applyAll,
-              int width, int height);
+              int width, int height, bool* hasPixels = nullptr);
 
     // Exchanges every setting and the image with another slot.
     void Swap(CLayer& other) noexcept;

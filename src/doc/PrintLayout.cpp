@@ -1,20 +1,13 @@
 #include "doc/PrintLayout.h"
 
 #include "doc/TesvanDoc.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-
-namespace {
-
-constexpr const char* kNotInteger = "整数を入力してください。";
-
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-} // namespace
 
 PrintSize PrintableArea(int pageWidth, int pageHeight, int offsetX, int offsetY)
 {
@@ -46,41 +39,6 @@ PrintSize ScaleSheet(PrintSize sheet, int scale)
 {
     return {int(std::clamp<int64_t>(int64_t(sheet.cx) * scale, 0, INT_MAX)),
             int(std::clamp<int64_t>(int64_t(sheet.cy) * scale, 0, INT_MAX))};
-}
-
-std::string IntegerRangeMessage(int lo, int hi)
-{
-    return std::to_string(lo) + " から " + std::to_string(hi) + " までの整数を入力してください。";
-}
-
-bool ParseDialogInteger(const std::string& text, int& value)
-{
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const size_t digits = i;
-    int64_t v = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        v = v * 10 + (text[i] - '0');
-        if (v > int64_t(INT_MAX) + 1)
-            return false;
-    }
-    if (i == digits)
-        return false;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    if (i != text.size())
-        return false;
-    v = negative ? -v : v;
-    if (v < INT_MIN || v > INT_MAX)
-        return false;
-    value = int(v);
-    return true;
 }
 
 CPrintScaleDlg::CPrintScaleDlg(int maxScale) : m_nMaxScale(std::max(1, maxScale))
@@ -117,14 +75,11 @@ bool CPrintScaleDlg::SetField(const std::string& name, const std::string& value,
 bool CPrintScaleDlg::Validate(std::string& message)
 {
     int scale = 0;
-    if (!ParseDialogInteger(m_strScale, scale)) {
-        message = kNotInteger;
+    // Only an enabled edit has a range.
+    const bool ranged = m_nMaxScale > 1 && !m_bFit;
+    if (!CheckDialogInt(m_strScale, ranged ? 1 : INT_MIN, ranged ? m_nMaxScale : INT_MAX, scale,
+                        message))
         return false;
-    }
-    if (m_nMaxScale > 1 && !m_bFit && (scale < 1 || scale > m_nMaxScale)) {
-        message = IntegerRangeMessage(1, m_nMaxScale);
-        return false;
-    }
     m_nScale = scale;
     return true;
 }
@@ -143,7 +98,7 @@ void CTesvanDoc::OnFilePrint()
 {
     // Uncommitted text is dropped and the selection with its floating paste.
     CancelText();
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(HINT_CANVAS | HINT_PANE);
     }
@@ -195,5 +150,9 @@ bool CTesvanDoc::PrintSheet(const PrinterChoice& choice, bool askScale)
         }
     }
     sink.EndDoc();
+    if (sink.Failed())
+        printed = false;
+    else if (!printed)
+        CountFileFailure();   // the printer refused the job: nothing printed
     return printed;
 }

@@ -58,8 +58,3 @@ public:
 private:
     std::string m_strScale = "1";
 };
-
-// The text refusing a number outside lo .. hi in a dialog field.
-std::string IntegerRangeMessage(int lo, int hi);
-// Reads a whole number as a dialog field takes it (blanks around it allowed).
-bool ParseDialogInteger(const std::string& text, int& value);

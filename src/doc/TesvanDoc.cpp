@@ -15,7 +15,7 @@ void CUndoEntry::Free()
     left = top = right = bottom = 0;
 }
 
-CTesvanDoc::CTesvanDoc()
+CTesvanDoc::CTesvanDoc() : CToolState(kPencil)
 {
     CBynaryBuffer::SetBlockSize(256);
     // 12 points at 96 dots per inch.
@@ -91,16 +91,7 @@ void CTesvanDoc::ResetPalette()
 
 void CTesvanDoc::ResetSelection(bool redraw)
 {
-    m_rcSel = CRect{};
-    m_crMarquee = 0x808080;
-    m_nSelState = 0;
-    m_nSelLayer = 0;
-    m_bPasteRotated = 0;
-    m_nPasteFlip = 0;
-    m_nPieceCount = 0;
-    for (CLayerRegion& piece : m_Pieces)
-        piece.Reset();
-    m_bShift = 0;
+    ClearSelectionState();
     if (redraw)
         ComposeAll(true);
 }
@@ -114,10 +105,7 @@ void CTesvanDoc::ClearUndo()
 
 void CTesvanDoc::ResetAnime()
 {
-    for (CAnimeSlot& slot : m_Anime) {
-        slot.strFrames.clear();
-        slot.nSpeed = 2;
-    }
+    ClearAnimeSlots();
     if (m_bAnimeShown && m_pAnimeDlg)
         m_pAnimeDlg->ShowWindow(false);
     m_bAnimeShown = 0;
@@ -131,11 +119,34 @@ void CTesvanDoc::CreateAnimeWindow()
 
 void CTesvanDoc::ClearText(bool redraw)
 {
-    m_strText.clear();
-    m_ptText = CPoint{};
-    m_chLead = 0;
+    ClearTextEntry();
     if (redraw)
         ComposeAll(true);
+}
+
+void CTesvanDoc::CancelText()
+{
+    if (m_strText.empty()) {
+        m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
+        return;
+    }
+    ClearTextEntry();
+    ComposeAll(true);
+    UpdateAllViews(HINT_CANVAS | HINT_PANE);
+}
+
+void CSelectionState::ClearSelectionState()
+{
+    m_rcSel = CRect{};
+    m_crMarquee = 0x808080;
+    m_nSelState = SelState::None;
+    m_nSelLayer = 0;
+    m_bPasteRotated = 0;
+    m_nPasteFlip = 0;
+    m_nPieceCount = 0;
+    for (CLayerRegion& piece : m_Pieces)
+        piece.Reset();
+    m_bShift = 0;
 }
 
 uint32_t CTesvanDoc::GetBackColor() const

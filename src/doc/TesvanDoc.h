@@ -2,11 +2,15 @@
 // twelve layers, the working image the views paint, and the editing state.
 #pragma once
 
+#include "doc/AnimeSlots.h"
 #include "doc/CommandList.h"
 #include "doc/DrawingAids.h"
+#include "doc/Geometry.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
-#include "platform/LogFont.h"
+#include "doc/SelectionState.h"
+#include "doc/TextEntry.h"
+#include "doc/ToolState.h"
 
 #include <array>
 #include <cstddef>
@@ -16,20 +20,6 @@
 #include <vector>
 
 class CArchive;
-
-struct CPoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const CPoint&) const = default;
-};
-
-struct CRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const CRect&) const = default;
-};
 
 // One remembered gradation run of the palette (20 bytes on file).
 struct CGradationInfo {
@@ -62,11 +52,6 @@ struct CUndoEntry {
     void Free();
 };
 
-struct CAnimeSlot {
-    std::string strFrames;
-    int nSpeed = 2;
-};
-
 // A view registered with the document; told about changes by hint bits.
 class CDocObserver {
 public:
@@ -74,16 +59,6 @@ public:
     virtual void OnUpdate(int hint) = 0;
 };
 
-// The modeless animation window as the document sees it.
-class CAnimeWindow {
-public:
-    virtual ~CAnimeWindow() = default;
-    virtual void ShowWindow(bool show) = 0;
-    virtual void RefreshLayout() = 0;
-};
-
-class CTesvanView;
-class CRightView;
 struct CAnimePlayer;
 struct PrinterChoice;
 
@@ -95,11 +70,18 @@ enum : int {
     HINT_ERASE = 16,
 };
 
-class CTesvanDoc {
+// The document's state is grouped by the concern that owns it: the
+// selection and floating paste, the text entry, the tool and pointer, and
+// the animation slots each live in a part of their own (doc/*State.h,
+// TextEntry.h, AnimeSlots.h); the sheet, palette, layers and undo ring stay
+// here.
+class CTesvanDoc : public CSelectionState,
+                   public CTextEntry,
+                   public CToolState,
+                   public CAnimeSlots {
 public:
     static constexpr int kLayers = 12;
     static constexpr int kUndoEntries = 10;
-    static constexpr int kAnimeSlots = 4;
     static constexpr int kPencil = Cmd::ToolPencil;
     // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
@@ -132,6 +114,12 @@ public:
     // Saves through a temporary file renamed over the target; a failure
     // shows a message and leaves the file on disk whole.
     bool OnSaveDocument(const std::string& path);
+    // Reads a .tvn file's settings and layer records into this (fresh)
+    // document without decoding any pixels: the layers get no images, and
+    // hasPixels says which records hold pixels (an image of the sheet's
+    // size once opened). False, with the reason reported, when the file
+    // would not open.
+    bool ReadSummary(const std::string& path, std::array<bool, kLayers>& hasPixels);
     // Save: asks for a name when the document has none.
     bool DoFileSave();
     // Save-as and the save of an untitled document: always asks.
@@ -178,18 +166,7 @@ public:
     // editing layer (the document does not call upwards itself). Null: none.
     static void (*s_pfnDrawToolOverlay)(CTesvanDoc& doc, CImageEx& target);
 
-    // ---- tools, strokes, figures and text (declarations added by that work)
-    // Pointer behaviours the stroke operations dispatch on.
-    enum : int {
-        KIND_EYEDROPPER = -2,
-        KIND_FILL = -1,
-        KIND_SHAPE = 0,
-        KIND_FREEHAND = 1,
-        KIND_CURVE = 2,
-        KIND_SELECT = 3,
-        KIND_MOVE_PASTE = 4,
-        KIND_TEXT = 5,
-    };
+    // ---- tools, strokes, figures and text
 
     int GetToolKind() const;
     // Tool commands (the nine drawing tools, the two selection tools, the
@@ -234,10 +211,9 @@ public:
     void OnPasteRotate();
     void OnPasteMirrorLR();
     void OnPasteMirrorUD();
-    // Enable rules of the commands above.
-    bool CanCutCopy() const;       // a rectangle is selected
-    bool CanPaste() const;         // a floating paste exists (paste, mirrors)
-    bool CanRotatePaste() const;   // ... and its turned size fits the cell
+    // Enable rules of the commands above (cut, copy and paste: the selection
+    // part's CanCutCopy and CanPaste).
+    bool CanRotatePaste() const;   // a floating paste whose turned size fits the cell
     // Moves the floating paste back inside the current cell; 1 if it moved.
     int KeepPasteInCell();
     // The selection frame in canvas pixels: 0 none (or its corner lies in
@@ -321,6 +297,10 @@ public:
     // Layer files.
     void SaveLayerFile(int layer);
     bool LoadLayerFile(int layer);
+    // The layer-file save once a path is chosen: a layer file for the
+    // extension "lay", else the layer's image as a picture; a failure is
+    // reported.
+    bool SaveLayerFileTo(int layer, const std::string& path);
     // Writes a layer file of slot `layer` to an archive.
     void WriteLayerFile(int layer, CArchive& ar) const;
     // Reads a layer file into slot `layer` (everything after the dialog);
@@ -348,7 +328,7 @@ public:
     // True when the page was drawn.
     bool PrintSheet(const PrinterChoice& choice, bool askScale);
 
-    // ---- fields, in declaration order
+    // ---- fields of the sheet, palette, layers and undo ring
     int m_nBitCount = 32;
     uint32_t m_crBackground = 0xFFFFFF;
     int m_bInitialized = 0;
@@ -370,38 +350,15 @@ public:
     int m_bShowGrid = 1;
     CLayer m_Layers[kLayers];
     int m_nCurrentLayer = 0;
-    int m_nPenWidth = 1;
-    int m_nTool = kPencil;
-    std::vector<CPoint> m_Points;
-    int m_nButton = 0;
-    CPoint m_ptLast;
-    uint32_t m_crMarquee = 0x808080;
-    int m_nSelState = 0;
-    int m_nSelLayer = 0;
     int m_bShowAllLayers = 1;
-    CRect m_rcSel;
-    int m_bPasteRotated = 0;
-    int m_nPasteFlip = 0;
-    int m_nPieceCount = 0;
-    CLayerRegion m_Pieces[kLayers];
-    LogFont m_lfText;
-    std::string m_strText;          // code page 932 bytes as typed
-    CPoint m_ptText;
-    char m_chLead = 0;
-    CTesvanView* m_pTabView = nullptr;
-    CRightView* m_pCanvasView = nullptr;
-    int m_bShift = 0;
     int m_nUndoCount = 0;
     int m_nUndoIndex = 0;
     CUndoEntry m_Undo[kUndoEntries];
-    CAnimeSlot m_Anime[kAnimeSlots];
-    int m_bAnimeShown = 0;
-    CAnimeWindow* m_pAnimeDlg = nullptr;
     CDrawingAids m_Aids;
 
 private:
     bool LoadFrom(CArchive& ar);
-    void ReadContent(CArchive& ar);
+    void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
     void FinishLoad();
@@ -411,3 +368,5 @@ private:
     std::string m_strTitle = "無題";
     bool m_bModified = false;
 };
+
+static_assert(CSelectionState::kPieces == CTesvanDoc::kLayers);

@@ -148,7 +148,7 @@ void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
     const CPoint scroll = m_pHost->ScrollPosition();
     const CPoint q = Add(client, scroll);
     // The right button only drops a floating paste.
-    if (button == 2 && d.m_nSelState == 2) {
+    if (button == 2 && d.m_nSelState == SelState::Floating) {
         d.ResetSelection(true);
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return;
@@ -185,7 +185,7 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
     const CPoint scroll = m_pHost->ScrollPosition();
     const CPoint q = d.m_Aids.bWrap ? ClampWrappedPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
                                     : ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
-    if (d.m_nSelState != 2) {
+    if (d.m_nSelState != SelState::Floating) {
         const CPoint step = EdgeScrollDelta(client, m_pHost->ClientSize(), m_pHost->HasHorizontalBar(),
                                             m_pHost->HasVerticalBar());
         if (step.x != 0 || step.y != 0)
@@ -198,7 +198,7 @@ void CCanvasInput::ChangeShift(CTesvanDoc& d, int down)
 {
     d.m_bShift = down;
     // A floating paste shows opaque or transparent by Shift.
-    if (d.m_nSelState == 2) {
+    if (d.m_nSelState == SelState::Floating) {
         d.ComposeAll(true);
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
     }

@@ -1,7 +1,7 @@
 // The tool overlay: every figure is drawn in marker colours into a cell-sized
 // 32-bit image and then merged into its target, the working image for the
 // preview and the layer image at commit, so both get the same pixels.
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
 #include "edit/Aids.h"
@@ -279,7 +279,7 @@ int PaintTool(const CTesvanDoc& doc, CFigurePainter& paint, bool onWorkImage)
     switch (doc.m_nTool) {
     case Cmd::ToolSelect:
     case Cmd::ToolSelectAllLayers:
-        if (doc.m_nSelState < 2)
+        if (!doc.IsPasteFloating())
             paint.Marquee();  // a preview only: never a change
         return 0;
     case Cmd::ToolLine: return paint.Line();
@@ -300,12 +300,6 @@ int PaintTool(const CTesvanDoc& doc, CFigurePainter& paint, bool onWorkImage)
 CImageEx s_overlay;
 
 void DrawOverlayHook(CTesvanDoc& doc, CImageEx& target) { doc.DrawToolOverlay(target); }
-
-// The composition draws the tool preview through this hook.
-const bool s_bHookInstalled = [] {
-    CTesvanDoc::s_pfnDrawToolOverlay = &DrawOverlayHook;
-    return true;
-}();
 
 }  // namespace
 

@@ -52,7 +52,7 @@ void CTesvanDoc::FinishSelection()
     m_rcSel = CRect{ox + std::min(a.x, b.x), oy + std::min(a.y, b.y), ox + std::max(a.x, b.x),
                     oy + std::max(a.y, b.y)};
     m_nSelLayer = m_nTool == Cmd::ToolSelectAllLayers ? -1 : CurrentLayer().m_nPage;
-    m_nSelState = 1;
+    m_nSelState = SelState::Selected;
     m_bPasteRotated = 0;
     m_nPasteFlip = 0;
     m_nPieceCount = 0;
@@ -61,13 +61,9 @@ void CTesvanDoc::FinishSelection()
     std::vector<CPoint>().swap(m_Points);
 }
 
-bool CTesvanDoc::CanCutCopy() const { return m_nSelState == 1; }
-
-bool CTesvanDoc::CanPaste() const { return m_nSelState == 2; }
-
 bool CTesvanDoc::CanRotatePaste() const
 {
-    if (m_nSelState != 2)
+    if (m_nSelState != SelState::Floating)
         return false;
     const int64_t w = int64_t(m_rcSel.right) - m_rcSel.left + 1;
     const int64_t h = int64_t(m_rcSel.bottom) - m_rcSel.top + 1;
@@ -112,7 +108,7 @@ void LiftPieces(CTesvanDoc& doc, bool cut)
     } else {
         for (int k = doc.m_nPieceCount; k < CTesvanDoc::kLayers; ++k)
             doc.m_Pieces[k].Reset();
-        doc.m_nSelState = 2;
+        doc.m_nSelState = SelState::Floating;
         if (cut)
             doc.SetModifiedFlag();
         // The cleared pixels and the floating paste show at once.
@@ -219,7 +215,7 @@ int CTesvanDoc::KeepPasteInCell()
 
 int CTesvanDoc::GetSelViewRect(CRect& rect) const
 {
-    if (m_nSelState == 0)
+    if (m_nSelState == SelState::None)
         return 0;
     const int ox = m_nEditColumn * m_nCellWidth;
     const int oy = m_nEditRow * m_nCellHeight;

@@ -44,7 +44,7 @@ int CTesvanDoc::GetToolKind() const
     case ToolKind::Fill: return KIND_FILL;
     case ToolKind::Shape: return KIND_SHAPE;
     case ToolKind::Curve: return KIND_CURVE;
-    case ToolKind::Select: return m_nSelState == 2 ? KIND_MOVE_PASTE : KIND_SELECT;
+    case ToolKind::Select: return m_nSelState == SelState::Floating ? KIND_MOVE_PASTE : KIND_SELECT;
     case ToolKind::Text: return KIND_TEXT;
     case ToolKind::Freehand:
     case ToolKind::None: break;
@@ -93,7 +93,7 @@ void CTesvanDoc::OnToolCommand(int id)
         ComposeAll(true);
     }
     CancelText();
-    if (m_nSelState != 0)
+    if (m_nSelState != SelState::None)
         ResetSelection(true);
     UpdateAllViews(HINT_CANVAS | HINT_PANE);
 }
@@ -125,7 +125,7 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
         if (sx < m_rcSel.left || sx > m_rcSel.right || sy < m_rcSel.top || sy > m_rcSel.bottom)
             return 0;
         point = PasteCentre(*this);
-        m_nSelState = 3;
+        m_nSelState = SelState::Grabbed;
         MovePointer(*this, point);
     }
 
@@ -156,13 +156,13 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
         break;
     case KIND_SELECT:
         if (button == 2) {
-            if (m_nSelState != 3) {
+            if (m_nSelState != SelState::Grabbed) {
                 // A right press starts no selection: leave no stroke behind.
                 if (started)
                     m_nButton = 0;
                 return 0;
             }
-            m_nSelState = 2;
+            m_nSelState = SelState::Floating;
         } else {
             m_Points.push_back(p);
         }
@@ -194,9 +194,9 @@ void CTesvanDoc::TrackStroke(CPoint point)
 {
     if (m_nButton == 0)
         return;
-    if (m_nSelState == 3) {
+    if (m_nSelState == SelState::Grabbed) {
         // The move the pointer warp of the grab produces.
-        m_nSelState = 2;
+        m_nSelState = SelState::Floating;
         return;
     }
     CPoint p = CellPixel(point);
@@ -247,8 +247,8 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
     // A grab released without a move: the paste stays floating where it is
     // (taken as a selection drag it would turn into a one-pixel selection
     // and lose the pieces).
-    if (m_nSelState == 3)
-        m_nSelState = 2;
+    if (m_nSelState == SelState::Grabbed)
+        m_nSelState = SelState::Floating;
     const int kind = GetToolKind();
 
     switch (kind) {
@@ -336,7 +336,7 @@ void CTesvanDoc::PickColor()
 
 void CTesvanDoc::OnEscapeKey()
 {
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
     } else if (m_nTool == Cmd::ToolCurve && !m_Points.empty()) {
         m_Points.pop_back();
@@ -352,7 +352,7 @@ void CTesvanDoc::SelectCell(int index)
         return;
     const int column = index % m_nColumns;
     const int row = index / m_nColumns;
-    if (m_nSelState == 2) {
+    if (m_nSelState == SelState::Floating) {
         const int dx = (column - m_nEditColumn) * m_nCellWidth;
         const int dy = (row - m_nEditRow) * m_nCellHeight;
         m_rcSel.left += dx;

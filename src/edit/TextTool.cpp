@@ -85,15 +85,3 @@ void CTesvanDoc::CommitText()
     CancelText();
 }
 
-void CTesvanDoc::CancelText()
-{
-    if (m_strText.empty()) {
-        m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
-        return;
-    }
-    m_strText.clear();
-    m_ptText = CPoint{};
-    m_chLead = 0;
-    ComposeAll(true);
-    UpdateAllViews(HINT_CANVAS | HINT_PANE);
-}

@@ -4,6 +4,7 @@
 
 #include "doc/CommandList.h"
 
-// Installs the tool preview into the composition (done once at start-up;
-// linking the overlay code does it too).
+// Installs the tool preview into the composition, which cannot call the
+// editing layer itself. The shell does it once when it sets up the tools;
+// headless callers that compose with a tool in progress do it themselves.
 void InstallToolOverlay();

@@ -2,16 +2,22 @@
 
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
+
+#include <cerrno>
 
 using tesvan::CodecStatus;
 
-CodecStatus WriteImageFile(const std::string& path, const CImageEx& image)
+CodecStatus WriteImageFile(const std::string& path, const CImageEx& image, std::string* error)
 {
-    if (!tesvan::FindEncoderForPath(path) || image.IsNull())
+    if (image.IsNull()) {
+        if (error)
+            *error = WriteErrorText(path, EINVAL);
         return CodecStatus::GeneralFailure;
+    }
     CodecStatus status = CodecStatus::Ok;
-    if (SaveImageFile(image, path, &status))
+    if (SaveImageFile(image, path, &status, error))
         return CodecStatus::Ok;
     return status == CodecStatus::OutOfMemory ? status : CodecStatus::GeneralFailure;
 }
@@ -19,15 +25,18 @@ CodecStatus WriteImageFile(const std::string& path, const CImageEx& image)
 bool CTesvanDoc::ExportImage(const std::string& path)
 {
     ComposeAll(false);
-    const bool ok = WriteImageFile(path, m_imgWork) == CodecStatus::Ok;
+    std::string error;
+    const bool ok = WriteImageFile(path, m_imgWork, &error) == CodecStatus::Ok;
     ComposeAll(true);
+    if (!ok)
+        ReportFileFailure(error);
     return ok;
 }
 
 void CTesvanDoc::OnExportImage()
 {
     CancelText();
-    if (m_nSelState != 0) {
+    if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(3);
     }
@@ -42,6 +51,6 @@ void CTesvanDoc::OnExportImage()
     std::string path;
     if (!UiPort().FileDialog(request, path))
         return;
-    // Failures are silent: the document does not change either way.
+    // The document does not change either way; a failure is reported.
     ExportImage(path);
 }

@@ -3,9 +3,10 @@
 #include "doc/Composite.h"
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
-#include "exchange/DialogFields.h"
+#include "platform/DialogModel.h"
 #include "exchange/SheetSize.h"
 #include "platform/TextSplit.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
@@ -287,7 +288,8 @@ const char* const kImageFilter[][2] = {
     {"JPEG ファイル (*.jpg)", "*.jpg"},
 };
 
-void Fail(const char* message) { UiPort().MessageBox(message); }
+// Every refusal ends the import without a picture: a failed file operation.
+void Fail(const char* message) { ReportFileFailure(message); }
 
 // The frames of an animated picture into consecutive cells of the layer
 // from the current cell on, in reading order, each fitted into its cell as

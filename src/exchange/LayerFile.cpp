@@ -4,8 +4,10 @@
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
 #include "platform/TextSplit.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -90,35 +92,42 @@ void CTesvanDoc::SaveLayerFile(int index)
     layer.m_strFolder = FolderPart(path);
     layer.m_strPath = path;
 
+    SaveLayerFileTo(index, path);
+}
+
+bool CTesvanDoc::SaveLayerFileTo(int index, const std::string& path)
+{
+    if (index < 0 || index >= kLayers)
+        return false;
+    const CLayer& layer = m_Layers[index];
+    std::string error;
     if (ExtensionOf(path) != "lay") {
-        if (layer.m_pImage)
-            WriteImageFile(path, *layer.m_pImage);
-        return;
+        if (!layer.m_pImage) {
+            ReportFileFailure(WriteErrorText(path, EINVAL));
+            return false;
+        }
+        if (WriteImageFile(path, *layer.m_pImage, &error) == tesvan::CodecStatus::Ok)
+            return true;
+        ReportFileFailure(error);
+        return false;
     }
-    // Written beside the target and renamed over it, so a failed write
-    // never leaves a damaged layer file in place of a good one.
-    std::string temp = path + ".XXXXXX";
-    const int raw = ::mkstemp(temp.data());
-    if (raw < 0)
-        return;
-    bool ok = false;
-    {
-        CFd fd(raw);
+    CSafeFile file(path);
+    bool ok = file.Open();
+    if (ok) {
         try {
-            CArchive ar(fd.fd, CArchive::store);
+            CArchive ar(file);
             WriteLayerFile(index, ar);
             ar.Flush();
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ok = ::fchmod(fd.fd, 0666 & ~mask) == 0;
+            ok = file.Commit();
         } catch (const std::exception&) {
             ok = false;
         }
-        ok = ::close(fd.fd) == 0 && ok;
-        fd.fd = -1;
     }
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0)
-        ::unlink(temp.c_str());
+    if (!ok) {
+        file.Abandon();
+        ReportFileFailure(file.Error() ? file.ErrorText() : WriteErrorText(path, ENOMEM));
+    }
+    return ok;
 }
 
 bool CTesvanDoc::ReadLayerFile(int index, CArchive& ar)
@@ -130,7 +139,7 @@ bool CTesvanDoc::ReadLayerFile(int index, CArchive& ar)
         const int32_t width = ar.ReadInt32();
         const int32_t height = ar.ReadInt32();
         if (width != SheetWidth() || height != SheetHeight()) {
-            UiPort().MessageBox("データサイズが違います。");
+            ReportFileFailure("データサイズが違います。");
             return false;
         }
         uint8_t bytes[64];
@@ -154,7 +163,7 @@ bool CTesvanDoc::ReadLayerFile(int index, CArchive& ar)
                                                               bytes[4 * k + 2], bytes[4 * k + 3]};
         // Read checks the whole record before it changes the slot.
         if (!layer.Read(ar, m_nBitCount, palette, false, width, height)) {
-            UiPort().MessageBox("データを読み込めませんでした。");
+            ReportFileFailure("データを読み込めませんでした。");
             return false;
         }
         if (pageOk) {
@@ -163,7 +172,7 @@ bool CTesvanDoc::ReadLayerFile(int index, CArchive& ar)
             std::memcpy(m_Gradations + PageFirstRecord(layer.m_nPage), grad, sizeof grad);
         }
     } catch (const std::exception&) {
-        UiPort().MessageBox("データを読み込めませんでした。");
+        ReportFileFailure("データを読み込めませんでした。");
         return false;
     }
     RefreshWorkPalette();
@@ -193,13 +202,15 @@ bool CTesvanDoc::LoadLayerFile(int index)
 
     CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ReportFileFailure(ReadErrorText(path, fd.fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : EACCES));
         return false;
+    }
     try {
         CArchive ar(fd.fd, CArchive::load, uint64_t(st.st_size));
         return ReadLayerFile(index, ar);
     } catch (const std::exception&) {
-        UiPort().MessageBox("データを読み込めませんでした。");
+        ReportFileFailure("データを読み込めませんでした。");
         return false;
     }
 }

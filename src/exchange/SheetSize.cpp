@@ -1,7 +1,7 @@
 #include "exchange/SheetSize.h"
 
 #include "doc/TesvanDoc.h"
-#include "exchange/DialogFields.h"
+#include "platform/DialogModel.h"
 #include "platform/TextSplit.h"
 #include "platform/Cp932.h"
 #include "platform/UiPort.h"
@@ -228,17 +228,10 @@ bool CSetSizeDlg::Validate(std::string& message)
         SyncTexts();
     int v[4];
     for (int k = 0; k < 4; ++k) {
-        if (!ParseDialogInt(m_strText[k], v[k])) {
-            message = kMsgEnterInteger;
-            return false;
-        }
         // Cells need at least one pixel; counts may be 0 (refused later with
         // their own message) but never negative.
-        const int low = k < 2 ? 1 : 0;
-        if (v[k] < low || v[k] > kMaxValue) {
-            message = RangeMessage(low, kMaxValue);
+        if (!CheckDialogInt(m_strText[k], k < 2 ? 1 : 0, kMaxValue, v[k], message))
             return false;
-        }
     }
     m_nCellWidth = v[0];
     m_nCellHeight = v[1];

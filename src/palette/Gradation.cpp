@@ -4,7 +4,6 @@
 #include "platform/UiPort.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -14,17 +13,8 @@ constexpr const char* kSection = "GDCOLOR";
 // x' : x + 0.5 truncated toward zero.
 int Round(double x) { return int(x + 0.5); }
 
-bool ParseInt(const std::string& text, int& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || v < -1000000 || v > 1000000)
-        return false;
-    value = int(v);
-    return true;
-}
+// The colour edits replace a value outside 0..255 by the nearer bound.
+int ClampChannel(int v) { return std::clamp(v, 0, 255); }
 
 bool ParseTriple(const std::string& text, int out[3])
 {
@@ -39,7 +29,7 @@ bool ParseTriple(const std::string& text, int out[3])
     }
     int v[3];
     for (int i = 0; i < 3; ++i)
-        if (!ParseInt(parts[i], v[i]))
+        if (!ParseDialogInt(parts[i], v[i]))
             return false;
     std::copy(v, v + 3, out);
     return true;
@@ -231,13 +221,38 @@ void CMakeGradationDlg::SaveSettings() const
     s.SetInt(kSection, "SelectMake", m_bSelectMake);
 }
 
-const char* CMakeGradationDlg::RangeMessage() { return "0 から 100 までの整数を入力してください。"; }
+int& CMakeGradationDlg::Channel(int k, int c)
+{
+    return c == 0 ? m_nRed[k] : c == 1 ? m_nGreen[k] : m_nBlue[k];
+}
+
+bool CMakeGradationDlg::SetChannelText(int k, int c, const std::string& text)
+{
+    int v = 0;
+    if (!ParseDialogInt(text, v))
+        return false;
+    Channel(k, c) = ClampChannel(v);
+    return v != Channel(k, c);
+}
+
+bool CMakeGradationDlg::SetLevelText(bool light, int k, const std::string& text,
+                                     std::string& message)
+{
+    int v = 0;
+    if (!ParseDialogInt(text, v)) {
+        message = kMsgEnterInteger;
+        return false;
+    }
+    (light ? m_nLight : m_nBright)[k] = v;
+    return true;
+}
 
 bool CMakeGradationDlg::LevelsValid(std::string& message) const
 {
     for (int k = 0; k < 3; ++k) {
-        if (m_nBright[k] < 0 || m_nBright[k] > 100 || m_nLight[k] < 0 || m_nLight[k] > 100) {
-            message = RangeMessage();
+        if (m_nBright[k] < kLevelMin || m_nBright[k] > kLevelMax || m_nLight[k] < kLevelMin ||
+            m_nLight[k] > kLevelMax) {
+            message = RangeMessage(kLevelMin, kLevelMax);
             return false;
         }
     }
@@ -283,10 +298,9 @@ bool CMakeGradationDlg::SetField(const std::string& name, const std::string& val
             error = name + " takes R,G,B";
             return false;
         }
-        // The edits replace a value outside 0..255 by the nearest bound.
-        m_nRed[k] = std::clamp(v[0], 0, 255);
-        m_nGreen[k] = std::clamp(v[1], 0, 255);
-        m_nBlue[k] = std::clamp(v[2], 0, 255);
+        m_nRed[k] = ClampChannel(v[0]);
+        m_nGreen[k] = ClampChannel(v[1]);
+        m_nBlue[k] = ClampChannel(v[2]);
         Calculate();
         return true;
     }
@@ -300,7 +314,7 @@ bool CMakeGradationDlg::SetField(const std::string& name, const std::string& val
         return true;
     }
     int v = 0;
-    if (!ParseInt(value, v)) {
+    if (!ParseDialogInt(value, v)) {
         error = "'" + value + "' is not a number for " + name;
         return false;
     }

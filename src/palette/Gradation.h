@@ -51,8 +51,17 @@ public:
     bool AutoCreateEnabled() const { return m_bBriMake || m_bLSMake; }
     // Whether the brightness and highlight levels lie within 0..100.
     bool LevelsValid(std::string& message) const;
-    // The refusal text for a level outside 0..100.
-    static const char* RangeMessage();
+    static constexpr int kLevelMin = 0, kLevelMax = 100;
+
+    // The edits as typed, for presenters that show them. Channel c (0 red,
+    // 1 green, 2 blue) of colour k takes an integer clamped to 0..255 and
+    // ignores other text; true when the value was clamped, so the edit
+    // shows the bound instead.
+    bool SetChannelText(int k, int c, const std::string& text);
+    int& Channel(int k, int c);
+    // A brightness (m_nBright) or highlight (m_nLight) level k; false with
+    // the message when the text is no integer (the range is checked on OK).
+    bool SetLevelText(bool light, int k, const std::string& text, std::string& message);
 
     int m_nCount = 8;
     int m_nRed[3] = {240, 120, 10};

@@ -2,12 +2,13 @@
 #include "doc/TesvanDoc.h"
 #include "palette/Gradation.h"
 #include "palette/PaletteFormats.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -98,7 +99,7 @@ namespace {
 void CommonStart(CTesvanDoc& doc)
 {
     doc.CancelText();
-    if (doc.m_nSelState != 0) {
+    if (doc.m_nSelState != SelState::None) {
         doc.ResetSelection(true);
         doc.UpdateAllViews(3);
     }
@@ -116,11 +117,17 @@ constexpr size_t kMaxPaletteFileBytes = 1 << 20;
 bool ReadPaletteBytes(const std::string& path, std::string& bytes)
 {
     FilePtr f(std::fopen(path.c_str(), "rb"));
-    if (!f)
+    if (!f) {
+        ReportFileFailure(ReadErrorText(path, errno));
         return false;
+    }
     bytes.resize(kMaxPaletteFileBytes + 1);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
-    return !std::ferror(f.get());
+    if (std::ferror(f.get())) {
+        ReportFileFailure(ReadErrorText(path, errno));
+        return false;
+    }
+    return true;
 }
 
 // Layer pixels of each old page colour take the new one, all sixteen in one
@@ -180,7 +187,6 @@ std::string FileStem(const std::string& path)
 
 bool CTesvanDoc::SavePaletteFile(const std::string& path) const
 {
-    namespace fs = std::filesystem;
     std::string bytes;
     const PaletteFormat format = PaletteFormatOfPath(path);
     if (format == PaletteFormat::Plt) {
@@ -200,29 +206,11 @@ bool CTesvanDoc::SavePaletteFile(const std::string& path) const
             out.colours.push_back(EntryColor(m_Palette[n]));
         bytes = WritePaletteColours(format, out);
     }
-    // Written beside the target and renamed over it, so a failed write never
-    // leaves a damaged file in its place.
-    const std::string temp = path + ".tmp~";
-    {
-        FilePtr f(std::fopen(temp.c_str(), "wb"));
-        if (!f)
-            return false;
-        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
-                        std::fflush(f.get()) == 0;
-        if (!ok) {
-            f.reset();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    std::string error;
+    if (WriteFileSafely(path, bytes.data(), bytes.size(), &error))
+        return true;
+    ReportFileFailure(error);
+    return false;
 }
 
 void CTesvanDoc::OnSavePalette()
@@ -243,14 +231,14 @@ bool CTesvanDoc::LoadPaletteFile(const std::string& path)
     if (format != PaletteFormat::Plt) {
         CPaletteColours file;
         if (bytes.size() > kMaxPaletteFileBytes || !ReadPaletteColours(format, bytes, file)) {
-            UiPort().MessageBox("データを読み込めませんでした。");
+            ReportFileFailure("データを読み込めませんでした。");
             return false;
         }
         LoadPaletteColours(file.colours, file.transparent);
         return true;
     }
     if (bytes.size() < kPaletteFileSize) {
-        UiPort().MessageBox("データを読み込めませんでした。");
+        ReportFileFailure("データを読み込めませんでした。");
         return false;
     }
     RGBQUAD palette[256];

@@ -1,6 +1,6 @@
 // Changing one palette entry: the undo record, the recolouring of a 32-bit
 // layer, the remembered gradation it spoils, and the 8-bit colour tables.
-#include "doc/BlitRows.h"
+#include "doc/kernels/RowKernels.h"
 #include "doc/TesvanDoc.h"
 
 #include <cstring>

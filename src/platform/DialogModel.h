@@ -29,3 +29,19 @@ public:
     // message is shown and the dialog stays open.
     virtual bool Validate(std::string& message) { return true; }
 };
+
+// The rules of an integer edit, the same for every dialog and every
+// presenter (Qt widget or script): blanks around, an optional sign, decimal
+// digits, within int. False for anything else.
+bool ParseDialogInt(const std::string& text, int& value);
+
+// The refusal of text that is no integer: "整数を入力してください。".
+extern const char* const kMsgEnterInteger;
+
+// The refusal of an integer outside low..high:
+// "%1 から %2 までの整数を入力してください。".
+std::string RangeMessage(int low, int high);
+
+// An integer edit checked on confirmation: false with the message to show
+// when the text is no integer or lies outside low..high.
+bool CheckDialogInt(const std::string& text, int low, int high, int& value, std::string& message);

@@ -1,6 +1,7 @@
 #include "platform/ImageCodec.h"
 
 #include "platform/ImageCodecInternal.h"
+#include "platform/SafeFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -191,20 +192,6 @@ CodecStatus CheckSource(const ImageSource& src)
     return CodecStatus::Ok;
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<uint8_t>& out)
@@ -230,33 +217,23 @@ CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<
     return st;
 }
 
-CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src)
+CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src, std::string* error)
 {
     const EncoderInfo* enc = FindEncoderForPath(path);
-    if (!enc)
+    if (!enc) {
+        if (error)
+            *error = path.substr(path.find_last_of('/') + 1) +
+                     " に書き込めませんでした。この拡張子の画像形式には対応していません。";
         return CodecStatus::UnknownFormat;
-    std::vector<uint8_t> bytes;
-    if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok)
-        return st;
-
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return CodecStatus::GeneralFailure;
     }
-    if (fd < 0)
-        return CodecStatus::GeneralFailure;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size());
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0)
-        return CodecStatus::Ok;
-    ::unlink(temp.c_str());
-    return CodecStatus::GeneralFailure;
+    std::vector<uint8_t> bytes;
+    if (CodecStatus st = EncodeImage(src, enc->format, bytes); st != CodecStatus::Ok) {
+        if (error)
+            *error = WriteErrorText(path, st == CodecStatus::OutOfMemory ? ENOMEM : EINVAL);
+        return st;
+    }
+    return WriteFileSafely(path, bytes.data(), bytes.size(), error) ? CodecStatus::Ok
+                                                                     : CodecStatus::GeneralFailure;
 }
 
 }  // namespace tesvan

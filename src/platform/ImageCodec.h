@@ -166,9 +166,11 @@ constexpr int kJpegQuality = 90;
 
 CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<uint8_t>& out);
 
-// Encodes by the path's extension and writes the file through a temporary
-// file in the same folder, so a failed write leaves an existing file intact.
-// UnknownFormat (nothing written) when no encoder matches the extension.
-CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src);
+// Encodes by the path's extension and writes the file through the file
+// writer (SafeFile.h), so a failed write leaves an existing file intact.
+// UnknownFormat (nothing written) when no encoder matches the extension. On
+// failure *error (optional) receives the message to show.
+CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src,
+                            std::string* error = nullptr);
 
 }  // namespace tesvan

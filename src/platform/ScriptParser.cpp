@@ -62,12 +62,14 @@ const Form kForms[] = {
     {"print", "job", "", "print job"},
     {"print", "gradation", "R", "print gradation R (0..29)"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
+    {"wait", nullptr, "U", "wait MS"},
 };
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
-                                      "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg"};
+                                      "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
+                                      "CRecoveryDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
-                                      "folder"};
+                                      "folder", "discard"};
 
 std::vector<std::string> SplitPattern(const char* pattern)
 {

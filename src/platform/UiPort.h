@@ -41,6 +41,9 @@ public:
     virtual void EndPage() = 0;
     // Ends the job, whether or not it started.
     virtual void EndDoc() = 0;
+    // True when a started job could not be completed (its output could not
+    // be written); the sink has reported why.
+    virtual bool Failed() const { return false; }
 };
 
 // The printer chosen in the print dialog, in its device pixels.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "doc/TesvanDoc.h"
-#include "palette/PaneLayout.h"
+#include "views/plain/PaneLayout.h"
 
 #include <QAbstractScrollArea>
 

@@ -2,7 +2,7 @@
 #include "views/PalettePresenters.h"
 
 #include "palette/Gradation.h"
-#include "palette/LayerTabs.h"
+#include "views/plain/LayerTabs.h"
 #include "platform/UiPort.h"
 #include "views/DialogPresenters.h"
 
@@ -91,15 +91,6 @@ protected:
 private:
     const CMakeGradationDlg& m_Model;
 };
-
-bool ReadInt(QLineEdit* edit, int& value)
-{
-    bool ok = false;
-    const int v = edit->text().trimmed().toInt(&ok);
-    if (ok)
-        value = v;
-    return ok;
-}
 
 bool PresentGradation(CDialogModel& base, QWidget* owner)
 {
@@ -200,26 +191,20 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
         strip->update();
         filling = false;
     };
-    // Reads every control into `work`; a level that is no integer or lies
-    // outside 0..100 is refused with a message.
+    // Reads every control into `work` through the model's field rules; a
+    // level the model refuses is reported and gets the focus.
     auto read = [&]() -> bool {
-        for (int k = 0; k < 3; ++k) {
-            int* ch[3] = {&work.m_nRed[k], &work.m_nGreen[k], &work.m_nBlue[k]};
-            for (int r = 0; r < 3; ++r) {
-                int v = 0;
-                if (ReadInt(edits[k][r], v))
-                    *ch[r] = std::clamp(v, 0, 255);
-            }
-        }
+        for (int k = 0; k < 3; ++k)
+            for (int r = 0; r < 3; ++r)
+                work.SetChannelText(k, r, edits[k][r]->text().toStdString());
         for (int k = 0; k < 3; ++k) {
             for (QLineEdit* e : {bright[k], light[k]}) {
-                int v = 0;
-                if (!ReadInt(e, v)) {
-                    UiPort().MessageBox("整数を入力してください。");
+                std::string message;
+                if (!work.SetLevelText(e == light[k], k, e->text().toStdString(), message)) {
+                    UiPort().MessageBox(message);
                     e->setFocus();
                     return false;
                 }
-                (e == bright[k] ? work.m_nBright[k] : work.m_nLight[k]) = v;
             }
         }
         work.m_bBriMake = bri->isChecked();
@@ -245,13 +230,8 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
             QObject::connect(e, &QLineEdit::textEdited, &dlg, [&, e, k, r](const QString& text) {
                 if (filling)
                     return;
-                bool okNum = false;
-                const int v = text.trimmed().toInt(&okNum);
-                if (okNum && (v < 0 || v > 255))
-                    e->setText(v < 0 ? QStringLiteral("0") : QStringLiteral("255"));
-                int* ch[3] = {&work.m_nRed[k], &work.m_nGreen[k], &work.m_nBlue[k]};
-                if (okNum)
-                    *ch[r] = std::clamp(v, 0, 255);
+                if (work.SetChannelText(k, r, text.toStdString()))
+                    e->setText(QString::number(work.Channel(k, r)));
                 work.Calculate();
                 redraw();
             });

@@ -3,6 +3,10 @@
 #include "doc/ImageEx.h"
 #include "doc/PrintLayout.h"
 #include "doc/TesvanDoc.h"
+#include "platform/SafeFile.h"
+
+#include <QBuffer>
+#include <QPdfWriter>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -21,6 +25,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -66,6 +71,68 @@ private:
     QPainter m_Painter;
 };
 
+// Printing into a PDF file: the toolkit's PDF writer renders into memory with
+// the printer's page and resolution, and the file writer puts the bytes in
+// place whole, so a failed or interrupted job never leaves a damaged file.
+class CPdfFileSink : public CPrintSink {
+public:
+    CPdfFileSink(std::shared_ptr<QPrinter> printer, QString path)
+        : m_pPrinter(std::move(printer)), m_strPath(std::move(path))
+    {
+    }
+
+    bool StartDoc(const std::string& name) override
+    {
+        m_Buffer.open(QIODevice::WriteOnly);
+        m_pWriter = std::make_unique<QPdfWriter>(&m_Buffer);
+        m_pWriter->setResolution(m_pPrinter->resolution());
+        m_pWriter->setPageLayout(m_pPrinter->pageLayout());
+        m_pWriter->setTitle(Q(name));
+        m_pWriter->setCreator(m_pPrinter->creator());
+        m_bStarted = m_Painter.begin(m_pWriter.get());
+        return m_bStarted;
+    }
+    bool StartPage() override { return m_Painter.isActive(); }
+    void DrawImage(const CImageEx& image, int width, int height) override
+    {
+        const QImage paper = RenderOnPaper(image);
+        if (paper.isNull())
+            return;
+        m_Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        m_Painter.setRenderHint(QPainter::LosslessImageRendering, true);
+        m_Painter.drawImage(QRect(0, 0, width, height), paper);
+    }
+    void EndPage() override {}
+    void EndDoc() override
+    {
+        if (!m_bStarted)
+            return;
+        const bool ended = m_Painter.end();
+        m_pWriter.reset();
+        m_Buffer.close();
+        const QByteArray& bytes = m_Buffer.data();
+        std::string error;
+        if (!ended || bytes.isEmpty()) {
+            m_bFailed = true;
+            ReportFileFailure(WriteErrorText(m_strPath.toStdString(), ENOMEM));
+        } else if (!WriteFileSafely(m_strPath.toStdString(), bytes.constData(), size_t(bytes.size()),
+                                    &error)) {
+            m_bFailed = true;
+            ReportFileFailure(error);
+        }
+    }
+    bool Failed() const override { return m_bFailed; }
+
+private:
+    std::shared_ptr<QPrinter> m_pPrinter;
+    QString m_strPath;
+    QBuffer m_Buffer;
+    std::unique_ptr<QPdfWriter> m_pWriter;
+    QPainter m_Painter;
+    bool m_bStarted = false;
+    bool m_bFailed = false;
+};
+
 } // namespace
 
 QPrinter& AppPrinter()
@@ -108,7 +175,14 @@ PrinterChoice PrinterChoiceFor(std::shared_ptr<QPrinter> printer)
     choice.nPageHeight = qRound(paper.height());
     choice.nOffsetX = qRound(page.left() - paper.left());
     choice.nOffsetY = qRound(page.top() - paper.top());
-    choice.pSink = std::make_shared<CQtPrintSink>(std::move(printer));
+    // Printing to a file (the dialog's choice or a .pdf name) goes through
+    // the file writer.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
+        const QString path = printer->outputFileName();
+        choice.pSink = std::make_shared<CPdfFileSink>(std::move(printer), path);
+    } else {
+        choice.pSink = std::make_shared<CQtPrintSink>(std::move(printer));
+    }
     return choice;
 }
 
@@ -201,7 +275,7 @@ int PrintFromShell(const QString& file, const QString& printerName, bool named)
         return 1;
     }
     if (!doc.PrintSheet(PrinterChoiceFor(printer), false)) {
-        std::fprintf(stderr, "tesvan: the printer did not take the job\n");
+        std::fprintf(stderr, "tesvan: the document was not printed\n");
         return 1;
     }
     return 0;

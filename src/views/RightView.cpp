@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -44,11 +45,17 @@ int ButtonNumber(Qt::MouseButton b)
     return b == Qt::LeftButton ? 1 : b == Qt::RightButton ? 2 : 0;
 }
 
+std::map<const CTesvanDoc*, CRightView*>& Canvases()
+{
+    static std::map<const CTesvanDoc*, CRightView*> canvases;
+    return canvases;
+}
+
 // The pointer warp of the document lands on the canvas that shows it.
 void MoveCanvasPointer(CTesvanDoc& doc, CPoint viewPoint)
 {
-    if (doc.m_pCanvasView)
-        doc.m_pCanvasView->Input().MovePointer(viewPoint);
+    if (CRightView* canvas = CRightView::CanvasOf(&doc))
+        canvas->Input().MovePointer(viewPoint);
 }
 
 // A scratch 32-bit surface reused between repaints of the same size.
@@ -81,9 +88,16 @@ CRightView::CRightView(CTesvanDoc* doc, QWidget* parent)
 
 CRightView::~CRightView()
 {
-    if (m_pDoc->m_pCanvasView == this)
-        m_pDoc->m_pCanvasView = nullptr;
+    const auto it = Canvases().find(m_pDoc);
+    if (it != Canvases().end() && it->second == this)
+        Canvases().erase(it);
     m_pDoc->RemoveView(this);
+}
+
+CRightView* CRightView::CanvasOf(const CTesvanDoc* doc)
+{
+    const auto it = Canvases().find(doc);
+    return it == Canvases().end() ? nullptr : it->second;
 }
 
 void CRightView::SetScrollSize(QSize size)
@@ -96,7 +110,7 @@ void CRightView::OnInitialUpdate()
 {
     const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
-    m_pDoc->m_pCanvasView = this;
+    Canvases()[m_pDoc] = this;
     viewport()->update();
 }
 
@@ -230,12 +244,12 @@ QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool sel
     }
 
     // The selection frame, only with the grid.
-    if (selection && doc.m_bShowGrid == 1 && doc.m_nSelState > 0) {
+    if (selection && doc.m_bShowGrid == 1 && doc.m_nSelState != SelState::None) {
         CRect rc;
         const int owner = doc.GetSelViewRect(rc);
         if (owner != 0) {
             QColor colour;
-            if (doc.m_nSelState == 1)
+            if (doc.m_nSelState == SelState::Selected)
                 colour = owner == 1 ? QColor(255, 255, 0) : QColor(128, 128, 0);
             else
                 colour = owner == 1 ? QColor(255, 0, 255) : QColor(128, 0, 128);

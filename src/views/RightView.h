@@ -30,6 +30,9 @@ public:
     CCanvasInput& Input() { return m_Input; }
     void OnUpdate(int hint) override;
     void OnInitialUpdate();
+    // The canvas showing a document (the last one set up for it), or null.
+    // The shell keeps this, not the document.
+    static CRightView* CanvasOf(const CTesvanDoc* doc);
 
     // The cell picture of bitmap rectangle `part` (bitmap coordinates: the
     // frame at column and row 0, cell pixel (px, py) at 1 + z px, 1 + z py).

@@ -2,7 +2,7 @@
 
 #include "views/LeftView.h"
 #include "views/PaneArt.h"
-#include "palette/LayerTabs.h"
+#include "views/plain/LayerTabs.h"
 #include "views/RightView.h"
 
 #include <QKeyEvent>
@@ -45,14 +45,11 @@ CTesvanView::CTesvanView(CTesvanDoc* doc, QWidget* parent) : QWidget(parent), m_
 
 CTesvanView::~CTesvanView()
 {
-    if (m_pDoc->m_pTabView == this)
-        m_pDoc->m_pTabView = nullptr;
     m_pDoc->RemoveView(this);
 }
 
 void CTesvanView::OnInitialUpdate()
 {
-    m_pDoc->m_pTabView = this;
     if (m_pTabs->count() == 0) {
         m_bUpdatingTabs = true;
         m_pTabs->setIconSize(QSize(16, 17));

@@ -94,21 +94,21 @@ TEST_F(CanvasTest, SelectionFrameColours)
     // a floating paste: magenta, of another layer purple.
     doc->m_rcSel = CRect{2, 2, 5, 4};
     doc->m_nSelLayer = doc->CurrentLayer().m_nPage;
-    doc->m_nSelState = 1;
+    doc->m_nSelState = SelState::Selected;
     CRect rc;
     ASSERT_EQ(doc->GetSelViewRect(rc), 1);
     EXPECT_EQ(Whole().pixel(rc.left + 8, rc.top), Rgb(255, 255, 0));
     doc->m_nSelLayer = doc->m_Layers[3].m_nPage;
     ASSERT_EQ(doc->GetSelViewRect(rc), 2);
     EXPECT_EQ(Whole().pixel(rc.left + 8, rc.top), Rgb(128, 128, 0));
-    doc->m_nSelState = 2;
+    doc->m_nSelState = SelState::Floating;
     EXPECT_EQ(Whole().pixel(rc.left + 8, rc.top), Rgb(128, 0, 128));
     doc->m_nSelLayer = -1;
     EXPECT_EQ(Whole().pixel(rc.left + 8, rc.top), Rgb(255, 0, 255));
     // No grid, no frame.
     doc->m_bShowGrid = 0;
     EXPECT_EQ(Whole().pixel(rc.left + 8, rc.top), Rgb(255, 255, 255));
-    doc->m_nSelState = 0;
+    doc->m_nSelState = SelState::None;
 }
 
 TEST_F(CanvasTest, EightBitBackgroundIsPaletteEntryZero)

@@ -73,7 +73,7 @@ TEST_F(EditCommandsTest, SelectionCommandsFollowTheState)
     EXPECT_FALSE(frame->QueryCommand(57637).enabled);
 
     EXPECT_TRUE(frame->ExecuteCommand(57635));
-    EXPECT_EQ(doc->m_nSelState, 2);
+    EXPECT_EQ(doc->m_nSelState, SelState::Floating);
     EXPECT_EQ(frame->QueryCommand(57643).text, QStringLiteral("元に戻す(切取)(&U)\tCtrl+Z"));
     for (int id : {57637, 32883, 32844, 32845, 32853})
         EXPECT_TRUE(frame->QueryCommand(id).enabled) << id;

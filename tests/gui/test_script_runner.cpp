@@ -111,6 +111,20 @@ TEST_F(ScriptRunnerTest, YesSavesUnderAQueuedNameBeforeOpening)
     EXPECT_TRUE(QFile::exists(tmp.filePath("kept.tvn")));
 }
 
+TEST_F(ScriptRunnerTest, CommandsByNameOrNumberAndUnknownNamesStopBeforeRunning)
+{
+    std::string out;
+    const int grid = app.GetDocument()->m_bShowGrid;
+    EXPECT_EQ(Run("print menu ViewZoom\nprint menu 0x8061\ncommand ViewGrid\n", out), 0);
+    EXPECT_EQ(out, "enabled unchecked 縮小\nenabled unchecked 縮小\n");
+    EXPECT_NE(app.GetDocument()->m_bShowGrid, grid);
+    // A misspelt name is refused with the line before any statement runs.
+    EXPECT_EQ(Run("command ViewGrid\ncommand ViewGird\n", out), 2);
+    EXPECT_NE(app.GetDocument()->m_bShowGrid, grid);
+    EXPECT_EQ(Run("print menu viewGrid\n", out), 2);
+    EXPECT_EQ(out, "");
+}
+
 namespace {
 
 ScriptAnswer Answer(const std::string& line)

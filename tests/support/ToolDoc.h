@@ -20,6 +20,7 @@ struct HintLog : CDocObserver {
 // layer 0: entries 5 and 9 (8-bit) or 21 and 25 (32-bit), both opaque.
 inline void MakeDoc(CTesvanDoc& doc, int bits, int w = 8, int h = 8, int columns = 2, int rows = 2)
 {
+    InstallToolOverlay();  // as the shell does at start-up
     doc.m_nBitCount = bits;
     doc.m_nCellWidth = w;
     doc.m_nCellHeight = h;

@@ -1,6 +1,7 @@
 // Row kernels shared by CImageEx::Draw and the composition of the working
 // image, so a composition builds each layer's colour map once and runs the
-// same inner loops over its rows.
+// same inner loops over its rows. One portable variant and one file per
+// instruction set sit beside Dispatch.cpp, which picks among them.
 #pragma once
 
 #include "doc/ImageEx.h"
@@ -52,6 +53,14 @@ bool SelectMapKernel(int level);
 
 // Exact floor(x / 255) for 0 <= x <= 65534 (every product of two bytes).
 constexpr int Div255(int x) { return (x + 1 + (x >> 8)) >> 8; }
+
+// 32-bit blend of n source pixels over dst (Mix per channel), by the chosen
+// kernel.
+void BlendRow(const uint8_t* src, uint8_t* dst, int n);
+
+// Fills dst with `back` (0 or opaque) and blends src over it, as BlendRow
+// would, without reading dst first where the kernel allows.
+void OverUniformRow(const uint8_t* src, uint8_t* dst, int n, uint32_t back);
 
 // Chooses the 32-bit blend kernel: 0 plain, 1 SSE2, 2 AVX2, -1 the best the
 // processor has (the default). False when the processor lacks it.

@@ -1,4 +1,4 @@
-#include "palette/PaneLayout.h"
+#include "views/plain/PaneLayout.h"
 
 #include "doc/TesvanDoc.h"
 

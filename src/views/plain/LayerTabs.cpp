@@ -1,4 +1,4 @@
-#include "palette/LayerTabs.h"
+#include "views/plain/LayerTabs.h"
 
 #include "doc/TesvanDoc.h"
 #include "platform/UiPort.h"
