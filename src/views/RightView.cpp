@@ -118,8 +118,15 @@ void CRightView::OnUpdate(int hint)
 {
     if (!(hint & HINT_CANVAS))
         return;
+    // Turning wrap mode on or off keeps the cell where it was on the screen.
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const QPoint bar = ::ScrollPosition(this);
+    const CPoint old = m_ptWrapShift;
+    m_ptWrapShift = shift;
     const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
+    if (!(shift == old))
+        ScrollTo(CPoint{bar.x() - old.x, bar.y() - old.y});
     m_Input.OnDocumentChanged();
     UpdateCursor();
     viewport()->update();

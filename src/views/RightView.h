@@ -83,6 +83,7 @@ private:
     CTesvanDoc* m_pDoc;
     CCanvasInput m_Input;
     QSize m_szScroll{100, 100};
+    CPoint m_ptWrapShift;  // the wrap shift the scroll bars were last set for
     int m_nCursor = -1;
     bool m_bGrabbed = false;
     // The caret, drawn inverted over the canvas and blinking.
