@@ -1,10 +1,11 @@
-# Tesvan: make run | make test | make bench | make fuzz
+# Tesvan: make run | make test | make bench | make fuzz | make package
+# (scripts/make TARGET installs make and the rest first on a bare system)
 BUILD      ?= build
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all setup build run test bench fuzz clean
+.PHONY: all setup build run test bench fuzz package clean
 
 all: build
 
@@ -22,6 +23,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A .deb in $(BUILD) (README: Package).
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: setup $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target tesvan_bench tesvan

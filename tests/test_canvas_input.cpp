@@ -78,6 +78,22 @@ TEST(CanvasGeometry, CursorOfEachTool)
         EXPECT_EQ(CanvasCursorFor(tool), kCursorDefault) << tool;
 }
 
+TEST(CanvasStatus, PositionOnCellAndSheetAndTheColourUnderIt)
+{
+    CTesvanDoc doc;
+    doc.OnNewDocument();
+    doc.SelectCell(4);  // column 1, row 1 of the 3 x 4 sheet
+    CLayer& layer = doc.m_Layers[0];
+    layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 32);
+    reinterpret_cast<uint32_t*>(layer.m_pImage->GetRow(64 + 5))[64 + 3] = 0xFF102030u;
+    doc.ComposeAll(true);
+    // At zoom 12 the pixel (3, 5) spans 52 .. 63 across.
+    doc.SetZoom(12);
+    EXPECT_EQ(CanvasStatusText(doc, {63, 16 + 60}), "3, 5  (sheet 67, 69)  #FF102030");
+    EXPECT_EQ(CanvasStatusText(doc, {15, 20}), "");
+    EXPECT_EQ(CanvasStatusText(doc, {16 + 12 * 64, 20}), "");
+}
+
 TEST(CanvasText, JapaneseTextBecomesCp932Bytes)
 {
     std::string bytes;

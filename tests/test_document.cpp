@@ -2,6 +2,7 @@
 #include "doc/DocFields.h"
 #include "doc/Layer.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Preferences.h"
 
 #include <gtest/gtest.h>
 
@@ -157,17 +158,13 @@ TEST(Document, ResetsDropSelectionUndoAndAnimation)
     EXPECT_EQ(doc.m_bShift, 0);
     EXPECT_EQ(doc.m_crMarquee, 0x808080u);
 
-    doc.m_Undo[4].nRegions = 2;
-    doc.m_Undo[4].pRegions = std::make_unique<CLayerRegion[]>(2);
-    doc.m_Undo[5].pPalette = std::make_unique<CPaletteSnapshot>();
-    doc.m_Undo[5].bPalette = 1;
-    doc.m_nUndoCount = 6;
-    doc.m_nUndoIndex = 6;
+    doc.PushUndo(0, 20);
+    doc.PushUndo(0, 40);
+    doc.Undo();
     doc.ClearUndo();
-    EXPECT_EQ(doc.m_Undo[4].pRegions, nullptr);
-    EXPECT_EQ(doc.m_Undo[4].nRegions, 0);
-    EXPECT_EQ(doc.m_Undo[5].pPalette, nullptr);
-    EXPECT_EQ(doc.m_Undo[5].bPalette, 0);
+    EXPECT_TRUE(doc.m_Undo.empty());
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_EQ(doc.m_nUndoCount, 0);
     EXPECT_EQ(doc.m_nUndoIndex, 0);
 
     doc.m_Anime[2] = CAnimeSlot{"1,2", 3};
@@ -282,6 +279,77 @@ TEST(LayerImage, ConvertIndexedTo32AndSwap)
     EXPECT_EQ(a.m_pImage, nullptr);
     EXPECT_EQ(b.m_strName, "A");
     EXPECT_NE(b.m_pImage, nullptr);
+}
+
+TEST(DocumentView, ZoomRangeBackgroundAndGridWithoutADisplay)
+{
+    CFakeUiPort port;
+    CTesvanDoc doc;
+    doc.OnNewDocument();
+    CRecordingView view;
+    doc.AddView(&view);
+    EXPECT_EQ(CTesvanDoc::StepZoom(8, 1), 12);
+    EXPECT_EQ(CTesvanDoc::StepZoom(5, 1), 6);
+    EXPECT_EQ(CTesvanDoc::StepZoom(5, -1), 4);
+    EXPECT_EQ(CTesvanDoc::StepZoom(32, 1), 32);
+    EXPECT_EQ(CTesvanDoc::StepZoom(1, -1), 1);
+    // A zoom drops pending text and the selection and changes no file.
+    doc.m_strText = "ab";
+    doc.m_nSelState = SelState::Selected;
+    doc.OnZoomIn();
+    EXPECT_EQ(doc.m_nZoom, 12);
+    EXPECT_TRUE(doc.m_strText.empty());
+    EXPECT_EQ(doc.m_nSelState, SelState::None);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(view.hints, std::vector<int>{19});
+    doc.OnZoom();
+    EXPECT_EQ(doc.m_nZoom, 8);
+    doc.SetZoom(5);  // not in the range
+    EXPECT_EQ(doc.m_nZoom, 8);
+    for (int i = 0; i < 5; ++i)
+        doc.OnZoomOut();
+    EXPECT_EQ(doc.m_nZoom, 1);
+    EXPECT_FALSE(doc.CanZoomOut());
+
+    // The background: cancelled or unchanged is no change; a new colour is.
+    view.hints.clear();
+    doc.OnBackColor();
+    port.colours.push_back(doc.m_crBackground);
+    doc.OnBackColor();
+    EXPECT_FALSE(doc.IsModified());
+    port.colours.push_back(RGB(1, 2, 3));
+    doc.OnBackColor();
+    EXPECT_EQ(doc.m_crBackground, RGB(1, 2, 3));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(view.hints, std::vector<int>{7});
+    doc.OnGrid();
+    EXPECT_EQ(doc.m_bShowGrid, 0);
+    EXPECT_EQ(doc.m_nUndoCount, 0);
+    doc.RemoveView(&view);
+}
+
+TEST(DocumentView, PreferencesRefuseOutOfRangeAndChangeNothing)
+{
+    CTesvanDoc doc;
+    CPreferencesDlg dlg;
+    dlg.FromDocument(doc);
+    EXPECT_EQ(dlg.m_nUndoSteps, 100);
+    EXPECT_EQ(dlg.m_nUndoMemory, 512);
+    std::string error, message;
+    EXPECT_FALSE(dlg.SetField("m_nNoSuch", "1", error));
+    ASSERT_TRUE(dlg.SetField("m_nUndoMemory", "64", error));
+    ASSERT_TRUE(dlg.SetField("m_nUndoSteps", "9", error));
+    EXPECT_FALSE(dlg.Validate(message));
+    EXPECT_EQ(message, "10 から 1000 までの整数を入力してください。");
+    EXPECT_EQ(dlg.m_nUndoMemory, 512);
+    ASSERT_TRUE(dlg.SetField("m_nUndoSteps", "x", error));
+    EXPECT_FALSE(dlg.Validate(message));
+    EXPECT_EQ(message, "整数を入力してください。");
+    ASSERT_TRUE(dlg.SetField("m_nUndoSteps", " 250 ", error));
+    ASSERT_TRUE(dlg.Validate(message));
+    dlg.ApplyTo(doc);
+    EXPECT_EQ(doc.GetUndoStepLimit(), 250);
+    EXPECT_EQ(doc.GetUndoBudget(), size_t(64) << 20);
 }
 
 TEST(DocumentFields, ScriptsReadEveryPartOfTheDocumentByItsDeclaredName)

@@ -319,7 +319,7 @@ TEST(Import, ChipModesLayOutCellsInReadingOrder)
     ui.Fields({{"m_nFitMode", "3"}, {"m_nChipColumns", "8"}});
     ASSERT_EQ(doc.ImportImage(1), 1);
     EXPECT_EQ(doc.m_nRows, 6);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_EQ(doc.GetUndoName(), "イメージ読込");
     for (int k = 0; k < 16; ++k)
         EXPECT_EQ(Pixel(doc, 1, 32 * (k % 3) + 31, 32 * (k / 3) + 31), 0xFF000000u + k + 1) << k;
     EXPECT_EQ(Pixel(doc, 1, 95, 127), 0xFF000000u + 12);  // the old content is gone
@@ -478,7 +478,7 @@ TEST(Import, AllFramesGoIntoConsecutiveCellsFromTheCurrentCell)
         for (int x = 0; x < 12; ++x)
             EXPECT_EQ(Pixel(doc, 0, x, y), expect[y][x]) << x << "," << y;
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_EQ(doc.GetUndoName(), "イメージ読込");
 
     // A file that can no longer be read once the dialog closes changes nothing.
     doc.SetModifiedFlag(false);

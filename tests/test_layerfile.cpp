@@ -106,7 +106,7 @@ TEST(LayerFile, PageColoursAndPixelsFollowTheSlotTheyAreLoadedInto)
     EXPECT_EQ(l.m_pImage->ColorTable()[213], (RGBQUAD{5, 105, 200, 0}));
     EXPECT_EQ(b.m_Gradations[24].nCount, 8);
     EXPECT_EQ(b.m_Gradations[25].crLast, 0x123456u);
-    EXPECT_EQ(b.m_nUndoCount, 0);
+    EXPECT_EQ(b.GetUndoName(), "レイヤー読込");
     EXPECT_TRUE(b.IsModified());
     EXPECT_EQ(b.m_imgWork.ColorTable()[213], (RGBQUAD{5, 105, 200, 0}));
 

@@ -171,7 +171,8 @@ TEST_F(PaletteTest, PaletteFileRoundTripsByteForByte)
     doc.OnLoadPalette();
     EXPECT_EQ(std::memcmp(doc.m_Palette, saved, sizeof saved), 0);      // reserved bytes too
     EXPECT_EQ(std::memcmp(doc.m_Gradations, records, sizeof records), 0);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_EQ(doc.m_nUndoCount, 2);
+    EXPECT_EQ(doc.GetUndoName(), "パレット読込");
     std::filesystem::remove(path);
 }
 
@@ -427,7 +428,12 @@ TEST_F(PaletteTest, SmallPaletteGoesIntoTheCurrentLayersPage)
     EXPECT_EQ(EntryOf(doc, page + 2), RGB(255, 255, 255));
     EXPECT_EQ(Pixel(img, 0, 0), 0x80405060u);     // the drawing follows its page
     EXPECT_EQ(Pixel(other, 0, 0), 0x80090909u);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    // One step on top of the colour change takes the load back, drawing too.
+    EXPECT_EQ(doc.m_nUndoCount, 2);
+    EXPECT_EQ(doc.GetUndoName(), "パレット読込");
+    doc.Undo();
+    EXPECT_EQ(EntryOf(doc, page + 1), RGB(9, 9, 9));
+    EXPECT_EQ(Pixel(*doc.m_Layers[2].m_pImage, 0, 0), 0x80090909u);
     EXPECT_TRUE(ui.messages.empty());
     std::filesystem::remove(path);
 }

@@ -219,7 +219,7 @@ TEST(SheetSize, SameSheetInOtherCellsKeepsEveryPixelAndAsksNothing)
     EXPECT_EQ(Pixel(doc, 0, 191, 255), 0xFF445566u);
     EXPECT_EQ(doc.m_nEditColumn, 0);
     EXPECT_EQ(doc.m_nSelState, SelState::None);
-    EXPECT_EQ(doc.m_nUndoCount, 0);
+    EXPECT_EQ(doc.GetUndoName(), "サイズ変更");
     EXPECT_TRUE(doc.m_Points.empty());
     EXPECT_TRUE(doc.m_Anime[0].strFrames.empty());
     EXPECT_EQ(anime.refreshes, 1);

@@ -1,8 +1,12 @@
 #include "doc/TesvanDoc.h"
+#include "exchange/SheetSize.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -55,10 +59,11 @@ protected:
 
 TEST_F(UndoTest, TenStepsBackAndTheEleventhRefused)
 {
+    doc.SetUndoLimits(10, CTesvanDoc::kUndoDefaultBudget);
     for (uint32_t k = 1; k <= 11; ++k)
         Stroke(0, 32798, 0xFF000000u | k);
     EXPECT_EQ(doc.m_nUndoCount, 10);
-    EXPECT_EQ(doc.m_nUndoIndex, 1);
+    EXPECT_EQ(doc.m_nUndoIndex, 10);
     for (int k = 0; k < 10; ++k) {
         ASSERT_TRUE(doc.CanUndo());
         doc.Undo();
@@ -70,9 +75,10 @@ TEST_F(UndoTest, TenStepsBackAndTheEleventhRefused)
     doc.Undo();
     EXPECT_EQ(Px(*doc.m_Layers[0].m_pImage, 5, 5), 0xFF000001u);
     EXPECT_EQ(doc.m_nUndoCount, 0);
-    EXPECT_EQ(doc.m_nUndoIndex, 1);
-    for (const CUndoEntry& e : doc.m_Undo)
-        EXPECT_EQ(e.pRegions, nullptr);
+    EXPECT_EQ(doc.m_nUndoIndex, 0);
+    // All ten wait to be redone.
+    EXPECT_EQ(doc.m_Undo.size(), 10u);
+    EXPECT_EQ(doc.GetRedoMenuText(), "やり直し(鉛筆)(&R)\tCtrl+Y");
 }
 
 TEST_F(UndoTest, UndoAfterSaveMarksTheDocumentModified)
@@ -110,8 +116,7 @@ TEST_F(UndoTest, PushOnALayerWithoutImageSavesNothing)
     doc.m_Layers[0].ReleaseImage();
     EXPECT_FALSE(doc.PushUndo(32798, 32, Cell()));
     EXPECT_EQ(doc.m_nUndoCount, 1);
-    // The entry at the write position was freed all the same.
-    EXPECT_EQ(doc.m_Undo[1].pRegions, nullptr);
+    EXPECT_EQ(doc.m_Undo.size(), 1u);
 }
 
 TEST_F(UndoTest, ItemTextNamesTheStep)
@@ -193,7 +198,7 @@ TEST_F(UndoTest, PaletteUndoOfPageZeroTouchesNoGradationRecord)
     doc.Undo();
     EXPECT_EQ(doc.m_Palette[3], before);
     EXPECT_EQ(doc.m_Gradations[0].nCenterPos, 40);
-    EXPECT_EQ(doc.m_Undo[0].pPalette, nullptr);
+    EXPECT_TRUE(doc.CanRedo());
 }
 
 TEST_F(UndoTest, PaletteUndoRestoresEntriesAndGradationRecords)
@@ -206,9 +211,10 @@ TEST_F(UndoTest, PaletteUndoRestoresEntriesAndGradationRecords)
     doc.ChangePaletteColor(20, RGB(200, 100, 50));
     EXPECT_EQ(doc.m_Gradations[0].nCount, 0);  // forgotten by the change
     EXPECT_EQ(doc.m_Gradations[1].nCount, 8);
-    ASSERT_TRUE(doc.m_Undo[0].bPalette);
-    EXPECT_EQ(doc.m_Undo[0].pPalette->nFirst, 16);
-    EXPECT_EQ(doc.m_Undo[0].pPalette->nLayer, 0);
+    const auto& entry = dynamic_cast<const CUndoEntry&>(*doc.m_Undo[0]);
+    ASSERT_TRUE(entry.bPalette);
+    EXPECT_EQ(entry.pPalette->nFirst, 16);
+    EXPECT_EQ(entry.pPalette->nLayer, 0);
     doc.Undo();
     EXPECT_EQ(std::memcmp(saved, doc.m_Palette + 16, sizeof saved), 0);
     EXPECT_EQ(doc.m_Gradations[0].nCount, 8);
@@ -228,6 +234,162 @@ TEST_F(UndoTest, PaletteUndoRecoloursTheLayerBack)
     doc.Undo();
     EXPECT_EQ(Px(img, 0, 0), 0x800A141Eu);
     EXPECT_EQ(doc.m_Palette[80], (RGBQUAD{30, 20, 10, 0}));
+}
+
+TEST_F(UndoTest, RedoWalksForwardAndANewStepEndsIt)
+{
+    Stroke(0, 32798, 0xFF000001);
+    Stroke(0, 32797, 0xFF000002);
+    doc.Undo();
+    doc.Undo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 0u);
+    EXPECT_EQ(doc.GetRedoMenuText(), "やり直し(鉛筆)(&R)\tCtrl+Y");
+    doc.Redo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 0xFF000001u);
+    EXPECT_EQ(doc.GetUndoName(), "鉛筆");
+    EXPECT_EQ(doc.GetRedoName(), "直線");
+    doc.Redo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 0xFF000002u);
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_EQ(doc.GetRedoMenuText(), "やり直し(&R)\tCtrl+Y");
+    doc.Undo();
+    Stroke(0, 32804, 0xFF000003);
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_EQ(doc.m_nUndoCount, 2);
+    doc.Undo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 0xFF000001u);
+    // A palette step redoes as well.
+    doc.ChangePaletteColor(20, RGB(1, 2, 3));
+    doc.Undo();
+    EXPECT_NE(doc.m_Palette[20], (RGBQUAD{3, 2, 1, 0}));
+    doc.Redo();
+    EXPECT_EQ(doc.m_Palette[20], (RGBQUAD{3, 2, 1, 0}));
+}
+
+TEST_F(UndoTest, UndoingBackToTheSavedStateClearsTheModifiedFlag)
+{
+    Stroke(0, 32798, 0xFF000001);
+    doc.SetModifiedFlag();
+    doc.UpdateAllViews(3);
+    doc.SetModifiedFlag(false);  // saved here
+    Stroke(0, 32798, 0xFF000002);
+    doc.SetModifiedFlag();
+    doc.UpdateAllViews(3);
+    doc.Undo();
+    EXPECT_FALSE(doc.IsModified());
+    doc.Undo();
+    EXPECT_TRUE(doc.IsModified());
+    doc.Redo();
+    EXPECT_FALSE(doc.IsModified());
+    // A change the history does not hold keeps the flag from then on.
+    doc.m_bShowGrid = 0;
+    doc.SetModifiedFlag();
+    doc.Redo();
+    doc.Undo();
+    EXPECT_TRUE(doc.IsModified());
+    // A new step where the saved state could only be redone loses it.
+    doc.SetModifiedFlag(false);
+    doc.Undo();
+    Stroke(0, 32798, 0xFF000004);
+    doc.Undo();
+    doc.Redo();
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(UndoTest, StepLimitAndMemoryBudgetDropTheOldestSteps)
+{
+    doc.SetUndoLimits(5, CTesvanDoc::kUndoDefaultBudget);
+    EXPECT_EQ(doc.GetUndoStepLimit(), 10);  // clamped to the least
+    doc.SetUndoLimits(2000, CTesvanDoc::kUndoDefaultBudget);
+    EXPECT_EQ(doc.GetUndoStepLimit(), 1000);
+    doc.SetUndoLimits(200, CTesvanDoc::kUndoDefaultBudget);
+    for (uint32_t k = 1; k <= 150; ++k)
+        Stroke(0, 32798, 0xFF000000u | k);
+    EXPECT_EQ(doc.m_nUndoCount, 150);
+    while (doc.CanUndo())
+        doc.Undo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 0u);
+    while (doc.CanRedo())
+        doc.Redo();
+    // A budget of about three steps keeps the newest three.
+    const size_t one = doc.m_Undo.back()->Size();
+    doc.SetUndoLimits(100, 3 * one + one / 2);
+    EXPECT_EQ(doc.m_nUndoCount, 3);
+    EXPECT_LE(doc.GetUndoMemory(), 3 * one + one / 2);
+    doc.Undo();
+    doc.Undo();
+    doc.Undo();
+    EXPECT_EQ(Px(Image(0), 5, 5), 147u | 0xFF000000u);
+    // Even one step above the budget stays undoable.
+    doc.SetUndoLimits(100, 1);
+    Stroke(0, 32798, 0xFF0000EE);
+    EXPECT_EQ(doc.m_nUndoCount, 1);
+}
+
+TEST_F(UndoTest, StepsKeepNoiseRawAndFlatAreasCoded)
+{
+    CImageEx& img = Image(0);
+    std::mt19937 random(7);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            SetPx(img, x, y, random() | 0xFF000000u);
+    const uint32_t saved = Px(img, 9, 9);
+    Stroke(0, 32798, 0xFF000001, 9, 9);
+    const size_t raw = 64 * 64 * 4;
+    EXPECT_LE(doc.m_Undo.back()->Size(), raw + 512);
+    doc.Undo();
+    EXPECT_EQ(Px(img, 9, 9), saved);
+    doc.Redo();
+    EXPECT_EQ(Px(img, 9, 9), 0xFF000001u);
+    // A cell of one colour costs a few bytes of code.
+    doc.SelectCell(1);
+    Stroke(0, 32798, 0xFF000002, 70, 5);
+    EXPECT_LT(doc.m_Undo.back()->Size(), 1024u);
+}
+
+TEST_F(UndoTest, WholesaleStepsUndoAndRedoPaletteLoadAndResize)
+{
+    // Palette file load in a 32-bit document recolours pixels of the page.
+    const std::string path = ::testing::TempDir() + "/undo_palette.plt";
+    doc.ChangePaletteColor(64, RGB(10, 20, 30));
+    SetPx(Image(0), 1, 1, 0xFF0A141E);
+    ASSERT_TRUE(doc.SavePaletteFile(path));
+    doc.ChangePaletteColor(64, RGB(40, 50, 60));
+    ASSERT_EQ(Px(Image(0), 1, 1), 0xFF28323Cu);
+    const int before = doc.m_nUndoCount;
+    {
+        CUndoRecorder undo(doc, "パレット読込");
+        ASSERT_TRUE(doc.LoadPaletteFile(path));
+    }
+    EXPECT_EQ(doc.m_nUndoCount, before + 1);
+    EXPECT_EQ(doc.GetUndoName(), "パレット読込");
+    EXPECT_EQ(Px(Image(0), 1, 1), 0xFF0A141Eu);
+    doc.Undo();
+    EXPECT_EQ(Px(Image(0), 1, 1), 0xFF28323Cu);
+    EXPECT_EQ(doc.m_Palette[64], (RGBQUAD{60, 50, 40, 0}));
+    doc.Redo();
+    EXPECT_EQ(Px(Image(0), 1, 1), 0xFF0A141Eu);
+    std::remove(path.c_str());
+
+    // Resize: geometry, images and the working image come back.
+    SetPx(Image(3), 150, 200, 0xFF123456);
+    ASSERT_TRUE(ResizeSheet(doc, 32, 32, 2, 2, 32, true));
+    EXPECT_EQ(doc.GetUndoName(), "サイズ変更");
+    EXPECT_EQ(doc.m_Layers[3].m_pImage->GetWidth(), 64);
+    doc.Undo();
+    EXPECT_EQ(doc.m_nCellWidth, 64);
+    EXPECT_EQ(doc.m_nColumns, 3);
+    EXPECT_EQ(doc.m_imgWork.GetWidth(), 192);
+    EXPECT_EQ(Px(*doc.m_Layers[3].m_pImage, 150, 200), 0xFF123456u);
+    EXPECT_EQ(Px(doc.m_imgWork, 150, 200), 0xFF123456u);
+    doc.Redo();
+    EXPECT_EQ(doc.m_imgWork.GetWidth(), 64);
+    EXPECT_EQ(doc.m_Layers[3].m_pImage->GetHeight(), 64);
+
+    // A recorded operation that changes nothing leaves no step.
+    const int count = doc.m_nUndoCount;
+    { CUndoRecorder idle(doc, "サイズ変更"); }
+    EXPECT_EQ(doc.m_nUndoCount, count);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -95,7 +96,7 @@ void ListCommands()
     for (const CommandDef& c : kCommandList) {
         std::string line = std::to_string(c.id) + " " + c.name;
         if (*c.text)
-            line += " " + EscapeScriptText(c.text);
+            line += " " + EscapeScriptText(TrCore(std::string(c.text)));
         std::printf("%s\n", line.c_str());
     }
 }
@@ -106,7 +107,8 @@ int RunBatch(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Prints the version."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Prints the version."));
     const QCommandLineOption listCommands(QStringLiteral("list-commands"),
                                           QStringLiteral("Prints every command: id, name, menu text."));
     const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
@@ -117,12 +119,23 @@ int RunBatch(const QStringList& arguments)
                                    QStringLiteral("Exports one layer slot."), QStringLiteral("N"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Runs a script."),
                                     QStringLiteral("SCRIPT"));
-    parser.addOptions({version, listCommands, info, exportTo, layer, script});
+    // The interface language is taken before the batch run starts.
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
+                                  QStringLiteral("LANG"));
+    // Known to the command line; their modes are not part of this build yet.
+    QList<QCommandLineOption> later;
+    for (const char* name : {"data", "format", "scale", "anime"})
+        later << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("V"));
+    parser.addOptions({version, listCommands, info, exportTo, layer, script, lang});
+    parser.addOptions(later);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
 
+    for (const QCommandLineOption& o : later)
+        if (parser.isSet(o))
+            return Usage(QStringLiteral("--%1 is not available in this build").arg(o.names().first()));
     const int modes = int(parser.isSet(version)) + int(parser.isSet(listCommands)) +
                       int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));

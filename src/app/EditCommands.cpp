@@ -12,6 +12,10 @@ void InstallEditCommands(CCommandTable& t, CTesvanDoc* doc)
         ui.enabled = doc->CanUndo();
         ui.text = QString::fromStdString(doc->GetUndoMenuText());
     });
+    t.SetHandler(Cmd::EditRedo, [doc] { doc->Redo(); }, [doc](CommandUi& ui) {
+        ui.enabled = doc->CanRedo();
+        ui.text = QString::fromStdString(doc->GetRedoMenuText());
+    });
 
     auto lift = [doc](void (CTesvanDoc::*op)()) {
         return [doc, op] {

@@ -20,7 +20,12 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
             if (layer.m_pImage)
                 ui.enabled = true;
     });
-    t.SetHandler(Cmd::FileImageSize, [doc] { doc->OnSheetSize(); });
+    // Wholesale changes are recorded around the whole command, whatever the
+    // command grows to do.
+    t.SetHandler(Cmd::FileImageSize, [doc] {
+        CUndoRecorder undo(*doc, "サイズ変更");
+        doc->OnSheetSize();
+    });
 
     // The layer menu acts on the layer whose tab was right-clicked; issued
     // without that menu, on the current layer.
@@ -31,11 +36,13 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
     t.SetHandler(Cmd::LayerSave, [doc, slot] { doc->SaveLayerFile(slot()); },
                  [doc, slot](CommandUi& ui) { ui.enabled = doc->m_Layers[slot()].m_pImage != nullptr; });
     t.SetHandler(Cmd::LayerLoad, [doc, slot] {
+        CUndoRecorder undo(*doc, "レイヤー読込");
         // The tab's caption comes from the file.
         if (doc->LoadLayerFile(slot()))
             doc->UpdateAllViews(0);
     });
     t.SetHandler(Cmd::LayerImportImage, [doc, slot] {
+        CUndoRecorder undo(*doc, "イメージ読込");
         if (doc->ImportImage(slot()))
             doc->UpdateAllViews(0);
     }, [doc](CommandUi& ui) { ui.enabled = doc->m_nBitCount == 32; });

@@ -262,6 +262,18 @@ void Draw(QPainter& p, std::string_view key)
         p.drawRect(5, 5, 9, 9);
         return;
     }
+    if (key == "redo") { // an arrow bending forward to the right
+        p.setRenderHint(QPainter::Antialiasing, true);
+        QPainterPath path(QPointF(3, 13));
+        path.cubicTo(QPointF(1, 5), QPointF(6, 3.5), QPointF(11, 5.5));
+        p.setPen(QPen(kBlue, 2, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlue);
+        p.drawPolygon(Poly({{9, 1}, {15, 6}, {9, 10}}));
+        return;
+    }
     if (key == "layer-only") { // only the current layer shown
         p.setPen(QColor(170, 170, 170));
         p.setBrush(QColor(235, 235, 235));

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/EditCommands.h"
+#include "app/HelpWindow.h"
 
 #include "app/AnimePrintCommands.h"
 #include "app/AppSettings.h"
@@ -15,6 +16,7 @@
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
+#include "views/Language.h"
 #include "views/TesvanView.h"
 
 #include <QAbstractEventDispatcher>
@@ -37,6 +39,8 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -87,6 +91,7 @@ void CMainFrame::InstallFrameHandlers()
     t.SetHandler(Cmd::ViewStatusBar, [this] { statusBar()->setHidden(!statusBar()->isHidden()); },
                  [this](CommandUi& ui) { ui.checked = !statusBar()->isHidden(); });
     t.SetHandler(Cmd::FileExit, [this] { close(); });
+    t.SetHandler(Cmd::HelpFinder, [this] { OnHelpFinder(); });
     t.SetHandler(Cmd::WindowNextPane, [this] { MovePaneFocus(1); });
     t.SetHandler(Cmd::WindowPrevPane, [this] { MovePaneFocus(-1); });
 
@@ -144,11 +149,14 @@ QAction* CMainFrame::MakeAction(int id)
     if (QAction* existing = m_Actions.value(id))
         return existing;
     const CommandInfo* info = m_Commands.Find(id);
-    auto* action = new QAction(info->menuText, this);
+    // The list's texts are Japanese; they are shown in the interface language.
+    const QString text = TrCore(info->menuText);
+    const QString prompt = TrCore(info->prompt);
+    auto* action = new QAction(text, this);
     action->setData(id);
-    action->setStatusTip(CCommandTable::StatusPrompt(info->prompt));
-    QString tip = CCommandTable::ToolTip(info->prompt);
-    action->setToolTip(tip.isEmpty() ? PlainText(info->menuText) : tip);
+    action->setStatusTip(CCommandTable::StatusPrompt(prompt));
+    QString tip = CCommandTable::ToolTip(prompt);
+    action->setToolTip(tip.isEmpty() ? PlainText(text) : tip);
     if (info->toolbar)
         action->setIcon(CommandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -161,7 +169,7 @@ QAction* CMainFrame::MakeAction(int id)
 
 QMenu* CMainFrame::BuildMenu(CommandMenu which, QWidget* parent)
 {
-    auto* menu = new QMenu(CCommandTable::MenuTitle(which), parent);
+    auto* menu = new QMenu(TrCore(CCommandTable::MenuTitle(which)), parent);
     QMenu* symmetry = nullptr;
     for (int id : CCommandTable::MenuOrder(which)) {
         if (id == 0) {
@@ -169,7 +177,7 @@ QMenu* CMainFrame::BuildMenu(CommandMenu which, QWidget* parent)
         } else if (id >= Cmd::ViewSymmetryNone && id <= Cmd::ViewSymmetryBoth) {
             // The symmetry modes: radio items of one submenu.
             if (!symmetry) {
-                symmetry = menu->addMenu(QStringLiteral("シンメトリー"));
+                symmetry = menu->addMenu(tr("シンメトリー"));
                 connect(symmetry, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
                 auto* group = new QActionGroup(symmetry);
                 group->setExclusive(true);
@@ -212,7 +220,7 @@ void CMainFrame::BuildMenus()
 
 void CMainFrame::BuildToolBar()
 {
-    m_pToolBar = new QToolBar(QStringLiteral("標準"), this);
+    m_pToolBar = new QToolBar(tr("標準"), this);
     m_pToolBar->setObjectName(QStringLiteral("StandardToolBar"));
     m_pToolBar->setIconSize(QSize(16, 16));
     m_pToolBar->setAllowedAreas(Qt::TopToolBarArea);
@@ -230,8 +238,16 @@ void CMainFrame::BuildToolBar()
 void CMainFrame::BuildStatusBar()
 {
     QStatusBar* bar = statusBar();
-    m_pMessage = new QLabel(QStringLiteral("レディ"), bar);
+    m_pMessage = new QLabel(tr("レディ"), bar);
     bar->addWidget(m_pMessage, 1);
+    // Where the pointer is on the canvas and the colour under it.
+    m_pPointerPane = new QLabel(bar);
+    m_pPointerPane->setFrameShape(QFrame::Panel);
+    m_pPointerPane->setFrameShadow(QFrame::Sunken);
+    // Sized by its text: a fixed width would widen the smallest window.
+    m_pPointerPane->setMinimumWidth(0);
+    bar->addPermanentWidget(m_pPointerPane);
+    RightView()->SetStatusSink([this](const QString& text) { m_pPointerPane->setText(text); });
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -296,7 +312,7 @@ CMainFrame::CommandState CMainFrame::QueryCommand(int id)
     state.known = true;
     state.enabled = ui.enabled;
     state.checked = ui.checked;
-    state.text = ui.text;
+    state.text = TrCore(ui.text);
     return state;
 }
 
@@ -318,7 +334,7 @@ void CMainFrame::UpdateCommandUi()
         action->setCheckable(ui.checked);
         action->setChecked(ui.checked);
         if (!ui.text.isEmpty())
-            action->setText(ui.text);
+            action->setText(TrCore(ui.text));
     }
 }
 
@@ -328,12 +344,17 @@ void CMainFrame::OnIdle()
     UpdateTitle();
 }
 
+QString CMainFrame::PointerStatus() const { return m_pPointerPane ? m_pPointerPane->text() : QString(); }
+
 void CMainFrame::UpdateTitle()
 {
     QString title = QString::fromStdString(m_pDoc->GetTitle());
     if (title.isEmpty())
         title = QStringLiteral("無題");
-    QString full = title + QStringLiteral(" - Tesvan");
+    // Only the name of an unsaved document is the program's own text.
+    if (m_pDoc->GetPathName().empty())
+        title = TrCore(title);
+    QString full = (m_pDoc->IsModified() ? QStringLiteral("*") : QString()) + title + QStringLiteral(" - Tesvan");
     if (windowTitle() != full)
         setWindowTitle(full);
 }
@@ -361,6 +382,13 @@ void CMainFrame::InitialUpdateFrame()
     UpdateCommandUi();
 }
 
+void CMainFrame::OnHelpFinder()
+{
+    if (!m_pHelp)
+        m_pHelp = new CHelpWindow(this);
+    m_pHelp->ShowContents();
+}
+
 void CMainFrame::MovePaneFocus(int step)
 {
     QSplitter* splitter = m_pTabView->Splitter();
@@ -382,12 +410,25 @@ void CMainFrame::LoadPlacement()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Workspace"));
     QRect rect = settings.value(QStringLiteral("MainWindowRect")).toRect();
-    bool onScreen = false;
-    for (QScreen* screen : QGuiApplication::screens())
-        if (rect.isValid() && screen->availableGeometry().intersects(rect))
-            onScreen = true;
-    if (onScreen) {
-        setGeometry(rect);
+    // The screen showing most of the stored rectangle takes the window, made
+    // to fit inside it: a rectangle stored at another scale factor or for a
+    // screen since removed would otherwise open partly out of reach.
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = rect.isValid() ? screen->availableGeometry().intersected(rect) : QRect();
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (best) {
+        const QRect avail = best->availableGeometry();
+        QRect placed(rect.topLeft(), rect.size().boundedTo(avail.size()));
+        placed.moveLeft(std::clamp(placed.left(), avail.left(), avail.right() + 1 - placed.width()));
+        placed.moveTop(std::clamp(placed.top(), avail.top(), avail.bottom() + 1 - placed.height()));
+        setGeometry(placed);
     } else {
         resize(900, 640);
         if (QScreen* screen = QGuiApplication::primaryScreen())

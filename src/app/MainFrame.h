@@ -15,6 +15,8 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
+class CHelpWindow;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -40,8 +42,11 @@ public:
     CCommandTable& Commands() { return m_Commands; }
     QToolBar* ToolBar() const { return m_pToolBar; }
 
-    // "<document title> - Tesvan".
+    // "<document title> - Tesvan", with "*" before the title while the
+    // document has unsaved changes.
     void UpdateTitle();
+    // The status bar's pointer pane as shown.
+    QString PointerStatus() const;
     // Re-reads every item's enable/tick/text state.
     void UpdateCommandUi();
     // Rebuilds the recent-file items of the File menu.
@@ -52,6 +57,9 @@ public:
     void InitialUpdateFrame();
     // The two context menus, built from the command table.
     QMenu* LayerMenu() const { return m_pLayerMenu; }
+    // Help contents (Cmd::HelpFinder, F1): the manual in its own window.
+    void OnHelpFinder();
+    CHelpWindow* HelpWindow() const { return m_pHelp; }
     QMenu* PaletteMenu() const { return m_pPaletteMenu; }
 
     // Window placement in the settings store ("Workspace").
@@ -90,5 +98,7 @@ private:
     CTesvanView* m_pTabView = nullptr;
     QLabel* m_pMessage = nullptr;
     QLabel* m_pLockPanes[3] = {};
+    QLabel* m_pPointerPane = nullptr;
     bool m_bStorePlacement = true;
+    CHelpWindow* m_pHelp = nullptr;
 };

@@ -41,7 +41,10 @@ void InstallSettingsStore()
 void InstallPaletteCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* view)
 {
     t.SetHandler(Cmd::FileSavePalette, [doc] { doc->OnSavePalette(); });
-    t.SetHandler(Cmd::FileLoadPalette, [doc] { doc->OnLoadPalette(); });
+    t.SetHandler(Cmd::FileLoadPalette, [doc] {
+        CUndoRecorder undo(*doc, "パレット読込");
+        doc->OnLoadPalette();
+    });
 
     // The palette menu acts on the entry of the pane's last release.
     CLeftView* pane = view->LeftView();

@@ -3,6 +3,7 @@
 
 #include "platform/DialogModel.h"
 #include "views/DialogPresenters.h"
+#include "views/Language.h"
 #include "views/Print.h"
 
 #include "app/FileDlgEx.h"
@@ -37,7 +38,7 @@ QWidget* CQtUiPort::Owner()
 
 void CQtUiPort::MessageBox(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tesvan"), Q(text), QMessageBox::Ok, Owner());
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tesvan"), TrCore(Q(text)), QMessageBox::Ok, Owner());
     box.exec();
 }
 
@@ -46,7 +47,7 @@ UiAnswer CQtUiPort::Question(const std::string& text, bool withCancel)
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel)
         buttons |= QMessageBox::Cancel;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Tesvan"), Q(text), buttons, Owner());
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tesvan"), TrCore(Q(text)), buttons, Owner());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {
@@ -58,7 +59,7 @@ UiAnswer CQtUiPort::Question(const std::string& text, bool withCancel)
 
 QString CQtUiPort::NameFilter(const std::pair<std::string, std::string>& filter)
 {
-    QString name = Q(filter.first);
+    QString name = TrCore(Q(filter.first));
     if (name.endsWith(QLatin1Char(')')))
         return name;
     QString patterns = Q(filter.second);
@@ -72,7 +73,7 @@ void CQtUiPort::PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& 
     dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.title.empty())
-        dialog.setWindowTitle(Q(request.title));
+        dialog.setWindowTitle(TrCore(Q(request.title)));
     QStringList filters;
     for (const auto& filter : request.filters)
         filters << NameFilter(filter);
@@ -128,7 +129,7 @@ bool CQtUiPort::ChooseColor(uint32_t& colour)
 
 bool CQtUiPort::ChooseFolder(const std::string& title, std::string& folder)
 {
-    CFolderDialog dialog(Owner(), Q(title), Q(folder));
+    CFolderDialog dialog(Owner(), TrCore(Q(title)), Q(folder));
     if (dialog.DoModal() != 1)
         return false;
     folder = dialog.GetPath().toStdString();

@@ -1,5 +1,7 @@
 #include "app/ScriptRunner.h"
 
+#include "app/HelpWindow.h"
+
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/DocFields.h"
@@ -86,6 +88,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"char", &CScriptRunner::OnChar},
     {"type", &CScriptRunner::OnType},
     {"focus", &CScriptRunner::OnFocus},
+    {"wheel", &CScriptRunner::OnWheel},
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
@@ -101,6 +104,8 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"layer", &CScriptRunner::PrintLayer},
     {"menu", &CScriptRunner::PrintMenu},
     {"title", &CScriptRunner::PrintTitle},
+    {"help", &CScriptRunner::PrintHelp},
+    {"status", &CScriptRunner::PrintStatus},
     {"modified", &CScriptRunner::PrintModified},
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", &CScriptRunner::PrintTab},
@@ -476,13 +481,6 @@ bool CScriptRunner::PrintWork(const std::vector<std::string>& w, std::string& ou
     return PixelText(&Doc()->m_imgWork, Num(w[0]), Num(w[1]), out, error);
 }
 
-bool CScriptRunner::PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string&)
-{
-    const uint32_t c = m_pFrame->RightView()->CanvasColourAt(CPoint{Num(w[0]), Num(w[1])});
-    out = "#" + Hex(c, 8);
-    return true;
-}
-
 bool CScriptRunner::PrintPalette(const std::vector<std::string>& w, std::string& out,
                                  std::string&)
 {
@@ -527,10 +525,32 @@ bool CScriptRunner::PrintMenu(const std::vector<std::string>& w, std::string& ou
 
 bool CScriptRunner::PrintTitle(const std::vector<std::string>&, std::string& out, std::string&)
 {
+    // As the idle refresh would show it now.
+    m_pFrame->UpdateTitle();
     // The toolkit's modified marker shows as "*" only while the window is modified.
     QString title = m_pFrame->windowTitle();
     title.replace(QStringLiteral("[*]"), m_pFrame->isWindowModified() ? QStringLiteral("*") : QString());
     out = Utf8(title);
+    return true;
+}
+
+bool CScriptRunner::PrintHelp(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    const QString title = m_pFrame->HelpWindow() ? m_pFrame->HelpWindow()->PageTitle() : QString();
+    out = title.isEmpty() ? std::string("none") : Utf8(title);
+    return true;
+}
+
+bool CScriptRunner::PrintStatus(const std::vector<std::string>&, std::string& out, std::string&)
+{
+    out = Utf8(m_pFrame->PointerStatus());
+    return true;
+}
+
+bool CScriptRunner::PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    const QRgb c = m_pFrame->RightView()->ShownColor(CPoint{Num(w[0]), Num(w[1])});
+    out = "#" + Hex(0xFF000000u | c, 8);
     return true;
 }
 
@@ -626,6 +646,15 @@ int CScriptRunner::OnType(const ScriptStatement& st)
     CCanvasInput& input = m_pFrame->RightView()->Input();
     for (char c : bytes)
         input.OnChar(uint8_t(c));
+    return kOk;
+}
+
+// wheel X Y up|down [ctrl] [shift]: one wheel step at a logical point.
+int CScriptRunner::OnWheel(const ScriptStatement& st)
+{
+    CRightView* view = m_pFrame->RightView();
+    view->Wheel(ClientPoint(view, Num(st.args[0]), Num(st.args[1])), st.args[2] == "up" ? 1 : -1,
+                InputFlags(st.args, 3));
     return kOk;
 }
 

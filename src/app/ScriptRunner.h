@@ -78,6 +78,7 @@ private:
     int OnChar(const ScriptStatement& st);
     int OnType(const ScriptStatement& st);
     int OnFocus(const ScriptStatement& st);
+    int OnWheel(const ScriptStatement& st);
     // Key flags of the buttons held now and the words [ctrl] [shift] from `first` on.
     unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
     int OnPane(const ScriptStatement& st);
@@ -92,6 +93,8 @@ private:
     bool PrintLayer(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintMenu(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintHelp(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintStatus(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);

@@ -3,6 +3,7 @@
 #include "platform/DialogModel.h"
 
 #include "doc/ImageEx.h"
+#include "views/Language.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -131,12 +132,12 @@ bool CScriptUiPort::TakeAnswer(std::initializer_list<ScriptAnswer::Kind> kinds,
 void CScriptUiPort::MessageBox(const std::string& text)
 {
     ++m_nMessages;
-    PrintScriptLine("message: " + EscapeScriptText(text));
+    PrintScriptLine("message: " + EscapeScriptText(TrCore(text)));
 }
 
 UiAnswer CScriptUiPort::Question(const std::string& text, bool withCancel)
 {
-    PrintScriptLine("question: " + EscapeScriptText(text));
+    PrintScriptLine("question: " + EscapeScriptText(TrCore(text)));
     ScriptAnswer a;
     bool taken = withCancel
         ? TakeAnswer({ScriptAnswer::Yes, ScriptAnswer::No, ScriptAnswer::Cancel},

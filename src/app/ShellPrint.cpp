@@ -1,5 +1,6 @@
 #include "app/ShellPrint.h"
 
+#include "views/Language.h"
 #include "app/QtUiPort.h"
 #include "views/Print.h"
 
@@ -18,7 +19,7 @@ class CStderrUiPort : public CUiPort {
 public:
     void MessageBox(const std::string& text) override
     {
-        std::fprintf(stderr, "tesvan: %s\n", text.c_str());
+        std::fprintf(stderr, "tesvan: %s\n", TrCore(text).c_str());
     }
     UiAnswer Question(const std::string&, bool) override { return UiAnswer::Cancel; }
     bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
@@ -58,7 +59,9 @@ int RunShellPrint(int argc, char** argv)
     const QCommandLineOption printTo(QStringLiteral("print-to"),
                                      QStringLiteral("Prints FILE on PRINTER (a name ending in .pdf writes that file)."),
                                      QStringLiteral("PRINTER"));
-    parser.addOptions({print, printTo});
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
+                                  QStringLiteral("LANG"));
+    parser.addOptions({print, printTo, lang});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("FILE.tvn"));
     const QStringList files = parser.parse(qapp.arguments()) ? parser.positionalArguments()
@@ -71,6 +74,7 @@ int RunShellPrint(int argc, char** argv)
         return 2;
     }
 
+    InstallLanguage(ChooseLanguage(parser.value(lang), true));
     CStderrUiPort terminal;
     CQtUiPort boxes;
     SetUiPort(display ? static_cast<CUiPort*>(&boxes) : &terminal);

@@ -1,6 +1,7 @@
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 
+#include "app/AidCommands.h"
 #include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
 
@@ -10,6 +11,7 @@
 #include "app/QtUiPort.h"
 #include "app/RecoveryManager.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Preferences.h"
 #include "platform/UiPort.h"
 
 #include <QApplication>
@@ -124,12 +126,6 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     QCoreApplication::setApplicationName(QStringLiteral("Tesvan"));
     QApplication::setWindowIcon(AppIcon());
 
-    // Qt's own dialogs and buttons in Japanese.
-    m_pTranslator = new QTranslator(this);
-    if (m_pTranslator->load(QStringLiteral("qtbase_ja"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(m_pTranslator);
-
     RegisterDialogPresenters();
     InstallSettingsStore();
     m_pUiPort = std::make_unique<CQtUiPort>();
@@ -162,6 +158,7 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     LoadRecentFileList();
     if (!CreateShell())
         return false;
+    LoadPreferences();
     m_pRecovery = std::make_unique<CRecoveryManager>(*this, m_pDoc.get());
     if (file.isEmpty()) {
         OnFileNew();
@@ -310,6 +307,7 @@ bool CTesvanApp::CreateShell()
     t.SetHandler(Cmd::FileSave, [this] { OnFileSave(false); });
     t.SetHandler(Cmd::FileSaveAs, [this] { OnFileSave(true); });
     t.SetHandler(Cmd::HelpAbout, [this] { OnAppAbout(); });
+    t.SetHandler(Cmd::EditPreferences, [this] { OnPreferences(); });
     for (int i = 0; i < kRecentFiles; ++i) {
         t.SetHandler(Cmd::FileMru1 + i, [this, i] { OpenRecentFile(i); },
                      [this, i](CommandUi& ui) {
@@ -414,10 +412,14 @@ CTesvanApp::RestoreResult CTesvanApp::RestoreDocument(const std::string& copyPat
 void CTesvanApp::OnAppAbout()
 {
     QDialog dialog(m_pFrame);
-    dialog.setWindowTitle(QStringLiteral("バージョン情報 Tesvan"));
+    dialog.setWindowTitle(tr("バージョン情報 Tesvan"));
     auto* icon = new QLabel(&dialog);
     icon->setPixmap(AppIcon().pixmap(32, 32));
-    auto* text = new QLabel(QStringLiteral("Tesvan, Version 2.04"), &dialog);
+    // The version, the licence and the toolkit the program runs on.
+    auto* text = new QLabel(QStringLiteral("Tesvan, Version 2.04") + QLatin1Char('\n') +
+                                tr("MIT ライセンスで配布されています。") + QLatin1Char('\n') +
+                                tr("Qt %1 を使用しています。").arg(QLatin1String(qVersion())),
+                            &dialog);
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
@@ -430,6 +432,43 @@ void CTesvanApp::OnAppAbout()
     dialog.setLayout(row);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(320, 80)));
     dialog.exec();
+}
+
+// The preferences live in the settings store under "Preferences", one value
+// a field of the dialog.
+void CTesvanApp::LoadPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        if (!field.key)
+            continue;
+        const int value = settings.value(QString::fromLatin1(field.key), prefs.*field.member).toInt();
+        prefs.*field.member = std::clamp(value, field.lo, field.hi);
+    }
+    prefs.ApplyTo(*m_pDoc);
+}
+
+void CTesvanApp::OnPreferences()
+{
+    CPreferencesDlg prefs;
+    prefs.FromDocument(*m_pDoc);
+    if (!UiPort().DoModal(prefs))
+        return;
+    prefs.ApplyTo(*m_pDoc);
+    // The onion tints may have changed.
+    m_pDoc->ComposeAll(true);
+    m_pDoc->UpdateAllViews(HINT_CANVAS | HINT_PANE);
+    if (!m_bUseSettings)
+        return;
+    SaveAidSettings(*m_pDoc);
+    QSettings settings;
+    settings.beginGroup(QStringLiteral("Preferences"));
+    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
+        if (field.key)
+            settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
 }
 
 void CTesvanApp::LoadRecentFileList()

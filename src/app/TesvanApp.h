@@ -75,6 +75,9 @@ private:
     void StartInstanceServer();
     void OpenHandedOffFile(const QString& path);
     void LoadRecentFileList();
+    // The preferences dialog, and its values from the settings at start-up.
+    void OnPreferences();
+    void LoadPreferences();
 
     std::unique_ptr<CTesvanDoc> m_pDoc;
     CMainFrame* m_pFrame = nullptr;

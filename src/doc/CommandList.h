@@ -46,6 +46,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(57619, FileMru4,             None,    0,   0, None,       "",              "",         "", "", "指定のファイルを開く") \
     X(57665, FileExit,             File,    6,   0, None,       "",              "",         "終了(&X)", "", "Tesvanを終了し、ファイルの保存を指示\n終了") \
     X(57643, EditUndo,             Edit,    1,   0, None,       "",              "",         "元に戻す(&U)\tCtrl+Z", "Ctrl+Z Alt+Backspace", "直前に行った動作を元に戻す\n元に戻す") \
+    X(33000, EditRedo,             Edit,    1, 200, None,       "redo",          "",         "やり直し(&R)\tCtrl+Y", "Ctrl+Y Ctrl+Shift+Z", "元に戻した動作をやり直す\nやり直し") \
     X(32796, ToolSelect,           Edit,    2, 205, Select,     "select",        "",         "範囲選択", "", "選択ツール") \
     X(32820, ToolSelectAllLayers,  Edit,    2, 206, Select,     "select-all",    "",         "全レイヤー範囲選択", "", "全レイヤー選択") \
     X(57635, EditCut,              Edit,    3, 201, None,       "cut",           "切取",     "切り取り(&T)\tCtrl+X", "Ctrl+X Shift+Del", "選択範囲を切り取ってクリップボードに保存\n切り取り") \
@@ -56,14 +57,18 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32844, EditPasteRotate,      Edit,    4, 207, None,       "rotate",        "",         "貼付範囲回転90°", "", "貼付範囲を90°回転") \
     X(32845, EditPasteMirrorLR,    Edit,    4, 208, None,       "mirror-lr",     "",         "貼付範囲左右反転", "", "貼付範囲を左右反転") \
     X(32853, EditPasteMirrorUD,    Edit,    4, 209, None,       "mirror-ud",     "",         "貼付範囲上下反転", "", "貼付範囲を上下反転") \
+    X(33001, EditPreferences,      Edit,    5,   0, None,       "",              "",         "環境設定...", "", "履歴の段数と使うメモリを設定\n環境設定") \
     X(32869, ViewAnimation,        View,    1,   0, None,       "",              "",         "アニメーション", "", "") \
     X(59392, ViewToolbar,          View,    1,   0, None,       "",              "",         "ツール バー(&T)", "", "") \
     X(59393, ViewStatusBar,        View,    1,   0, None,       "",              "",         "ステータス バー(&S)", "", "ステータス バーの表示/非表示\nステータス バーの表示切り替え") \
     X(32865, ViewZoom,             View,    1, 501, None,       "zoom",          "",         "拡大", "", "拡大・縮小") \
+    X(33002, ViewZoomIn,           View,    1,   0, None,       "",              "",         "ズームイン\tCtrl++", "Ctrl++ Ctrl+=", "キャンバスの表示倍率を上げる\nズームイン") \
+    X(33003, ViewZoomOut,          View,    1,   0, None,       "",              "",         "ズームアウト\tCtrl+-", "Ctrl+-", "キャンバスの表示倍率を下げる\nズームアウト") \
     X(32879, ViewCurrentLayerOnly, View,    1, 502, None,       "layer-only",    "",         "選択レイヤーのみ表示", "", "作業中のレイヤーのみ表示します") \
     X(32893, ViewBackgroundColor,  View,    1,   0, None,       "",              "",         "背景カラーの変更", "", "") \
     X(32895, ViewGrid,             View,    1,   0, None,       "",              "",         "グリッド", "", "") \
     X(32896, ViewCharLines,        View,    1,   0, None,       "",              "",         "キャラクタ分割ライン", "", "") \
+    X(33004, ViewNeighbours,       View,    1,   0, None,       "",              "",         "隣のキャラを表示", "", "現在のキャラの周りに隣のキャラを薄く表示\n隣のキャラを表示") \
     X(33010, ViewOnionSkin,        View,    2, 503, None,       "onion",         "",         "オニオンスキン\tF7", "F7", "前後のフレームを透かして表示\nオニオンスキン") \
     X(33015, ViewWrap,             View,    2,   0, None,       "",              "",         "タイルモード", "", "セルの端で折り返して描画") \
     X(33011, ViewSymmetryNone,     View,    2,   0, None,       "",              "",         "なし", "", "") \
@@ -86,7 +91,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(33016, ToolPixelPerfect,     Tools,   3,   0, None,       "",              "",         "ピクセルパーフェクト", "", "１ピクセルの鉛筆で角の重なりを描かない") \
     X(32795, ToolThickBrush,       None,    0,   0, Freehand,   "",              "太いブラシ", "太いブラシ", "", "") \
     X(32830, ToolThinBrush,        None,    0,   0, Freehand,   "",              "細いブラシ", "細いブラシ", "", "") \
-    X(57667, HelpFinder,           Help,    1,   0, None,       "",              "",         "ヘルプ(&H)", "", "ヘルプ トピックの一覧\nヘルプ トピック") \
+    X(57667, HelpFinder,           Help,    1,   0, None,       "",              "",         "ヘルプ(&H)", "F1", "ヘルプ トピックの一覧\nヘルプ トピック") \
     X(57664, HelpAbout,            Help,    1,   0, None,       "",              "",         "バージョン情報 Tesvan(&A)...", "", "プログラム情報、バージョン、著作権を表示します。\nバージョン情報") \
     X(32773, LayerShow,            Layer,   1,   0, None,       "",              "",         "表示", "", "") \
     X(32774, LayerProperties,      Layer,   1,   0, None,       "",              "",         "プロパティー変更", "", "レイヤー名、チップページ変更") \

@@ -67,7 +67,8 @@ void CTesvanDoc::WriteContent(CArchive& ar) const
     ar.WriteInt32(m_nRows);
     ar.WriteInt32(m_nEditColumn);
     ar.WriteInt32(m_nEditRow);
-    ar.WriteInt32(m_nZoom);
+    // Readers of this form know 4 and 8 only: the nearer of the two.
+    ar.WriteInt32(m_nZoom <= 5 ? 4 : 8);
     ar.Write(m_Palette, sizeof m_Palette);
     ar.Write(m_Gradations, sizeof m_Gradations);
     ar.WriteUInt32(m_crGridColor);

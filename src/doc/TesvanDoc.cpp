@@ -7,14 +7,6 @@
 
 CAnimeWindow* (*CTesvanDoc::s_pfnCreateAnimeWindow)(CTesvanDoc* doc) = nullptr;
 
-void CUndoEntry::Free()
-{
-    pRegions.reset();
-    pPalette.reset();
-    bPalette = nCommand = nRegions = 0;
-    left = top = right = bottom = 0;
-}
-
 CTesvanDoc::CTesvanDoc() : CToolState(kPencil)
 {
     CBynaryBuffer::SetBlockSize(256);
@@ -94,13 +86,6 @@ void CTesvanDoc::ResetSelection(bool redraw)
     ClearSelectionState();
     if (redraw)
         ComposeAll(true);
-}
-
-void CTesvanDoc::ClearUndo()
-{
-    for (CUndoEntry& entry : m_Undo)
-        entry.Free();
-    m_nUndoCount = m_nUndoIndex = 0;
 }
 
 void CTesvanDoc::ResetAnime()
@@ -183,6 +168,8 @@ void CTesvanDoc::RemoveView(CDocObserver* view)
 void CTesvanDoc::UpdateAllViews(int hint)
 {
     // A view may unregister itself while being told.
+    // The change under way ends with this announcement.
+    m_bStepPending = false;
     const std::vector<CDocObserver*> views = m_Views;
     for (CDocObserver* view : views)
         if (std::find(m_Views.begin(), m_Views.end(), view) != m_Views.end())

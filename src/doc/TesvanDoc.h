@@ -11,6 +11,7 @@
 #include "doc/SelectionState.h"
 #include "doc/TextEntry.h"
 #include "doc/ToolState.h"
+#include "doc/UndoStep.h"
 
 #include <array>
 #include <cstddef>
@@ -38,7 +39,9 @@ struct CPaletteSnapshot {
     RGBQUAD Entries[16];
 };
 
-struct CUndoEntry {
+// A step of drawing, text, cut or paste (pixel entry: rectangles of layers)
+// or of a colour change (palette entry: one 16-entry block).
+struct CUndoEntry : CUndoStep {
     int32_t bPalette = 0;
     int32_t nCommand = 0;
     int32_t nRegions = 0;
@@ -46,10 +49,17 @@ struct CUndoEntry {
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
-    std::unique_ptr<CLayerRegion[]> pRegions;       // pixel entry
+    std::vector<CUndoRegion> regions;               // pixel entry
     std::unique_ptr<CPaletteSnapshot> pPalette;     // palette entry
 
     void Free();
+    void Undo(CTesvanDoc& doc) override { Exchange(doc); }
+    void Redo(CTesvanDoc& doc) override { Exchange(doc); }
+    size_t Size() const override;
+    std::string Name() const override;
+
+private:
+    void Exchange(CTesvanDoc& doc);
 };
 
 // A view registered with the document; told about changes by hint bits.
@@ -81,7 +91,11 @@ class CTesvanDoc : public CSelectionState,
                    public CAnimeSlots {
 public:
     static constexpr int kLayers = 12;
-    static constexpr int kUndoEntries = 10;
+    // History depth: steps kept (settable 10 to 1000) and bytes kept.
+    static constexpr int kUndoMinSteps = 10;
+    static constexpr int kUndoMaxSteps = 1000;
+    static constexpr int kUndoDefaultSteps = 100;
+    static constexpr size_t kUndoDefaultBudget = size_t(512) << 20;
     static constexpr int kPencil = Cmd::ToolPencil;
     // Largest sheet, in pixels, a file or a resize may ask for: 16M pixels
     // (4096 x 4096). Twelve 32-bit layers and the working image of such a
@@ -129,7 +143,9 @@ public:
     bool SaveModified();
     void Serialize(CArchive& ar);
 
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Clearing the flag marks the present history position as the saved
+    // state, so undoing or redoing back to it clears the flag again.
+    void SetModifiedFlag(bool modified = true);
     bool IsModified() const { return m_bModified; }
     const std::string& GetPathName() const { return m_strPathName; }
     void SetPathName(const std::string& path);
@@ -221,9 +237,10 @@ public:
     // 2 one of another layer.
     int GetSelViewRect(CRect& rect) const;
 
-    // Undo pushes. Each frees the entry at m_nUndoIndex, saves what is about
-    // to be overwritten and, when it saved something, advances the ring
-    // itself (count up to 10, index wrapping); the result says whether it did.
+    // Undo pushes. Each drops what could be redone, saves what is about to be
+    // overwritten and, when it saved something, appends the step (the oldest
+    // steps go beyond the step limit or the memory budget); the result says
+    // whether it did.
     // One layer: that layer's rectangle (strokes and text, command m_nTool).
     bool PushUndo(const CLayer& layer, int command, int bitCount, const CRect& rect);
     // All layers that have an image, in layer order.
@@ -233,12 +250,47 @@ public:
     // Palette: the 16-entry block holding `entry` and its gradation records;
     // `layerId` is the current layer's m_nPage.
     bool PushUndo(int layerId, int entry);
-    void Undo();
+    // Appends a finished step (drops the redo steps first).
+    void PushStep(std::unique_ptr<CUndoStep> step);
+    void Undo();                   // EditUndo
+    void Redo();                   // EditRedo
     bool CanUndo() const { return m_nUndoCount >= 1; }
-    // Name of the newest entry ("カラー変更", "曲線", ...); empty when none.
+    bool CanRedo() const { return m_nUndoCount < int(m_Undo.size()); }
+    // Name of the newest undoable (or the next redoable) step; empty when none.
     std::string GetUndoName() const;
-    // The undo item's text: "元に戻す(&U)\tCtrl+Z" or "元に戻す(name)(&U)\tCtrl+Z".
+    std::string GetRedoName() const;
+    // The items' texts: "元に戻す(&U)\tCtrl+Z" or "元に戻す(name)(&U)\tCtrl+Z",
+    // and "やり直し(&R)\tCtrl+Y" or "やり直し(name)(&R)\tCtrl+Y".
     std::string GetUndoMenuText() const;
+    std::string GetRedoMenuText() const;
+    // Steps kept (clamped to 10 .. 1000) and the bytes they may hold.
+    void SetUndoLimits(int steps, size_t budget);
+    int GetUndoStepLimit() const { return m_nUndoLimit; }
+    size_t GetUndoBudget() const { return m_nUndoBudget; }
+    // Bytes the history holds now.
+    size_t GetUndoMemory() const;
+
+    // ---- how the document is shown (none of it enters the history)
+    // The canvas's magnifications, smallest first.
+    static constexpr int kZoomSteps[] = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
+    // The next factor of the range inward (+1) or outward (-1); an end stays.
+    static int StepZoom(int zoom, int direction);
+    // Any factor of the range: pending text and the selection are dropped,
+    // the views told with hint 19; the document is not modified.
+    void SetZoom(int zoom);
+    void OnZoom();                 // ViewZoom: 8 <-> 4
+    void OnZoomIn();               // ViewZoomIn
+    void OnZoomOut();              // ViewZoomOut
+    bool CanZoomIn() const;
+    bool CanZoomOut() const;
+    void OnShowAllLayers();        // ViewCurrentLayerOnly
+    // ViewBackgroundColor: the colour chooser, then SetBackColor (32-bit documents only).
+    void OnBackColor();
+    // True when the colour changed (the document is then modified).
+    bool SetBackColor(uint32_t colour);
+    void OnGrid();                 // ViewGrid
+    void OnCharLines();            // ViewCharLines
+    void OnNeighbours();           // ViewNeighbours
 
     // ---- palettes and gradations
     // Sets palette entry `entry` to `color` (0x00BBGGRR) with an undo entry,
@@ -348,12 +400,14 @@ public:
     int m_nGridStep = 8;
     int m_bShowCharLines = 1;
     int m_bShowGrid = 1;
+    int m_bShowNeighbours = 1;     // the canvas shows the cells around, dimmed
     CLayer m_Layers[kLayers];
     int m_nCurrentLayer = 0;
     int m_bShowAllLayers = 1;
-    int m_nUndoCount = 0;
-    int m_nUndoIndex = 0;
-    CUndoEntry m_Undo[kUndoEntries];
+    int m_nUndoCount = 0;          // steps that can be undone
+    int m_nUndoIndex = 0;          // where the next step goes (= m_nUndoCount)
+    // Oldest first: [0, m_nUndoCount) undoable, the rest redoable.
+    std::vector<std::unique_ptr<CUndoStep>> m_Undo;
     CDrawingAids m_Aids;
 
 private:
@@ -367,6 +421,33 @@ private:
     std::string m_strPathName;
     std::string m_strTitle = "無題";
     bool m_bModified = false;
+
+    friend class CUndoRecorder;
+    void TrimUndo();
+    void AfterHistoryMove(const CUndoStep& step);
+    int m_nUndoLimit = kUndoDefaultSteps;
+    size_t m_nUndoBudget = kUndoDefaultBudget;
+    int m_nSavedStep = 0;          // history position of the saved state; -1: gone
+    bool m_bUntracked = false;     // changed outside the history since the save
+    bool m_bStepPending = false;   // a step was pushed by the change under way
+    int m_nRecording = 0;          // nested CUndoRecorder scopes
+};
+
+// Records an operation that replaces layers, the palette or the sheet's
+// geometry wholesale (import, resize, palette and layer file loads): the
+// document is captured when the recorder starts, and when it ends one step
+// with what the operation changed is pushed; nothing when nothing changed.
+// Nested recorders leave the recording to the outermost one.
+class CUndoRecorder {
+public:
+    CUndoRecorder(CTesvanDoc& doc, const char* name);
+    ~CUndoRecorder();
+    CUndoRecorder(const CUndoRecorder&) = delete;
+    CUndoRecorder& operator=(const CUndoRecorder&) = delete;
+
+private:
+    CTesvanDoc& m_Doc;
+    std::unique_ptr<CUndoStep> m_pStep;
 };
 
 static_assert(CSelectionState::kPieces == CTesvanDoc::kLayers);

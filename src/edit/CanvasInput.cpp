@@ -4,6 +4,7 @@
 #include "platform/TextRaster.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -126,6 +127,37 @@ SurfaceSize CanvasCaretSize(const CTesvanDoc& doc)
     return SurfaceSize{1, std::abs(doc.m_lfText.lfHeight) * doc.m_nZoom};
 }
 
+std::string CanvasStatusText(const CTesvanDoc& doc, CPoint q)
+{
+    // In wrap mode the tiles around the cell show the cell itself.
+    const int w = doc.m_nZoom * doc.m_nCellWidth, h = doc.m_nZoom * doc.m_nCellHeight;
+    if (doc.m_Aids.bWrap && w > 0 && h > 0 && q.x >= 16 - w && q.x < 16 + 2 * w && q.y >= 16 - h &&
+        q.y < 16 + 2 * h) {
+        q.x = 16 + (q.x - 16 + w) % w;
+        q.y = 16 + (q.y - 16 + h) % h;
+    }
+    if (!doc.m_bInitialized || doc.m_nZoom < 1 ||
+        !InCanvasPointerArea(q, doc.m_nZoom, doc.m_nCellWidth, doc.m_nCellHeight))
+        return {};
+    const CPoint p = CanvasCellPixel(q, doc.m_nZoom);
+    const int sx = doc.m_nEditColumn * doc.m_nCellWidth + p.x;
+    const int sy = doc.m_nEditRow * doc.m_nCellHeight + p.y;
+    const CImageEx& work = doc.m_imgWork;
+    char colour[16] = "";
+    if (!work.IsNull() && sx < work.GetWidth() && sy < work.GetHeight()) {
+        const uint8_t* row = work.GetRow(sy);
+        if (work.GetBPP() == 8) {
+            std::snprintf(colour, sizeof colour, "%d", row[sx]);
+        } else {
+            const uint8_t* px = row + 4 * sx;
+            std::snprintf(colour, sizeof colour, "#%02X%02X%02X%02X", px[3], px[2], px[1], px[0]);
+        }
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%d, %d  (sheet %d, %d)  %s", p.x, p.y, sx, sy, colour);
+    return text;
+}
+
 bool CanvasTextBytes(const std::string& utf8, std::string& bytes)
 {
     bytes.clear();
@@ -180,9 +212,14 @@ void CCanvasInput::OnButtonUp(int button, unsigned flags)
 void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
 {
     CTesvanDoc& d = *m_pDoc;
+    const CPoint scroll = m_pHost->ScrollPosition();
+    std::string status = CanvasStatusText(d, Add(client, scroll));
+    if (status != m_strStatus) {
+        m_strStatus = std::move(status);
+        m_pHost->ShowPointerStatus(m_strStatus);
+    }
     if (d.m_nButton == 0)
         return;
-    const CPoint scroll = m_pHost->ScrollPosition();
     const CPoint q = d.m_Aids.bWrap ? ClampWrappedPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
                                     : ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
     if (d.m_nSelState != SelState::Floating) {
@@ -192,6 +229,14 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
             m_pHost->ScrollTo(Add(scroll, step));
     }
     d.TrackStroke(q);
+}
+
+void CCanvasInput::OnPointerLeave()
+{
+    if (m_strStatus.empty())
+        return;
+    m_strStatus.clear();
+    m_pHost->ShowPointerStatus(m_strStatus);
 }
 
 void CCanvasInput::ChangeShift(CTesvanDoc& d, int down)

@@ -60,6 +60,9 @@ int CanvasCursorFor(int tool);
 CPoint CanvasCaretPosition(const CTesvanDoc& doc);
 // The caret's size: 1 x |lfHeight| z.
 SurfaceSize CanvasCaretSize(const CTesvanDoc& doc);
+// The status bar's pointer pane for a logical point: "x, y  (sheet X, Y)
+// #AARRGGBB" (the index in an 8-bit document); empty off the current cell.
+std::string CanvasStatusText(const CTesvanDoc& doc, CPoint q);
 // Text for the typed-character path: UTF-8 to code page 932 bytes; false
 // (nothing to send) when a character has no code there.
 bool CanvasTextBytes(const std::string& utf8, std::string& bytes);
@@ -84,6 +87,8 @@ public:
     virtual void SetCaretPos(CPoint client) = 0;
     // Moves the screen pointer to a client point.
     virtual void SetCursorPos(CPoint client) = 0;
+    // The pointer pane of the status bar changed.
+    virtual void ShowPointerStatus(const std::string&) {}
 };
 
 class CCanvasInput {
@@ -93,7 +98,11 @@ public:
     // Button press at a client point; button 1 left, 2 right.
     void OnButtonDown(CPoint client, unsigned flags, int button);
     void OnButtonUp(int button, unsigned flags);
+    // Every move (with or without a button) also updates the pointer pane.
     void OnMouseMove(CPoint client, unsigned flags);
+    // The pointer left the canvas: the pointer pane empties.
+    void OnPointerLeave();
+    const std::string& PointerStatus() const { return m_strStatus; }
     void OnKeyDown(int key);
     void OnKeyUp(int key);
     // The Shift and Escape handling every view of the document shares (the
@@ -127,4 +136,5 @@ private:
     int m_bCaret = 0;
     bool m_bFocus = false;
     bool m_bCaptured = false;
+    std::string m_strStatus;
 };

@@ -1,9 +1,12 @@
-// The ten-entry undo ring: pixel entries (packed rectangles of layers) and
-// palette entries (one 16-entry block with its gradation records).
+// The undo history: a list of steps, undone and redone in order, kept within
+// a step limit and a memory budget. Pixel steps keep packed rectangles of
+// layers, palette steps one 16-entry block, wholesale steps (import, resize,
+// palette and layer files) the layers and settings their operation changed.
 #include "doc/Region.h"
 #include "doc/TesvanDoc.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -26,129 +29,136 @@ bool HasImage(const CLayer& layer)
     return layer.m_pImage && !layer.m_pImage->IsNull();
 }
 
-void Advance(CTesvanDoc& doc)
+// Packs a layer's rectangle (already on the image): run-length coded, or the
+// bare rows when those are smaller.
+bool CaptureRegion(const CLayer& layer, const CRect& rc, CUndoRegion& out)
 {
-    doc.m_nUndoCount = std::min(doc.m_nUndoCount + 1, CTesvanDoc::kUndoEntries);
-    doc.m_nUndoIndex = (doc.m_nUndoIndex + 1) % CTesvanDoc::kUndoEntries;
+    const CImageEx& image = *layer.m_pImage;
+    const int bpp = image.GetBPP();
+    if (!layer.Capture(out.region, rc.left, rc.top, rc.right, rc.bottom, bpp))
+        return false;
+    out.bRaw = false;
+    const size_t w = size_t(rc.right - rc.left + 1), h = size_t(rc.bottom - rc.top + 1);
+    const size_t rowBytes = w * size_t(bpp / 8);
+    const size_t raw = rowBytes * h;
+    if (out.region.data.GetSize() > raw && raw <= 0xFFFFFFFFu) {
+        // A buffer of its own: the code's larger capacity is not kept.
+        CBynaryBuffer rows;
+        if (!rows.SetSize(uint32_t(raw)))
+            return false;
+        uint8_t* dst = rows.GetData();
+        for (size_t y = 0; y < h; ++y)
+            std::memcpy(dst + y * rowBytes, image.GetRow(rc.top + int(y)) + size_t(rc.left) * (bpp / 8),
+                        rowBytes);
+        out.region.data = std::move(rows);
+        out.bRaw = true;
+    }
+    return true;
 }
 
-CUndoEntry& FreshEntry(CTesvanDoc& doc)
+// Writes a saved rectangle back at its own place; pixels off the image are
+// dropped.
+void PutBack(const CUndoRegion& saved, CImageEx& image)
 {
-    doc.m_nUndoIndex = std::clamp(doc.m_nUndoIndex, 0, CTesvanDoc::kUndoEntries - 1);
-    CUndoEntry& entry = doc.m_Undo[doc.m_nUndoIndex];
-    entry.Free();
-    return entry;
+    const CLayerRegion& r = saved.region;
+    if (!saved.bRaw) {
+        PutRegion(r, image, r.left, r.top, false, 0, true);
+        return;
+    }
+    const int px = image.GetBPP() / 8;
+    const int w = r.right - r.left + 1;
+    const size_t rowBytes = size_t(w) * px;
+    if (r.data.GetSize() < rowBytes * size_t(r.bottom - r.top + 1))
+        return;
+    CRect rc{r.left, r.top, r.right, r.bottom};
+    if (!ClipToImage(image, rc))
+        return;
+    for (int y = rc.top; y <= rc.bottom; ++y)
+        std::memcpy(image.GetRow(y) + size_t(rc.left) * px,
+                    r.data.GetData() + size_t(y - r.top) * rowBytes + size_t(rc.left - r.left) * px,
+                    size_t(rc.right - rc.left + 1) * px);
 }
 
-// Saves the rectangle of the given layers (those with an image) into the
-// entry at the write position; advances the ring when something was saved.
+size_t RegionSize(const CUndoRegion& r) { return sizeof r + r.region.data.GetCapacity(); }
+
+// Saves the rectangle of the given layers (those with an image) as one step.
 template <class Pick>
-bool PushRegions(CTesvanDoc& doc, int command, int bitCount, const CRect& rect, Pick pick)
+bool PushRegions(CTesvanDoc& doc, int command, const CRect& rect, Pick pick)
 {
-    CUndoEntry& entry = FreshEntry(doc);
-    int count = 0;
-    for (const CLayer& layer : doc.m_Layers)
-        if (pick(layer) && HasImage(layer))
-            ++count;
-    if (count == 0)
+    auto entry = std::unique_ptr<CUndoEntry>(new (std::nothrow) CUndoEntry);
+    if (!entry)
         return false;
-    std::unique_ptr<CLayerRegion[]> regions(new (std::nothrow) CLayerRegion[count]);
-    if (!regions)
-        return false;
-    int n = 0;
     for (const CLayer& layer : doc.m_Layers) {
         if (!pick(layer) || !HasImage(layer))
             continue;
         CRect rc = rect;
         if (!ClipToImage(*layer.m_pImage, rc))
             continue;
-        if (layer.Capture(regions[n], rc.left, rc.top, rc.right, rc.bottom, bitCount))
-            ++n;
+        CUndoRegion region;
+        if (CaptureRegion(layer, rc, region))
+            entry->regions.push_back(std::move(region));
     }
-    if (n == 0)
+    if (entry->regions.empty())
         return false;
-    entry.bPalette = 0;
-    entry.nCommand = command;
-    entry.nRegions = n;
-    entry.left = rect.left;
-    entry.top = rect.top;
-    entry.right = rect.right;
-    entry.bottom = rect.bottom;
-    entry.pRegions = std::move(regions);
-    Advance(doc);
+    entry->bPalette = 0;
+    entry->nCommand = command;
+    entry->nRegions = int(entry->regions.size());
+    entry->left = rect.left;
+    entry->top = rect.top;
+    entry->right = rect.right;
+    entry->bottom = rect.bottom;
+    doc.PushStep(std::move(entry));
     return true;
 }
 
-}  // namespace
-
-bool CTesvanDoc::PushUndo(const CLayer& layer, int command, int bitCount, const CRect& rect)
+CPaletteSnapshot SnapPalette(const CTesvanDoc& doc, int layerId, int first)
 {
-    return PushRegions(*this, command, bitCount, rect,
-                       [&layer](const CLayer& l) { return &l == &layer; });
-}
-
-bool CTesvanDoc::PushUndo(int command, int bitCount, const CRect& rect)
-{
-    return PushRegions(*this, command, bitCount, rect, [](const CLayer&) { return true; });
-}
-
-bool CTesvanDoc::PushUndo(int command)
-{
-    if (m_nSelLayer == -1)
-        return PushUndo(command, m_nBitCount, m_rcSel);
-    const int id = m_nSelLayer;
-    // The first layer of that identity only, as everywhere else.
-    const CLayer* chosen = nullptr;
-    for (const CLayer& layer : m_Layers)
-        if (layer.m_nPage == id) {
-            chosen = &layer;
-            break;
-        }
-    if (!chosen) {
-        FreshEntry(*this);
-        return false;
+    CPaletteSnapshot snap;
+    snap.nLayer = layerId;
+    snap.nFirst = first;
+    if (first >= 16) {
+        const int r = (first - 16) / 8;
+        snap.Gradations[0] = doc.m_Gradations[r];
+        snap.Gradations[1] = doc.m_Gradations[r + 1];
     }
-    return PushUndo(*chosen, command, m_nBitCount, m_rcSel);
+    std::copy(doc.m_Palette + first, doc.m_Palette + first + 16, snap.Entries);
+    return snap;
 }
 
-bool CTesvanDoc::PushUndo(int layerId, int entryNumber)
+} // namespace
+
+// ---------------------------------------------------------------- pixel and palette steps
+
+void CUndoEntry::Free()
 {
-    CUndoEntry& entry = FreshEntry(*this);
-    if (entryNumber < 0 || entryNumber > 255)
-        return false;
-    auto snap = std::unique_ptr<CPaletteSnapshot>(new (std::nothrow) CPaletteSnapshot);
-    if (!snap)
-        return false;
-    snap->nLayer = layerId;
-    snap->nFirst = entryNumber / 16 * 16;
-    if (snap->nFirst >= 16) {
-        const int r = (snap->nFirst - 16) / 8;
-        snap->Gradations[0] = m_Gradations[r];
-        snap->Gradations[1] = m_Gradations[r + 1];
-    }
-    std::copy(m_Palette + snap->nFirst, m_Palette + snap->nFirst + 16, snap->Entries);
-    entry.bPalette = 1;
-    entry.pPalette = std::move(snap);
-    Advance(*this);
-    return true;
+    regions.clear();
+    pPalette.reset();
+    bPalette = nCommand = nRegions = 0;
+    left = top = right = bottom = 0;
 }
 
-void CTesvanDoc::Undo()
+size_t CUndoEntry::Size() const
 {
-    if (m_nUndoCount < 1)
-        return;
-    --m_nUndoCount;
-    m_nUndoIndex = m_nUndoIndex - 1 < 0 ? kUndoEntries - 1 : m_nUndoIndex - 1;
-    CUndoEntry& entry = m_Undo[m_nUndoIndex];
+    size_t n = sizeof *this + (pPalette ? sizeof *pPalette : 0);
+    for (const CUndoRegion& r : regions)
+        n += RegionSize(r);
+    return n;
+}
 
-    ClearText(false);
-    // Recomposed once, below.
-    ResetSelection(false);
+std::string CUndoEntry::Name() const
+{
+    if (bPalette)
+        return "カラー変更";
+    return CommandUndoName(nCommand);
+}
 
-    if (entry.bPalette && entry.pPalette) {
-        const CPaletteSnapshot& snap = *entry.pPalette;
+void CUndoEntry::Exchange(CTesvanDoc& doc)
+{
+    if (bPalette && pPalette) {
+        CPaletteSnapshot& snap = *pPalette;
+        const CPaletteSnapshot now = SnapPalette(doc, snap.nLayer, snap.nFirst);
         CLayer* layer = nullptr;
-        for (CLayer& l : m_Layers)
+        for (CLayer& l : doc.m_Layers)
             if (l.m_nPage == snap.nLayer) {
                 layer = &l;
                 break;
@@ -157,50 +167,423 @@ void CTesvanDoc::Undo()
             const RGBQUAD& e = snap.Entries[j];
             const uint32_t color = RGB(e.rgbRed, e.rgbGreen, e.rgbBlue);
             if (layer) {
-                SetPaletteEntry(*layer, snap.nFirst + j, color);
+                doc.SetPaletteEntry(*layer, snap.nFirst + j, color);
             } else {
                 // No layer of that identity: the colours come back, no pixels
                 // are recoloured.
-                m_Palette[snap.nFirst + j] = RGBQUAD{e.rgbBlue, e.rgbGreen, e.rgbRed, 0};
+                doc.m_Palette[snap.nFirst + j] = RGBQUAD{e.rgbBlue, e.rgbGreen, e.rgbRed, 0};
             }
         }
         if (snap.nFirst >= 16) {
             const int r = (snap.nFirst - 16) / 8;
-            m_Gradations[r] = snap.Gradations[0];
-            m_Gradations[r + 1] = snap.Gradations[1];
+            doc.m_Gradations[r] = snap.Gradations[0];
+            doc.m_Gradations[r + 1] = snap.Gradations[1];
         }
-        if (m_nBitCount == 8)
-            ApplyPaletteToLayers();
-    } else if (entry.pRegions) {
-        for (CLayer& layer : m_Layers) {
-            if (!HasImage(layer))
+        if (doc.m_nBitCount == 8)
+            doc.ApplyPaletteToLayers();
+        snap = now;
+        return;
+    }
+    // Each layer (in layer order) takes the first unused region of its
+    // identity; layers without an image now are skipped, their regions kept.
+    std::vector<bool> used(regions.size(), false);
+    for (CLayer& layer : doc.m_Layers) {
+        if (!HasImage(layer))
+            continue;
+        for (size_t k = 0; k < regions.size(); ++k) {
+            CUndoRegion& saved = regions[k];
+            if (used[k] || saved.region.nLayer != layer.m_nPage)
                 continue;
-            for (int k = 0; k < entry.nRegions; ++k) {
-                const CLayerRegion& region = entry.pRegions[k];
-                if (region.nLayer != layer.m_nPage)
-                    continue;
-                PutRegion(region, *layer.m_pImage, region.left, region.top, false, 0, true);
-                break;
-            }
+            used[k] = true;
+            CRect rc{saved.region.left, saved.region.top, saved.region.right, saved.region.bottom};
+            CUndoRegion now;
+            const bool kept = ClipToImage(*layer.m_pImage, rc) && rc.left == saved.region.left &&
+                              rc.top == saved.region.top && CaptureRegion(layer, rc, now);
+            PutBack(saved, *layer.m_pImage);
+            if (kept)
+                saved = std::move(now);
+            break;
         }
     }
-    entry.Free();
+}
 
-    // The document now differs from what was last saved: closing must ask.
-    SetModifiedFlag();
+// ---------------------------------------------------------------- wholesale steps
+
+namespace {
+
+// The settings a wholesale operation may change besides the layers.
+struct DocSettings {
+    int nBitCount = 0;
+    uint32_t crBackground = 0;
+    int nCellWidth = 0, nCellHeight = 0, nColumns = 0, nRows = 0;
+    int nEditColumn = 0, nEditRow = 0, nZoom = 0;
+    RGBQUAD Palette[256];
+    CGradationInfo Gradations[30];
+    uint32_t crGridColor = 0, crGridStepColor = 0;
+    int nGridStep = 0, bShowCharLines = 0, bShowGrid = 0, nCurrentLayer = 0;
+    CAnimeSlot Anime[CTesvanDoc::kAnimeSlots];
+};
+
+template <class F>
+void EachSetting(DocSettings& s, CTesvanDoc& d, F f)
+{
+    f(s.nBitCount, d.m_nBitCount);
+    f(s.crBackground, d.m_crBackground);
+    f(s.nCellWidth, d.m_nCellWidth);
+    f(s.nCellHeight, d.m_nCellHeight);
+    f(s.nColumns, d.m_nColumns);
+    f(s.nRows, d.m_nRows);
+    f(s.nEditColumn, d.m_nEditColumn);
+    f(s.nEditRow, d.m_nEditRow);
+    f(s.nZoom, d.m_nZoom);
+    for (int i = 0; i < 256; ++i)
+        f(s.Palette[i], d.m_Palette[i]);
+    for (int i = 0; i < 30; ++i) {
+        f(s.Gradations[i].nCount, d.m_Gradations[i].nCount);
+        f(s.Gradations[i].crFirst, d.m_Gradations[i].crFirst);
+        f(s.Gradations[i].crCenter, d.m_Gradations[i].crCenter);
+        f(s.Gradations[i].crLast, d.m_Gradations[i].crLast);
+        f(s.Gradations[i].nCenterPos, d.m_Gradations[i].nCenterPos);
+    }
+    f(s.crGridColor, d.m_crGridColor);
+    f(s.crGridStepColor, d.m_crGridStepColor);
+    f(s.nGridStep, d.m_nGridStep);
+    f(s.bShowCharLines, d.m_bShowCharLines);
+    f(s.bShowGrid, d.m_bShowGrid);
+    f(s.nCurrentLayer, d.m_nCurrentLayer);
+    for (int i = 0; i < CTesvanDoc::kAnimeSlots; ++i) {
+        f(s.Anime[i].strFrames, d.m_Anime[i].strFrames);
+        f(s.Anime[i].nSpeed, d.m_Anime[i].nSpeed);
+    }
+}
+
+// One layer slot: its settings and, packed, its whole image.
+struct LayerState {
+    int nPage = 0, nBitCount = 0, bVisible = 0;
+    std::string strName, strFolder, strPath;
+    int nColor[2] = {};
+    uint32_t nAlpha[2] = {};
+    bool bImage = false;
+    int nWidth = 0, nHeight = 0, nBpp = 0;
+    CUndoRegion pixels;
+
+    void Capture(const CLayer& l)
+    {
+        nPage = l.m_nPage;
+        nBitCount = l.m_nBitCount;
+        bVisible = l.m_bVisible;
+        strName = l.m_strName;
+        strFolder = l.m_strFolder;
+        strPath = l.m_strPath;
+        std::copy(l.m_nColor, l.m_nColor + 2, nColor);
+        std::copy(l.m_nAlpha, l.m_nAlpha + 2, nAlpha);
+        bImage = HasImage(l);
+        if (bImage) {
+            nWidth = l.m_pImage->GetWidth();
+            nHeight = l.m_pImage->GetHeight();
+            nBpp = l.m_pImage->GetBPP();
+            bImage = CaptureRegion(l, CRect{0, 0, nWidth - 1, nHeight - 1}, pixels);
+        }
+    }
+    void Apply(CLayer& l, const RGBQUAD* palette) const
+    {
+        l.m_nPage = nPage;
+        l.m_bVisible = bVisible;
+        l.m_strName = strName;
+        l.m_strFolder = strFolder;
+        l.m_strPath = strPath;
+        std::copy(nColor, nColor + 2, l.m_nColor);
+        std::copy(nAlpha, nAlpha + 2, l.m_nAlpha);
+        if (bImage) {
+            if (l.CreateImage(nWidth, nHeight, palette, false, nBpp))
+                PutBack(pixels, *l.m_pImage);
+        } else {
+            l.ReleaseImage();
+        }
+        l.m_nBitCount = nBitCount;
+    }
+    // The same content; the folder and file name a dialog left behind do not
+    // count as a change of their own.
+    bool SameContent(const LayerState& o) const
+    {
+        if (nPage != o.nPage || nBitCount != o.nBitCount || bVisible != o.bVisible ||
+            strName != o.strName || !std::equal(nColor, nColor + 2, o.nColor) ||
+            !std::equal(nAlpha, nAlpha + 2, o.nAlpha) || bImage != o.bImage)
+            return false;
+        if (!bImage)
+            return true;
+        const CBynaryBuffer& a = pixels.region.data;
+        const CBynaryBuffer& b = o.pixels.region.data;
+        return nWidth == o.nWidth && nHeight == o.nHeight && nBpp == o.nBpp &&
+               pixels.bRaw == o.pixels.bRaw && a.GetSize() == b.GetSize() &&
+               std::memcmp(a.GetData(), b.GetData(), a.GetSize()) == 0;
+    }
+    size_t Size() const
+    {
+        return sizeof *this + strName.capacity() + strFolder.capacity() + strPath.capacity() +
+               (bImage ? pixels.region.data.GetCapacity() : 0);
+    }
+};
+
+class CWholesaleStep : public CUndoStep {
+public:
+    CWholesaleStep(CTesvanDoc& doc, const char* name) : m_strName(name)
+    {
+        EachSetting(m_Settings, doc, [](auto& s, auto& d) { s = d; });
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
+            m_Layers[i] = std::make_unique<LayerState>();
+            m_Layers[i]->Capture(doc.m_Layers[i]);
+        }
+    }
+
+    // Keeps only what the operation changed; false when it changed nothing.
+    bool Finish(CTesvanDoc& doc)
+    {
+        bool changed = false;
+        EachSetting(m_Settings, doc, [&changed](auto& s, auto& d) {
+            if (!(s == d))
+                changed = true;
+        });
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
+            LayerState now;
+            now.Capture(doc.m_Layers[i]);
+            if (!now.SameContent(*m_Layers[i]))
+                changed = true;
+            else if (now.strFolder == m_Layers[i]->strFolder && now.strPath == m_Layers[i]->strPath)
+                m_Layers[i].reset();
+            // else kept, so undoing brings the slot's file names back too
+        }
+        return changed;
+    }
+
+    void Undo(CTesvanDoc& doc) override { Exchange(doc); }
+    void Redo(CTesvanDoc& doc) override { Exchange(doc); }
+    size_t Size() const override
+    {
+        size_t n = sizeof *this;
+        for (const auto& l : m_Layers)
+            if (l)
+                n += l->Size();
+        return n;
+    }
+    std::string Name() const override { return m_strName; }
+    int Hint() const override { return HINT_ERASE | HINT_PIXELS | HINT_CANVAS | HINT_PANE; }
+
+private:
+    void Exchange(CTesvanDoc& doc)
+    {
+        // The present state of the kept slots first, then the settings (the
+        // images are rebuilt with the restored palette and depth).
+        std::unique_ptr<LayerState> now[CTesvanDoc::kLayers];
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i)
+            if (m_Layers[i]) {
+                now[i] = std::make_unique<LayerState>();
+                now[i]->Capture(doc.m_Layers[i]);
+            }
+        const int oldWidth = doc.SheetWidth(), oldHeight = doc.SheetHeight(), oldBits = doc.m_nBitCount;
+        EachSetting(m_Settings, doc, [](auto& s, auto& d) { std::swap(s, d); });
+        for (int i = 0; i < CTesvanDoc::kLayers; ++i)
+            if (m_Layers[i]) {
+                m_Layers[i]->Apply(doc.m_Layers[i], doc.m_Palette);
+                m_Layers[i] = std::move(now[i]);
+            }
+        if (doc.SheetWidth() != oldWidth || doc.SheetHeight() != oldHeight || doc.m_nBitCount != oldBits)
+            doc.CreateWorkImage();
+        if (doc.m_nBitCount == 8)
+            doc.ApplyPaletteToLayers();
+        doc.RefreshWorkPalette();
+        doc.m_Points.clear();
+        if (doc.m_pAnimeDlg)
+            doc.m_pAnimeDlg->RefreshLayout();
+        // The tabs read their captions again.
+        doc.UpdateAllViews(0);
+    }
+
+    std::string m_strName;
+    DocSettings m_Settings;
+    std::unique_ptr<LayerState> m_Layers[CTesvanDoc::kLayers];
+};
+
+} // namespace
+
+CUndoRecorder::CUndoRecorder(CTesvanDoc& doc, const char* name) : m_Doc(doc)
+{
+    if (m_Doc.m_nRecording++ == 0)
+        m_pStep.reset(new (std::nothrow) CWholesaleStep(doc, name));
+}
+
+CUndoRecorder::~CUndoRecorder()
+{
+    --m_Doc.m_nRecording;
+    if (!m_pStep)
+        return;
+    auto* step = static_cast<CWholesaleStep*>(m_pStep.get());
+    if (step->Finish(m_Doc))
+        m_Doc.PushStep(std::move(m_pStep));
+    // The operation's own announcement came before the push.
+    m_Doc.m_bStepPending = false;
+}
+
+// ---------------------------------------------------------------- pushes
+
+bool CTesvanDoc::PushUndo(const CLayer& layer, int command, int, const CRect& rect)
+{
+    return PushRegions(*this, command, rect, [&layer](const CLayer& l) { return &l == &layer; });
+}
+
+bool CTesvanDoc::PushUndo(int command, int, const CRect& rect)
+{
+    return PushRegions(*this, command, rect, [](const CLayer&) { return true; });
+}
+
+bool CTesvanDoc::PushUndo(int command)
+{
+    if (m_nSelLayer == -1)
+        return PushUndo(command, m_nBitCount, m_rcSel);
+    // The first layer of that identity only, as everywhere else.
+    for (const CLayer& layer : m_Layers)
+        if (layer.m_nPage == m_nSelLayer)
+            return PushUndo(layer, command, m_nBitCount, m_rcSel);
+    return false;
+}
+
+bool CTesvanDoc::PushUndo(int layerId, int entryNumber)
+{
+    if (entryNumber < 0 || entryNumber > 255)
+        return false;
+    auto entry = std::unique_ptr<CUndoEntry>(new (std::nothrow) CUndoEntry);
+    auto snap = std::unique_ptr<CPaletteSnapshot>(new (std::nothrow) CPaletteSnapshot);
+    if (!entry || !snap)
+        return false;
+    *snap = SnapPalette(*this, layerId, entryNumber / 16 * 16);
+    entry->bPalette = 1;
+    entry->pPalette = std::move(snap);
+    PushStep(std::move(entry));
+    return true;
+}
+
+// ---------------------------------------------------------------- the history
+
+void CTesvanDoc::PushStep(std::unique_ptr<CUndoStep> step)
+{
+    if (!step)
+        return;
+    // A new step ends what could be redone.
+    if (m_nSavedStep > m_nUndoCount)
+        m_nSavedStep = -1;
+    m_Undo.erase(m_Undo.begin() + std::clamp(m_nUndoCount, 0, int(m_Undo.size())), m_Undo.end());
+    m_Undo.push_back(std::move(step));
+    m_nUndoCount = m_nUndoIndex = int(m_Undo.size());
+    m_bStepPending = true;
+    TrimUndo();
+}
+
+void CTesvanDoc::TrimUndo()
+{
+    // The newest step stays even when it alone exceeds the budget: the
+    // change it undoes would otherwise be beyond reach.
+    size_t bytes = GetUndoMemory();
+    size_t drop = 0;
+    while (drop < size_t(m_nUndoCount) &&
+           (m_nUndoCount - int(drop) > m_nUndoLimit || (bytes > m_nUndoBudget && m_nUndoCount - int(drop) > 1))) {
+        bytes -= m_Undo[drop]->Size();
+        ++drop;
+    }
+    if (drop == 0)
+        return;
+    m_Undo.erase(m_Undo.begin(), m_Undo.begin() + drop);
+    m_nUndoCount -= int(drop);
+    m_nUndoIndex = m_nUndoCount;
+    m_nSavedStep = m_nSavedStep >= int(drop) ? m_nSavedStep - int(drop) : -1;
+}
+
+size_t CTesvanDoc::GetUndoMemory() const
+{
+    size_t bytes = 0;
+    for (const auto& step : m_Undo)
+        bytes += step->Size();
+    return bytes;
+}
+
+void CTesvanDoc::SetUndoLimits(int steps, size_t budget)
+{
+    m_nUndoLimit = std::clamp(steps, kUndoMinSteps, kUndoMaxSteps);
+    m_nUndoBudget = budget;
+    // What can no longer be redone within the new limits goes first.
+    if (int(m_Undo.size()) > m_nUndoLimit) {
+        if (m_nSavedStep > m_nUndoCount)
+            m_nSavedStep = -1;
+        m_Undo.erase(m_Undo.begin() + m_nUndoCount, m_Undo.end());
+    }
+    TrimUndo();
+}
+
+void CTesvanDoc::ClearUndo()
+{
+    m_Undo.clear();
+    m_nUndoCount = m_nUndoIndex = 0;
+    m_nSavedStep = m_bModified ? -1 : 0;
+    m_bUntracked = false;
+}
+
+void CTesvanDoc::SetModifiedFlag(bool modified)
+{
+    m_bModified = modified;
+    if (!modified) {
+        m_nSavedStep = m_nUndoCount;
+        m_bUntracked = false;
+    } else if (!m_bStepPending && m_nRecording == 0) {
+        // A change the history does not hold: undoing cannot return to the
+        // saved state any more.
+        m_bUntracked = true;
+    }
+}
+
+void CTesvanDoc::AfterHistoryMove(const CUndoStep& step)
+{
+    m_bStepPending = false;
+    m_bModified = !(m_nUndoCount == m_nSavedStep && !m_bUntracked);
     ComposeAll(true);
-    UpdateAllViews(HINT_PANE | HINT_CANVAS);
+    UpdateAllViews(step.Hint());
+}
+
+void CTesvanDoc::Undo()
+{
+    if (m_nUndoCount < 1 || m_nUndoCount > int(m_Undo.size()))
+        return;
+    CUndoStep& step = *m_Undo[m_nUndoCount - 1];
+    m_nUndoIndex = --m_nUndoCount;
+    ClearText(false);
+    // Recomposed once, below.
+    ResetSelection(false);
+    step.Undo(*this);
+    AfterHistoryMove(step);
+}
+
+void CTesvanDoc::Redo()
+{
+    if (!CanRedo() || m_nUndoCount < 0)
+        return;
+    CUndoStep& step = *m_Undo[m_nUndoCount];
+    m_nUndoIndex = ++m_nUndoCount;
+    ClearText(false);
+    ResetSelection(false);
+    step.Redo(*this);
+    AfterHistoryMove(step);
 }
 
 std::string CTesvanDoc::GetUndoName() const
 {
-    if (m_nUndoCount < 1)
+    if (!CanUndo() || m_nUndoCount > int(m_Undo.size()))
         return {};
-    const int index = m_nUndoIndex - 1 < 0 ? kUndoEntries - 1 : m_nUndoIndex - 1;
-    const CUndoEntry& entry = m_Undo[index];
-    if (entry.bPalette)
-        return "カラー変更";
-    return CommandUndoName(entry.nCommand);
+    return m_Undo[m_nUndoCount - 1]->Name();
+}
+
+std::string CTesvanDoc::GetRedoName() const
+{
+    if (!CanRedo() || m_nUndoCount < 0)
+        return {};
+    return m_Undo[m_nUndoCount]->Name();
 }
 
 std::string CTesvanDoc::GetUndoMenuText() const
@@ -209,4 +592,12 @@ std::string CTesvanDoc::GetUndoMenuText() const
     if (name.empty())
         return "元に戻す(&U)\tCtrl+Z";
     return "元に戻す(" + name + ")(&U)\tCtrl+Z";
+}
+
+std::string CTesvanDoc::GetRedoMenuText() const
+{
+    const std::string name = GetRedoName();
+    if (name.empty())
+        return "やり直し(&R)\tCtrl+Y";
+    return "やり直し(" + name + ")(&R)\tCtrl+Y";
 }

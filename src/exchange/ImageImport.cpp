@@ -359,7 +359,6 @@ int ImportFrames(CTesvanDoc& doc, CLayer& layer, const std::string& path, int fr
         for (int r = 0; r < ch; ++r)
             std::memcpy(target.GetRow(y + r) + 4 * size_t(x), cells[i]->GetRow(r), 4 * size_t(cw));
     }
-    doc.ClearUndo();
     doc.SetModifiedFlag();
     doc.ComposeAll(true);
     doc.UpdateAllViews(7);
@@ -374,6 +373,7 @@ int CTesvanDoc::ImportImage(int index)
     if (index < 0 || index >= kLayers || m_nBitCount != 32)
         return 0;
     CLayer& layer = m_Layers[index];
+    CUndoRecorder undo(*this, "イメージ読込");
 
     FileDialogRequest request;
     request.open = true;
@@ -516,7 +516,6 @@ int CTesvanDoc::ImportImage(int index)
     }
 
     picture.Destroy();
-    ClearUndo();
     SetModifiedFlag();
     ComposeAll(true);
     UpdateAllViews(7);

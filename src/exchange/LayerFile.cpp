@@ -176,7 +176,6 @@ bool CTesvanDoc::ReadLayerFile(int index, CArchive& ar)
         return false;
     }
     RefreshWorkPalette();
-    ClearUndo();
     ComposeAll(true);
     SetModifiedFlag();
     UpdateAllViews(7);
@@ -187,6 +186,7 @@ bool CTesvanDoc::LoadLayerFile(int index)
 {
     if (index < 0 || index >= kLayers)
         return false;
+    CUndoRecorder undo(*this, "レイヤー読込");
     CLayer& layer = m_Layers[index];
     FileDialogRequest request;
     request.open = true;

@@ -320,7 +320,6 @@ bool CTesvanDoc::ApplySheetSize(bool keepContent)
     }
     m_nEditColumn = m_nEditRow = 0;
     m_nZoom = (m_nCellWidth > 64 || m_nCellHeight > 64) ? 4 : 8;
-    ClearUndo();
     ResetSelection(false);
     m_Points.clear();
     ResetAnime();
@@ -358,6 +357,7 @@ void SetGeometry(CTesvanDoc& d, const SheetGeometry& g)
 // geometry and images.
 bool ResizeSheet(CTesvanDoc& doc, int cw, int ch, int cols, int rows, int bits, bool keep)
 {
+    CUndoRecorder undo(doc, "サイズ変更");
     const SheetGeometry old = GeometryOf(doc);
     SetGeometry(doc, {cw, ch, cols, rows, bits});
     if (doc.ApplySheetSize(keep))

@@ -224,6 +224,7 @@ void CTesvanDoc::OnSavePalette()
 
 bool CTesvanDoc::LoadPaletteFile(const std::string& path)
 {
+    CUndoRecorder undo(*this, "パレット読込");
     std::string bytes;
     if (!ReadPaletteBytes(path, bytes))
         return false;
@@ -248,7 +249,6 @@ bool CTesvanDoc::LoadPaletteFile(const std::string& path)
     if (m_nBitCount == 32)
         for (int k = 0; k < kLayers; ++k)
             RecolourPage(m_Layers[k], m_Palette + 64 + 16 * k, palette + 64 + 16 * k);
-    ClearUndo();
     std::memcpy(m_Palette, palette, kPaletteBytes);
     std::memcpy(m_Gradations, bytes.data() + kPaletteBytes, kRecordBytes);
     if (m_nBitCount == 8)
@@ -261,6 +261,7 @@ bool CTesvanDoc::LoadPaletteFile(const std::string& path)
 
 void CTesvanDoc::LoadPaletteColours(const std::vector<uint32_t>& colours, int transparent)
 {
+    CUndoRecorder undo(*this, "パレット読込");
     // A colour marked transparent stands for the transparency key, not a colour.
     std::vector<uint32_t> list;
     for (size_t i = 0; i < colours.size(); ++i)
@@ -290,7 +291,6 @@ void CTesvanDoc::LoadPaletteColours(const std::vector<uint32_t>& colours, int tr
             if (page >= 64 && page + 16 <= 256)
                 RecolourPage(layer, m_Palette + page, palette + page);
         }
-    ClearUndo();
     for (int n = first; n < first + int(taken); ++n)
         if (EntryColor(m_Palette[n]) != EntryColor(palette[n]))
             ForgetGradation(n);

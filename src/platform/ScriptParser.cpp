@@ -32,6 +32,7 @@ const Form kForms[] = {
     {"char", nullptr, "B", "char CODE (0..255)"},
     {"type", nullptr, "S", "type \"TEXT\""},
     {"focus", nullptr, "{canvas|elsewhere}", "focus canvas|elsewhere"},
+    {"wheel", nullptr, "N N {up|down} [ctrl] [shift]", "wheel X Y up|down [ctrl] [shift]"},
     {"pane", "release", "N N {left|right} [ctrl]", "pane release X Y left|right [ctrl]"},
     {"tab", "select", "L", "tab select N (0..11)"},
     {"tab", "menu", "L", "tab menu N (0..11)"},
@@ -56,6 +57,8 @@ const Form kForms[] = {
     {"print", "menu", "C", "print menu ID|NAME"},
     {"print", "tab", "L", "print tab N (0..11)"},
     {"print", "title", "", "print title"},
+    {"print", "help", "", "print help"},
+    {"print", "status", "", "print status"},
     {"print", "modified", "", "print modified"},
     {"print", "scroll", "{canvas|pane}", "print scroll canvas|pane"},
     {"print", "anime", "K", "print anime K (0..3)"},
@@ -67,7 +70,7 @@ const Form kForms[] = {
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
-                                      "CRecoveryDlg"};
+                                      "CRecoveryDlg",    "CPreferencesDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
                                       "folder", "discard"};
 

@@ -4,6 +4,9 @@
 
 #include "platform/UiPort.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -69,15 +72,21 @@ private:
 CAnimaitionDlg::CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_pDoc(doc)
 {
-    setWindowTitle(QStringLiteral("アニメーション表示"));
+    setWindowTitle(QCoreApplication::translate("AnimationDlg", "アニメーション表示"));
     setModal(false);
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
         m_pPictures[k] = new CAnimePane(this, k);
-        m_pButtons[k] = new QPushButton(QStringLiteral("設定"), this);
+        m_pButtons[k] = new QPushButton(QCoreApplication::translate("AnimationDlg", "設定"), this);
         m_pButtons[k]->setAutoDefault(false);
         connect(m_pButtons[k], &QPushButton::clicked, this, [this, k] { OnSetting(k); });
     }
     RefreshLayout();
+}
+
+void CAnimaitionDlg::RepaintCells()
+{
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
+        m_pPictures[k]->update();
 }
 
 CAnimaitionDlg::~CAnimaitionDlg()
@@ -210,22 +219,23 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = dynamic_cast<CSetAnimeDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(Q(CSetAnimeDlg::kTitle));
+    dialog.setWindowTitle(TrCore(Q(CSetAnimeDlg::kTitle)));
     auto* frames = new QLineEdit(Q(dlg.m_strFrames), &dialog);
     auto* speed = new QComboBox(&dialog);
     speed->setEditable(true);
+    // The speed names are shown translated and read back as the model's own.
     for (const char* name : CSetAnimeDlg::kSpeeds)
-        speed->addItem(Q(name));
+        speed->addItem(TrCore(Q(name)), Q(name));
     speed->setCurrentIndex(-1);
-    speed->setEditText(Q(dlg.m_strSpeed));
+    speed->setEditText(TrCore(Q(dlg.m_strSpeed)));
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("AnimationDlg", "キャンセル"), QDialogButtonBox::RejectRole);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(Q(CSetAnimeDlg::kFramesLabel), &dialog), 0, 0);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kFramesLabel)), &dialog), 0, 0);
     grid->addWidget(frames, 0, 1);
-    grid->addWidget(new QLabel(Q(CSetAnimeDlg::kSpeedLabel), &dialog), 1, 0);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kSpeedLabel)), &dialog), 1, 0);
     grid->addWidget(speed, 1, 1);
     grid->setColumnMinimumWidth(1, 260);
     auto* column = new QVBoxLayout(&dialog);
@@ -236,7 +246,11 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         CSetAnimeDlg confirmed = dlg;
         confirmed.m_strFrames = frames->text().toStdString();
-        confirmed.m_strSpeed = speed->currentText().toStdString();
+        QString speedText = speed->currentText();
+        const int shown = speed->findText(speedText, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        if (shown >= 0)
+            speedText = speed->itemData(shown).toString();
+        confirmed.m_strSpeed = speedText.toStdString();
         std::string message;
         if (!confirmed.Validate(message)) {
             UiPort().MessageBox(message);

@@ -18,6 +18,9 @@ public:
 
     CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner);
     ~CAnimaitionDlg() override;
+    // Paints the cell pictures again (after a change of pixels, palette or
+    // background; the sheet pane calls it as it repaints).
+    void RepaintCells();
 
     // The document's view of the window.
     void ShowWindow(bool show) override;

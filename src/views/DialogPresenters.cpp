@@ -2,6 +2,7 @@
 #include "views/PalettePresenters.h"
 
 #include "views/AnimationDlg.h"
+#include "views/PreferencesDlg.h"
 #include "views/Print.h"
 
 #include "views/ExchangeDialogs.h"
@@ -35,5 +36,6 @@ void RegisterDialogPresenters()
     RegisterPalettePresenters();
     RegisterDialogPresenter("CSetAnimeDlg", PresentSetAnimeDlg);
     RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
+    RegisterDialogPresenter("CPreferencesDlg", PresentPreferencesDlg);
     RegisterExchangeDialogs();
 }

@@ -4,6 +4,9 @@
 #include "exchange/SheetSize.h"
 #include "views/DialogPresenters.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialog>
@@ -30,7 +33,7 @@ QComboBox* ListBox(const std::vector<std::string>& items, int current, bool edit
     auto* box = new QComboBox(parent);
     box->setEditable(editable);
     for (const std::string& item : items)
-        box->addItem(Q(item));
+        box->addItem(TrCore(Q(item)));
     if (!editable)
         box->setCurrentIndex(current);
     return box;
@@ -40,14 +43,14 @@ QDialogButtonBox* OkCancel(QDialog* dialog)
 {
     auto* buttons = new QDialogButtonBox(dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("ExchangeDialogs", "キャンセル"), QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }
 
 void Refuse(QWidget* owner, const std::string& message)
 {
-    QMessageBox::information(owner, QStringLiteral("Tesvan"), Q(message));
+    QMessageBox::information(owner, QStringLiteral("Tesvan"), TrCore(Q(message)));
 }
 
 bool PresentSetSize(CDialogModel& model, QWidget* owner)
@@ -55,10 +58,10 @@ bool PresentSetSize(CDialogModel& model, QWidget* owner)
     auto& dlg = static_cast<CSetSizeDlg&>(model);
     dlg.LoadPresets();
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("サイズ設定"));
+    dialog.setWindowTitle(QCoreApplication::translate("ExchangeDialogs", "サイズ設定"));
     auto* layout = new QVBoxLayout(&dialog);
 
-    auto* cellGroup = new QGroupBox(QStringLiteral("キャラクターサイズ"), &dialog);
+    auto* cellGroup = new QGroupBox(QCoreApplication::translate("ExchangeDialogs", "キャラクターサイズ"), &dialog);
     auto* cellLayout = new QGridLayout(cellGroup);
     QComboBox* width = ListBox(CSetSizeDlg::CellSizes(), 0, true, cellGroup);
     QComboBox* height = ListBox(CSetSizeDlg::CellSizes(), 0, true, cellGroup);
@@ -66,24 +69,24 @@ bool PresentSetSize(CDialogModel& model, QWidget* owner)
     height->setObjectName(QStringLiteral("1009"));
     width->setEditText(QString::number(dlg.m_nCellWidth));
     height->setEditText(QString::number(dlg.m_nCellHeight));
-    cellLayout->addWidget(new QLabel(QStringLiteral("幅"), cellGroup), 0, 0);
+    cellLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "幅"), cellGroup), 0, 0);
     cellLayout->addWidget(width, 0, 1);
     cellLayout->addWidget(new QLabel(QStringLiteral("px"), cellGroup), 0, 2);
-    cellLayout->addWidget(new QLabel(QStringLiteral("高"), cellGroup), 1, 0);
+    cellLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "高"), cellGroup), 1, 0);
     cellLayout->addWidget(height, 1, 1);
     cellLayout->addWidget(new QLabel(QStringLiteral("px"), cellGroup), 1, 2);
     layout->addWidget(cellGroup);
 
-    auto* countGroup = new QGroupBox(QStringLiteral("キャラクター数"), &dialog);
+    auto* countGroup = new QGroupBox(QCoreApplication::translate("ExchangeDialogs", "キャラクター数"), &dialog);
     auto* countLayout = new QGridLayout(countGroup);
     auto* columns = new QLineEdit(QString::number(dlg.m_nColumns), countGroup);
     auto* rows = new QLineEdit(QString::number(dlg.m_nRows), countGroup);
-    countLayout->addWidget(new QLabel(QStringLiteral("横"), countGroup), 0, 0);
+    countLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "横"), countGroup), 0, 0);
     countLayout->addWidget(columns, 0, 1);
-    countLayout->addWidget(new QLabel(QStringLiteral("列"), countGroup), 0, 2);
-    countLayout->addWidget(new QLabel(QStringLiteral("縦"), countGroup), 1, 0);
+    countLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "列"), countGroup), 0, 2);
+    countLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "縦"), countGroup), 1, 0);
     countLayout->addWidget(rows, 1, 1);
-    countLayout->addWidget(new QLabel(QStringLiteral("行"), countGroup), 1, 2);
+    countLayout->addWidget(new QLabel(QCoreApplication::translate("ExchangeDialogs", "行"), countGroup), 1, 2);
     layout->addWidget(countGroup);
 
     auto* form = new QFormLayout;
@@ -93,12 +96,12 @@ bool PresentSetSize(CDialogModel& model, QWidget* owner)
         if (bitsList[k] == dlg.m_strBits)
             bitsIndex = int(k);
     QComboBox* bits = ListBox(bitsList, bitsIndex, false, &dialog);
-    form->addRow(QStringLiteral("解像度"), bits);
+    form->addRow(QCoreApplication::translate("ExchangeDialogs", "解像度"), bits);
     auto* presets = new QComboBox(&dialog);
     presets->addItem(QString());
     for (const CImgSizeInfo& p : dlg.m_Presets)
         presets->addItem(Q(p.strName));
-    form->addRow(QStringLiteral("設定読込"), presets);
+    form->addRow(QCoreApplication::translate("ExchangeDialogs", "設定読込"), presets);
     layout->addLayout(form);
 
     QObject::connect(presets, &QComboBox::activated, &dialog, [&](int k) {
@@ -135,7 +138,7 @@ bool PresentImgFit(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = static_cast<CImgFitDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("イメージ読込設定"));
+    dialog.setWindowTitle(QCoreApplication::translate("ExchangeDialogs", "イメージ読込設定"));
     auto* layout = new QVBoxLayout(&dialog);
 
     auto* group = new QButtonGroup(&dialog);
@@ -143,7 +146,7 @@ bool PresentImgFit(CDialogModel& model, QWidget* owner)
     static const int ids[6] = {1047, 1048, 1049, 1050, 1052, 1056};
     const auto& modes = CImgFitDlg::FitModes();
     for (int k = 0; k < 6; ++k) {
-        auto* radio = new QRadioButton(Q(modes[size_t(k)]), &dialog);
+        auto* radio = new QRadioButton(TrCore(Q(modes[size_t(k)])), &dialog);
         radio->setObjectName(QString::number(ids[k]));
         radio->setEnabled(k != CImgFitDlg::kAllFrames || dlg.AllFramesEnabled());
         group->addButton(radio, k);
@@ -157,17 +160,17 @@ bool PresentImgFit(CDialogModel& model, QWidget* owner)
     auto* chips = new QLineEdit(QString::number(dlg.m_nChipColumns), &dialog);
     chips->setObjectName(QStringLiteral("1053"));
     chips->setEnabled(dlg.ChipColumnsEnabled());
-    form->addRow(QStringLiteral("読込チップの列数"), chips);
+    form->addRow(QCoreApplication::translate("ExchangeDialogs", "読込チップの列数"), chips);
     QComboBox* blur = ListBox(CImgFitDlg::BlurList(), dlg.m_nBlur, false, &dialog);
-    form->addRow(QStringLiteral("拡大時ぼかし度"), blur);
+    form->addRow(QCoreApplication::translate("ExchangeDialogs", "拡大時ぼかし度"), blur);
     layout->addLayout(form);
 
-    auto* transGroup = new QGroupBox(QStringLiteral("32bitカラーでないときの透過色"), &dialog);
+    auto* transGroup = new QGroupBox(QCoreApplication::translate("ExchangeDialogs", "32bitカラーでないときの透過色"), &dialog);
     auto* transForm = new QFormLayout(transGroup);
     QComboBox* trans8 = ListBox(CImgFitDlg::Trans8List(), dlg.m_nTrans8, false, transGroup);
     QComboBox* trans24 = ListBox(CImgFitDlg::Trans24List(), dlg.m_nTrans24, false, transGroup);
-    transForm->addRow(QStringLiteral("8bitカラー"), trans8);
-    transForm->addRow(QStringLiteral("24bitカラー"), trans24);
+    transForm->addRow(QCoreApplication::translate("ExchangeDialogs", "8bitカラー"), trans8);
+    transForm->addRow(QCoreApplication::translate("ExchangeDialogs", "24bitカラー"), trans24);
     layout->addWidget(transGroup);
 
     QObject::connect(group, &QButtonGroup::idClicked, &dialog,

@@ -1,5 +1,8 @@
 #include "views/FolderDialog.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,7 +21,7 @@ protected:
         const QString path = chosen.isEmpty() ? QString() : chosen.first();
         if (path.isEmpty() || !QFileInfo(path).isDir()) {
             QMessageBox::information(this, QStringLiteral("Tesvan"),
-                                     QStringLiteral("不正なパスが選択されました。"));
+                                     QCoreApplication::translate("CFolderDialog", "不正なパスが選択されました。"));
             return;
         }
         QFileDialog::accept();
@@ -29,7 +32,7 @@ protected:
 
 CFolderDialog::CFolderDialog(QWidget* owner, const QString& title, const QString& initialFolder)
     : m_pOwner(owner),
-      m_strTitle(title.isEmpty() ? QStringLiteral("フォルダー選択ダイアログ") : title),
+      m_strTitle(title.isEmpty() ? QCoreApplication::translate("CFolderDialog", "フォルダー選択ダイアログ") : title),
       m_strInitial(initialFolder)
 {
 }

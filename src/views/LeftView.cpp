@@ -1,16 +1,24 @@
 #include "views/LeftView.h"
 
+#include "views/AnimationDlg.h"
 #include "views/PaneArt.h"
 #include "views/RightView.h"
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -96,6 +104,9 @@ void CLeftView::OnUpdate(int hint)
         return;
     const pane::Size s = pane::ScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.width, s.height));
+    // The animation's cell pictures show the same sheet.
+    if (auto* anime = dynamic_cast<CAnimaitionDlg*>(m_pDoc->m_pAnimeDlg))
+        anime->RepaintCells();
     // The pane is drawn whole off-screen, so erasing first (bit 16) shows
     // nothing different.
     viewport()->update();
@@ -131,7 +142,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
         PaneHLine(p, 15, 272, 63 + 16 * r, Qt::black);
     p.save();
     p.setClipRect(QRect(15, 52, 272 - 15, 62 - 52));
-    p.drawText(QRect(15, 52, 272 - 15, 62 - 52), flags, QStringLiteral("グローバル パレット"));
+    p.drawText(QRect(15, 52, 272 - 15, 62 - 52), flags, QCoreApplication::translate("CLeftView", "グローバル パレット"));
     p.restore();
 
     // The current layer's chip page.
@@ -146,7 +157,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
         PaneVLine(p, 15 + 16 * i, 143, 160, Qt::black);
     p.save();
     p.setClipRect(QRect(15, 132, 272 - 15, 142 - 132));
-    p.drawText(QRect(15, 132, 272 - 15, 142 - 132), flags, QStringLiteral("レイヤー パレット"));
+    p.drawText(QRect(15, 132, 272 - 15, 142 - 132), flags, QCoreApplication::translate("CLeftView", "レイヤー パレット"));
     p.restore();
 
     // The two drawing colours: swatch, marker, and in 32-bit the alpha half.
@@ -206,6 +217,55 @@ void CLeftView::paintEvent(QPaintEvent* event)
         Render(p, QRect(scroll, viewport()->size()));
     }
     out.drawImage(0, 0, buffer);
+}
+
+QString CLeftView::ToolTipAt(int x, int y) const
+{
+    const CTesvanDoc& doc = *m_pDoc;
+    if (!doc.m_bInitialized)
+        return {};
+    auto entryText = [&doc](int n) {
+        const RGBQUAD& e = doc.m_Palette[n];
+        // In a 32-bit document the first sixteen entries are alpha levels.
+        if (doc.m_nBitCount == 32 && n < 16)
+            return QStringLiteral("%1: アルファ %2").arg(n).arg(255 - e.rgbRed);
+        return QStringLiteral("%1: %2 %3 %4").arg(n).arg(e.rgbRed).arg(e.rgbGreen).arg(e.rgbBlue);
+    };
+    const CLayer& layer = doc.m_Layers[doc.m_nCurrentLayer];
+    // The two drawing-colour swatches.
+    for (int slot = 0; slot < 2; ++slot) {
+        const int left = 15 + 48 * slot;
+        if (x >= left && x < left + 33 && y >= 15 && y < 48) {
+            const int n = std::clamp(layer.m_nColor[slot], 0, 255);
+            QString text = QStringLiteral("色%1  ").arg(slot + 1) + entryText(n);
+            if (doc.m_nBitCount == 32)
+                text += QStringLiteral("  アルファ %1").arg(layer.m_nAlpha[slot] >> 24);
+            return text;
+        }
+    }
+    const pane::Hit hit = pane::HitTest(doc, x, y);
+    if (hit.area == pane::kShared)
+        return entryText(hit.index);
+    if (hit.area == pane::kLayer) {
+        const int n = (layer.m_nPage + 4) * 16 + hit.index;
+        return n >= 0 && n < 256 ? entryText(n) : QString();
+    }
+    return {};
+}
+
+bool CLeftView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QPoint q = help->pos() + ScrollPosition(this);
+        const QString text = ToolTipAt(q.x(), q.y());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void CLeftView::ReleaseAt(int x, int y, int button, bool control, const QPoint* screen)

@@ -36,6 +36,9 @@ public:
     // Draws the pane's logical rectangle `area` into p (already translated so
     // that logical coordinates apply).
     void Render(QPainter& p, const QRect& area) const;
+    // The tooltip at a logical point: a palette entry's number and `R G B`
+    // (an alpha level's level), or a drawing colour's; empty elsewhere.
+    QString ToolTipAt(int x, int y) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +48,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void SetScrollSize(QSize size);

@@ -8,10 +8,10 @@
 #include <QSpinBox>
 
 COnionSettingsBox::COnionSettingsBox(QWidget* parent)
-    : QGroupBox(QStringLiteral("オニオンスキン"), parent)
+    : QGroupBox(tr("オニオンスキン"), parent)
 {
     auto* form = new QFormLayout(this);
-    const QString labels[2] = {QStringLiteral("前のフレームの色"), QStringLiteral("次のフレームの色")};
+    const QString labels[2] = {tr("前のフレームの色"), tr("次のフレームの色")};
     for (int i = 0; i < 2; ++i) {
         m_pColour[i] = new QPushButton(this);
         m_pColour[i]->setFixedWidth(48);
@@ -21,10 +21,10 @@ COnionSettingsBox::COnionSettingsBox(QWidget* parent)
     m_pOpacity = new QSpinBox(this);
     m_pOpacity->setRange(10, 90);
     m_pOpacity->setSuffix(QStringLiteral(" %"));
-    form->addRow(QStringLiteral("不透明度"), m_pOpacity);
+    form->addRow(tr("不透明度"), m_pOpacity);
     m_pFrames = new QSpinBox(this);
     m_pFrames->setRange(1, 2);
-    form->addRow(QStringLiteral("前後のフレーム数"), m_pFrames);
+    form->addRow(tr("前後のフレーム数"), m_pFrames);
     Load(CDrawingAids{});
 }
 

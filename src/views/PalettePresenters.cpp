@@ -6,6 +6,9 @@
 #include "platform/UiPort.h"
 #include "views/DialogPresenters.h"
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -98,11 +101,13 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
     CMakeGradationDlg work = model;     // the controls' state until OK
 
     CEnterMovesDialog dlg(owner);
-    dlg.setWindowTitle(QStringLiteral("グラデーションパレット作成"));
+    dlg.setWindowTitle(QCoreApplication::translate("PalettePresenters", "グラデーションパレット作成"));
     auto* top = new QVBoxLayout(&dlg);
 
     auto* colours = new QGridLayout;
-    const char* heads[3] = {"ファースト", "センター", "ラスト"};
+    const char* heads[3] = {QT_TRANSLATE_NOOP("PalettePresenters", "ファースト"),
+                            QT_TRANSLATE_NOOP("PalettePresenters", "センター"),
+                            QT_TRANSLATE_NOOP("PalettePresenters", "ラスト")};
     const char* rows[3] = {"R", "G", "B"};
     CSwatch* swatches[3];
     QPushButton* change[3];
@@ -110,7 +115,7 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
     for (int r = 0; r < 3; ++r)
         colours->addWidget(new QLabel(QString::fromUtf8(rows[r])), r + 2, 0);
     for (int k = 0; k < 3; ++k) {
-        colours->addWidget(new QLabel(QString::fromUtf8(heads[k])), 0, k + 1, Qt::AlignHCenter);
+        colours->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", heads[k])), 0, k + 1, Qt::AlignHCenter);
         swatches[k] = new CSwatch(&dlg);
         colours->addWidget(swatches[k], 1, k + 1, Qt::AlignHCenter);
         for (int r = 0; r < 3; ++r) {
@@ -118,7 +123,7 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
             edits[k][r]->setMaximumWidth(56);
             colours->addWidget(edits[k][r], r + 2, k + 1);
         }
-        change[k] = new QPushButton(QStringLiteral("変更"), &dlg);
+        change[k] = new QPushButton(QCoreApplication::translate("PalettePresenters", "変更"), &dlg);
         change[k]->setAutoDefault(false);
         colours->addWidget(change[k], 5, k + 1);
     }
@@ -130,28 +135,30 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
     auto* strip = new CPreviewStrip(work, &dlg);
     top->addWidget(strip);
 
-    auto* group = new QGroupBox(QStringLiteral("自動作成の処理"), &dlg);
+    auto* group = new QGroupBox(QCoreApplication::translate("PalettePresenters", "自動作成の処理"), &dlg);
     auto* g = new QGridLayout(group);
-    g->addWidget(new QLabel(QStringLiteral("自動作成は、センター色を元に明暗グラデーションを作成します。")),
+    g->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "自動作成は、センター色を元に明暗グラデーションを作成します。")),
                  0, 0, 1, 3);
-    g->addWidget(new QLabel(QStringLiteral("明度")), 1, 1);
-    g->addWidget(new QLabel(QStringLiteral("光・影")), 1, 2);
-    const char* levels[3] = {"明", "中", "暗"};
+    g->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "明度")), 1, 1);
+    g->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "光・影")), 1, 2);
+    const char* levels[3] = {QT_TRANSLATE_NOOP("PalettePresenters", "明"),
+                             QT_TRANSLATE_NOOP("PalettePresenters", "中"),
+                             QT_TRANSLATE_NOOP("PalettePresenters", "暗")};
     QLineEdit* bright[3];
     QLineEdit* light[3];
     for (int k = 0; k < 3; ++k) {
-        g->addWidget(new QLabel(QString::fromUtf8(levels[k])), k + 2, 0);
+        g->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", levels[k])), k + 2, 0);
         bright[k] = new QLineEdit(group);
         light[k] = new QLineEdit(group);
         g->addWidget(bright[k], k + 2, 1);
         g->addWidget(light[k], k + 2, 2);
     }
-    g->addWidget(new QLabel(QStringLiteral("明度は0から100です。")), 5, 0, 1, 3);
-    auto* bri = new QCheckBox(QStringLiteral("HSB(V)カラーの明度を使用"), group);
-    auto* ls = new QCheckBox(QStringLiteral("ハイライト・シャドウを使用"), group);
-    auto* select = new QCheckBox(QStringLiteral("センターのカラーが選ばれた時自動作成する"), group);
-    auto* save = new QCheckBox(QStringLiteral("自動作成設定を保存する"), group);
-    auto* autoButton = new QPushButton(QStringLiteral("自動作成"), group);
+    g->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "明度は0から100です。")), 5, 0, 1, 3);
+    auto* bri = new QCheckBox(QCoreApplication::translate("PalettePresenters", "HSB(V)カラーの明度を使用"), group);
+    auto* ls = new QCheckBox(QCoreApplication::translate("PalettePresenters", "ハイライト・シャドウを使用"), group);
+    auto* select = new QCheckBox(QCoreApplication::translate("PalettePresenters", "センターのカラーが選ばれた時自動作成する"), group);
+    auto* save = new QCheckBox(QCoreApplication::translate("PalettePresenters", "自動作成設定を保存する"), group);
+    auto* autoButton = new QPushButton(QCoreApplication::translate("PalettePresenters", "自動作成"), group);
     autoButton->setAutoDefault(false);
     g->addWidget(bri, 6, 0, 1, 3);
     g->addWidget(ls, 7, 0, 1, 3);
@@ -163,7 +170,7 @@ bool PresentGradation(CDialogModel& base, QWidget* owner)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* ok = new QPushButton(QStringLiteral("OK"), &dlg);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), &dlg);
+    auto* cancel = new QPushButton(QCoreApplication::translate("PalettePresenters", "キャンセル"), &dlg);
     ok->setAutoDefault(false);
     cancel->setAutoDefault(false);
     dlg.m_pOk = ok;
@@ -290,22 +297,22 @@ bool PresentLayerOption(CDialogModel& base, QWidget* owner)
 {
     auto& model = static_cast<CLayerOptionDlg&>(base);
     QDialog dlg(owner);
-    dlg.setWindowTitle(QStringLiteral("レイヤープロパティー"));
+    dlg.setWindowTitle(QCoreApplication::translate("PalettePresenters", "レイヤープロパティー"));
     auto* grid = new QGridLayout(&dlg);
-    grid->addWidget(new QLabel(QStringLiteral("レイヤー名")), 0, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "レイヤー名")), 0, 0);
     auto* name = new QLineEdit(QString::fromStdString(model.m_strName), &dlg);
     grid->addWidget(name, 0, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("既定のフォルダー")), 1, 0, 1, 3);
+    grid->addWidget(new QLabel(QCoreApplication::translate("PalettePresenters", "既定のフォルダー")), 1, 0, 1, 3);
     auto* folder = new QLineEdit(QString::fromStdString(model.m_strFolder), &dlg);
     folder->setMinimumWidth(420);
     grid->addWidget(folder, 2, 0, 1, 2);
-    auto* change = new QPushButton(QStringLiteral("変更"), &dlg);
+    auto* change = new QPushButton(QCoreApplication::translate("PalettePresenters", "変更"), &dlg);
     change->setAutoDefault(false);
     grid->addWidget(change, 2, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* ok = new QPushButton(QStringLiteral("OK"), &dlg);
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), &dlg);
+    auto* cancel = new QPushButton(QCoreApplication::translate("PalettePresenters", "キャンセル"), &dlg);
     ok->setDefault(true);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);

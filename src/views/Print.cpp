@@ -8,6 +8,9 @@
 #include <QBuffer>
 #include <QPdfWriter>
 
+#include "views/Language.h"
+
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -203,25 +206,25 @@ bool PresentPrintScaleDlg(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = dynamic_cast<CPrintScaleDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(Q(CPrintScaleDlg::kTitle));
-    auto* fit = new QCheckBox(Q(CPrintScaleDlg::kFitLabel), &dialog);
+    dialog.setWindowTitle(TrCore(Q(CPrintScaleDlg::kTitle)));
+    auto* fit = new QCheckBox(TrCore(Q(CPrintScaleDlg::kFitLabel)), &dialog);
     fit->setChecked(dlg.m_bFit != 0);
     auto* scale = new QLineEdit(Q(dlg.ScaleText()), &dialog);
     scale->setMaximumWidth(60);
     scale->setAlignment(Qt::AlignRight);
-    auto* maxText = new QLabel(Q(dlg.m_strMax), &dialog);
+    auto* maxText = new QLabel(TrCore(Q(dlg.m_strMax)), &dialog);
     auto syncEdit = [&] { scale->setEnabled(dlg.m_nMaxScale > 1 && !fit->isChecked()); };
     syncEdit();
     QObject::connect(fit, &QCheckBox::toggled, &dialog, syncEdit);
 
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("Print", "キャンセル"), QDialogButtonBox::RejectRole);
 
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(Q(CPrintScaleDlg::kScaleLabel), &dialog));
+    row->addWidget(new QLabel(TrCore(Q(CPrintScaleDlg::kScaleLabel)), &dialog));
     row->addWidget(scale);
-    row->addWidget(new QLabel(Q(CPrintScaleDlg::kScaleUnit), &dialog));
+    row->addWidget(new QLabel(TrCore(Q(CPrintScaleDlg::kScaleUnit)), &dialog));
     row->addStretch(1);
     auto* column = new QVBoxLayout(&dialog);
     column->addWidget(fit);

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstring>
@@ -57,6 +58,12 @@ void MoveCanvasPointer(CTesvanDoc& doc, CPoint viewPoint)
     if (CRightView* canvas = CRightView::CanvasOf(&doc))
         canvas->Input().MovePointer(viewPoint);
 }
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// Halfway between a colour and the pane's grey: the neighbours stay visible
+// but never compete with the current cell.
+uint32_t Dim(uint32_t c) { return 0xFF000000u | (((c & 0xFEFEFEu) >> 1) + 0x646464u); }
 
 // A scratch 32-bit surface reused between repaints of the same size.
 CImageEx& Scratch(int w, int h)
@@ -272,20 +279,96 @@ QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool sel
     return image;
 }
 
+QImage CRightView::RenderNeighbours(const CTesvanDoc& doc, const QRect& logical)
+{
+    QImage image(logical.size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    image.fill(kPaneGrey);
+    const int z = doc.m_nZoom;
+    const int W = doc.m_nCellWidth, H = doc.m_nCellHeight;
+    const CImageEx& work = doc.m_imgWork;
+    if (z < 1 || work.IsNull() || logical.isEmpty())
+        return image;
+    // Sheet pixel of a logical point: the current cell's top-left is at 16.
+    const int ox = doc.m_nEditColumn * W, oy = doc.m_nEditRow * H;
+    const int sx0 = std::max(0, ox + FloorDiv(logical.left() - 16, z));
+    const int sx1 = std::min(work.GetWidth() - 1, ox + FloorDiv(logical.right() - 16, z));
+    const int sy0 = std::max(0, oy + FloorDiv(logical.top() - 16, z));
+    const int sy1 = std::min(work.GetHeight() - 1, oy + FloorDiv(logical.bottom() - 16, z));
+    if (sx0 > sx1 || sy0 > sy1)
+        return image;
+    const int n = sx1 - sx0 + 1, m = sy1 - sy0 + 1;
+    CImageEx& cells = Scratch(n, m);
+    if (cells.IsNull())
+        return image;
+    const uint32_t back = Pixel32(doc.GetBackColor());
+    for (int j = 0; j < m; ++j)
+        std::fill_n(reinterpret_cast<uint32_t*>(cells.GetRow(j)), n, back);
+    work.Draw(cells, 0, 0, n, m, sx0, sy0, n, m);
+    for (int y = logical.top(); y <= logical.bottom(); ++y) {
+        const int sy = oy + FloorDiv(y - 16, z);
+        if (sy < sy0 || sy > sy1)
+            continue;
+        const auto* src = reinterpret_cast<const uint32_t*>(cells.GetRow(sy - sy0));
+        auto* dst = reinterpret_cast<uint32_t*>(image.scanLine(y - logical.top()));
+        for (int x = logical.left(); x <= logical.right(); ++x) {
+            const int sx = ox + FloorDiv(x - 16, z);
+            if (sx >= sx0 && sx <= sx1)
+                dst[x - logical.left()] = Dim(src[sx - sx0]);
+        }
+    }
+    return image;
+}
+
+QRgb CRightView::ShownColor(CPoint logical) const
+{
+    if (!m_pDoc->m_bInitialized)
+        return kPaneGrey.rgb();
+    // The same picture paintEvent draws: the cell (3 x 3 in wrap mode) placed
+    // so the current cell's frame corner is at the origin, neighbours around.
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
+    const QRect placed(kCanvasOrigin - shift.x, kCanvasOrigin - shift.y, bitmap.cx, bitmap.cy);
+    const QPoint q(logical.x, logical.y);
+    QImage shown;
+    if (placed.contains(q))
+        shown = RenderCanvas(*m_pDoc, QRect(q - placed.topLeft(), QSize(1, 1)));
+    else if (ShowsNeighbours())
+        shown = RenderNeighbours(*m_pDoc, QRect(q, QSize(1, 1)));
+    return shown.isNull() ? kPaneGrey.rgb() : shown.pixel(0, 0);
+}
+
+bool CRightView::ShowsNeighbours() const
+{
+    // The tiles of wrap mode stand where the neighbours would.
+    return m_pDoc->m_bInitialized && m_pDoc->m_bShowNeighbours && !m_pDoc->m_Aids.bWrap;
+}
+
 void CRightView::paintEvent(QPaintEvent* event)
 {
     QPainter p(viewport());
     const QRect exposed = event->rect();
-    const QPoint bar = ::ScrollPosition(this);
+    const CPoint scroll = ScrollPosition();
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
     const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
-    const QRect placed(kCanvasOrigin - bar.x(), kCanvasOrigin - bar.y(), bitmap.cx, bitmap.cy);
+    const QRect placed(kCanvasOrigin - shift.x - scroll.x, kCanvasOrigin - shift.y - scroll.y, bitmap.cx, bitmap.cy);
     const QRect visible = m_pDoc->m_bInitialized ? placed.intersected(exposed) : QRect();
 
-    // Only the grey around the picture is erased, so nothing flickers.
+    // Only what lies around the picture is drawn first, so nothing flickers:
+    // the neighbouring cells, or the grey.
     QRegion grey(exposed);
     grey -= visible;
-    for (const QRect& r : grey)
+    for (const QRect& r : grey) {
+        if (ShowsNeighbours()) {
+            const QImage around = RenderNeighbours(*m_pDoc, r.translated(scroll.x, scroll.y));
+            if (!around.isNull()) {
+                p.drawImage(r.topLeft(), around);
+                continue;
+            }
+        }
         p.fillRect(r, kPaneGrey);
+    }
     if (!visible.isEmpty()) {
         const QImage part = RenderCanvas(*m_pDoc, visible.translated(-placed.topLeft()));
         if (!part.isNull())
@@ -303,11 +386,19 @@ void CRightView::paintEvent(QPaintEvent* event)
 
 CPoint CRightView::ScrollPosition() const
 {
-    // The logical frame keeps the cell's top-left pixel at (16, 16) when
-    // wrap mode adds the tiles above and left of it.
+    // An axis the picture fits along has no scroll bar: the picture is
+    // centred on it, which makes the position negative. The logical frame
+    // keeps the cell's top-left pixel at (16, 16) when wrap mode adds the
+    // tiles above and left of it.
     const QPoint s = ::ScrollPosition(this);
+    const QSize view = viewport()->size();
+    CPoint pos{s.x(), s.y()};
+    if (m_szScroll.width() <= view.width())
+        pos.x = -((view.width() - m_szScroll.width()) / 2);
+    if (m_szScroll.height() <= view.height())
+        pos.y = -((view.height() - m_szScroll.height()) / 2);
     const CPoint shift = CanvasWrapShift(*m_pDoc);
-    return CPoint{s.x() - shift.x, s.y() - shift.y};
+    return CPoint{pos.x - shift.x, pos.y - shift.y};
 }
 
 SurfaceSize CRightView::ClientSize() const
@@ -376,6 +467,56 @@ void CRightView::SetCursorPos(CPoint client)
     if (QGuiApplication::platformName() == QLatin1String("offscreen") || !isVisible())
         return;
     QCursor::setPos(viewport()->mapToGlobal(QPoint(client.x, client.y)));
+}
+
+void CRightView::ShowPointerStatus(const std::string& text)
+{
+    if (m_StatusSink)
+        m_StatusSink(QString::fromStdString(text));
+}
+
+void CRightView::Wheel(CPoint client, int steps, unsigned flags)
+{
+    if (steps == 0)
+        return;
+    if (flags & kKeyFlagControl) {
+        const int z = m_pDoc->m_nZoom;
+        int next = z;
+        for (int i = 0; i < std::abs(steps); ++i)
+            next = CTesvanDoc::StepZoom(next, steps > 0 ? 1 : -1);
+        if (next == z || z < 1)
+            return;
+        const CPoint q{client.x + ScrollPosition().x, client.y + ScrollPosition().y};
+        // The cell pixel under the pointer, with its fraction.
+        const double fx = double(q.x - 16) / z, fy = double(q.y - 16) / z;
+        m_pDoc->SetZoom(next);
+        ScrollTo(CPoint{int(16 + fx * next) - client.x, int(16 + fy * next) - client.y});
+        return;
+    }
+    QScrollBar* bar = (flags & kKeyFlagShift) ? horizontalScrollBar() : verticalScrollBar();
+    bar->setValue(bar->value() - steps * 3 * bar->singleStep());
+}
+
+void CRightView::wheelEvent(QWheelEvent* event)
+{
+    unsigned flags = 0;
+    if (event->modifiers() & Qt::ControlModifier)
+        flags |= kKeyFlagControl;
+    if (event->modifiers() & Qt::ShiftModifier)
+        flags |= kKeyFlagShift;
+    const QPoint angle = event->angleDelta();
+    m_nWheelRest += angle.y() != 0 ? angle.y() : angle.x();
+    const int steps = m_nWheelRest / 120;
+    m_nWheelRest -= steps * 120;
+    const QPoint p = event->position().toPoint();
+    Wheel(CPoint{p.x(), p.y()}, steps, flags);
+    event->accept();
+}
+
+void CRightView::leaveEvent(QEvent* event)
+{
+    QAbstractScrollArea::leaveEvent(event);
+    m_Input.OnPointerLeave();
 }
 
 void CRightView::OnCaretTimer()
@@ -526,18 +667,4 @@ void CRightView::focusOutEvent(QFocusEvent* event)
     if (event->reason() == Qt::PopupFocusReason)
         return;
     m_Input.OnKillFocus();
-}
-
-uint32_t CRightView::CanvasColourAt(CPoint q) const
-{
-    // The same picture paintEvent draws: bitmap point = logical - 15 + shift.
-    const CPoint shift = CanvasWrapShift(*m_pDoc);
-    const QPoint b(q.x - kCanvasOrigin + shift.x, q.y - kCanvasOrigin + shift.y);
-    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
-    if (m_pDoc->m_bInitialized && b.x() >= 0 && b.y() >= 0 && b.x() < bitmap.cx && b.y() < bitmap.cy) {
-        const QImage part = RenderCanvas(*m_pDoc, QRect(b, QSize(1, 1)));
-        if (!part.isNull())
-            return part.pixel(0, 0) | 0xFF000000u;
-    }
-    return QColor(kPaneGrey).rgb() | 0xFF000000u;
 }

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <functional>
+
 class QKeyEvent;
 
 // Shift and Escape as the canvas handles them, for any view of the document
@@ -39,8 +41,19 @@ public:
     // In wrap mode the picture holds the cell 3 x 3 (the cell's own tile in
     // the middle, at (z W, z H)).
     static QImage RenderCanvas(const CTesvanDoc& doc, const QRect& part);
-    // The colour the canvas shows at logical point q, as 0xAARRGGBB.
-    uint32_t CanvasColourAt(CPoint q) const;
+    // The sheet around the current cell, magnified and dimmed, for a
+    // rectangle of logical points (grey beyond the sheet).
+    static QImage RenderNeighbours(const CTesvanDoc& doc, const QRect& logical);
+    // What the canvas shows at a logical point (grid, onion skin,
+    // neighbours and wrap tiles included).
+    QRgb ShownColor(CPoint logical) const;
+    // One wheel step per unit of `steps` (positive: up) at a client point:
+    // with Control the zoom moves through its range, keeping the cell pixel
+    // under the pointer in place where the canvas can scroll; otherwise the
+    // canvas scrolls (Shift: sideways).
+    void Wheel(CPoint client, int steps, unsigned flags);
+    // Where the pointer pane's text goes (the main frame's status bar).
+    void SetStatusSink(std::function<void(const QString&)> sink) { m_StatusSink = std::move(sink); }
     // The cursor resource of a tool, drawn.
     static QCursor ToolCursor(int cursorId);
     // The caret rectangle in client coordinates (empty without a caret).
@@ -58,6 +71,7 @@ public:
     void DestroyCaret() override;
     void SetCaretPos(CPoint client) override;
     void SetCursorPos(CPoint client) override;
+    void ShowPointerStatus(const std::string& text) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +81,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -76,6 +92,8 @@ protected:
 
 private:
     static QImage RenderCell(const CTesvanDoc& doc, const QRect& part, bool selection);
+    // Whether the dimmed neighbouring cells surround the picture.
+    bool ShowsNeighbours() const;
     void SetScrollSize(QSize size);
     void UpdateCursor();
     void OnCaretTimer();
@@ -91,4 +109,6 @@ private:
     bool m_bCaretExists = false;
     bool m_bCaretOn = false;
     QTimer m_CaretTimer;
+    std::function<void(const QString&)> m_StatusSink;
+    int m_nWheelRest = 0;             // wheel angle short of a whole step
 };

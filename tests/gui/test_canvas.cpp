@@ -209,12 +209,15 @@ TEST_F(CanvasTest, OpenCurveKeepsTheStrokeAndEscapeTakesItsLastPoint)
 {
     frame->ExecuteCommand(32832);
     CCanvasInput& in = view->Input();
-    in.OnButtonDown(CPoint{16, 16}, 1, 1);
-    in.OnMouseMove(CPoint{100, 16}, 1);
+    // Client points of logical ones: a canvas wider than the cell centres it.
+    const CPoint s = view->ScrollPosition();
+    auto at = [s](int x, int y) { return CPoint{x - s.x, y - s.y}; };
+    in.OnButtonDown(at(16, 16), 1, 1);
+    in.OnMouseMove(at(100, 16), 1);
     in.OnButtonUp(1, 8);  // Control held: the curve stays open
     EXPECT_EQ(doc->m_nButton, 1);
     EXPECT_TRUE(in.IsCaptured());
-    in.OnButtonDown(CPoint{100, 100}, 8 | 1, 1);
+    in.OnButtonDown(at(100, 100), 8 | 1, 1);
     EXPECT_EQ(doc->m_Points.size(), 3u);
     QKeyEvent esc(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(view, &esc);

@@ -85,7 +85,7 @@ TEST_F(ScriptRunnerTest, OpenAsksFirstAndCancelKeepsTheDocument)
     const std::string layered = DataFile("layered.tvn");
     std::string out;
     EXPECT_EQ(Run("answer cancel\nopen \"" + layered + "\"\nexpect modified = 1\n"
-                  "expect title = \"無題 - Tesvan\"\n",
+                  "expect title = \"*無題 - Tesvan\"\n",
                   out),
               0);
     EXPECT_EQ(out, kQuestion);

@@ -15,6 +15,8 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QMenuBar>
 #include <QSplitter>
@@ -185,8 +187,23 @@ TEST_F(ShellTest, PlacementIsStoredInTheNormalState)
     }
     CMainFrame other(doc);
     other.LoadPlacement();
-    EXPECT_EQ(other.geometry(), normal);
+    // Restored as stored where the screen holds it, else moved inside it.
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    if (avail.contains(normal))
+        EXPECT_EQ(other.geometry(), normal);
+    else
+        EXPECT_TRUE(avail.contains(other.geometry().topLeft()));
+    EXPECT_EQ(other.geometry().top(), normal.top());
     EXPECT_FALSE(other.isMaximized() || other.isMinimized());
+
+    // A rectangle stored mostly beyond the screen's right edge comes back in.
+    {
+        QSettings settings;
+        settings.setValue("Workspace/MainWindowRect", QRect(avail.right() - 50, 40, 300, 200));
+    }
+    CMainFrame third(doc);
+    third.LoadPlacement();
+    EXPECT_LE(third.geometry().left(), avail.right() - third.geometry().width() + 1);
 }
 
 TEST_F(ShellTest, CanvasFollowsZoomHint)
