@@ -645,5 +645,145 @@ Previous Pane</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>%1 colours did not fit in the palette and were not loaded.</translation>
     </message>
+    <message>
+        <source>元に戻せる操作の数</source>
+        <translation>Steps that can be undone</translation>
+    </message>
+    <message>
+        <source>回</source>
+        <translation>steps</translation>
+    </message>
+    <message>
+        <source>履歴に使うメモリの上限</source>
+        <translation>Memory the history may use</translation>
+    </message>
+    <message>
+        <source>前のフレームの色</source>
+        <translation>Previous frame colour</translation>
+    </message>
+    <message>
+        <source>次のフレームの色</source>
+        <translation>Next frame colour</translation>
+    </message>
+    <message>
+        <source>不透明度</source>
+        <translation>Opacity</translation>
+    </message>
+    <message>
+        <source>前後のフレーム数</source>
+        <translation>Frames each way</translation>
+    </message>
+    <message>
+        <source>環境設定</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>%1 – %2</source>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)	Ctrl+Y</source>
+        <translation>&amp;Redo	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>元に戻した動作をやり直す
+やり直し</source>
+        <translation>Redo the last undone action
+Redo</translation>
+    </message>
+    <message>
+        <source>環境設定...</source>
+        <translation>Preferences...</translation>
+    </message>
+    <message>
+        <source>履歴の段数と使うメモリを設定
+環境設定</source>
+        <translation>Set the history's steps and memory
+Preferences</translation>
+    </message>
+    <message>
+        <source>ズームイン	Ctrl++</source>
+        <translation>Zoom In	Ctrl++</translation>
+    </message>
+    <message>
+        <source>キャンバスの表示倍率を上げる
+ズームイン</source>
+        <translation>Magnify the canvas
+Zoom In</translation>
+    </message>
+    <message>
+        <source>ズームアウト	Ctrl+-</source>
+        <translation>Zoom Out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>キャンバスの表示倍率を下げる
+ズームアウト</source>
+        <translation>Reduce the canvas
+Zoom Out</translation>
+    </message>
+    <message>
+        <source>隣のキャラを表示</source>
+        <translation>Show Neighbouring Cells</translation>
+    </message>
+    <message>
+        <source>現在のキャラの周りに隣のキャラを薄く表示
+隣のキャラを表示</source>
+        <translation>Show the neighbouring cells dimmed around the current one
+Show Neighbouring Cells</translation>
+    </message>
+    <message>
+        <source>オニオンスキン	F7</source>
+        <translation>Onion Skin	F7</translation>
+    </message>
+    <message>
+        <source>前後のフレームを透かして表示
+オニオンスキン</source>
+        <translation>Show the previous and next frames through the current one
+Onion Skin</translation>
+    </message>
+    <message>
+        <source>タイルモード</source>
+        <translation>Tile Mode</translation>
+    </message>
+    <message>
+        <source>セルの端で折り返して描画</source>
+        <translation>Draw wrapping around the cell's edges</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>左右</source>
+        <translation>Left-Right</translation>
+    </message>
+    <message>
+        <source>左右対称に描画</source>
+        <translation>Draw mirrored left and right</translation>
+    </message>
+    <message>
+        <source>上下</source>
+        <translation>Up-Down</translation>
+    </message>
+    <message>
+        <source>上下対称に描画</source>
+        <translation>Draw mirrored up and down</translation>
+    </message>
+    <message>
+        <source>上下左右</source>
+        <translation>Both</translation>
+    </message>
+    <message>
+        <source>上下左右対称に描画</source>
+        <translation>Draw mirrored both ways</translation>
+    </message>
+    <message>
+        <source>ピクセルパーフェクト</source>
+        <translation>Pixel-Perfect Pencil</translation>
+    </message>
+    <message>
+        <source>１ピクセルの鉛筆で角の重なりを描かない</source>
+        <translation>Leave out the corner pixels of 1-pixel pencil strokes</translation>
+    </message>
 </context>
 </TS>

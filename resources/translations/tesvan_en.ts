@@ -63,6 +63,10 @@
         <source>レディ</source>
         <translation>Ready</translation>
     </message>
+    <message>
+        <source>シンメトリー</source>
+        <translation>Symmetry</translation>
+    </message>
 </context>
 <context>
     <name>CTesvanApp</name>
@@ -341,6 +345,36 @@
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesDlg</name>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>COnionSettingsBox</name>
+    <message>
+        <source>オニオンスキン</source>
+        <translation>Onion Skin</translation>
+    </message>
+    <message>
+        <source>前のフレームの色</source>
+        <translation>Previous frame colour</translation>
+    </message>
+    <message>
+        <source>次のフレームの色</source>
+        <translation>Next frame colour</translation>
+    </message>
+    <message>
+        <source>不透明度</source>
+        <translation>Opacity</translation>
+    </message>
+    <message>
+        <source>前後のフレーム数</source>
+        <translation>Frames each way</translation>
     </message>
 </context>
 </TS>

@@ -253,6 +253,15 @@ void Draw(QPainter& p, std::string_view key)
         p.drawLine(QPointF(10, 10), QPointF(14, 14));
         return;
     }
+    if (key == "onion") { // a frame seen through the current one
+        p.setPen(QColor(200, 80, 80));
+        p.setBrush(QColor(255, 200, 200));
+        p.drawRect(1, 1, 9, 9);
+        p.setPen(kInk);
+        p.setBrush(QColor(200, 220, 255, 200));
+        p.drawRect(5, 5, 9, 9);
+        return;
+    }
     if (key == "redo") { // an arrow bending forward to the right
         p.setRenderHint(QPainter::Antialiasing, true);
         QPainterPath path(QPointF(3, 13));

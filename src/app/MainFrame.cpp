@@ -11,6 +11,7 @@
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "app/ViewCommands.h"
+#include "app/AidCommands.h"
 #include "app/ToolCommands.h"
 #include "doc/TesvanDoc.h"
 #include "views/LeftView.h"
@@ -26,6 +27,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -134,6 +136,7 @@ void CMainFrame::InstallFrameHandlers()
                 ui.enabled = true;
     });
     InstallViewCommands(t, doc);
+    InstallAidCommands(t, doc);
     InstallToolCommands(t, doc);
     InstallEditCommands(t, doc);
     InstallPaletteCommands(t, doc, m_pTabView);
@@ -167,11 +170,26 @@ QAction* CMainFrame::MakeAction(int id)
 QMenu* CMainFrame::BuildMenu(CommandMenu which, QWidget* parent)
 {
     auto* menu = new QMenu(TrCore(CCommandTable::MenuTitle(which)), parent);
+    QMenu* symmetry = nullptr;
     for (int id : CCommandTable::MenuOrder(which)) {
-        if (id == 0)
+        if (id == 0) {
             menu->addSeparator();
-        else
+        } else if (id >= Cmd::ViewSymmetryNone && id <= Cmd::ViewSymmetryBoth) {
+            // The symmetry modes: radio items of one submenu.
+            if (!symmetry) {
+                symmetry = menu->addMenu(tr("シンメトリー"));
+                connect(symmetry, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+                auto* group = new QActionGroup(symmetry);
+                group->setExclusive(true);
+                symmetry->setProperty("group", QVariant::fromValue<QObject*>(group));
+            }
+            QAction* action = MakeAction(id);
+            action->setCheckable(true);
+            qobject_cast<QActionGroup*>(symmetry->property("group").value<QObject*>())->addAction(action);
+            symmetry->addAction(action);
+        } else {
             menu->addAction(MakeAction(id));
+        }
     }
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
     return menu;

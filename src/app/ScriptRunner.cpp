@@ -49,7 +49,7 @@ int Num(const std::string& word)
 bool PrintsHex(const std::vector<std::string>& what)
 {
     const std::string& kind = what[0];
-    if (kind == "pixel" || kind == "work" || kind == "gradation")
+    if (kind == "pixel" || kind == "work" || kind == "gradation" || kind == "canvas")
         return true;
     if (kind == "field")
         return what[1].rfind("m_cr", 0) == 0;
@@ -98,6 +98,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"pixel", &CScriptRunner::PrintPixel},
     {"work", &CScriptRunner::PrintWork},
+    {"canvas", &CScriptRunner::PrintCanvas},
     {"palette", &CScriptRunner::PrintPalette},
     {"field", &CScriptRunner::PrintField},
     {"layer", &CScriptRunner::PrintLayer},
@@ -105,7 +106,6 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"title", &CScriptRunner::PrintTitle},
     {"help", &CScriptRunner::PrintHelp},
     {"status", &CScriptRunner::PrintStatus},
-    {"canvas", &CScriptRunner::PrintCanvas},
     {"modified", &CScriptRunner::PrintModified},
     {"gradation", &CScriptRunner::PrintGradation},
     {"tab", &CScriptRunner::PrintTab},

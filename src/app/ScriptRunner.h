@@ -87,6 +87,7 @@ private:
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintPalette(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintField(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintLayer(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -94,7 +95,6 @@ private:
     bool PrintTitle(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintHelp(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintStatus(const std::vector<std::string>& w, std::string& out, std::string& error);
-    bool PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintModified(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintGradation(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);

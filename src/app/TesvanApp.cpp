@@ -1,6 +1,7 @@
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 
+#include "app/AidCommands.h"
 #include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
 
@@ -442,6 +443,8 @@ void CTesvanApp::LoadPreferences()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Preferences"));
     for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        if (!field.key)
+            continue;
         const int value = settings.value(QString::fromLatin1(field.key), prefs.*field.member).toInt();
         prefs.*field.member = std::clamp(value, field.lo, field.hi);
     }
@@ -455,12 +458,17 @@ void CTesvanApp::OnPreferences()
     if (!UiPort().DoModal(prefs))
         return;
     prefs.ApplyTo(*m_pDoc);
+    // The onion tints may have changed.
+    m_pDoc->ComposeAll(true);
+    m_pDoc->UpdateAllViews(HINT_CANVAS | HINT_PANE);
     if (!m_bUseSettings)
         return;
+    SaveAidSettings(*m_pDoc);
     QSettings settings;
     settings.beginGroup(QStringLiteral("Preferences"));
     for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
-        settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
+        if (field.key)
+            settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
 }
 
 void CTesvanApp::LoadRecentFileList()

@@ -70,6 +70,12 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32895, ViewGrid,             View,    1,   0, None,       "",              "",         "グリッド", "", "") \
     X(32896, ViewCharLines,        View,    1,   0, None,       "",              "",         "キャラクタ分割ライン", "", "") \
     X(33004, ViewNeighbours,       View,    1,   0, None,       "",              "",         "隣のキャラを表示", "", "現在のキャラの周りに隣のキャラを薄く表示\n隣のキャラを表示") \
+    X(33010, ViewOnionSkin,        View,    2, 503, None,       "onion",         "",         "オニオンスキン\tF7", "F7", "前後のフレームを透かして表示\nオニオンスキン") \
+    X(33015, ViewWrap,             View,    2,   0, None,       "",              "",         "タイルモード", "", "セルの端で折り返して描画") \
+    X(33011, ViewSymmetryNone,     View,    2,   0, None,       "",              "",         "なし", "", "") \
+    X(33012, ViewSymmetryLR,       View,    2,   0, None,       "",              "",         "左右", "", "左右対称に描画") \
+    X(33013, ViewSymmetryUD,       View,    2,   0, None,       "",              "",         "上下", "", "上下対称に描画") \
+    X(33014, ViewSymmetryBoth,     View,    2,   0, None,       "",              "",         "上下左右", "", "上下左右対称に描画") \
     X(32791, ToolPenWidth1,        Tools,   1, 301, None,       "pen1",          "",         "１ピクセルの線", "", "１ピクセルの線") \
     X(32792, ToolPenWidth2,        Tools,   1, 302, None,       "pen2",          "",         "２ピクセルの線", "", "２ピクセルの線") \
     X(32793, ToolPenWidth3,        Tools,   1, 303, None,       "pen3",          "",         "３ピクセルの線", "", "３ピクセルの線") \
@@ -83,6 +89,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32804, ToolFill,             Tools,   2, 408, Fill,       "fill",          "塗りつぶし", "塗りつぶし", "", "塗りつぶし") \
     X(32872, ToolText,             Tools,   2, 409, Text,       "text",          "テキスト", "テキスト", "", "テキスト") \
     X(32874, ToolFont,             Tools,   3,   0, None,       "",              "",         "フォント設定", "", "") \
+    X(33016, ToolPixelPerfect,     Tools,   3,   0, None,       "",              "",         "ピクセルパーフェクト", "", "１ピクセルの鉛筆で角の重なりを描かない") \
     X(32795, ToolThickBrush,       None,    0,   0, Freehand,   "",              "太いブラシ", "太いブラシ", "", "") \
     X(32830, ToolThinBrush,        None,    0,   0, Freehand,   "",              "細いブラシ", "細いブラシ", "", "") \
     X(57667, HelpFinder,           Help,    1,   0, None,       "",              "",         "ヘルプ(&H)", "F1", "ヘルプ トピックの一覧\nヘルプ トピック") \

@@ -4,6 +4,7 @@
 
 #include "doc/AnimeSlots.h"
 #include "doc/CommandList.h"
+#include "doc/DrawingAids.h"
 #include "doc/Geometry.h"
 #include "doc/ImageEx.h"
 #include "doc/Layer.h"
@@ -417,6 +418,7 @@ public:
     int m_nUndoIndex = 0;          // where the next step goes (= m_nUndoCount)
     // Oldest first: [0, m_nUndoCount) undoable, the rest redoable.
     std::vector<std::unique_ptr<CUndoStep>> m_Undo;
+    CDrawingAids m_Aids;
 
 private:
     bool LoadFrom(CArchive& ar);

@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/TextRaster.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -44,6 +45,39 @@ CPoint ClampCanvasPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
     else if (q.y >= bottom)
         q.y = bottom - 1;
     return q;
+}
+
+bool InWrappedPointerArea(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    const int w = zoom * cellWidth, h = zoom * cellHeight;
+    return q.x >= 16 - w && q.y >= 16 - h && q.x < 16 + 2 * w && q.y < 16 + 2 * h;
+}
+
+CPoint ClampWrappedPoint(CPoint q, int zoom, int cellWidth, int cellHeight)
+{
+    const int w = zoom * cellWidth, h = zoom * cellHeight;
+    q.x = std::clamp(q.x, 16 - w, 15 + 2 * w);
+    q.y = std::clamp(q.y, 16 - h, 15 + 2 * h);
+    return q;
+}
+
+SurfaceSize CanvasLayoutBitmapSize(const CTesvanDoc& doc)
+{
+    const int k = doc.m_Aids.bWrap ? 3 : 1;
+    return CanvasBitmapSize(doc.m_nZoom, k * doc.m_nCellWidth, k * doc.m_nCellHeight);
+}
+
+SurfaceSize CanvasLayoutScrollSize(const CTesvanDoc& doc)
+{
+    const int k = doc.m_Aids.bWrap ? 3 : 1;
+    return CanvasScrollSize(doc.m_nZoom, k * doc.m_nCellWidth, k * doc.m_nCellHeight);
+}
+
+CPoint CanvasWrapShift(const CTesvanDoc& doc)
+{
+    if (!doc.m_Aids.bWrap)
+        return CPoint{};
+    return CPoint{doc.m_nZoom * doc.m_nCellWidth, doc.m_nZoom * doc.m_nCellHeight};
 }
 
 CPoint CanvasCellPixel(CPoint q, int zoom)
@@ -95,6 +129,13 @@ SurfaceSize CanvasCaretSize(const CTesvanDoc& doc)
 
 std::string CanvasStatusText(const CTesvanDoc& doc, CPoint q)
 {
+    // In wrap mode the tiles around the cell show the cell itself.
+    const int w = doc.m_nZoom * doc.m_nCellWidth, h = doc.m_nZoom * doc.m_nCellHeight;
+    if (doc.m_Aids.bWrap && w > 0 && h > 0 && q.x >= 16 - w && q.x < 16 + 2 * w && q.y >= 16 - h &&
+        q.y < 16 + 2 * h) {
+        q.x = 16 + (q.x - 16 + w) % w;
+        q.y = 16 + (q.y - 16 + h) % h;
+    }
     if (!doc.m_bInitialized || doc.m_nZoom < 1 ||
         !InCanvasPointerArea(q, doc.m_nZoom, doc.m_nCellWidth, doc.m_nCellHeight))
         return {};
@@ -144,7 +185,9 @@ void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
         d.UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return;
     }
-    if (!InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight))
+    const bool inside = d.m_Aids.bWrap ? InWrappedPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
+                                       : InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
+    if (!inside)
         return;
     CPoint point = q;
     if (d.BeginStroke(point, flags, button)) {
@@ -177,7 +220,8 @@ void CCanvasInput::OnMouseMove(CPoint client, unsigned flags)
     }
     if (d.m_nButton == 0)
         return;
-    const CPoint q = ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
+    const CPoint q = d.m_Aids.bWrap ? ClampWrappedPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight)
+                                    : ClampCanvasPoint(Add(client, scroll), d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
     if (d.m_nSelState != SelState::Floating) {
         const CPoint step = EdgeScrollDelta(client, m_pHost->ClientSize(), m_pHost->HasHorizontalBar(),
                                             m_pHost->HasVerticalBar());

@@ -38,6 +38,16 @@ bool InCanvasPointerArea(CPoint q, int zoom, int cellWidth, int cellHeight);
 // Pulls a dragged point onto the cell: at or left of 16 becomes 17, at or
 // right of z W + 15 becomes z W + 14, likewise vertically.
 CPoint ClampCanvasPoint(CPoint q, int zoom, int cellWidth, int cellHeight);
+// Wrap mode: the pointer area takes in the eight tiles around the cell
+// (one cell size beyond each edge); dragged points are kept within it.
+bool InWrappedPointerArea(CPoint q, int zoom, int cellWidth, int cellHeight);
+CPoint ClampWrappedPoint(CPoint q, int zoom, int cellWidth, int cellHeight);
+// The canvas picture as laid out for the document: the cell, or in wrap
+// mode the cell 3 x 3, with the logical frame moved by the shift (z W, z H)
+// so that the cell keeps its place at (16, 16).
+SurfaceSize CanvasLayoutBitmapSize(const CTesvanDoc& doc);
+SurfaceSize CanvasLayoutScrollSize(const CTesvanDoc& doc);
+CPoint CanvasWrapShift(const CTesvanDoc& doc);
 // The cell-local pixel of a logical point (division truncating toward zero).
 CPoint CanvasCellPixel(CPoint q, int zoom);
 // The edge-scroll step for a client point during a drag: 4 pixels toward an

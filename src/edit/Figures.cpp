@@ -4,6 +4,7 @@
 #include "doc/kernels/RowKernels.h"
 #include "doc/SurfaceTarget.h"
 #include "doc/TesvanDoc.h"
+#include "edit/Aids.h"
 #include "edit/Curve.h"
 #include "edit/Tools.h"
 
@@ -49,9 +50,14 @@ int SkipEmpty(const uint8_t* row, int x, int w)
 // Draws the figures of one DrawToolOverlay call on the overlay's surface.
 class CFigurePainter {
 public:
-    CFigurePainter(CTesvanDoc& doc, CImageEx& overlay)
-        : m_doc(doc), m_points(doc.m_Points), m_dc(MakePixelTarget(overlay))
+    // `offset` moves every point (the wrap mode draws the cell in the middle
+    // of a 3 x 3 overlay).
+    CFigurePainter(CTesvanDoc& doc, CImageEx& overlay, CPoint offset = {})
+        : m_doc(doc), m_points(doc.m_Points), m_offset(offset), m_dc(MakePixelTarget(overlay))
     {
+        if (offset.x != 0 || offset.y != 0)
+            for (CPoint& p : m_points)
+                p = CPoint{p.x + offset.x, p.y + offset.y};
         m_button = doc.m_nButton == 2 ? 2 : 1;
         m_dc.SelectPen(
             SurfacePen{PenStyle::Solid, std::clamp(doc.m_nPenWidth, 1, 3), kMarker[m_button]});
@@ -74,6 +80,11 @@ public:
     {
         if (m_points.size() <= 2)
             return Line();
+        if (m_doc.m_Aids.bPixelPerfect && m_doc.m_nPenWidth <= 1) {
+            for (CPoint p : PixelPerfectPath(m_points))
+                m_dc.SetPixel(p.x, p.y, kMarker[m_button]);
+            return 1;
+        }
         std::vector<SurfacePoint> pts;
         pts.reserve(m_points.size());
         for (CPoint p : m_points)
@@ -181,7 +192,8 @@ public:
         m_dc.SelectFont(m_doc.m_lfText);
         m_dc.SetTextColor(kMarker[1]);
         if (!m_doc.m_strText.empty())
-            m_dc.TextOut(m_doc.m_ptText.x, m_doc.m_ptText.y, m_doc.m_strText);
+            m_dc.TextOut(m_doc.m_ptText.x + m_offset.x, m_doc.m_ptText.y + m_offset.y,
+                         m_doc.m_strText);
         return 1;
     }
 
@@ -203,7 +215,8 @@ private:
     }
 
     CTesvanDoc& m_doc;
-    const std::vector<CPoint>& m_points;
+    std::vector<CPoint> m_points;
+    CPoint m_offset;
     CSurface m_dc;
     int m_button = 1;
 };
@@ -246,6 +259,42 @@ bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int 
     return true;
 }
 
+// Strokes and figures: what symmetry mirrors and wrap mode wraps.
+bool IsFigureTool(int tool)
+{
+    switch (tool) {
+    case Cmd::ToolLine:
+    case Cmd::ToolPencil:
+    case Cmd::ToolRectFrame:
+    case Cmd::ToolRectFill:
+    case Cmd::ToolEllipseFrame:
+    case Cmd::ToolEllipseFill:
+    case Cmd::ToolCurve: return true;
+    default: return false;
+    }
+}
+
+int PaintTool(const CTesvanDoc& doc, CFigurePainter& paint, bool onWorkImage)
+{
+    switch (doc.m_nTool) {
+    case Cmd::ToolSelect:
+    case Cmd::ToolSelectAllLayers:
+        if (!doc.IsPasteFloating())
+            paint.Marquee();  // a preview only: never a change
+        return 0;
+    case Cmd::ToolLine: return paint.Line();
+    case Cmd::ToolPencil: return paint.Pencil();
+    case Cmd::ToolRectFrame: return paint.RectFrame();
+    case Cmd::ToolRectFill: return paint.BoxFigure(false);
+    case Cmd::ToolEllipseFrame: return paint.EllipseFrame();
+    case Cmd::ToolEllipseFill: return paint.BoxFigure(true);
+    case Cmd::ToolCurve: return paint.Curve();
+    case Cmd::ToolFill: return paint.Fill(onWorkImage);
+    case Cmd::ToolText: return paint.Text();
+    default: return 0;
+    }
+}
+
 // The kept overlay (user-interface thread only), made at start-up so that it
 // counts among the images that live as long as the program.
 CImageEx s_overlay;
@@ -267,27 +316,37 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
         s_overlay.Destroy();
     if (!PrepareOverlay(overlay, target, m_nTool == Cmd::ToolFill))
         return 0;
+    const bool figure = IsFigureTool(m_nTool);
+    const bool wrap = m_Aids.bWrap && (figure || m_nTool == Cmd::ToolText);
+    const int symmetry = figure || m_nTool == Cmd::ToolFill ? m_Aids.nSymmetry : SYMMETRY_NONE;
     int result = 0;
-    {
-        CFigurePainter paint(*this, overlay);
-        switch (m_nTool) {
-        case Cmd::ToolSelect:
-        case Cmd::ToolSelectAllLayers:
-            if (!IsPasteFloating())
-                paint.Marquee();  // a preview only: never a change
-            break;
-        case Cmd::ToolLine: result = paint.Line(); break;
-        case Cmd::ToolPencil: result = paint.Pencil(); break;
-        case Cmd::ToolRectFrame: result = paint.RectFrame(); break;
-        case Cmd::ToolRectFill: result = paint.BoxFigure(false); break;
-        case Cmd::ToolEllipseFrame: result = paint.EllipseFrame(); break;
-        case Cmd::ToolEllipseFill: result = paint.BoxFigure(true); break;
-        case Cmd::ToolCurve: result = paint.Curve(); break;
-        case Cmd::ToolFill: result = paint.Fill(&target == &m_imgWork); break;
-        case Cmd::ToolText: result = paint.Text(); break;
-        default: break;
+    if (m_nTool == Cmd::ToolFill && (m_Aids.bWrap || symmetry != SYMMETRY_NONE)) {
+        // The fill of the aids: from the seed and its mirrors, across the
+        // edges in wrap mode; nothing to preview.
+        if (m_Points.empty())
+            return 0;
+        if (&target != &m_imgWork) {
+            const uint32_t marker = kMarker[m_nButton == 2 ? 2 : 1];
+            for (CPoint p : MirroredPoints(m_Points[0], m_nCellWidth, m_nCellHeight, symmetry))
+                FillArea(overlay, p.x, p.y, marker, m_Aids.bWrap != 0);
         }
+        result = 1;
+    } else if (wrap) {
+        // Drawn on the cell and its eight neighbours, then folded back.
+        CImageEx tiles;
+        if (!tiles.CreateEx(3 * m_nCellWidth, 3 * m_nCellHeight, 32))
+            return 0;
+        {
+            CFigurePainter paint(*this, tiles, CPoint{m_nCellWidth, m_nCellHeight});
+            result = PaintTool(*this, paint, &target == &m_imgWork);
+        }
+        FoldWrapped(tiles, overlay);
+    } else {
+        CFigurePainter paint(*this, overlay);
+        result = PaintTool(*this, paint, &target == &m_imgWork);
     }
+    if (symmetry != SYMMETRY_NONE && m_nTool != Cmd::ToolFill)
+        MirrorMarkers(overlay, symmetry);
     MergeOverlay(overlay, target);
     return result;
 }

@@ -10,6 +10,10 @@ const std::vector<CPreferencesDlg::Field>& CPreferencesDlg::Fields()
          CTesvanDoc::kUndoMaxSteps, "UndoSteps", &CPreferencesDlg::m_nUndoSteps},
         {"m_nUndoMemory", "履歴に使うメモリの上限", "MB", 16, 65536, "UndoMemoryMB",
          &CPreferencesDlg::m_nUndoMemory},
+        {"m_crOnionPrev", "前のフレームの色", "", 0, 0xFFFFFF, nullptr, &CPreferencesDlg::m_crOnionPrev, true},
+        {"m_crOnionNext", "次のフレームの色", "", 0, 0xFFFFFF, nullptr, &CPreferencesDlg::m_crOnionNext, true},
+        {"m_nOnionOpacity", "不透明度", "%", 10, 90, nullptr, &CPreferencesDlg::m_nOnionOpacity, true},
+        {"m_nOnionFrames", "前後のフレーム数", "", 1, 2, nullptr, &CPreferencesDlg::m_nOnionFrames, true},
     };
     return fields;
 }
@@ -58,9 +62,21 @@ void CPreferencesDlg::FromDocument(const CTesvanDoc& doc)
 {
     m_nUndoSteps = doc.GetUndoStepLimit();
     m_nUndoMemory = int(doc.GetUndoBudget() >> 20);
+    CDrawingAids a = doc.m_Aids;
+    a.Normalize();
+    m_crOnionPrev = int(a.crOnionPrev);
+    m_crOnionNext = int(a.crOnionNext);
+    m_nOnionOpacity = a.nOnionOpacity;
+    m_nOnionFrames = a.nOnionFrames;
 }
 
 void CPreferencesDlg::ApplyTo(CTesvanDoc& doc) const
 {
     doc.SetUndoLimits(m_nUndoSteps, size_t(m_nUndoMemory) << 20);
+    CDrawingAids& a = doc.m_Aids;
+    a.crOnionPrev = uint32_t(m_crOnionPrev);
+    a.crOnionNext = uint32_t(m_crOnionNext);
+    a.nOnionOpacity = m_nOnionOpacity;
+    a.nOnionFrames = m_nOnionFrames;
+    a.Normalize();
 }

@@ -22,8 +22,9 @@ public:
         const char* unit;
         int lo;
         int hi;
-        const char* key;
+        const char* key;       // null: kept with the drawing aids
         int CPreferencesDlg::*member;
+        bool onion = false;    // edited in the onion-skin box, not a line of its own
     };
     static const std::vector<Field>& Fields();
 
@@ -42,6 +43,12 @@ public:
 
     int m_nUndoSteps = 100;        // steps of the history, 10 .. 1000
     int m_nUndoMemory = 512;       // megabytes the history may hold
+    // Onion skin: tints of the previous and next frames (0x00BBGGRR),
+    // opacity in percent, frames each way.
+    int m_crOnionPrev = 0x0000FF;
+    int m_crOnionNext = 0xFF0000;
+    int m_nOnionOpacity = 30;
+    int m_nOnionFrames = 1;
 
 private:
     std::vector<std::string> m_Texts;   // one per field, empty: not typed

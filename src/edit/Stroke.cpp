@@ -55,7 +55,24 @@ int CTesvanDoc::GetToolKind() const
 CPoint CTesvanDoc::CellPixel(CPoint point) const
 {
     const int z = m_nZoom > 0 ? m_nZoom : 1;
-    return CPoint{(point.x - 16) / z, (point.y - 16) / z};
+    if (!m_Aids.bWrap || m_nCellWidth <= 0 || m_nCellHeight <= 0)
+        return CPoint{(point.x - 16) / z, (point.y - 16) / z};
+    // Wrap mode: the surrounding tiles show the cell again. Strokes and
+    // figures keep their points as drawn (within one tile of the cell, so
+    // they run on across the edge and are folded back when drawn); every
+    // other tool takes the cell pixel the point shows.
+    auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    CPoint p{floorDiv(point.x - 16, z), floorDiv(point.y - 16, z)};
+    const int kind = GetToolKind();
+    const bool keep = kind == KIND_FREEHAND || kind == KIND_SHAPE || kind == KIND_CURVE;
+    if (keep) {
+        p.x = std::clamp(p.x, -m_nCellWidth, 2 * m_nCellWidth - 1);
+        p.y = std::clamp(p.y, -m_nCellHeight, 2 * m_nCellHeight - 1);
+    } else {
+        p.x = ((p.x % m_nCellWidth) + m_nCellWidth) % m_nCellWidth;
+        p.y = ((p.y % m_nCellHeight) + m_nCellHeight) % m_nCellHeight;
+    }
+    return p;
 }
 
 void CTesvanDoc::OnToolCommand(int id)

@@ -3,8 +3,11 @@
 #include "views/PreferencesDlg.h"
 
 #include "edit/Preferences.h"
+#include "views/Language.h"
+#include "views/OnionSettings.h"
 #include "platform/UiPort.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -24,24 +27,37 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = dynamic_cast<CPreferencesDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(Q(CPreferencesDlg::kTitle));
+    dialog.setWindowTitle(TrCore(Q(CPreferencesDlg::kTitle)));
     auto* grid = new QGridLayout;
     std::vector<QLineEdit*> edits;
     int row = 0;
     for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields()) {
+        if (field.onion) {
+            edits.push_back(nullptr);
+            continue;
+        }
         auto* edit = new QLineEdit(QString::fromStdString(dlg.Text(field)), &dialog);
         edit->setAlignment(Qt::AlignRight);
         edit->setMaximumWidth(80);
         edit->setToolTip(QStringLiteral("%1 – %2").arg(field.lo).arg(field.hi));
-        grid->addWidget(new QLabel(Q(field.label), &dialog), row, 0);
+        grid->addWidget(new QLabel(TrCore(Q(field.label)), &dialog), row, 0);
         grid->addWidget(edit, row, 1);
-        grid->addWidget(new QLabel(Q(field.unit), &dialog), row, 2);
+        grid->addWidget(new QLabel(TrCore(Q(field.unit)), &dialog), row, 2);
         edits.push_back(edit);
         ++row;
     }
+    // The onion-skin settings: one line of their own, in the dialog's fields.
+    CDrawingAids aids;
+    aids.crOnionPrev = uint32_t(dlg.m_crOnionPrev);
+    aids.crOnionNext = uint32_t(dlg.m_crOnionNext);
+    aids.nOnionOpacity = dlg.m_nOnionOpacity;
+    aids.nOnionFrames = dlg.m_nOnionFrames;
+    auto* onion = new COnionSettingsBox(&dialog);
+    onion->Load(aids);
+    grid->addWidget(onion, row, 0, 1, 3);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QCoreApplication::translate("PreferencesDlg", "キャンセル"), QDialogButtonBox::RejectRole);
     auto* column = new QVBoxLayout(&dialog);
     column->addLayout(grid);
     column->addWidget(buttons);
@@ -52,7 +68,14 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
         const auto& fields = CPreferencesDlg::Fields();
         std::string error;
         for (size_t i = 0; i < fields.size(); ++i)
-            confirmed.SetField(fields[i].name, edits[i]->text().toStdString(), error);
+            if (edits[i])
+                confirmed.SetField(fields[i].name, edits[i]->text().toStdString(), error);
+        CDrawingAids chosen;
+        onion->Store(chosen);
+        confirmed.SetField("m_crOnionPrev", std::to_string(chosen.crOnionPrev), error);
+        confirmed.SetField("m_crOnionNext", std::to_string(chosen.crOnionNext), error);
+        confirmed.SetField("m_nOnionOpacity", std::to_string(chosen.nOnionOpacity), error);
+        confirmed.SetField("m_nOnionFrames", std::to_string(chosen.nOnionFrames), error);
         std::string message;
         if (!confirmed.Validate(message)) {
             UiPort().MessageBox(message);

@@ -1,5 +1,7 @@
 #include "views/RightView.h"
 
+#include "edit/Aids.h"
+
 #include "views/ScrollView.h"
 #include "views/WorkImage.h"
 
@@ -113,7 +115,7 @@ void CRightView::SetScrollSize(QSize size)
 
 void CRightView::OnInitialUpdate()
 {
-    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
     Canvases()[m_pDoc] = this;
     viewport()->update();
@@ -123,8 +125,15 @@ void CRightView::OnUpdate(int hint)
 {
     if (!(hint & HINT_CANVAS))
         return;
-    const SurfaceSize s = CanvasScrollSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
+    // Turning wrap mode on or off keeps the cell where it was on the screen.
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const QPoint bar = ::ScrollPosition(this);
+    const CPoint old = m_ptWrapShift;
+    m_ptWrapShift = shift;
+    const SurfaceSize s = CanvasLayoutScrollSize(*m_pDoc);
     SetScrollSize(QSize(s.cx, s.cy));
+    if (!(shift == old))
+        ScrollTo(CPoint{bar.x() - old.x, bar.y() - old.y});
     m_Input.OnDocumentChanged();
     UpdateCursor();
     viewport()->update();
@@ -145,6 +154,32 @@ void CRightView::scrollContentsBy(int, int)
 // ---------------------------------------------------------------- drawing
 
 QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
+{
+    if (!doc.m_Aids.bWrap)
+        return RenderCell(doc, part, true);
+    // Wrap mode: the cell 3 x 3, the middle tile last so its frame lines and
+    // selection frame lie on top.
+    const int tw = doc.m_nZoom * doc.m_nCellWidth, th = doc.m_nZoom * doc.m_nCellHeight;
+    const QRect b = part.intersected(QRect(0, 0, 3 * tw + 1, 3 * th + 1));
+    if (b.isEmpty() || doc.m_nZoom < 1)
+        return {};
+    QImage image(b.size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    for (int t : {0, 1, 2, 3, 5, 6, 7, 8, 4}) {
+        const QRect tile((t % 3) * tw, (t / 3) * th, tw + 1, th + 1);
+        const QRect piece = tile.intersected(b);
+        if (piece.isEmpty())
+            continue;
+        const QImage cell = RenderCell(doc, piece.translated(-tile.topLeft()), t == 4);
+        for (int y = 0; y < cell.height(); ++y)
+            std::memcpy(image.scanLine(piece.y() - b.y() + y) + 4 * (piece.x() - b.x()), cell.constScanLine(y),
+                        size_t(cell.width()) * 4);
+    }
+    return image;
+}
+
+QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool selection)
 {
     const int z = doc.m_nZoom;
     const int W = doc.m_nCellWidth;
@@ -182,9 +217,7 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
         const int n = px1 - px0 + 1, m = py1 - py0 + 1;
         CImageEx& cells = Scratch(n, m);
         if (!cells.IsNull()) {
-            for (int j = 0; j < m; ++j)
-                std::fill_n(reinterpret_cast<uint32_t*>(cells.GetRow(j)), n, back);
-            work.Draw(cells, 0, 0, n, m, doc.m_nEditColumn * W + px0, doc.m_nEditRow * H + py0, n, m);
+            RenderCellPixels(doc, cells, px0, py0, n, m, back);
             const int xFirst = std::max(bx, 1), xLast = std::min(bx + bw - 1, z * W);
             for (int py = py0; py <= py1; ++py) {
                 const int yFirst = std::max(by, 1 + z * py), yLast = std::min(by + bh - 1, z * (py + 1));
@@ -225,7 +258,7 @@ QImage CRightView::RenderCanvas(const CTesvanDoc& doc, const QRect& part)
     }
 
     // The selection frame, only with the grid.
-    if (doc.m_bShowGrid == 1 && doc.m_nSelState != SelState::None) {
+    if (selection && doc.m_bShowGrid == 1 && doc.m_nSelState != SelState::None) {
         CRect rc;
         const int owner = doc.GetSelViewRect(rc);
         if (owner != 0) {
@@ -290,17 +323,26 @@ QImage CRightView::RenderNeighbours(const CTesvanDoc& doc, const QRect& logical)
 
 QRgb CRightView::ShownColor(CPoint logical) const
 {
-    const SurfaceSize bitmap = CanvasBitmapSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
-    const QRect placed(kCanvasOrigin, kCanvasOrigin, bitmap.cx, bitmap.cy);
-    const QPoint q(logical.x, logical.y);
-    QImage shown;
     if (!m_pDoc->m_bInitialized)
         return kPaneGrey.rgb();
+    // The same picture paintEvent draws: the cell (3 x 3 in wrap mode) placed
+    // so the current cell's frame corner is at the origin, neighbours around.
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
+    const QRect placed(kCanvasOrigin - shift.x, kCanvasOrigin - shift.y, bitmap.cx, bitmap.cy);
+    const QPoint q(logical.x, logical.y);
+    QImage shown;
     if (placed.contains(q))
         shown = RenderCanvas(*m_pDoc, QRect(q - placed.topLeft(), QSize(1, 1)));
-    else if (m_pDoc->m_bShowNeighbours)
+    else if (ShowsNeighbours())
         shown = RenderNeighbours(*m_pDoc, QRect(q, QSize(1, 1)));
     return shown.isNull() ? kPaneGrey.rgb() : shown.pixel(0, 0);
+}
+
+bool CRightView::ShowsNeighbours() const
+{
+    // The tiles of wrap mode stand where the neighbours would.
+    return m_pDoc->m_bInitialized && m_pDoc->m_bShowNeighbours && !m_pDoc->m_Aids.bWrap;
 }
 
 void CRightView::paintEvent(QPaintEvent* event)
@@ -308,8 +350,9 @@ void CRightView::paintEvent(QPaintEvent* event)
     QPainter p(viewport());
     const QRect exposed = event->rect();
     const CPoint scroll = ScrollPosition();
-    const SurfaceSize bitmap = CanvasBitmapSize(m_pDoc->m_nZoom, m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight);
-    const QRect placed(kCanvasOrigin - scroll.x, kCanvasOrigin - scroll.y, bitmap.cx, bitmap.cy);
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    const SurfaceSize bitmap = CanvasLayoutBitmapSize(*m_pDoc);
+    const QRect placed(kCanvasOrigin - shift.x - scroll.x, kCanvasOrigin - shift.y - scroll.y, bitmap.cx, bitmap.cy);
     const QRect visible = m_pDoc->m_bInitialized ? placed.intersected(exposed) : QRect();
 
     // Only what lies around the picture is drawn first, so nothing flickers:
@@ -317,7 +360,7 @@ void CRightView::paintEvent(QPaintEvent* event)
     QRegion grey(exposed);
     grey -= visible;
     for (const QRect& r : grey) {
-        if (m_pDoc->m_bInitialized && m_pDoc->m_bShowNeighbours) {
+        if (ShowsNeighbours()) {
             const QImage around = RenderNeighbours(*m_pDoc, r.translated(scroll.x, scroll.y));
             if (!around.isNull()) {
                 p.drawImage(r.topLeft(), around);
@@ -343,8 +386,10 @@ void CRightView::paintEvent(QPaintEvent* event)
 
 CPoint CRightView::ScrollPosition() const
 {
-    // An axis the cell fits along has no scroll bar: the cell is centred on
-    // it, which makes the position negative.
+    // An axis the picture fits along has no scroll bar: the picture is
+    // centred on it, which makes the position negative. The logical frame
+    // keeps the cell's top-left pixel at (16, 16) when wrap mode adds the
+    // tiles above and left of it.
     const QPoint s = ::ScrollPosition(this);
     const QSize view = viewport()->size();
     CPoint pos{s.x(), s.y()};
@@ -352,7 +397,8 @@ CPoint CRightView::ScrollPosition() const
         pos.x = -((view.width() - m_szScroll.width()) / 2);
     if (m_szScroll.height() <= view.height())
         pos.y = -((view.height() - m_szScroll.height()) / 2);
-    return pos;
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    return CPoint{pos.x - shift.x, pos.y - shift.y};
 }
 
 SurfaceSize CRightView::ClientSize() const
@@ -365,8 +411,9 @@ bool CRightView::HasVerticalBar() const { return verticalScrollBar()->maximum() 
 
 void CRightView::ScrollTo(CPoint position)
 {
-    horizontalScrollBar()->setValue(position.x);
-    verticalScrollBar()->setValue(position.y);
+    const CPoint shift = CanvasWrapShift(*m_pDoc);
+    horizontalScrollBar()->setValue(position.x + shift.x);
+    verticalScrollBar()->setValue(position.y + shift.y);
 }
 
 void CRightView::SetCapture()

@@ -38,11 +38,14 @@ public:
 
     // The cell picture of bitmap rectangle `part` (bitmap coordinates: the
     // frame at column and row 0, cell pixel (px, py) at 1 + z px, 1 + z py).
+    // In wrap mode the picture holds the cell 3 x 3 (the cell's own tile in
+    // the middle, at (z W, z H)).
     static QImage RenderCanvas(const CTesvanDoc& doc, const QRect& part);
     // The sheet around the current cell, magnified and dimmed, for a
     // rectangle of logical points (grey beyond the sheet).
     static QImage RenderNeighbours(const CTesvanDoc& doc, const QRect& logical);
-    // What the canvas shows at a logical point (grid, neighbours included).
+    // What the canvas shows at a logical point (grid, onion skin,
+    // neighbours and wrap tiles included).
     QRgb ShownColor(CPoint logical) const;
     // One wheel step per unit of `steps` (positive: up) at a client point:
     // with Control the zoom moves through its range, keeping the cell pixel
@@ -88,6 +91,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    static QImage RenderCell(const CTesvanDoc& doc, const QRect& part, bool selection);
+    // Whether the dimmed neighbouring cells surround the picture.
+    bool ShowsNeighbours() const;
     void SetScrollSize(QSize size);
     void UpdateCursor();
     void OnCaretTimer();
@@ -95,6 +101,7 @@ private:
     CTesvanDoc* m_pDoc;
     CCanvasInput m_Input;
     QSize m_szScroll{100, 100};
+    CPoint m_ptWrapShift;  // the wrap shift the scroll bars were last set for
     int m_nCursor = -1;
     bool m_bGrabbed = false;
     // The caret, drawn inverted over the canvas and blinking.

@@ -17,12 +17,19 @@
 
 namespace {
 
-// 0 for a separator, else the command of the action.
+// 0 for a separator, else the command of the action; a submenu's items in
+// its place.
 std::vector<int> Ids(const QList<QAction*>& actions)
 {
     std::vector<int> ids;
-    for (QAction* action : actions)
-        ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
+    for (QAction* action : actions) {
+        if (action->menu()) {
+            const std::vector<int> inner = Ids(action->menu()->actions());
+            ids.insert(ids.end(), inner.begin(), inner.end());
+        } else {
+            ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
+        }
+    }
     return ids;
 }
 
@@ -37,7 +44,8 @@ TEST(CommandTable, HoldsEveryCommandOfTheMap)
                        32791, 32792, 32793, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804,
                        32872, 32874, 57667, 57664, 32773, 32774, 32777, 32778, 32863, 32864, 32887,
                        32785, 32789, 32788, 57680, 57681, 32795, 32830, 126,
-                       33000, 33001, 33002, 33003, 33004, 33020};
+                       33000, 33001, 33002, 33003, 33004, 33020,
+                       33010, 33011, 33012, 33013, 33014, 33015, 33016};
     for (int id : all)
         EXPECT_NE(table.Find(id), nullptr) << id;
     EXPECT_EQ(table.Commands().size(), std::size(all));
@@ -52,9 +60,10 @@ TEST(CommandTable, MenuOrderSeparatorsAndTexts)
               (V{57643, 33000, 0, 32796, 32820, 0, 57635, 57634, 57637, 32883, 32889, 0, 32844, 32845,
                  32853, 0, 33001}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::View),
-              (V{32869, 59392, 59393, 32865, 33002, 33003, 32879, 32893, 32895, 32896, 33004}));
+               (V{32869, 59392, 59393, 32865, 33002, 33003, 32879, 32893, 32895, 32896, 33004, 0, 33010, 33015,
+                  33011, 33012, 33013, 33014}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Tools),
-              (V{32791, 32792, 32793, 0, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804, 32872, 0, 32874}));
+              (V{32791, 32792, 32793, 0, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804, 32872, 0, 32874, 33016}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Help), (V{57667, 57664}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Layer),
               (V{32773, 32774, 32777, 32778, 0, 32863, 32864, 32887}));
@@ -95,6 +104,7 @@ TEST(CommandTable, AcceleratorTableIsComplete)
         {QKeySequence(Qt::CTRL | Qt::Key_Y), 33000}, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), 33000},
         {QKeySequence(QStringLiteral("Ctrl++")), 33002}, {QKeySequence(Qt::CTRL | Qt::Key_Equal), 33002},
         {QKeySequence(Qt::CTRL | Qt::Key_Minus), 33003},
+        {QKeySequence(Qt::Key_F7), 33010},
     };
     EXPECT_EQ(keys, expected);
 }
@@ -144,7 +154,7 @@ TEST_F(FrameTest, MenusAndToolbarFollowTheTable)
             EXPECT_FALSE(action->icon().isNull());
             EXPECT_FALSE(action->toolTip().isEmpty());
         }
-    EXPECT_EQ(buttons, 28);
+    EXPECT_EQ(buttons, 29);
     EXPECT_EQ(Ids(frame->ToolBar()->actions()), CCommandTable::ToolbarOrder());
     EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("標準"));
 

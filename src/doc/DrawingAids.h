@@ -1,0 +1,23 @@
+// The state of the drawing aids (edit/Aids.h does the work). View state of
+// the editor, not of the file: nothing here is saved with a document.
+#pragma once
+
+#include <cstdint>
+
+enum : int { SYMMETRY_NONE = 0, SYMMETRY_LR = 1, SYMMETRY_UD = 2, SYMMETRY_BOTH = 3 };
+
+struct CDrawingAids {
+    int bOnionSkin = 0;
+    int bWrap = 0;
+    int nSymmetry = SYMMETRY_NONE;
+    int bPixelPerfect = 0;
+    // Onion tints (0x00BBGGRR), opacity in percent (10-90), frames each way (1-2).
+    uint32_t crOnionPrev = 0x0000FF;
+    uint32_t crOnionNext = 0xFF0000;
+    int nOnionOpacity = 30;
+    int nOnionFrames = 1;
+
+    // Out-of-range settings are pulled into range.
+    void Normalize();
+};
+
