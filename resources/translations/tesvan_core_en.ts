@@ -645,5 +645,229 @@ Previous Pane</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>%1 colours did not fit in the palette and were not loaded.</translation>
     </message>
+    <message>
+        <source>元に戻せる操作の数</source>
+        <translation>Undo steps</translation>
+    </message>
+    <message>
+        <source>回</source>
+        <translation>steps</translation>
+    </message>
+    <message>
+        <source>履歴に使うメモリの上限</source>
+        <translation>Memory for the undo history</translation>
+    </message>
+    <message>
+        <source>環境設定</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)	Ctrl+Y</source>
+        <translation>&amp;Redo	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>やり直し(%1)(&amp;R)	Ctrl+Y</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>&amp;Redo %1	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>元に戻した動作をやり直す
+やり直し</source>
+        <translation>Redo the last undone action
+Redo</translation>
+    </message>
+    <message>
+        <source>環境設定...</source>
+        <translation>Preferences...</translation>
+    </message>
+    <message>
+        <source>履歴の段数と使うメモリを設定
+環境設定</source>
+        <translation>Set the undo steps and the memory the history may use
+Preferences</translation>
+    </message>
+    <message>
+        <source>ズームイン	Ctrl++</source>
+        <translation>Zoom In	Ctrl++</translation>
+    </message>
+    <message>
+        <source>キャンバスの表示倍率を上げる
+ズームイン</source>
+        <translation>Magnify the canvas
+Zoom In</translation>
+    </message>
+    <message>
+        <source>ズームアウト	Ctrl+-</source>
+        <translation>Zoom Out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>キャンバスの表示倍率を下げる
+ズームアウト</source>
+        <translation>Reduce the canvas magnification
+Zoom Out</translation>
+    </message>
+    <message>
+        <source>隣のキャラを表示</source>
+        <translation>Show Neighbouring Cells</translation>
+    </message>
+    <message>
+        <source>現在のキャラの周りに隣のキャラを薄く表示
+隣のキャラを表示</source>
+        <translation>Show the neighbouring cells faintly around the current one
+Neighbouring Cells</translation>
+    </message>
+    <message>
+        <source>ディスクに十分な空き領域がありません。</source>
+        <translation>There is not enough space on the disk.</translation>
+    </message>
+    <message>
+        <source>ディスク クォータの上限を超えました。</source>
+        <translation>The disk quota has been exceeded.</translation>
+    </message>
+    <message>
+        <source>アクセスが拒否されました。</source>
+        <translation>Access was denied.</translation>
+    </message>
+    <message>
+        <source>指定されたパスが見つかりません。</source>
+        <translation>The path was not found.</translation>
+    </message>
+    <message>
+        <source>読み取り専用のファイル システムです。</source>
+        <translation>The file system is read-only.</translation>
+    </message>
+    <message>
+        <source>デバイスの入出力エラーです。</source>
+        <translation>The device reported an input/output error.</translation>
+    </message>
+    <message>
+        <source>指定されたパスはフォルダーです。</source>
+        <translation>The path is a folder.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>ファイル名が長すぎます。</source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message>
+        <source>シンボリック リンクが多すぎます。</source>
+        <translation>There are too many symbolic links.</translation>
+    </message>
+    <message>
+        <source>メモリが不足しています。</source>
+        <translation>There is not enough memory.</translation>
+    </message>
+    <message>
+        <source>パラメーターが間違っています。</source>
+        <translation>A parameter is invalid.</translation>
+    </message>
+    <message>
+        <source>%1 は読み取り専用のため上書きできません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 is read-only and cannot be overwritten.</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。%2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written. %2</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めませんでした。%2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be read. %2</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。この拡張子の画像形式には対応していません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written. Pictures with this extension are not supported.</translation>
+    </message>
+    <message>
+        <source>復元するコピーを選んでください。</source>
+        <translation>Please choose a copy to restore.</translation>
+    </message>
+    <message>
+        <source>%1 – %2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1: アルファ %2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1: alpha %2</translation>
+    </message>
+    <message>
+        <source>色%1  </source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Colour %1  </translation>
+    </message>
+    <message>
+        <source>  アルファ %1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>  alpha %1</translation>
+    </message>
+    <message>
+        <source>変更の復元</source>
+        <translation>Recover Changes</translation>
+    </message>
+    <message>
+        <source>保存されずに終了した編集の復元用コピーがあります。</source>
+        <translation>There are recovery copies of edits that were never saved.</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>場所</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>復元</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>後で</source>
+        <translation>Later</translation>
+    </message>
+    <message>
+        <source>復元用のコピーを書き込めませんでした。
+%1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>The recovery copy could not be written.
+%1</translation>
+    </message>
+    <message>
+        <source>読み込めない復元用のコピーを移動しました。%1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Recovery copies that could not be read were moved aside.%1</translation>
+    </message>
+    <message>
+        <source>サイズ変更</source>
+        <translation>Resize</translation>
+    </message>
+    <message>
+        <source>レイヤー読込</source>
+        <translation>Load Layer</translation>
+    </message>
+    <message>
+        <source>復元した内容で %1 を上書きしますか?</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Overwrite %1 with the recovered contents?</translation>
+    </message>
 </context>
 </TS>
