@@ -869,5 +869,25 @@ Neighbouring Cells</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>Overwrite %1 with the recovered contents?</translation>
     </message>
+    <message>
+        <source>表示言語</source>
+        <translation>Interface language</translation>
+    </message>
+    <message>
+        <source>表示言語は次回の起動から切り替わります。</source>
+        <translation>A new interface language takes effect the next time Tesvan starts.</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>表示言語には ja、en または空 (自動) を指定してください。</source>
+        <translation>The interface language must be ja, en or empty (automatic).</translation>
+    </message>
 </context>
 </TS>

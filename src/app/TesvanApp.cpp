@@ -3,6 +3,7 @@
 
 #include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
+#include "views/Language.h"
 
 #include "app/CommandTable.h"
 #include "app/Icons.h"
@@ -452,11 +453,14 @@ void CTesvanApp::OnPreferences()
 {
     CPreferencesDlg prefs;
     prefs.FromDocument(*m_pDoc);
+    if (m_bUseSettings)
+        prefs.m_strLanguage = StoredLanguagePreference().toStdString();
     if (!UiPort().DoModal(prefs))
         return;
     prefs.ApplyTo(*m_pDoc);
     if (!m_bUseSettings)
         return;
+    StoreLanguagePreference(QString::fromStdString(prefs.m_strLanguage));
     QSettings settings;
     settings.beginGroup(QStringLiteral("Preferences"));
     for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())

@@ -13,6 +13,15 @@ class CTesvanDoc;
 class CPreferencesDlg : public CDialogModel {
 public:
     static constexpr const char* kTitle = "環境設定";
+    static constexpr const char* kLanguageLabel = "表示言語";
+    static constexpr const char* kLanguageNote = "表示言語は次回の起動から切り替わります。";
+    // The interface languages to choose from: the stored code ("" follows
+    // the session's locale) and the name shown.
+    struct Language {
+        const char* code;
+        const char* name;
+    };
+    static const std::vector<Language>& Languages();
 
     // One whole-number field: its declared name, the label and unit the
     // dialog shows, its range, the settings key, and the member.
@@ -42,6 +51,7 @@ public:
 
     int m_nUndoSteps = 100;        // steps of the history, 10 .. 1000
     int m_nUndoMemory = 512;       // megabytes the history may hold
+    std::string m_strLanguage;     // "", "ja" or "en"; used from the next start
 
 private:
     std::vector<std::string> m_Texts;   // one per field, empty: not typed

@@ -4,8 +4,10 @@
 
 #include "edit/Preferences.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <QDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QIntValidator>
@@ -24,7 +26,7 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = dynamic_cast<CPreferencesDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(Q(CPreferencesDlg::kTitle));
+    dialog.setWindowTitle(TrCore(Q(CPreferencesDlg::kTitle)));
     auto* grid = new QGridLayout;
     std::vector<QLineEdit*> edits;
     int row = 0;
@@ -33,15 +35,28 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
         edit->setAlignment(Qt::AlignRight);
         edit->setMaximumWidth(80);
         edit->setToolTip(QStringLiteral("%1 – %2").arg(field.lo).arg(field.hi));
-        grid->addWidget(new QLabel(Q(field.label), &dialog), row, 0);
+        grid->addWidget(new QLabel(TrCore(Q(field.label)), &dialog), row, 0);
         grid->addWidget(edit, row, 1);
-        grid->addWidget(new QLabel(Q(field.unit), &dialog), row, 2);
+        grid->addWidget(new QLabel(TrCore(Q(field.unit)), &dialog), row, 2);
         edits.push_back(edit);
         ++row;
     }
+    // The interface language is chosen once per start: the note says so.
+    auto* language = new QComboBox(&dialog);
+    for (const CPreferencesDlg::Language& l : CPreferencesDlg::Languages()) {
+        language->addItem(TrCore(Q(l.name)), Q(l.code));
+        if (dlg.m_strLanguage == l.code)
+            language->setCurrentIndex(language->count() - 1);
+    }
+    grid->addWidget(new QLabel(TrCore(Q(CPreferencesDlg::kLanguageLabel)), &dialog), row, 0);
+    grid->addWidget(language, row, 1, 1, 2);
+    ++row;
+    auto* note = new QLabel(TrCore(Q(CPreferencesDlg::kLanguageNote)), &dialog);
+    note->setWordWrap(true);
+    grid->addWidget(note, row, 0, 1, 3);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(TrCore(QStringLiteral("キャンセル")), QDialogButtonBox::RejectRole);
     auto* column = new QVBoxLayout(&dialog);
     column->addLayout(grid);
     column->addWidget(buttons);
@@ -53,6 +68,7 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
         std::string error;
         for (size_t i = 0; i < fields.size(); ++i)
             confirmed.SetField(fields[i].name, edits[i]->text().toStdString(), error);
+        confirmed.SetField("m_strLanguage", language->currentData().toString().toStdString(), error);
         std::string message;
         if (!confirmed.Validate(message)) {
             UiPort().MessageBox(message);
