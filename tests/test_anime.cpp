@@ -294,3 +294,63 @@ TEST(AnimePlayerTest, AdvanceMatchesTickByTick)
     EXPECT_EQ(big.nPos, 1000000000 % 4);
     EXPECT_EQ(big.nWait, 1);
 }
+
+TEST_F(AnimeDoc, NamesAndDirectionsAreSetInTheDialogAndPlayed)
+{
+    EXPECT_EQ(doc.AnimeName(0), "anime1");
+    EXPECT_EQ(doc.AnimeName(3), "anime4");
+    std::string shownName;
+    port.dialogs.push_back([&](CDialogModel& model) {
+        auto& dlg = dynamic_cast<CSetAnimeDlg&>(model);
+        shownName = dlg.m_strName;
+        std::string error;
+        EXPECT_TRUE(dlg.SetField("m_strFrames", "0,1,2,3", error));
+        EXPECT_TRUE(dlg.SetField("m_strName", "walk", error));
+        EXPECT_TRUE(dlg.SetField("m_nDirection", "2", error));
+        EXPECT_FALSE(dlg.SetField("m_nDirection", "3", error));
+        return true;
+    });
+    EXPECT_TRUE(doc.EditAnimeSlot(0));
+    EXPECT_EQ(shownName, "anime1");
+    EXPECT_EQ(doc.m_Anime[0].strName, "walk");
+    EXPECT_EQ(doc.FindAnimeSlot("walk"), 0);
+    EXPECT_EQ(doc.FindAnimeSlot("2"), 1);
+    EXPECT_EQ(doc.FindAnimeSlot("run"), -1);
+
+    // Ping-pong does not repeat its ends; reverse starts from the last.
+    CAnimePlayer player;
+    doc.m_Anime[0].nSpeed = 1;
+    ASSERT_EQ(doc.PrepareAnimePlayer(0, player), 6);
+    EXPECT_EQ(Play(player, 1, 8), (Frames{0, 1, 2, 3, 2, 1, 0, 1, 2}));
+    doc.m_Anime[0].nDirection = ANIME_REVERSE;
+    doc.PrepareAnimePlayer(0, player);
+    EXPECT_EQ(Play(player, 1, 4), (Frames{3, 2, 1, 0, 3}));
+    EXPECT_EQ(PlayedAnimeFrames({5, 6}, ANIME_PINGPONG), (Frames{5, 6}));
+    EXPECT_EQ(PlayedAnimeFrames({5}, ANIME_REVERSE), (Frames{5}));
+
+    // The step time is what the preview shows a step for.
+    doc.m_Anime[0].nSpeed = 3;
+    EXPECT_EQ(doc.AnimeStepMs(0), 450);
+    doc.m_Anime[0].nSpeed = 0;
+    EXPECT_EQ(doc.AnimeStepMs(0), 150);
+
+    // A slot without a name is refused and keeps what it had.
+    CSetAnimeDlg dlg;
+    dlg.m_strName = " ";
+    std::string message;
+    EXPECT_FALSE(dlg.Validate(message));
+    EXPECT_EQ(message, "名前を入力してください。");
+    doc.SetModifiedFlag(false);
+    port.dialogs.push_back([](CDialogModel& model) {
+        std::string error;
+        return model.SetField("m_strName", "", error);
+    });
+    EXPECT_FALSE(doc.EditAnimeSlot(0));
+    EXPECT_EQ(doc.m_Anime[0].strName, "walk");
+    EXPECT_FALSE(doc.IsModified());
+
+    // A new document (and a resize) brings the default names back.
+    doc.ResetAnime();
+    EXPECT_EQ(doc.m_Anime[0].strName, "anime1");
+    EXPECT_EQ(doc.m_Anime[0].nDirection, ANIME_FORWARD);
+}

@@ -594,6 +594,157 @@ TEST_F(DocFile, SaveModifiedAsksYesNoCancel)
     EXPECT_FALSE(other.SaveModified());
 }
 
+// ---------------------------------------------------------------- extension block
+
+namespace {
+
+Bytes SaveBytes(CTesvanDoc& doc)
+{
+    CArchive ar;
+    doc.Serialize(ar);
+    return ar.Data();
+}
+
+// A document whose names, directions and zoom need the extension block, and
+// the bytes the standard form alone gives for the same content.
+struct CExtendedDoc {
+    CTesvanDoc doc;
+    Bytes full, standard;
+    CExtendedDoc()
+    {
+        doc.OnNewDocument();
+        doc.m_Anime[0].strFrames = "0,1,2";
+        doc.m_Anime[0].strName = "歩き";
+        doc.m_Anime[0].nDirection = ANIME_PINGPONG;
+        doc.m_Anime[2].strName = "jump";
+        doc.m_Anime[2].nDirection = ANIME_REVERSE;
+        doc.m_nZoom = 3;
+        full = SaveBytes(doc);
+        CTesvanDoc plain;
+        plain.OnNewDocument();
+        plain.m_Anime[0].strFrames = "0,1,2";
+        plain.m_nZoom = 4;    // what the standard field holds for 3
+        standard = SaveBytes(plain);
+    }
+};
+
+Bytes Block(const std::vector<std::pair<std::string, Bytes>>& records, uint32_t version = 1)
+{
+    CRecord r;
+    r.b = {'T', 'V', 'N', 'X'};
+    r.Int(int32_t(version));
+    for (const auto& [tag, bytes] : records) {
+        r.b.insert(r.b.end(), tag.begin(), tag.end());
+        r.Int(int32_t(bytes.size())).Raw(bytes);
+    }
+    return r.b;
+}
+
+Bytes Zoom(int32_t z) { return CRecord().Int(z).b; }
+
+Bytes Concat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+TEST_F(DocFile, ExtensionBlockFollowsTheStandardContentUntouched)
+{
+    CExtendedDoc x;
+    // The standard part is byte for byte what the standard form writes, so a
+    // reader that stops there opens exactly the same document.
+    ASSERT_GT(x.full.size(), x.standard.size());
+    EXPECT_EQ(Bytes(x.full.begin(), x.full.begin() + ptrdiff_t(x.standard.size())), x.standard);
+    EXPECT_EQ(Bytes(x.full.begin() + ptrdiff_t(x.standard.size()), x.full.begin() + ptrdiff_t(x.standard.size()) + 4),
+              (Bytes{'T', 'V', 'N', 'X'}));
+
+    CTesvanDoc cut;
+    cut.OnNewDocument();
+    ASSERT_TRUE(cut.LoadFromMemory(x.full.data(), x.standard.size()));
+    EXPECT_EQ(Save(cut), x.standard);
+    EXPECT_EQ(cut.m_Anime[0].strName, "anime1");
+    EXPECT_EQ(cut.m_Anime[0].nDirection, ANIME_FORWARD);
+    EXPECT_EQ(cut.m_nZoom, 4);
+
+    CTesvanDoc back;
+    back.OnNewDocument();
+    ASSERT_TRUE(back.LoadFromMemory(x.full.data(), x.full.size()));
+    EXPECT_EQ(back.m_Anime[0].strName, "歩き");
+    EXPECT_EQ(back.m_Anime[0].nDirection, ANIME_PINGPONG);
+    EXPECT_EQ(back.m_Anime[1].strName, "anime2");
+    EXPECT_EQ(back.m_Anime[2].strName, "jump");
+    EXPECT_EQ(back.m_Anime[2].nDirection, ANIME_REVERSE);
+    EXPECT_EQ(back.m_nZoom, 3);
+    EXPECT_EQ(Save(back), x.full);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Zoom 6 goes to the standard field as 8; 4 and 8 need no block.
+    back.m_nZoom = 6;
+    const Bytes six = Save(back);
+    int32_t field;
+    std::memcpy(&field, six.data() + 40, 4);
+    EXPECT_EQ(field, 8);
+    CTesvanDoc plain;
+    plain.OnNewDocument();
+    plain.m_nZoom = 4;
+    EXPECT_EQ(Save(plain).size(), 2232u);
+}
+
+TEST_F(DocFile, DamagedExtensionBlockKeepsTheStandardContent)
+{
+    const Bytes base = EmptyFile(32);
+    const Bytes anim = [] {
+        CRecord r;
+        for (int k = 0; k < 4; ++k)
+            r.Int(k == 1 ? ANIME_REVERSE : 0).Int(2).Raw({'n', char('0' + k)});
+        return r.b;
+    }();
+    auto open = [&](const Bytes& tail, bool& damaged) {
+        auto doc = std::make_unique<CTesvanDoc>();
+        doc->OnNewDocument();
+        ui.messages.clear();
+        const Bytes file = Concat(base, tail);
+        EXPECT_TRUE(doc->LoadFromMemory(file.data(), file.size()));
+        damaged = !ui.messages.empty();
+        return doc;
+    };
+    bool damaged = false;
+
+    // Unknown records are skipped; known ones around them apply.
+    auto doc = open(Block({{"FUTR", {1, 2, 3}}, {"ANIM", anim}, {"ZOOM", Zoom(16)}}), damaged);
+    EXPECT_FALSE(damaged);
+    EXPECT_EQ(doc->m_Anime[1].strName, "n1");
+    EXPECT_EQ(doc->m_Anime[1].nDirection, ANIME_REVERSE);
+    EXPECT_EQ(doc->m_nZoom, 16);
+
+    // A zoom the canvas does not know keeps the standard field.
+    doc = open(Block({{"ZOOM", Zoom(5)}}), damaged);
+    EXPECT_FALSE(damaged);
+    EXPECT_EQ(doc->m_nZoom, 8);
+
+    // Bytes that are no block are left alone, as before the block existed.
+    doc = open({'x', 'y', 'z', 0, 0, 0, 0, 0, 0}, damaged);
+    EXPECT_FALSE(damaged);
+
+    // Damage: nothing of the block applies, the document opens, the person
+    // is told.
+    Bytes cutShort = Block({{"ANIM", anim}, {"ZOOM", Zoom(16)}});
+    cutShort.resize(cutShort.size() - 2);
+    Bytes badName = anim;
+    badName[8] = 0xFF;
+    for (const Bytes& tail : {cutShort, Block({{"ZOOM", Zoom(16)}, {"ANIM", Bytes(anim.begin(), anim.begin() + 9)}}),
+                              Block({{"ANIM", badName}}), Block({{"ANIM", anim}}, 2),
+                              Concat(Block({{"ZOOM", Zoom(16)}}), {'A', 'N'})}) {
+        doc = open(tail, damaged);
+        EXPECT_TRUE(damaged);
+        EXPECT_EQ(doc->m_nZoom, 8);
+        EXPECT_EQ(doc->m_Anime[1].strName, "anime2");
+        EXPECT_EQ(Save(*doc), base);
+    }
+}
+
 // The summary of --info: every setting and record, no pixel decoded, the
 // pixel records skipped (beyond the read window too), truncation refused.
 TEST_F(DocFile, SummaryReadsSettingsAndRecordsWithoutPixels)

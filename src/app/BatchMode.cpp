@@ -1,5 +1,6 @@
 #include "app/BatchMode.h"
 
+#include "app/BatchExport.h"
 #include "app/DocInfo.h"
 #include "app/ScriptRunner.h"
 #include "app/ScriptUiPort.h"
@@ -39,6 +40,8 @@ int Usage(const QString& why)
                  "       tesvan --list-commands\n"
                  "       tesvan --info FILE.tvn\n"
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
+                 "       tesvan --export=SHEET.png --data=SHEET.json [--format=json-hash|json-array] [--scale=N] FILE.tvn\n"
+                 "       tesvan --export=OUT.gif|OUT.webp --anime=K [--scale=N] FILE.tvn\n"
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
                  why.toLocal8Bit().constData());
     return 2;
@@ -122,20 +125,22 @@ int RunBatch(const QStringList& arguments)
     // The interface language is taken before the batch run starts.
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
                                   QStringLiteral("LANG"));
-    // Known to the command line; their modes are not part of this build yet.
-    QList<QCommandLineOption> later;
-    for (const char* name : {"data", "format", "scale", "anime"})
-        later << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("V"));
     parser.addOptions({version, listCommands, info, exportTo, layer, script, lang});
-    parser.addOptions(later);
+    // The export for games: sheet data, animations, scale.
+    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Writes the sheet's data."),
+                                  QStringLiteral("SHEET.json"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("json-hash or json-array."),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Scales by 1 to 16."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption anime(QStringLiteral("anime"), QStringLiteral("Exports animation slot K."),
+                                   QStringLiteral("K"));
+    parser.addOptions({data, format, scale, anime});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
 
-    for (const QCommandLineOption& o : later)
-        if (parser.isSet(o))
-            return Usage(QStringLiteral("--%1 is not available in this build").arg(o.names().first()));
     const int modes = int(parser.isSet(version)) + int(parser.isSet(listCommands)) +
                       int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
@@ -148,6 +153,16 @@ int RunBatch(const QStringList& arguments)
     }
     if (parser.isSet(layer) && !parser.isSet(exportTo))
         return Usage(QStringLiteral("--layer belongs to --export"));
+    for (const QCommandLineOption* o : {&data, &format, &scale, &anime}) {
+        if (parser.values(*o).size() > 1)
+            return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
+        if (parser.isSet(*o) && !parser.isSet(exportTo))
+            return Usage(QStringLiteral("--%1 belongs to --export").arg(o->names().first()));
+        if (parser.isSet(*o) && parser.value(*o).isEmpty())
+            return Usage(QStringLiteral("--%1 needs a value").arg(o->names().first()));
+        if (parser.isSet(*o) && parser.isSet(layer))
+            return Usage(QStringLiteral("--%1 does not go with --layer").arg(o->names().first()));
+    }
 
     if (parser.isSet(version)) {
         if (!files.isEmpty())
@@ -180,6 +195,11 @@ int RunBatch(const QStringList& arguments)
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
                 return Usage(QStringLiteral("--layer takes a slot from 0 to 11"));
         }
+        const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
+                                     parser.value(scale), parser.value(anime), parser.isSet(anime),
+                                     parser.isSet(scale), files.first()};
+        if (layerIndex < 0 && IsGameExport(game))
+            return RunGameExport(game);
         return RunExport(parser.value(exportTo), layerIndex, files.first());
     }
     if (files.size() > 1)

@@ -5,8 +5,93 @@
 #include "exchange/SheetSize.h"
 #include "views/TesvanView.h"
 
+#include "app/SheetJson.h"
+#include "exchange/AnimeExport.h"
+#include "platform/ImageCodec.h"
+#include "platform/SafeFile.h"
+#include "platform/UiPort.h"
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QProgressDialog>
+
+namespace {
+
+// "アニメーション書き出し" (FileExportAnime): the dialog, then the export it asks for,
+// with progress for long ones and a message for every failure.
+void OnExportAnime(CTesvanDoc* doc)
+{
+    doc->CancelText();
+    if (doc->m_nSelState != SelState::None) {
+        doc->ResetSelection(true);
+        doc->UpdateAllViews(3);
+    }
+    static CExportAnimeDlg last;    // the dialog keeps its choices for the session
+    CExportAnimeDlg dlg = last;
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
+        dlg.m_SlotNames[k] = doc->AnimeName(k);
+    if (!UiPort().DoModal(dlg))
+        return;
+    last = dlg;
+    const std::string path = dlg.OutputPath();
+
+    std::unique_ptr<QProgressDialog> progress;
+    ExportProgress report;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        report = [&progress](int done, int total) {
+            if (!progress) {
+                progress = std::make_unique<QProgressDialog>(QStringLiteral("書き出し中..."),
+                                                             QStringLiteral("キャンセル"), 0, total,
+                                                             QApplication::activeWindow());
+                progress->setWindowModality(Qt::WindowModal);
+                progress->setMinimumDuration(500);
+            }
+            progress->setValue(done);
+            return !progress->wasCanceled();
+        };
+    }
+    AnimeExportError error = AnimeExportError::None;
+    std::string message;
+    bool fileFailure = false;
+    switch (dlg.m_nForm) {
+    case CExportAnimeDlg::FORM_GIF:
+    case CExportAnimeDlg::FORM_WEBP:
+        error = ExportAnimation(*doc, dlg.m_nSlot, path, dlg.m_nScale, report);
+        break;
+    case CExportAnimeDlg::FORM_SHEET: {
+        const std::string ext = tesvan::PathExtension(path);
+        const std::string data = path.substr(0, path.size() - ext.size()) + ".json";
+        fileFailure = !ExportSheetWithData(*doc, path, data, SheetJsonForm::Hash, dlg.m_nScale, message);
+        break;
+    }
+    default:
+        error = ExportPictures(*doc, path, dlg.m_nScale, report);
+        break;
+    }
+    progress.reset();
+    // A cancel needs no message; what was written stays.
+    if (error != AnimeExportError::None && error != AnimeExportError::Cancelled) {
+        message = AnimeExportErrorText(error, path);
+        fileFailure = error == AnimeExportError::WriteFailed || error == AnimeExportError::OutOfMemory ||
+                      error == AnimeExportError::TooLarge;
+    }
+    // A file that could not be written counts as a failure of the run.
+    if (fileFailure)
+        ReportFileFailure(message);
+    else if (!message.empty())
+        UiPort().MessageBox(message);
+}
+
+bool AnyImage(const CTesvanDoc* doc)
+{
+    for (const CLayer& layer : doc->m_Layers)
+        if (layer.m_pImage)
+            return true;
+    return false;
+}
+
+} // namespace
 
 void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tabView)
 {
@@ -20,6 +105,8 @@ void InstallExchangeCommands(CCommandTable& t, CTesvanDoc* doc, CTesvanView* tab
             if (layer.m_pImage)
                 ui.enabled = true;
     });
+    t.SetHandler(Cmd::FileExportAnime, [doc] { OnExportAnime(doc); },
+                 [doc](CommandUi& ui) { ui.enabled = AnyImage(doc); });
     // Wholesale changes are recorded around the whole command, whatever the
     // command grows to do.
     t.SetHandler(Cmd::FileImageSize, [doc] {

@@ -13,6 +13,9 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QSpinBox>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -104,8 +107,23 @@ bool CQtUiPort::FileDialog(const FileDialogRequest& request, std::string& path)
 {
     QFileDialog dialog(Owner());
     PrepareFileDialog(dialog, request);
+    QSpinBox* scale = nullptr;
+    if (request.scale) {
+        // The toolkit's own dialog lays its controls out in a grid; the
+        // scale goes in a row of its own below them.
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            scale = new QSpinBox(&dialog);
+            scale->setRange(1, 16);
+            scale->setValue(std::clamp(*request.scale, 1, 16));
+            const int row = grid->rowCount();
+            grid->addWidget(new QLabel(QStringLiteral("倍率"), &dialog), row, 0);
+            grid->addWidget(scale, row, 1);
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
+    if (scale)
+        *request.scale = scale->value();
     QString chosen = dialog.selectedFiles().first();
     if (!request.open) {
         QString suffix = dialog.defaultSuffix();

@@ -169,6 +169,13 @@ bool CScriptUiPort::FileDialog(const FileDialogRequest& request, std::string& pa
         return false;
     if (a.kind == ScriptAnswer::Cancel)
         return false;
+    if (a.scale > 0) {
+        if (!request.scale) {
+            Fail("this file dialog has no scale");
+            return false;
+        }
+        *request.scale = a.scale;
+    }
     path = WithDefaultExtension(ExpandScriptPath(a.path), request);
     m_strLastFile = path;
     return true;
@@ -271,9 +278,11 @@ bool CScriptUiPort::DoModal(CDialogModel& dialog)
         for (size_t i = 0; i + 1 < answer.items.size(); ++i) {
             const auto& [name, value] = answer.items[i];
             std::string error;
+            // A path field takes the scratch folder as other paths do.
+            const bool path = name.size() >= 4 && name.compare(name.size() - 4, 4, "Path") == 0;
             const bool ok = value.empty() && IsScriptDialogButton(name)
                                 ? dialog.PressButton(name, error)
-                                : dialog.SetField(name, value, error);
+                                : dialog.SetField(name, path ? ExpandScriptPath(value) : value, error);
             if (!ok) {
                 Fail("line " + std::to_string(answer.line) + ": " + cls + ": " + error);
                 return false;

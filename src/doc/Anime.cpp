@@ -36,6 +36,19 @@ std::vector<std::string> SplitFrameList(const std::string& list)
 } // namespace
 
 const char* const CSetAnimeDlg::kSpeeds[3] = {"早い", "普通", "遅い"};
+const char* const CSetAnimeDlg::kDirections[3] = {"順方向", "逆方向", "往復"};
+
+std::vector<int> PlayedAnimeFrames(const std::vector<int>& frames, int direction)
+{
+    std::vector<int> played = frames;
+    if (direction == ANIME_REVERSE) {
+        std::reverse(played.begin(), played.end());
+    } else if (direction == ANIME_PINGPONG && frames.size() > 2) {
+        for (size_t i = frames.size() - 2; i > 0; --i)
+            played.push_back(frames[i]);
+    }
+    return played;
+}
 
 bool CAnimePlayer::Tick(int speed)
 {
@@ -157,11 +170,65 @@ bool CSetAnimeDlg::SetField(const std::string& name, const std::string& value, s
         m_strSpeed = value;
         return true;
     }
+    if (name == "m_strName") {
+        m_strName = value;
+        return true;
+    }
+    if (name == "m_nDirection") {
+        for (int d = 0; d < 3; ++d)
+            if (value == std::to_string(d) || value == kDirections[d]) {
+                m_nDirection = d;
+                return true;
+            }
+        error = "m_nDirection takes 0, 1 or 2";
+        return false;
+    }
     error = "CSetAnimeDlg has no field '" + name + "'";
     return false;
 }
 
+bool CSetAnimeDlg::Validate(std::string& message)
+{
+    if (m_strName.find_first_not_of(" \t") == std::string::npos) {
+        message = kNoName;
+        return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------- document
+
+
+
+std::string CTesvanDoc::AnimeName(int slot) const
+{
+    const std::string& name = m_Anime[slot].strName;
+    return name.empty() ? DefaultAnimeName(slot) : name;
+}
+
+int CTesvanDoc::AnimeStepMs(int slot) const
+{
+    const int64_t ticks = std::clamp<int64_t>(m_Anime[slot].nSpeed, 1, INT_MAX / kAnimeTimerMs);
+    return int(ticks * kAnimeTimerMs);
+}
+
+std::vector<int> CTesvanDoc::AnimeSequence(int slot) const
+{
+    if (slot < 0 || slot >= kAnimeSlots)
+        return {};
+    return PlayedAnimeFrames(ParseAnimeFrames(m_Anime[slot].strFrames), m_Anime[slot].nDirection);
+}
+
+int CTesvanDoc::FindAnimeSlot(const std::string& key) const
+{
+    for (int k = 0; k < kAnimeSlots; ++k)
+        if (key == std::to_string(k + 1))
+            return k;
+    for (int k = 0; k < kAnimeSlots; ++k)
+        if (key == AnimeName(k))
+            return k;
+    return -1;
+}
 
 int CTesvanDoc::PrepareAnimePlayer(int slot, CAnimePlayer& player) const
 {
@@ -171,7 +238,7 @@ int CTesvanDoc::PrepareAnimePlayer(int slot, CAnimePlayer& player) const
     const CAnimeSlot& s = m_Anime[slot];
     if (s.strFrames.empty())
         return 0;
-    player.aFrames = ParseAnimeFrames(s.strFrames);
+    player.aFrames = PlayedAnimeFrames(ParseAnimeFrames(s.strFrames), s.nDirection);
     player.nWait = s.nSpeed;
     player.nPos = 0;
     return int(player.aFrames.size());
@@ -185,8 +252,16 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     CSetAnimeDlg dlg;
     dlg.m_strFrames = s.strFrames;
     dlg.m_strSpeed = AnimeSpeedName(s.nSpeed);
+    dlg.m_strName = AnimeName(slot);
+    dlg.m_nDirection = s.nDirection;
     if (!UiPort().DoModal(dlg))
         return false;
+    // The model's own check, for ports that confirm without running it.
+    std::string refusal;
+    if (!dlg.Validate(refusal)) {
+        UiPort().MessageBox(refusal);
+        return false;
+    }
 
     bool changed = false;
     if (dlg.m_strFrames != s.strFrames) {
@@ -205,6 +280,14 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     const int speed = AnimeSpeedFromName(dlg.m_strSpeed);
     if (speed != s.nSpeed) {
         s.nSpeed = speed;
+        changed = true;
+    }
+    if (dlg.m_strName != AnimeName(slot)) {
+        s.strName = dlg.m_strName;
+        changed = true;
+    }
+    if (dlg.m_nDirection != s.nDirection && dlg.m_nDirection >= 0 && dlg.m_nDirection <= 2) {
+        s.nDirection = dlg.m_nDirection;
         changed = true;
     }
     if (changed)

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+// The period of the animation window's timer, in milliseconds.
+constexpr int kAnimeTimerMs = 150;
+
 // The playing state of one pane of the animation window.
 struct CAnimePlayer {
     int nWait = 0;               // ticks left until the next frame
     int nPos = 0;                // index into aFrames of the frame shown
-    std::vector<int> aFrames;    // cell numbers, in order
+    std::vector<int> aFrames;    // cell numbers of one loop, as played
 
     // One timer tick for a slot of the given speed; true when the pane
     // shows another frame (and must be repainted). A player without frames
@@ -53,18 +56,32 @@ struct AnimeLayout {
 };
 AnimeLayout ComputeAnimeLayout(int cellWidth, int cellHeight, int buttonHeight);
 
-// "アニメーション設定": one slot's frame list and speed.
+// The cells of one loop of a frame list played in a direction: forward
+// as listed, reverse from the last, ping-pong there and back without
+// repeating either end (0,1,2 plays 0,1,2,1).
+std::vector<int> PlayedAnimeFrames(const std::vector<int>& frames, int direction);
+
+// "アニメーション設定": one slot's name, frame list, speed and direction.
 class CSetAnimeDlg : public CDialogModel {
 public:
     static constexpr const char* kTitle = "アニメーション設定";
+    static constexpr const char* kNameLabel = "名前";
     static constexpr const char* kFramesLabel = "イメージID(0から 例:0,1,2,1)";
     static constexpr const char* kSpeedLabel = "スピード";
+    static constexpr const char* kDirectionLabel = "再生方向";
+    static constexpr const char* kNoName = "名前を入力してください。";
     // The speed list, in this order.
     static const char* const kSpeeds[3];
+    // The directions 0, 1, 2.
+    static const char* const kDirections[3];
 
     const char* ClassName() const override { return "CSetAnimeDlg"; }
     bool SetField(const std::string& name, const std::string& value, std::string& error) override;
+    // A slot needs a name: it names the slot's animation in exported data.
+    bool Validate(std::string& message) override;
 
+    std::string m_strName;
     std::string m_strFrames;
     std::string m_strSpeed;      // an editable combo box
+    int m_nDirection = 0;        // ANIME_FORWARD, ANIME_REVERSE, ANIME_PINGPONG
 };

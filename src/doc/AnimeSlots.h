@@ -4,9 +4,18 @@
 
 #include <string>
 
+// How a slot's frame list is played.
+enum : int {
+    ANIME_FORWARD = 0,       // 順方向: first to last, again
+    ANIME_REVERSE = 1,       // 逆方向: last to first, again
+    ANIME_PINGPONG = 2,      // 往復: first to last and back, ends not repeated
+};
+
 struct CAnimeSlot {
     std::string strFrames;
     int nSpeed = 2;
+    std::string strName;     // "anime1".."anime4" unless renamed
+    int nDirection = ANIME_FORWARD;
 };
 
 // The modeless animation window as the document sees it.
@@ -21,12 +30,19 @@ class CAnimeSlots {
 public:
     static constexpr int kAnimeSlots = 4;
 
-    // Empty lists at speed 2.
+    // The name a slot has in a new document: "anime1" .. "anime4".
+    static std::string DefaultAnimeName(int slot) { return "anime" + std::to_string(slot + 1); }
+
+    // Empty lists at speed 2, played forward, under the default names.
     void ClearAnimeSlots()
     {
-        for (CAnimeSlot& slot : m_Anime)
-            slot = CAnimeSlot{};
+        for (int k = 0; k < kAnimeSlots; ++k) {
+            m_Anime[k] = CAnimeSlot{};
+            m_Anime[k].strName = DefaultAnimeName(k);
+        }
     }
+
+    CAnimeSlots() { ClearAnimeSlots(); }
 
     CAnimeSlot m_Anime[kAnimeSlots];
     int m_bAnimeShown = 0;

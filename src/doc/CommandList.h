@@ -36,6 +36,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(57603, FileSave,             File,    1, 103, None,       "save",          "",         "上書き保存(&S)\tCtrl+S", "Ctrl+S", "作業中のファイルを上書きして保存\n保存") \
     X(57604, FileSaveAs,           File,    1,   0, None,       "",              "",         "名前を付けて保存(&A)...", "", "作業中のファイルを新しい名前で保存\n名前をつけて保存") \
     X(32857, FileExportImage,      File,    1,   0, None,       "",              "",         "イメージファイルへ保存", "", "データをjpg,gif,png,bmp 形式で保存") \
+    X(33020, FileExportAnime,      File,    1,   0, None,       "",              "",         "アニメーション書き出し...", "", "アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し") \
     X(32780, FileImageSize,        File,    2,   0, None,       "",              "",         "イメージサイズ変更", "", "") \
     X(32858, FileSavePalette,      File,    3,   0, None,       "",              "",         "パレットの保存", "", "") \
     X(32860, FileLoadPalette,      File,    3,   0, None,       "",              "",         "パレット読込", "", "") \

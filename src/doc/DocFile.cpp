@@ -22,6 +22,8 @@ constexpr int32_t kFormat = 2;
 const char kMsgBadFormat[] = "予期しないファイル形式です。";
 const char kMsgOpenFailed[] = "ドキュメントを開くことに失敗しました。";
 const char kMsgSaveFailed[] = "ドキュメントの保存に失敗しました。";
+const char kMsgExtensionDamaged[] =
+    "拡張データが壊れているため、アニメーションの名前と再生方向、表示倍率は読み込みませんでした。";
 
 void Refuse() { throw CArchiveException(CArchiveException::badFormat); }
 
@@ -67,8 +69,9 @@ void CTesvanDoc::WriteContent(CArchive& ar) const
     ar.WriteInt32(m_nRows);
     ar.WriteInt32(m_nEditColumn);
     ar.WriteInt32(m_nEditRow);
-    // Readers of this form know 4 and 8 only: the nearer of the two.
-    ar.WriteInt32(m_nZoom <= 5 ? 4 : 8);
+    // The standard field knows 4 and 8 only; the extension block holds the
+    // exact factor.
+    ar.WriteInt32(m_nZoom == 4 || m_nZoom == 8 ? m_nZoom : (m_nZoom <= 5 ? 4 : 8));
     ar.Write(m_Palette, sizeof m_Palette);
     ar.Write(m_Gradations, sizeof m_Gradations);
     ar.WriteUInt32(m_crGridColor);
@@ -84,6 +87,7 @@ void CTesvanDoc::WriteContent(CArchive& ar) const
         ar.WriteInt32(slot.nSpeed);
     }
     ar.WriteInt32(m_bAnimeShown);
+    WriteExtension(ar);
 }
 
 // ------------------------------------------------------------------ reading
@@ -149,6 +153,7 @@ void CTesvanDoc::ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels)
         slot.nSpeed = ar.ReadInt32();
     }
     m_bAnimeShown = ar.ReadInt32();
+    m_bExtensionDamaged = !ReadExtension(ar);
 }
 
 void CTesvanDoc::SwapContent(CTesvanDoc& other) noexcept
@@ -176,6 +181,8 @@ void CTesvanDoc::SwapContent(CTesvanDoc& other) noexcept
     for (int i = 0; i < kAnimeSlots; ++i) {
         m_Anime[i].strFrames.swap(other.m_Anime[i].strFrames);
         std::swap(m_Anime[i].nSpeed, other.m_Anime[i].nSpeed);
+        m_Anime[i].strName.swap(other.m_Anime[i].strName);
+        std::swap(m_Anime[i].nDirection, other.m_Anime[i].nDirection);
     }
     std::swap(m_bAnimeShown, other.m_bAnimeShown);
 }
@@ -213,9 +220,12 @@ void CTesvanDoc::Serialize(CArchive& ar)
     // file leaves this document as it was.
     auto fresh = std::make_unique<CTesvanDoc>();
     fresh->ReadContent(ar);
+    const bool damaged = fresh->m_bExtensionDamaged;
     SwapContent(*fresh);
     fresh.reset();    // the old layers go before the working image is made
     FinishLoad();
+    if (damaged)
+        UiPort().MessageBox(kMsgExtensionDamaged);
 }
 
 bool CTesvanDoc::LoadFrom(CArchive& ar)
@@ -232,9 +242,12 @@ bool CTesvanDoc::LoadFrom(CArchive& ar)
         ReportFileFailure(kMsgOpenFailed);
         return false;
     }
+    const bool damaged = fresh->m_bExtensionDamaged;
     SwapContent(*fresh);
     fresh.reset();
     FinishLoad();
+    if (damaged)
+        UiPort().MessageBox(kMsgExtensionDamaged);
     return true;
 }
 

@@ -525,6 +525,8 @@ void CRecoveryWriter::CopyDocument(const CTesvanDoc& doc, CTesvanDoc& snap)
     for (int i = 0; i < CTesvanDoc::kAnimeSlots; ++i) {
         snap.m_Anime[i].strFrames = doc.m_Anime[i].strFrames;
         snap.m_Anime[i].nSpeed = doc.m_Anime[i].nSpeed;
+        snap.m_Anime[i].strName = doc.m_Anime[i].strName;
+        snap.m_Anime[i].nDirection = doc.m_Anime[i].nDirection;
     }
     snap.m_bAnimeShown = doc.m_bAnimeShown;
 }

@@ -371,6 +371,16 @@ public:
     // The sheet rectangle of cell number `cell` (row-major); false when the
     // cell lies outside the sheet.
     bool AnimeCellRect(int cell, CRect& rc) const;
+    // A slot's name; an empty one counts as the default.
+    std::string AnimeName(int slot) const;
+    // How long one step of a slot shows in the preview, in milliseconds: the
+    // speed (ticks a step, at least 1) times the timer period.
+    int AnimeStepMs(int slot) const;
+    // The cell numbers of one loop of a slot as the preview plays them (its
+    // direction played out); empty for an empty list.
+    std::vector<int> AnimeSequence(int slot) const;
+    // The slot named `key`: "1".."4" or a slot's name; -1 when none is.
+    int FindAnimeSlot(const std::string& key) const;
     // Print: enabled while a layer holds an image.
     bool CanPrint() const;
     void OnFilePrint();
@@ -413,12 +423,17 @@ private:
     void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;
+    // The extension block after the standard content (DocExtension.cpp).
+    void WriteExtension(CArchive& ar) const;
+    // False when a block is there but damaged: nothing of it is applied.
+    bool ReadExtension(CArchive& ar);
     void FinishLoad();
 
     std::vector<CDocObserver*> m_Views;
     std::string m_strPathName;
     std::string m_strTitle = "無題";
     bool m_bModified = false;
+    bool m_bExtensionDamaged = false;    // set by ReadContent
 
     friend class CUndoRecorder;
     void TrimUndo();

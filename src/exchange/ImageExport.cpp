@@ -2,6 +2,7 @@
 
 #include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
+#include "exchange/AnimeExport.h"
 #include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 
@@ -48,9 +49,17 @@ void CTesvanDoc::OnExportImage()
                        {"JPEG ファイル (*.jpg)", "*.jpg"}};
     request.defaultExt = "png";
     request.extFollowsFilter = true;
+    int scale = 1;
+    request.scale = &scale;
     std::string path;
     if (!UiPort().FileDialog(request, path))
         return;
     // The document does not change either way; a failure is reported.
-    ExportImage(path);
+    if (scale == 1) {
+        ExportImage(path);
+        return;
+    }
+    const AnimeExportError error = ExportSheet(*this, path, scale);
+    if (error != AnimeExportError::None)
+        ReportFileFailure(AnimeExportErrorText(error, path));
 }

@@ -173,4 +173,23 @@ CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<
 CodecStatus EncodeImageFile(const std::string& path, const ImageSource& src,
                             std::string* error = nullptr);
 
+// An animation: frames of one size and depth shown in turn, looping. 8-bit
+// frames share the first frame's colour table; transparentIndex (8 bits) is
+// the index shown as transparent, or -1. In 32-bit frames alpha counts only
+// where hasAlpha is set.
+struct AnimationSource {
+    std::vector<ImageSource> frames;
+    std::vector<int> delaysMs;        // one per frame, how long it shows
+    int transparentIndex = -1;
+};
+
+// Looping animated GIF. Delays in hundredths of a second, rounded, at least
+// 2 (viewers play shorter delays at their own pace). 32-bit frames: alpha
+// below 128 is the transparent colour (index 0), the rest opaque; colours
+// are exact up to 255 over all frames, median cut beyond. 8-bit frames keep
+// their colour table and indices.
+CodecStatus EncodeAnimatedGif(const AnimationSource& anim, std::vector<uint8_t>& out);
+// Looping lossless animated WebP with full alpha.
+CodecStatus EncodeAnimatedWebP(const AnimationSource& anim, std::vector<uint8_t>& out);
+
 }  // namespace tesvan

@@ -38,7 +38,7 @@ const Form kForms[] = {
     {"tab", "menu", "L", "tab menu N (0..11)"},
     {"anime", "setting", "K", "anime setting K (0..3)"},
     {"anime", "tick", "U?", "anime tick [COUNT]"},
-    {"answer", "file", "S", "answer file PATH"},
+    {"answer", "file", "S Z?", "answer file PATH [scale=N]"},
     {"answer", "cancel", "", "answer cancel"},
     {"answer", "yes", "", "answer yes"},
     {"answer", "no", "", "answer no"},
@@ -70,7 +70,7 @@ const Form kForms[] = {
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
-                                      "CRecoveryDlg",    "CPreferencesDlg"};
+                                      "CExportAnimeDlg", "CRecoveryDlg",  "CPreferencesDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
                                       "folder", "discard"};
 
@@ -128,6 +128,8 @@ bool MatchOne(const std::string& pat, const std::string& word)
     }
     if (pat == "S")
         return true;
+    if (pat == "Z")
+        return word.compare(0, 6, "scale=") == 0 && InRange(word.substr(6), 1, 16);
     if (pat.size() > 2 && pat.front() == '{') {
         std::string body = pat.substr(1, pat.size() - 2);
         size_t start = 0;
@@ -421,6 +423,11 @@ ScriptAnswer ReadScriptAnswer(const ScriptStatement& st)
     if (kind == "file") {
         a.kind = ScriptAnswer::File;
         a.path = w[1];
+        if (w.size() > 2) {
+            int64_t v = 0;
+            ParseScriptNumber(w[2].substr(6), v);
+            a.scale = int(v);
+        }
     } else if (kind == "cancel") {
         a.kind = ScriptAnswer::Cancel;
     } else if (kind == "yes") {

@@ -45,6 +45,7 @@ struct ScriptAnswer {
     Kind kind = Cancel;
     int line = 0;
     std::string path;                 // file, folder
+    int scale = 0;                    // file: the save dialog's scale (0: not given)
     int red = 0, green = 0, blue = 0; // color
     std::string face;                 // font
     int height = 0;                   // font height in pixels; printer height

@@ -26,6 +26,9 @@ struct FileDialogRequest {
     std::string folder;               // starting folder, empty for the default
     std::string defaultExt;           // appended to a typed name without one ("tvn")
     bool extFollowsFilter = false;    // CFileDlgEx: the default extension follows the chosen filter
+    // Not null: the dialog also offers a scale of 1 to 16 ("倍率") for the
+    // picture, starting from and returning *scale.
+    int* scale = nullptr;
 };
 
 // The drawing surface of a chosen printer: one job of pages.

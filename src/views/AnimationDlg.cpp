@@ -228,15 +228,24 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
         speed->addItem(TrCore(Q(name)), Q(name));
     speed->setCurrentIndex(-1);
     speed->setEditText(TrCore(Q(dlg.m_strSpeed)));
+    auto* name = new QLineEdit(Q(dlg.m_strName), &dialog);
+    auto* direction = new QComboBox(&dialog);
+    for (const char* text : CSetAnimeDlg::kDirections)
+        direction->addItem(TrCore(Q(text)));
+    direction->setCurrentIndex(dlg.m_nDirection >= 0 && dlg.m_nDirection <= 2 ? dlg.m_nDirection : 0);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QCoreApplication::translate("AnimationDlg", "キャンセル"), QDialogButtonBox::RejectRole);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kFramesLabel)), &dialog), 0, 0);
-    grid->addWidget(frames, 0, 1);
-    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kSpeedLabel)), &dialog), 1, 0);
-    grid->addWidget(speed, 1, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kNameLabel)), &dialog), 0, 0);
+    grid->addWidget(name, 0, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kFramesLabel)), &dialog), 1, 0);
+    grid->addWidget(frames, 1, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kSpeedLabel)), &dialog), 2, 0);
+    grid->addWidget(speed, 2, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kDirectionLabel)), &dialog), 3, 0);
+    grid->addWidget(direction, 3, 1);
     grid->setColumnMinimumWidth(1, 260);
     auto* column = new QVBoxLayout(&dialog);
     column->addLayout(grid);
@@ -251,6 +260,8 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
         if (shown >= 0)
             speedText = speed->itemData(shown).toString();
         confirmed.m_strSpeed = speedText.toStdString();
+        confirmed.m_strName = name->text().toStdString();
+        confirmed.m_nDirection = direction->currentIndex();
         std::string message;
         if (!confirmed.Validate(message)) {
             UiPort().MessageBox(message);

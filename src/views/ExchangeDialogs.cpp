@@ -1,5 +1,6 @@
 #include "views/ExchangeDialogs.h"
 
+#include "exchange/AnimeExport.h"
 #include "exchange/ImageImport.h"
 #include "exchange/SheetSize.h"
 #include "views/DialogPresenters.h"
@@ -11,6 +12,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -196,8 +199,68 @@ bool PresentImgFit(CDialogModel& model, QWidget* owner)
 
 } // namespace
 
+bool PresentExportAnime(CDialogModel& model, QWidget* owner)
+{
+    auto& dlg = static_cast<CExportAnimeDlg&>(model);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(Q(CExportAnimeDlg::kTitle));
+    auto* form = new QFormLayout;
+    auto* slot = new QComboBox(&dialog);
+    for (int k = 0; k < 4; ++k)
+        slot->addItem(QString::number(k + 1) + QStringLiteral(": ") + Q(dlg.m_SlotNames[k]));
+    slot->setCurrentIndex(std::clamp(dlg.m_nSlot, 0, 3));
+    auto* kind = new QComboBox(&dialog);
+    for (const char* text : CExportAnimeDlg::kForms)
+        kind->addItem(Q(text));
+    kind->setCurrentIndex(std::clamp(dlg.m_nForm, 0, 3));
+    auto* scale = new QSpinBox(&dialog);
+    scale->setRange(kMinExportScale, kMaxExportScale);
+    scale->setValue(std::clamp(dlg.m_nScale, kMinExportScale, kMaxExportScale));
+    auto* path = new QLineEdit(Q(dlg.m_strPath), &dialog);
+    auto* browse = new QPushButton(QStringLiteral("参照..."), &dialog);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(path, 1);
+    pathRow->addWidget(browse);
+    form->addRow(QStringLiteral("アニメーション"), slot);
+    form->addRow(QStringLiteral("形式"), kind);
+    form->addRow(QStringLiteral("倍率"), scale);
+    form->addRow(QStringLiteral("出力ファイル名"), pathRow);
+    // The slot matters only to the animated forms.
+    auto follow = [slot, kind] { slot->setEnabled(kind->currentIndex() <= CExportAnimeDlg::FORM_WEBP); };
+    QObject::connect(kind, &QComboBox::currentIndexChanged, &dialog, follow);
+    follow();
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
+        static const char* const kFilters[4] = {"GIF (*.gif)", "WebP (*.webp)", "PNG (*.png)", "PNG (*.png)"};
+        const QString chosen = QFileDialog::getSaveFileName(
+            &dialog, QString(), path->text(), QString::fromUtf8(kFilters[kind->currentIndex()]), nullptr,
+            QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+        if (!chosen.isEmpty())
+            path->setText(chosen);
+    });
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    auto* buttons = OkCancel(&dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        CExportAnimeDlg confirmed = dlg;
+        confirmed.m_nSlot = slot->currentIndex();
+        confirmed.m_nForm = kind->currentIndex();
+        confirmed.m_nScale = scale->value();
+        confirmed.m_strPath = path->text().toStdString();
+        std::string message;
+        if (!confirmed.Validate(message)) {
+            Refuse(&dialog, message);
+            return;
+        }
+        dlg = confirmed;
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void RegisterExchangeDialogs()
 {
+    RegisterDialogPresenter("CExportAnimeDlg", PresentExportAnime);
     RegisterDialogPresenter("CSetSizeDlg", PresentSetSize);
     RegisterDialogPresenter("CImgFitDlg", PresentImgFit);
 }

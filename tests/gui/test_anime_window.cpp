@@ -129,6 +129,7 @@ TEST_F(AnimeWindowTest, TheTimerStepsThePanesWhileShown)
 TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
 {
     CSetAnimeDlg dlg;
+    dlg.m_strName = "anime1";    // a slot always has a name; an empty one is refused
     dlg.m_strFrames = "0,1";
     dlg.m_strSpeed = "遅い";
     WhenModal([](QWidget* modal) {
@@ -147,6 +148,7 @@ TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
     ASSERT_TRUE(PresentSetAnimeDlg(dlg, frame));
     EXPECT_EQ(dlg.m_strFrames, "2,3");
     EXPECT_EQ(dlg.m_strSpeed, "早い");
+    EXPECT_EQ(dlg.m_strName, "anime1");
 }
 
 TEST_F(AnimeWindowTest, ScaleDialogRefusesOutOfRangeAndFollowsTheFitBox)

@@ -37,7 +37,7 @@ TEST(CommandTable, HoldsEveryCommandOfTheMap)
                        32791, 32792, 32793, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804,
                        32872, 32874, 57667, 57664, 32773, 32774, 32777, 32778, 32863, 32864, 32887,
                        32785, 32789, 32788, 57680, 57681, 32795, 32830, 126,
-                       33000, 33001, 33002, 33003, 33004};
+                       33000, 33001, 33002, 33003, 33004, 33020};
     for (int id : all)
         EXPECT_NE(table.Find(id), nullptr) << id;
     EXPECT_EQ(table.Commands().size(), std::size(all));
@@ -47,7 +47,7 @@ TEST(CommandTable, MenuOrderSeparatorsAndTexts)
 {
     using V = std::vector<int>;
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::File),
-              (V{57600, 57601, 57603, 57604, 32857, 0, 32780, 0, 32858, 32860, 0, 57607, 0, 57616, 0, 57665}));
+              (V{57600, 57601, 57603, 57604, 32857, 33020, 0, 32780, 0, 32858, 32860, 0, 57607, 0, 57616, 0, 57665}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Edit),
               (V{57643, 33000, 0, 32796, 32820, 0, 57635, 57634, 57637, 32883, 32889, 0, 32844, 32845,
                  32853, 0, 33001}));
