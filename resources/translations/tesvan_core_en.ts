@@ -889,5 +889,120 @@ Neighbouring Cells</translation>
         <source>表示言語には ja、en または空 (自動) を指定してください。</source>
         <translation>The interface language must be ja, en or empty (automatic).</translation>
     </message>
+    <message>
+        <source>再生方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>名前を入力してください。</source>
+        <translation>Please enter a name.</translation>
+    </message>
+    <message>
+        <source>アニメーション書き出し...</source>
+        <translation>Export Animation...</translation>
+    </message>
+    <message>
+        <source>アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し</source>
+        <translation>Export an animation as GIF, WebP, a sheet with JSON, or one picture per cell</translation>
+    </message>
+    <message>
+        <source>拡張データが壊れているため、アニメーションの名前と再生方向、表示倍率は読み込みませんでした。</source>
+        <translation>The extension data is damaged, so the animation names and directions and the zoom were not loaded.</translation>
+    </message>
+    <message>
+        <source>順方向</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>逆方向</source>
+        <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>往復</source>
+        <translation>Ping-pong</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>形式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>倍率</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>出力ファイル名</source>
+        <translation>Output file name</translation>
+    </message>
+    <message>
+        <source>書き出し中...</source>
+        <translation>Exporting...</translation>
+    </message>
+    <message>
+        <source>アニメーション書き出し</source>
+        <translation>Export Animation</translation>
+    </message>
+    <message>
+        <source>倍率は1から16の整数で指定してください。</source>
+        <translation>The scale must be a whole number from 1 to 16.</translation>
+    </message>
+    <message>
+        <source>そのアニメーションはありません。</source>
+        <translation>There is no such animation.</translation>
+    </message>
+    <message>
+        <source>アニメーションにシート内のキャラが設定されていません。</source>
+        <translation>The animation has no cells of the sheet.</translation>
+    </message>
+    <message>
+        <source>イメージのあるレイヤーがありません。</source>
+        <translation>No layer has an image.</translation>
+    </message>
+    <message>
+        <source>%1 の形式では書き出せません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 cannot be exported in this format.</translation>
+    </message>
+    <message>
+        <source>ファイル名に {cell}、{layer}、{anime} または {frame} を含めてください。</source>
+        <translation>The file name must contain {cell}, {layer}, {anime} or {frame}.</translation>
+    </message>
+    <message>
+        <source>書き出すファイルの名前が重複します: %1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Two exported files would have the same name: %1</translation>
+    </message>
+    <message>
+        <source>書き出すイメージがありません。</source>
+        <translation>There is no image to export.</translation>
+    </message>
+    <message>
+        <source>イメージが大きすぎて書き出せません。</source>
+        <translation>The image is too large to export.</translation>
+    </message>
+    <message>
+        <source>書き出しを中止しました。</source>
+        <translation>The export was cancelled.</translation>
+    </message>
+    <message>
+        <source>シート+JSON</source>
+        <translation>Sheet + JSON</translation>
+    </message>
+    <message>
+        <source>キャラ毎のPNG</source>
+        <translation>PNG per Cell</translation>
+    </message>
+    <message>
+        <source>出力ファイル名を入力してください。</source>
+        <translation>Please enter an output file name.</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written.</translation>
+    </message>
 </context>
 </TS>
