@@ -785,5 +785,293 @@ Onion Skin</translation>
         <source>１ピクセルの鉛筆で角の重なりを描かない</source>
         <translation>Leave out the corner pixels of 1-pixel pencil strokes</translation>
     </message>
+    <message>
+        <source>やり直し(%1)(&amp;R)	Ctrl+Y</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>&amp;Redo %1	Ctrl+Y</translation>
+    </message>
+    <message>
+        <source>ディスクに十分な空き領域がありません。</source>
+        <translation>There is not enough space on the disk.</translation>
+    </message>
+    <message>
+        <source>ディスク クォータの上限を超えました。</source>
+        <translation>The disk quota has been exceeded.</translation>
+    </message>
+    <message>
+        <source>アクセスが拒否されました。</source>
+        <translation>Access was denied.</translation>
+    </message>
+    <message>
+        <source>指定されたパスが見つかりません。</source>
+        <translation>The path was not found.</translation>
+    </message>
+    <message>
+        <source>読み取り専用のファイル システムです。</source>
+        <translation>The file system is read-only.</translation>
+    </message>
+    <message>
+        <source>デバイスの入出力エラーです。</source>
+        <translation>The device reported an input/output error.</translation>
+    </message>
+    <message>
+        <source>指定されたパスはフォルダーです。</source>
+        <translation>The path is a folder.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>ファイル名が長すぎます。</source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message>
+        <source>シンボリック リンクが多すぎます。</source>
+        <translation>There are too many symbolic links.</translation>
+    </message>
+    <message>
+        <source>メモリが不足しています。</source>
+        <translation>There is not enough memory.</translation>
+    </message>
+    <message>
+        <source>パラメーターが間違っています。</source>
+        <translation>A parameter is invalid.</translation>
+    </message>
+    <message>
+        <source>%1 は読み取り専用のため上書きできません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 is read-only and cannot be overwritten.</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。%2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written. %2</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めませんでした。%2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be read. %2</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。この拡張子の画像形式には対応していません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written. Pictures with this extension are not supported.</translation>
+    </message>
+    <message>
+        <source>復元するコピーを選んでください。</source>
+        <translation>Please choose a copy to restore.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1: アルファ %2</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1: alpha %2</translation>
+    </message>
+    <message>
+        <source>色%1  </source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Colour %1  </translation>
+    </message>
+    <message>
+        <source>  アルファ %1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>  alpha %1</translation>
+    </message>
+    <message>
+        <source>変更の復元</source>
+        <translation>Recover Changes</translation>
+    </message>
+    <message>
+        <source>保存されずに終了した編集の復元用コピーがあります。</source>
+        <translation>There are recovery copies of edits that were never saved.</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>場所</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>復元</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>後で</source>
+        <translation>Later</translation>
+    </message>
+    <message>
+        <source>復元用のコピーを書き込めませんでした。
+%1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>The recovery copy could not be written.
+%1</translation>
+    </message>
+    <message>
+        <source>読み込めない復元用のコピーを移動しました。%1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Recovery copies that could not be read were moved aside.%1</translation>
+    </message>
+    <message>
+        <source>サイズ変更</source>
+        <translation>Resize</translation>
+    </message>
+    <message>
+        <source>レイヤー読込</source>
+        <translation>Load Layer</translation>
+    </message>
+    <message>
+        <source>復元した内容で %1 を上書きしますか?</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Overwrite %1 with the recovered contents?</translation>
+    </message>
+    <message>
+        <source>表示言語</source>
+        <translation>Interface language</translation>
+    </message>
+    <message>
+        <source>表示言語は次回の起動から切り替わります。</source>
+        <translation>A new interface language takes effect the next time Tesvan starts.</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>表示言語には ja、en または空 (自動) を指定してください。</source>
+        <translation>The interface language must be ja, en or empty (automatic).</translation>
+    </message>
+    <message>
+        <source>再生方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>名前を入力してください。</source>
+        <translation>Please enter a name.</translation>
+    </message>
+    <message>
+        <source>アニメーション書き出し...</source>
+        <translation>Export Animation...</translation>
+    </message>
+    <message>
+        <source>アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し</source>
+        <translation>Export an animation as GIF, WebP, a sheet with JSON, or one picture per cell</translation>
+    </message>
+    <message>
+        <source>拡張データが壊れているため、アニメーションの名前と再生方向、表示倍率は読み込みませんでした。</source>
+        <translation>The extension data is damaged, so the animation names and directions and the zoom were not loaded.</translation>
+    </message>
+    <message>
+        <source>順方向</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>逆方向</source>
+        <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>往復</source>
+        <translation>Ping-pong</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>形式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>倍率</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>出力ファイル名</source>
+        <translation>Output file name</translation>
+    </message>
+    <message>
+        <source>書き出し中...</source>
+        <translation>Exporting...</translation>
+    </message>
+    <message>
+        <source>アニメーション書き出し</source>
+        <translation>Export Animation</translation>
+    </message>
+    <message>
+        <source>倍率は1から16の整数で指定してください。</source>
+        <translation>The scale must be a whole number from 1 to 16.</translation>
+    </message>
+    <message>
+        <source>そのアニメーションはありません。</source>
+        <translation>There is no such animation.</translation>
+    </message>
+    <message>
+        <source>アニメーションにシート内のキャラが設定されていません。</source>
+        <translation>The animation has no cells of the sheet.</translation>
+    </message>
+    <message>
+        <source>イメージのあるレイヤーがありません。</source>
+        <translation>No layer has an image.</translation>
+    </message>
+    <message>
+        <source>%1 の形式では書き出せません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 cannot be exported in this format.</translation>
+    </message>
+    <message>
+        <source>ファイル名に {cell}、{layer}、{anime} または {frame} を含めてください。</source>
+        <translation>The file name must contain {cell}, {layer}, {anime} or {frame}.</translation>
+    </message>
+    <message>
+        <source>書き出すファイルの名前が重複します: %1</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Two exported files would have the same name: %1</translation>
+    </message>
+    <message>
+        <source>書き出すイメージがありません。</source>
+        <translation>There is no image to export.</translation>
+    </message>
+    <message>
+        <source>イメージが大きすぎて書き出せません。</source>
+        <translation>The image is too large to export.</translation>
+    </message>
+    <message>
+        <source>書き出しを中止しました。</source>
+        <translation>The export was cancelled.</translation>
+    </message>
+    <message>
+        <source>シート+JSON</source>
+        <translation>Sheet + JSON</translation>
+    </message>
+    <message>
+        <source>キャラ毎のPNG</source>
+        <translation>PNG per Cell</translation>
+    </message>
+    <message>
+        <source>出力ファイル名を入力してください。</source>
+        <translation>Please enter an output file name.</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めませんでした。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>%1 could not be written.</translation>
+    </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "app/CommandTable.h"
 #include "doc/TesvanDoc.h"
+#include "views/Language.h"
 #include "exchange/SheetSize.h"
 #include "views/TesvanView.h"
 
@@ -41,8 +42,8 @@ void OnExportAnime(CTesvanDoc* doc)
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         report = [&progress](int done, int total) {
             if (!progress) {
-                progress = std::make_unique<QProgressDialog>(QStringLiteral("書き出し中..."),
-                                                             QStringLiteral("キャンセル"), 0, total,
+                progress = std::make_unique<QProgressDialog>(TrCore(QStringLiteral("書き出し中...")),
+                                                             TrCore(QStringLiteral("キャンセル")), 0, total,
                                                              QApplication::activeWindow());
                 progress->setWindowModality(Qt::WindowModal);
                 progress->setMinimumDuration(500);

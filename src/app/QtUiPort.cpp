@@ -116,7 +116,7 @@ bool CQtUiPort::FileDialog(const FileDialogRequest& request, std::string& path)
             scale->setRange(1, 16);
             scale->setValue(std::clamp(*request.scale, 1, 16));
             const int row = grid->rowCount();
-            grid->addWidget(new QLabel(QStringLiteral("倍率"), &dialog), row, 0);
+            grid->addWidget(new QLabel(TrCore(QStringLiteral("倍率")), &dialog), row, 0);
             grid->addWidget(scale, row, 1);
         }
     }

@@ -3,6 +3,7 @@
 #include "app/TesvanApp.h"
 #include "platform/UiPort.h"
 #include "views/DialogPresenters.h"
+#include "views/Language.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -30,11 +31,11 @@ bool PresentRecoveryDlg(CDialogModel& model, QWidget* owner)
 {
     auto& m = static_cast<CRecoveryDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("変更の復元"));
+    dialog.setWindowTitle(TrCore(QStringLiteral("変更の復元")));
     auto* text = new QLabel(
-        QStringLiteral("保存されずに終了した編集の復元用コピーがあります。"), &dialog);
+        TrCore(QStringLiteral("保存されずに終了した編集の復元用コピーがあります。")), &dialog);
     auto* list = new QTreeWidget(&dialog);
-    list->setHeaderLabels({QStringLiteral("名前"), QStringLiteral("場所"), QStringLiteral("日時")});
+    list->setHeaderLabels({TrCore(QStringLiteral("名前")), TrCore(QStringLiteral("場所")), TrCore(QStringLiteral("日時"))});
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (size_t i = 0; i < m.m_Items.size(); ++i) {
@@ -45,9 +46,9 @@ bool PresentRecoveryDlg(CDialogModel& model, QWidget* owner)
             list->setCurrentItem(row);
     }
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    auto* restore = new QPushButton(QStringLiteral("復元"), &dialog);
-    auto* discard = new QPushButton(QStringLiteral("破棄"), &dialog);
-    auto* later = new QPushButton(QStringLiteral("後で"), &dialog);
+    auto* restore = new QPushButton(TrCore(QStringLiteral("復元")), &dialog);
+    auto* discard = new QPushButton(TrCore(QStringLiteral("破棄")), &dialog);
+    auto* later = new QPushButton(TrCore(QStringLiteral("後で")), &dialog);
     restore->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -215,7 +216,7 @@ void CRecoveryManager::OfferCopies()
     CRecoveryDlg dialog;
     for (const CRecoveryCopy& copy : scan.copies) {
         CRecoveryDlg::Item item;
-        item.strName = copy.record.strTitle.empty() ? "無題" : copy.record.strTitle;
+        item.strName = copy.record.strTitle.empty() ? TrCore(std::string("無題")) : copy.record.strTitle;
         item.strPath = copy.record.strPath;
         item.strTime = QDateTime::fromSecsSinceEpoch(copy.record.nTime)
                            .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))

@@ -4,6 +4,7 @@
 #include "app/AidCommands.h"
 #include "app/AppSettings.h"
 #include "views/DialogPresenters.h"
+#include "views/Language.h"
 
 #include "app/CommandTable.h"
 #include "app/Icons.h"
@@ -455,6 +456,8 @@ void CTesvanApp::OnPreferences()
 {
     CPreferencesDlg prefs;
     prefs.FromDocument(*m_pDoc);
+    if (m_bUseSettings)
+        prefs.m_strLanguage = StoredLanguagePreference().toStdString();
     if (!UiPort().DoModal(prefs))
         return;
     prefs.ApplyTo(*m_pDoc);
@@ -464,6 +467,7 @@ void CTesvanApp::OnPreferences()
     if (!m_bUseSettings)
         return;
     SaveAidSettings(*m_pDoc);
+    StoreLanguagePreference(QString::fromStdString(prefs.m_strLanguage));
     QSettings settings;
     settings.beginGroup(QStringLiteral("Preferences"));
     for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())

@@ -18,10 +18,20 @@ const std::vector<CPreferencesDlg::Field>& CPreferencesDlg::Fields()
     return fields;
 }
 
+const std::vector<CPreferencesDlg::Language>& CPreferencesDlg::Languages()
+{
+    static const std::vector<Language> languages = {{"", "自動"}, {"ja", "日本語"}, {"en", "English"}};
+    return languages;
+}
+
 CPreferencesDlg::CPreferencesDlg() : m_Texts(Fields().size()) {}
 
 bool CPreferencesDlg::SetField(const std::string& name, const std::string& value, std::string& error)
 {
+    if (name == "m_strLanguage") {
+        m_strLanguage = value;
+        return true;
+    }
     const std::vector<Field>& fields = Fields();
     for (size_t i = 0; i < fields.size(); ++i)
         if (name == fields[i].name) {
@@ -43,6 +53,13 @@ std::string CPreferencesDlg::Text(const Field& field) const
 
 bool CPreferencesDlg::Validate(std::string& message)
 {
+    bool known = false;
+    for (const Language& language : Languages())
+        known = known || m_strLanguage == language.code;
+    if (!known) {
+        message = "表示言語には ja、en または空 (自動) を指定してください。";
+        return false;
+    }
     const std::vector<Field>& fields = Fields();
     std::vector<int> values(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {

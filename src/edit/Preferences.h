@@ -13,6 +13,15 @@ class CTesvanDoc;
 class CPreferencesDlg : public CDialogModel {
 public:
     static constexpr const char* kTitle = "環境設定";
+    static constexpr const char* kLanguageLabel = "表示言語";
+    static constexpr const char* kLanguageNote = "表示言語は次回の起動から切り替わります。";
+    // The interface languages to choose from: the stored code ("" follows
+    // the session's locale) and the name shown.
+    struct Language {
+        const char* code;
+        const char* name;
+    };
+    static const std::vector<Language>& Languages();
 
     // One whole-number field: its declared name, the label and unit the
     // dialog shows, its range, the settings key, and the member.
@@ -49,6 +58,7 @@ public:
     int m_crOnionNext = 0xFF0000;
     int m_nOnionOpacity = 30;
     int m_nOnionFrames = 1;
+    std::string m_strLanguage;     // "", "ja" or "en"; used from the next start
 
 private:
     std::vector<std::string> m_Texts;   // one per field, empty: not typed

@@ -217,14 +217,14 @@ bool PresentExportAnime(CDialogModel& model, QWidget* owner)
     scale->setRange(kMinExportScale, kMaxExportScale);
     scale->setValue(std::clamp(dlg.m_nScale, kMinExportScale, kMaxExportScale));
     auto* path = new QLineEdit(Q(dlg.m_strPath), &dialog);
-    auto* browse = new QPushButton(QStringLiteral("参照..."), &dialog);
+    auto* browse = new QPushButton(TrCore(QStringLiteral("参照...")), &dialog);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(path, 1);
     pathRow->addWidget(browse);
-    form->addRow(QStringLiteral("アニメーション"), slot);
-    form->addRow(QStringLiteral("形式"), kind);
-    form->addRow(QStringLiteral("倍率"), scale);
-    form->addRow(QStringLiteral("出力ファイル名"), pathRow);
+    form->addRow(TrCore(QStringLiteral("アニメーション")), slot);
+    form->addRow(TrCore(QStringLiteral("形式")), kind);
+    form->addRow(TrCore(QStringLiteral("倍率")), scale);
+    form->addRow(TrCore(QStringLiteral("出力ファイル名")), pathRow);
     // The slot matters only to the animated forms.
     auto follow = [slot, kind] { slot->setEnabled(kind->currentIndex() <= CExportAnimeDlg::FORM_WEBP); };
     QObject::connect(kind, &QComboBox::currentIndexChanged, &dialog, follow);

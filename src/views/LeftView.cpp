@@ -228,7 +228,7 @@ QString CLeftView::ToolTipAt(int x, int y) const
         const RGBQUAD& e = doc.m_Palette[n];
         // In a 32-bit document the first sixteen entries are alpha levels.
         if (doc.m_nBitCount == 32 && n < 16)
-            return QStringLiteral("%1: アルファ %2").arg(n).arg(255 - e.rgbRed);
+            return TrCore(QStringLiteral("%1: アルファ %2")).arg(n).arg(255 - e.rgbRed);
         return QStringLiteral("%1: %2 %3 %4").arg(n).arg(e.rgbRed).arg(e.rgbGreen).arg(e.rgbBlue);
     };
     const CLayer& layer = doc.m_Layers[doc.m_nCurrentLayer];
@@ -237,9 +237,9 @@ QString CLeftView::ToolTipAt(int x, int y) const
         const int left = 15 + 48 * slot;
         if (x >= left && x < left + 33 && y >= 15 && y < 48) {
             const int n = std::clamp(layer.m_nColor[slot], 0, 255);
-            QString text = QStringLiteral("色%1  ").arg(slot + 1) + entryText(n);
+            QString text = TrCore(QStringLiteral("色%1  ")).arg(slot + 1) + entryText(n);
             if (doc.m_nBitCount == 32)
-                text += QStringLiteral("  アルファ %1").arg(layer.m_nAlpha[slot] >> 24);
+                text += TrCore(QStringLiteral("  アルファ %1")).arg(layer.m_nAlpha[slot] >> 24);
             return text;
         }
     }

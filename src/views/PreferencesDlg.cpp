@@ -6,9 +6,11 @@
 #include "views/Language.h"
 #include "views/OnionSettings.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QIntValidator>
@@ -55,9 +57,23 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
     auto* onion = new COnionSettingsBox(&dialog);
     onion->Load(aids);
     grid->addWidget(onion, row, 0, 1, 3);
+    ++row;
+    // The interface language is chosen once per start: the note says so.
+    auto* language = new QComboBox(&dialog);
+    for (const CPreferencesDlg::Language& l : CPreferencesDlg::Languages()) {
+        language->addItem(TrCore(Q(l.name)), Q(l.code));
+        if (dlg.m_strLanguage == l.code)
+            language->setCurrentIndex(language->count() - 1);
+    }
+    grid->addWidget(new QLabel(TrCore(Q(CPreferencesDlg::kLanguageLabel)), &dialog), row, 0);
+    grid->addWidget(language, row, 1, 1, 2);
+    ++row;
+    auto* note = new QLabel(TrCore(Q(CPreferencesDlg::kLanguageNote)), &dialog);
+    note->setWordWrap(true);
+    grid->addWidget(note, row, 0, 1, 3);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QCoreApplication::translate("PreferencesDlg", "キャンセル"), QDialogButtonBox::RejectRole);
+    buttons->addButton(TrCore(QStringLiteral("キャンセル")), QDialogButtonBox::RejectRole);
     auto* column = new QVBoxLayout(&dialog);
     column->addLayout(grid);
     column->addWidget(buttons);
@@ -76,6 +92,7 @@ bool PresentPreferencesDlg(CDialogModel& model, QWidget* owner)
         confirmed.SetField("m_crOnionNext", std::to_string(chosen.crOnionNext), error);
         confirmed.SetField("m_nOnionOpacity", std::to_string(chosen.nOnionOpacity), error);
         confirmed.SetField("m_nOnionFrames", std::to_string(chosen.nOnionFrames), error);
+        confirmed.SetField("m_strLanguage", language->currentData().toString().toStdString(), error);
         std::string message;
         if (!confirmed.Validate(message)) {
             UiPort().MessageBox(message);
