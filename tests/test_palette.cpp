@@ -322,6 +322,8 @@ TEST(PaletteFormats, ReadersTakeFilesAsOtherEditorsWriteThem)
     EXPECT_EQ(PaletteFormatOfPath("f.gpl/g"), PaletteFormat::Plt);
     EXPECT_EQ(PaletteFormatToRead("h.txt", "GIMP Palette\n"), PaletteFormat::Gpl);
     EXPECT_EQ(PaletteFormatToRead("i", "JASC-PAL\r\n"), PaletteFormat::Jasc);
+    // The editor's own files are never taken for text by their first bytes.
+    EXPECT_EQ(PaletteFormatToRead("j.PLT", "GIMP Palette\n"), PaletteFormat::Plt);
 }
 
 TEST(PaletteFormats, ReadersRefuseMalformedFiles)

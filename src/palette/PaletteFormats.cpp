@@ -110,6 +110,17 @@ PaletteFormat PaletteFormatToRead(const std::string& path, const std::string& by
     const PaletteFormat byName = PaletteFormatOfPath(path);
     if (byName != PaletteFormat::Plt)
         return byName;
+    // A file named .plt is the editor's own form whatever its first bytes
+    // are: its colours may spell a text header by chance.
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.find_last_of('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        std::string ext;
+        for (size_t i = dot + 1; i < path.size(); ++i)
+            ext += Lower(path[i]);
+        if (ext == "plt")
+            return PaletteFormat::Plt;
+    }
     std::string_view head(bytes);
     if (head.substr(0, 3) == "\xEF\xBB\xBF")
         head.remove_prefix(3);
