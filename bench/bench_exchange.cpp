@@ -15,6 +15,8 @@
 #include "exchange/ImageExport.h"
 #include "platform/UiPort.h"
 
+#include "BenchProcess.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -34,66 +36,15 @@ constexpr int kSide = 2048;
 constexpr int kRounds = 3;
 constexpr int kExportRounds = 2;  // a round of the pair takes about 9 s
 
-// The scratch folder, removed at exit (the pictures take some 400 MB).
-struct CScratch {
-    std::string dir;
-    CScratch()
-    {
-        char tmpl[] = "/tmp/tesvan-bench-exchange-XXXXXX";
-        if (mkdtemp(tmpl))
-            dir = tmpl;
-    }
-    ~CScratch()
-    {
-        if (!dir.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        }
-    }
-};
-
 std::string Dir()
 {
-    static CScratch scratch;
-    return scratch.dir.empty() ? std::string("/tmp") : scratch.dir;
+    static const bench::CScratch scratch("exchange");
+    return scratch.Path();
 }
 
-std::string SelfDir()
-{
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string self(buf, n > 0 ? size_t(n) : 0);
-    return self.substr(0, self.find_last_of('/') + 1);
-}
-
-double Now()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// Runs a program to its end, its output discarded; seconds, or -1 on failure.
-double Run(const std::vector<std::string>& argv)
-{
-    const double t0 = Now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        FILE* devnull = std::freopen("/dev/null", "w", stdout);
-        (void)devnull;
-        devnull = std::freopen("/dev/null", "w", stderr);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double t = Now() - t0;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
-}
+using bench::Now;
+using bench::Run;
+using bench::SelfDir;
 
 bool HaveConvert() { return Run({"convert", "-version"}) >= 0; }
 

@@ -85,15 +85,22 @@ int HexDigit(char c)
 
 } // namespace
 
-PaletteFormat PaletteFormatOfPath(const std::string& path)
+// The file name's extension in lower case; empty when it has none.
+static std::string LowerExtension(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return PaletteFormat::Plt;
     std::string ext;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return ext;
     for (size_t i = dot + 1; i < path.size(); ++i)
         ext += Lower(path[i]);
+    return ext;
+}
+
+PaletteFormat PaletteFormatOfPath(const std::string& path)
+{
+    const std::string ext = LowerExtension(path);
     if (ext == "gpl")
         return PaletteFormat::Gpl;
     if (ext == "pal")
@@ -112,15 +119,8 @@ PaletteFormat PaletteFormatToRead(const std::string& path, const std::string& by
         return byName;
     // A file named .plt is the editor's own form whatever its first bytes
     // are: its colours may spell a text header by chance.
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.find_last_of('/');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        std::string ext;
-        for (size_t i = dot + 1; i < path.size(); ++i)
-            ext += Lower(path[i]);
-        if (ext == "plt")
-            return PaletteFormat::Plt;
-    }
+    if (LowerExtension(path) == "plt")
+        return PaletteFormat::Plt;
     std::string_view head(bytes);
     if (head.substr(0, 3) == "\xEF\xBB\xBF")
         head.remove_prefix(3);
