@@ -170,6 +170,79 @@ TEST(Codec, ShortBufferLeavesRestExtraDataIgnoredZeroRunStops)
     EXPECT_EQ(img.GetRow(0)[1], 9);
 }
 
+namespace {
+
+// The plain pixel-at-a-time coder the vector scans must agree with byte for
+// byte: runs cut at 255 and carried across rows.
+std::vector<uint8_t> PlainRuns(const CImageEx& img, int x, int y, int w, int h, uint8_t offset)
+{
+    const int px = img.GetBPP() / 8;
+    const auto at = [&](int c, int r) {
+        uint32_t v = 0;
+        std::memcpy(&v, img.GetRow(y + r) + size_t(x + c) * px, px);
+        return v;
+    };
+    std::vector<uint8_t> out;
+    const auto put = [&](uint32_t v, unsigned n) {
+        if (px == 1) {
+            out.push_back(v >= 64 ? uint8_t(v - offset) : uint8_t(v));
+        } else {
+            for (int k = 0; k < 4; ++k)
+                out.push_back(uint8_t(v >> (8 * k)));
+        }
+        out.push_back(uint8_t(n));
+    };
+    uint32_t cur = at(0, 0);
+    unsigned count = 0;
+    for (int r = 0; r < h; ++r)
+        for (int c = 0; c < w; ++c) {
+            const uint32_t v = at(c, r);
+            if (v == cur && count < 255) {
+                ++count;
+                continue;
+            }
+            put(cur, count);
+            cur = v;
+            count = 1;
+        }
+    put(cur, count);
+    return out;
+}
+
+} // namespace
+
+TEST(Codec, VectorScansAgreeWithThePlainCoder)
+{
+    uint32_t state = 12345;
+    const auto next = [&] { return state = state * 1103515245u + 12345u; };
+    for (int bpp : {8, 32})
+        for (int round = 0; round < 40; ++round) {
+            const int w = 1 + int(next() >> 8) % 700, h = 1 + int(next() >> 8) % 5;
+            CImageEx img;
+            ASSERT_TRUE(img.CreateEx(w, h, bpp));
+            // Runs of every length, short and past 255 and 510, across rows.
+            uint32_t value = 70;
+            int left = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    if (left-- <= 0) {
+                        const uint32_t r = next() >> 8;
+                        left = r % 4 == 0 ? int(r % 700) : int(r % 20);
+                        value = bpp == 8 ? 60 + (r >> 12) % 4 : (r >> 10) % 3 * 0x01010101u;
+                    }
+                    std::memcpy(img.GetRow(y) + size_t(x) * (bpp / 8), &value, bpp / 8);
+                }
+            const int sx = int(next() >> 8) % w, sy = int(next() >> 8) % h;
+            const int sw = w - sx, sh = h - sy;
+            std::vector<uint8_t> got;
+            if (bpp == 8)
+                ASSERT_TRUE(EncodeRuns8(img, sx, sy, sw, sh, 3, got));
+            else
+                ASSERT_TRUE(EncodeRuns32(img, sx, sy, sw, sh, got));
+            ASSERT_EQ(got, PlainRuns(img, sx, sy, sw, sh, 3)) << bpp << " round " << round;
+        }
+}
+
 TEST(Archive, BufferForms)
 {
     CArchive out;

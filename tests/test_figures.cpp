@@ -478,3 +478,95 @@ TEST(Figures, FillOverlayShowsTheCellOverNearWhiteAsItsDrawDoes)
         for (int x = 0; x < 16; ++x)
             ASSERT_EQ(Pixel32(overlay, x, y), 0u);
 }
+
+// ------------------------------------------------------ fill from the layer
+
+namespace {
+
+// A blocky cell of a few values whose looks partly coincide: ground, a
+// near-white that looks like the ground, opaque colours, half-transparent
+// ones.
+void PaintBlocks(CImageEx& img, int x0, int y0, int w, int h, int bpp, uint32_t seed)
+{
+    static const uint32_t k32[] = {0u, 0xFFFFFFFEu, 0xFF0000FFu, 0x80000080u, 0x80000080u, 0x40202020u};
+    static const uint8_t k8[] = {0, 7, 8, 10, 200, 0};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t r = (uint32_t(x / 3) * 73856093u) ^ (uint32_t(y / 2) * 19349663u) ^ seed;
+            r = (r ^ (r >> 13)) * 0x5bd1e995u;
+            const int k = int((r >> 16) % 6);
+            if (bpp == 8)
+                img.GetRow(y0 + y)[x0 + x] = k8[k];
+            else
+                SetPixel32(img, x0 + x, y0 + y, k32[k]);
+        }
+}
+
+}  // namespace
+
+TEST(Figures, FillFromTheLayerEqualsTheOverlayWayAndUndoesExactly)
+{
+    int changed = 0;
+    for (int bpp : {8, 32})
+        for (uint32_t round = 0; round < 12; ++round) {
+            CTesvanDoc doc, ref;
+            for (CTesvanDoc* d : {&doc, &ref}) {
+                MakeDoc(*d, bpp, 37, 29);
+                d->m_Palette[7] = RGBQUAD{0, 0, 255, 0};
+                d->m_Palette[8] = RGBQUAD{0, 200, 0, 0};
+                d->m_Palette[10] = d->m_Palette[7];  // the same look as entry 7
+                d->SelectCell(3);
+                CLayer& layer = d->CurrentLayer();
+                if (bpp == 32 && round % 3 == 2)
+                    layer.m_nColor[0] = 3;  // an alpha level: alpha bytes only
+                layer.CreateImage(d->SheetWidth(), d->SheetHeight(), d->m_Palette, false, bpp);
+                PaintBlocks(*layer.m_pImage, 37, 29, 37, 29, bpp, round);
+                d->m_nTool = Cmd::ToolFill;
+                d->m_nButton = 1 + int(round % 2);
+                d->m_Points = {CPoint{int(round * 7 % 37), int(round * 5 % 29)}};
+            }
+            CImageEx& img = *doc.CurrentLayer().m_pImage;
+            const std::vector<uint8_t> before(img.GetRow(img.GetHeight() - 1),
+                                              img.GetRow(img.GetHeight() - 1) +
+                                                  size_t(img.GetWidth()) * img.GetHeight() * bpp / 8);
+            const auto bytes = [&](const CImageEx& i) {
+                return std::vector<uint8_t>(i.GetRow(i.GetHeight() - 1),
+                                            i.GetRow(i.GetHeight() - 1) +
+                                                size_t(i.GetWidth()) * i.GetHeight() * bpp / 8);
+            };
+            ASSERT_EQ(doc.CommitFill(doc.CurrentLayer()), 1);
+            ref.DrawToolOverlay(*ref.CurrentLayer().m_pImage);
+            const std::vector<uint8_t> filled = bytes(img);
+            ASSERT_EQ(filled, bytes(*ref.CurrentLayer().m_pImage)) << bpp << " round " << round;
+            changed += filled != before;
+            doc.m_nButton = 0;
+            doc.m_Points.clear();
+            doc.Undo();
+            EXPECT_EQ(bytes(img), before);
+            doc.Redo();
+            EXPECT_EQ(bytes(img), filled);
+        }
+    EXPECT_GE(changed, 20);  // an alpha level on the ground changes nothing
+}
+
+TEST_F(Figures8, FillPaintsOnlyTheAreaWhateverColourItShows)
+{
+    // An entry showing (1, 1, 1), (2, 2, 2) or (3, 3, 3) is an ordinary
+    // colour: pixels of it outside the area stay, and an area of it fills.
+    doc.m_Palette[7] = RGBQUAD{1, 1, 1, 0};
+    CLayer& layer = doc.CurrentLayer();
+    layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 8);
+    CImageEx& img = *layer.m_pImage;
+    for (int y = 0; y < 8; ++y)
+        img.GetRow(y)[4] = 8;  // a wall
+    img.GetRow(1)[1] = img.GetRow(1)[6] = img.GetRow(6)[6] = 7;
+    doc.OnToolCommand(Cmd::ToolFill);
+    Press(doc, 6, 1);
+    Release(doc);
+    const Rows cell = CellText(doc, img);
+    EXPECT_EQ(cell[1], ".?..?.a.");
+    EXPECT_EQ(cell[6], "....?.?.");
+    Press(doc, 0, 0);
+    Release(doc);
+    EXPECT_EQ(CellText(doc, img)[1], "a?aa?.a.");
+}

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool Inside(const CImageEx& image, int bpp, int x, int y, int w, int h)
@@ -129,84 +133,126 @@ void DecodeStream(CArchive& ar, uint32_t count, Sink&& sink)
 
 } // namespace
 
+namespace {
+
+// The first index from c on whose pixel differs from cur, or w. Sheets are
+// mostly long runs of one value, so the scan compares whole vectors.
+inline int RunEnd8(const uint8_t* p, int c, int w, uint8_t cur)
+{
+#if defined(__SSE2__)
+    const __m128i k = _mm_set1_epi8(char(cur));
+    for (; c + 16 <= w; c += 16) {
+        const int m = _mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + c)), k));
+        if (m != 0xFFFF)
+            return c + __builtin_ctz(unsigned(~m) & 0xFFFFu);
+    }
+#endif
+    while (c < w && p[c] == cur)
+        ++c;
+    return c;
+}
+
+inline int RunEnd32(const uint8_t* p, int c, int w, uint32_t cur)
+{
+#if defined(__SSE2__)
+    const __m128i k = _mm_set1_epi32(int(cur));
+    for (; c + 8 <= w; c += 8) {
+        const auto* q = reinterpret_cast<const __m128i*>(p + 4 * size_t(c));
+        const int m0 = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_loadu_si128(q), k));
+        const int m1 = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_loadu_si128(q + 1), k));
+        const unsigned m = unsigned(m0) | unsigned(m1) << 16;
+        if (m != 0xFFFFFFFFu)
+            return c + (__builtin_ctz(~m) >> 2);
+    }
+#endif
+    while (c < w && Load32(p + 4 * size_t(c)) == cur)
+        ++c;
+    return c;
+}
+
+} // namespace
+
+CRowCoder::CRowCoder(int bpp, uint8_t offset, std::vector<uint8_t>& out)
+    : m_out(out), m_pos(out.size()), m_bpp(bpp), m_offset(offset)
+{
+}
+
+// Pairs of (value, run length 1..255): a run of any length is cut into
+// pieces of 255 and a rest, and runs go on across rows.
+void CRowCoder::Add(const uint8_t* p, int w)
+{
+    if (w <= 0)
+        return;
+    const size_t pairBytes = m_bpp == 8 ? 2 : 5;
+    if (m_count == 0)
+        m_cur = m_bpp == 8 ? p[0] : Load32(p);
+    // At most one pair per pixel: the bound of the plain coder.
+    uint8_t* o = Room(m_out, m_pos + pairBytes * (size_t(w) + 1));
+    for (int c = 0; c < w;) {
+        const int e = m_bpp == 8 ? RunEnd8(p, c, w, uint8_t(m_cur)) : RunEnd32(p, c, w, m_cur);
+        m_count += size_t(e - c);
+        for (; m_count > 255; m_count -= 255)
+            Put(o, 255);
+        if (e == w)
+            break;
+        Put(o, unsigned(m_count));
+        m_cur = m_bpp == 8 ? p[e] : Load32(p + 4 * size_t(e));
+        m_count = 1;
+        c = e + 1;
+    }
+}
+
+void CRowCoder::Put(uint8_t* o, unsigned n)
+{
+    if (m_bpp == 8) {
+        const uint8_t v = uint8_t(m_cur);
+        o[m_pos] = v >= 64 ? uint8_t(v - m_offset) : v;
+        o[m_pos + 1] = uint8_t(n);
+        m_pos += 2;
+    } else {
+        std::memcpy(o + m_pos, &m_cur, 4);
+        o[m_pos + 4] = uint8_t(n);
+        m_pos += 5;
+    }
+}
+
+void CRowCoder::Finish()
+{
+    if (m_count > 0) {
+        uint8_t* o = Room(m_out, m_pos + 5);
+        Put(o, unsigned(m_count));
+        m_count = 0;
+    }
+    m_out.resize(m_pos);
+}
+
+namespace {
+
+template <int Bpp>
+bool EncodeRect(const CImageEx& image, int x, int y, int w, int h, uint8_t offset,
+                std::vector<uint8_t>& out)
+{
+    if (!Inside(image, Bpp, x, y, w, h))
+        return false;
+    CRowCoder coder(Bpp, offset, out);
+    for (int r = 0; r < h; ++r)
+        coder.Add(image.GetRow(y + r) + size_t(x) * (Bpp / 8), w);
+    coder.Finish();
+    return true;
+}
+
+} // namespace
+
 bool EncodeRuns8(const CImageEx& image, int x, int y, int w, int h, uint8_t offset,
                  std::vector<uint8_t>& out)
 {
-    if (!Inside(image, 8, x, y, w, h))
-        return false;
-    auto stored = [offset](uint8_t v) { return v >= 64 ? uint8_t(v - offset) : v; };
-    uint8_t cur = image.GetRow(y)[x];
-    unsigned count = 0;
-    size_t pos = out.size();
-    for (int r = 0; r < h; ++r) {
-        uint8_t* o = Room(out, pos + 2 * size_t(w) + 2);
-        const uint8_t* p = image.GetRow(y + r) + x;
-        for (int c = 0; c < w; ++c) {
-            const uint8_t v = p[c];
-            if (v == cur) {
-                if (count == 255) {
-                    o[pos] = stored(cur);
-                    o[pos + 1] = 255;
-                    pos += 2;
-                    count = 0;
-                }
-                ++count;
-            } else {
-                o[pos] = stored(cur);
-                o[pos + 1] = uint8_t(count);
-                pos += 2;
-                cur = v;
-                count = 1;
-            }
-        }
-    }
-    if (count > 0) {
-        uint8_t* o = Room(out, pos + 2);
-        o[pos] = stored(cur);
-        o[pos + 1] = uint8_t(count);
-        pos += 2;
-    }
-    out.resize(pos);
-    return true;
+    return EncodeRect<8>(image, x, y, w, h, offset, out);
 }
 
 bool EncodeRuns32(const CImageEx& image, int x, int y, int w, int h, std::vector<uint8_t>& out)
 {
-    if (!Inside(image, 32, x, y, w, h))
-        return false;
-    uint32_t cur = Load32(image.GetRow(y) + 4 * size_t(x));
-    unsigned count = 0;
-    size_t pos = out.size();
-    for (int r = 0; r < h; ++r) {
-        uint8_t* o = Room(out, pos + 5 * size_t(w) + 5);
-        const uint8_t* p = image.GetRow(y + r) + 4 * size_t(x);
-        for (int c = 0; c < w; ++c) {
-            const uint32_t v = Load32(p + 4 * size_t(c));
-            if (v == cur) {
-                if (count == 255) {
-                    std::memcpy(o + pos, &cur, 4);
-                    o[pos + 4] = 255;
-                    pos += 5;
-                    count = 0;
-                }
-                ++count;
-            } else {
-                std::memcpy(o + pos, &cur, 4);
-                o[pos + 4] = uint8_t(count);
-                pos += 5;
-                cur = v;
-                count = 1;
-            }
-        }
-    }
-    if (count > 0) {
-        uint8_t* o = Room(out, pos + 5);
-        std::memcpy(o + pos, &cur, 4);
-        o[pos + 4] = uint8_t(count);
-        pos += 5;
-    }
-    out.resize(pos);
-    return true;
+    return EncodeRect<32>(image, x, y, w, h, 0, out);
 }
 
 uint32_t Compress8(const CImageEx& image, int x, int y, int width, int height, uint8_t offset,

@@ -24,6 +24,26 @@ bool EncodeRuns8(const CImageEx& image, int x, int y, int width, int height, uin
 bool EncodeRuns32(const CImageEx& image, int x, int y, int width, int height,
                   std::vector<uint8_t>& out);
 
+// The same codes built a row at a time, for callers that change each row
+// right after it is coded; the pending run goes on across rows. Pairs are
+// appended to `out` as rows come; Finish writes the last one.
+class CRowCoder {
+public:
+    CRowCoder(int bpp, uint8_t offset, std::vector<uint8_t>& out);
+    void Add(const uint8_t* row, int width);
+    void Finish();
+
+private:
+    void Put(uint8_t* o, unsigned n);
+
+    std::vector<uint8_t>& m_out;
+    size_t m_pos;
+    int m_bpp;
+    uint8_t m_offset;
+    uint32_t m_cur = 0;
+    size_t m_count = 0;
+};
+
 // Decodes `count` bytes of the archive into the whole image, straight from
 // the stream. Records beyond the image are skipped; a run length of 0 throws
 // a bad-format archive error. The 8-bit code decodes into an 8-bit image, or

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,6 +206,10 @@ public:
     CPoint CellPixel(CPoint point) const;
     // Draws the current tool's figure onto a sheet-sized target; 1 when the
     // figure counts as a change.
+    // The flood fill tool's commit on the layer, its undo step included:
+    // 1 when it filled, 0 when the seed was off the cell, -1 when the fill
+    // takes the overlay's way (drawing aids on, an image it does not read).
+    int CommitFill(CLayer& layer);
     int DrawToolOverlay(CImageEx& target);
     bool PrepareOverlay(CImageEx& overlay, CImageEx& target, bool fill);
     void MergeOverlay(const CImageEx& overlay, CImageEx& target);
@@ -243,6 +248,11 @@ public:
     // whether it did.
     // One layer: that layer's rectangle (strokes and text, command m_nTool).
     bool PushUndo(const CLayer& layer, int command, int bitCount, const CRect& rect);
+    // One layer's rectangle saved row by row, calling change(y) for each row
+    // right after that row is saved, so the rows are read only once; every
+    // row is changed even when nothing could be saved.
+    bool PushUndoChanging(CLayer& layer, int command, const CRect& rect,
+                          const std::function<void(uint8_t* row, int y)>& change);
     // All layers that have an image, in layer order.
     bool PushUndo(int command, int bitCount, const CRect& rect);
     // The selection: its layer, or all layers when m_nSelLayer is -1; m_rcSel.

@@ -6,6 +6,7 @@
 #include "doc/TesvanDoc.h"
 #include "edit/Aids.h"
 #include "edit/Curve.h"
+#include "edit/LookFill.h"
 #include "edit/Tools.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@
 namespace {
 
 constexpr uint32_t kMarker[4] = {0, 0x010101, 0x020202, 0x030303};
-// The flood fill's near-white ground.
-constexpr uint32_t kGround = 0x00FFFFFEu;
 // Overlays up to this size (a 2048 x 2048 cell, 16 MB, small beside the
 // twelve layers of such a sheet) are kept between calls.
 constexpr int64_t kKeptOverlayPixels = 2048 * 2048;
@@ -221,10 +220,9 @@ private:
     int m_button = 1;
 };
 
-// The ground and the 32-bit layer's Draw onto it, in one pass: the source
-// counts as premultiplied, dst = min(255, src + ground * (255 - srcA) / 255)
-// per byte. False, writing nothing, when the target is drawn by another rule
-// or the cell is not wholly inside it.
+// The ground and the 32-bit layer's Draw onto it, in one pass. False,
+// writing nothing, when the target is drawn by another rule or the cell is
+// not wholly inside it.
 bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int sy)
 {
     if (target.IsNull() || target.GetBPP() != 32 || !target.HasAlpha() ||
@@ -236,27 +234,73 @@ bool BlendCellOverGround(const CImageEx& target, CImageEx& overlay, int sx, int 
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = target.GetRow(sy + y) + 4 * sx;
         uint8_t* dst = overlay.GetRow(y);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t s = Read32(src + 4 * x);
-            if (s == 0) {
-                Write32(dst + 4 * x, kGround);
-                continue;
-            }
-            if ((s >> 24) == 0xFF) {
-                Write32(dst + 4 * x, s);
-                continue;
-            }
-            const uint32_t d = kGround;
-            const int inv = 255 - int(s >> 24);
-            uint32_t out = 0;
-            for (int sh = 0; sh < 32; sh += 8) {
-                const int v = int((s >> sh) & 0xFF) + blit::Div255(int((d >> sh) & 0xFF) * inv);
-                out |= uint32_t(v > 255 ? 255 : v) << sh;
-            }
-            Write32(dst + 4 * x, out);
-        }
+        for (int x = 0; x < w; ++x)
+            Write32(dst + 4 * x, LookOverGround(Read32(src + 4 * x)));
     }
     return true;
+}
+
+// What each marker writes into a 32-bit layer: the pixel, or for an alpha
+// level (entry below 16) only the alpha byte, and only on pixels that are
+// not transparent.
+struct MarkerPaint {
+    bool alphaOnly = false;
+    uint32_t pixel = 0;
+};
+
+void MarkerPaints(const CTesvanDoc& doc, const CLayer& layer, MarkerPaint paint[4])
+{
+    const int entries[2] = {layer.m_nColor[0] & 0xFF, layer.m_nColor[1] & 0xFF};
+    for (int c = 0; c < 2; ++c) {
+        const uint32_t alpha = layer.m_nAlpha[c] & 0xFF000000u;
+        const RGBQUAD& q = doc.m_Palette[entries[c]];
+        paint[c + 1].alphaOnly = entries[c] < 16;
+        paint[c + 1].pixel = entries[c] < 16 ? alpha
+                                             : alpha | uint32_t(q.rgbRed) << 16 |
+                                                   uint32_t(q.rgbGreen) << 8 | q.rgbBlue;
+    }
+    const uint32_t m = doc.m_crMarquee;
+    paint[3].pixel = 0xFF000000u | uint32_t(GetRValue(m)) << 16 | uint32_t(GetGValue(m)) << 8 |
+                     uint32_t(GetBValue(m));
+}
+
+inline void PaintPixel32(uint8_t* d, const MarkerPaint& p)
+{
+    if (!p.alphaOnly)
+        Write32(d, p.pixel);
+    else if (d[3] != 0)
+        d[3] = uint8_t(p.pixel >> 24);
+}
+
+// Writes one row of the fill into the layer: the pixels whose mask bits are
+// set, from cell column x1 to x2.
+void PaintMaskedRow(uint8_t* row, int bpp, const uint16_t* bits, int x1, int x2,
+                    const MarkerPaint& paint, uint8_t index)
+{
+    for (int x = x1; x <= x2;) {
+        const uint16_t word = bits[x / 16];
+        if (x % 16 == 0 && x + 15 <= x2 && (word == 0 || word == 0xFFFF)) {
+            // Whole words: none of it, or all of it in one go.
+            if (word != 0) {
+                if (bpp == 8)
+                    std::memset(row + x, index, 16);
+                else if (!paint.alphaOnly)
+                    std::fill_n(reinterpret_cast<uint32_t*>(row) + x, 16, paint.pixel);
+                else
+                    for (int k = 0; k < 16; ++k)
+                        PaintPixel32(row + 4 * (x + k), paint);
+            }
+            x += 16;
+            continue;
+        }
+        if ((word >> (x % 16)) & 1u) {
+            if (bpp == 8)
+                row[x] = index;
+            else
+                PaintPixel32(row + 4 * x, paint);
+        }
+        ++x;
+    }
 }
 
 // Strokes and figures: what symmetry mirrors and wrap mode wraps.
@@ -367,7 +411,7 @@ bool CTesvanDoc::PrepareOverlay(CImageEx& overlay, CImageEx& target, bool fill)
         if (!BlendCellOverGround(target, overlay, sx, sy)) {
             for (int y = 0; y < m_nCellHeight; ++y) {
                 uint32_t* row = reinterpret_cast<uint32_t*>(overlay.GetRow(y));
-                std::fill(row, row + m_nCellWidth, kGround);
+                std::fill(row, row + m_nCellWidth, kFillGround);
             }
             target.Draw(overlay, 0, 0, m_nCellWidth, m_nCellHeight, sx, sy, m_nCellWidth,
                         m_nCellHeight);
@@ -408,23 +452,8 @@ void CTesvanDoc::MergeOverlay(const CImageEx& overlay, CImageEx& target)
     if (target.GetBPP() != 32)
         return;
 
-    // Per marker: the pixel written, or for an alpha level (entry below 16)
-    // only the alpha byte, and only on pixels that are not transparent.
-    struct Paint {
-        bool alphaOnly = false;
-        uint32_t pixel = 0;
-    } paint[4];
-    const int entries[2] = {e0, e1};
-    for (int c = 0; c < 2; ++c) {
-        const uint32_t alpha = layer.m_nAlpha[c] & 0xFF000000u;
-        const RGBQUAD& q = m_Palette[entries[c]];
-        paint[c + 1].alphaOnly = entries[c] < 16;
-        paint[c + 1].pixel = entries[c] < 16 ? alpha
-                                             : alpha | uint32_t(q.rgbRed) << 16 |
-                                                   uint32_t(q.rgbGreen) << 8 | q.rgbBlue;
-    }
-    paint[3].pixel = 0xFF000000u | uint32_t(GetRValue(m_crMarquee)) << 16 |
-                     uint32_t(GetGValue(m_crMarquee)) << 8 | uint32_t(GetBValue(m_crMarquee));
+    MarkerPaint paint[4];
+    MarkerPaints(*this, layer, paint);
 
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = overlay.GetRow(y);
@@ -434,13 +463,37 @@ void CTesvanDoc::MergeOverlay(const CImageEx& overlay, CImageEx& target)
                 const uint32_t v = Read32(src + 4 * x);
                 if (!IsMarker(v))
                     continue;
-                const Paint& p = paint[v & 3];
-                uint8_t* d = dst + 4 * x;
-                if (!p.alphaOnly)
-                    Write32(d, p.pixel);
-                else if (d[3] != 0)
-                    d[3] = uint8_t(p.pixel >> 24);
+                PaintPixel32(dst + 4 * x, paint[v & 3]);
             }
         }
     }
+}
+
+int CTesvanDoc::CommitFill(CLayer& layer)
+{
+    // The aids flood across edges and from mirrored seeds: the overlay's way.
+    if (m_nTool != Cmd::ToolFill || m_Points.empty() || m_Aids.bWrap ||
+        m_Aids.nSymmetry != SYMMETRY_NONE || !layer.m_pImage)
+        return -1;
+    CImageEx& image = *layer.m_pImage;
+    const int x0 = m_nEditColumn * m_nCellWidth, y0 = m_nEditRow * m_nCellHeight;
+    CFillMask mask;
+    if (!FloodByLook(image, x0, y0, m_nCellWidth, m_nCellHeight, m_Points[0], mask))
+        return -1;
+    if (mask.Empty())
+        return 0;
+    const int button = m_nButton == 2 ? 2 : 1;
+    MarkerPaint paint[4];
+    MarkerPaints(*this, layer, paint);
+    const uint8_t index = uint8_t(layer.m_nColor[button - 1] & 0xFF);
+    const int bpp = image.GetBPP();
+    const CRect box{x0 + mask.box.left, y0 + mask.box.top, x0 + mask.box.right,
+                    y0 + mask.box.bottom};
+    // Each row of the area's rectangle is saved for undo and then painted,
+    // so the layer is read once more, not twice.
+    PushUndoChanging(layer, m_nTool, box, [&](uint8_t* row, int y) {
+        PaintMaskedRow(row - size_t(mask.box.left) * (bpp / 8), bpp, mask.Row(y - y0),
+                       mask.box.left, mask.box.right, paint[button], index);
+    });
+    return 1;
 }

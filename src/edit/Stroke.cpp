@@ -264,7 +264,10 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
         if (!m_Points.empty()) {
             if (!layer.m_pImage)
                 layer.CreateImage(SheetWidth(), SheetHeight(), m_Palette, false, m_nBitCount);
-            if (layer.m_pImage) {
+            const int filled = layer.m_pImage ? CommitFill(layer) : -1;
+            if (filled >= 0) {
+                drew = filled != 0;
+            } else if (layer.m_pImage) {
                 const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
                 PushUndo(layer, m_nTool, m_nBitCount,
                          CRect{ox, oy, ox + m_nCellWidth - 1, oy + m_nCellHeight - 1});

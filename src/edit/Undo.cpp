@@ -2,6 +2,7 @@
 // a step limit and a memory budget. Pixel steps keep packed rectangles of
 // layers, palette steps one 16-entry block, wholesale steps (import, resize,
 // palette and layer files) the layers and settings their operation changed.
+#include "doc/Codec.h"
 #include "doc/Region.h"
 #include "doc/TesvanDoc.h"
 
@@ -429,6 +430,83 @@ CUndoRecorder::~CUndoRecorder()
 bool CTesvanDoc::PushUndo(const CLayer& layer, int command, int, const CRect& rect)
 {
     return PushRegions(*this, command, rect, [&layer](const CLayer& l) { return &l == &layer; });
+}
+
+bool CTesvanDoc::PushUndoChanging(CLayer& layer, int command, const CRect& rect,
+                                  const std::function<void(uint8_t*, int)>& change)
+{
+    if (!HasImage(layer))
+        return false;
+    CImageEx& image = *layer.m_pImage;
+    CRect rc = rect;
+    if (!ClipToImage(image, rc))
+        return false;
+    const int bpp = image.GetBPP();
+    const int px = bpp / 8;
+    const int w = rc.right - rc.left + 1, h = rc.bottom - rc.top + 1;
+    std::vector<uint8_t> code;
+    bool saved = bpp == 8 || bpp == 32;
+    try {
+        CRowCoder coder(bpp, 0, code);
+        for (int y = rc.top; y <= rc.bottom; ++y) {
+            uint8_t* row = image.GetRow(y) + size_t(rc.left) * px;
+            if (saved)
+                coder.Add(row, w);
+            change(row, y);
+        }
+        if (saved)
+            coder.Finish();
+    } catch (const std::bad_alloc&) {
+        // Nothing saved; the remaining rows are still changed.
+        for (int y = rc.top; y <= rc.bottom; ++y)
+            change(image.GetRow(y) + size_t(rc.left) * px, y);
+        saved = false;
+    }
+    if (!saved)
+        return false;
+
+    auto entry = std::unique_ptr<CUndoEntry>(new (std::nothrow) CUndoEntry);
+    if (!entry)
+        return false;
+    CUndoRegion region;
+    region.region.nLayer = layer.m_nPage;
+    region.region.left = rc.left;
+    region.region.top = rc.top;
+    region.region.right = rc.right;
+    region.region.bottom = rc.bottom;
+    const size_t rowBytes = size_t(w) * px, raw = rowBytes * size_t(h);
+    if (code.size() <= raw || raw > 0xFFFFFFFFu) {
+        if (code.size() > 0xFFFFFFFFu || !region.region.data.SetSize(uint32_t(code.size())))
+            return false;
+        std::memcpy(region.region.data.GetData(), code.data(), code.size());
+    } else {
+        // Noise codes larger than the bare rows: the rows as they were,
+        // decoded back from the code.
+        CImageEx rows;
+        if (!rows.CreateEx(w, h, bpp) || !region.region.data.SetSize(uint32_t(raw)))
+            return false;
+        CBynaryBuffer packed;
+        if (!packed.SetSize(uint32_t(code.size())))
+            return false;
+        std::memcpy(packed.GetData(), code.data(), code.size());
+        if (bpp == 8)
+            Decompress8(packed, rows, w, h, 0);
+        else
+            Decompress32(packed, rows, w, h);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(region.region.data.GetData() + size_t(y) * rowBytes, rows.GetRow(y), rowBytes);
+        region.bRaw = true;
+    }
+    entry->regions.push_back(std::move(region));
+    entry->bPalette = 0;
+    entry->nCommand = command;
+    entry->nRegions = 1;
+    entry->left = rect.left;
+    entry->top = rect.top;
+    entry->right = rect.right;
+    entry->bottom = rect.bottom;
+    PushStep(std::move(entry));
+    return true;
 }
 
 bool CTesvanDoc::PushUndo(int command, int, const CRect& rect)

@@ -769,9 +769,10 @@ struct FloodAccess {
     {
         if constexpr (Bpp == 32) {
 #if defined(__SSE2__)
-            // Whole aligned blocks of eight are compared and written with
-            // streaming stores: a large area is read once and written once,
-            // with no read of the lines it overwrites.
+            // Whole aligned cache lines (sixteen pixels) are compared and
+            // then written in place: the compare has just brought the line
+            // into the cache, so the stores cost no further memory traffic
+            // (streaming stores would send each line out and back again).
             while (x < w && (reinterpret_cast<uintptr_t>(row + 4 * x) & 15) != 0 && Match(row, x)) {
                 Set(row, x, v);
                 ++x;
@@ -780,16 +781,21 @@ struct FloodAccess {
                 const __m128i key = _mm_set1_epi32(int(rgb));
                 const __m128i mask = _mm_set1_epi32(0x00FFFFFF);
                 const __m128i fill = _mm_set1_epi32(int(v));
-                while (x + 8 <= w) {
+                while (x + 16 <= w) {
                     auto* p = reinterpret_cast<__m128i*>(row + 4 * x);
                     const __m128i d = _mm_and_si128(
-                        _mm_or_si128(_mm_xor_si128(_mm_load_si128(p), key), _mm_xor_si128(_mm_load_si128(p + 1), key)),
+                        _mm_or_si128(_mm_or_si128(_mm_xor_si128(_mm_load_si128(p), key),
+                                                  _mm_xor_si128(_mm_load_si128(p + 1), key)),
+                                     _mm_or_si128(_mm_xor_si128(_mm_load_si128(p + 2), key),
+                                                  _mm_xor_si128(_mm_load_si128(p + 3), key))),
                         mask);
                     if (_mm_movemask_epi8(_mm_cmpeq_epi32(d, _mm_setzero_si128())) != 0xFFFF)
                         break;
-                    _mm_stream_si128(p, fill);
-                    _mm_stream_si128(p + 1, fill);
-                    x += 8;
+                    _mm_store_si128(p, fill);
+                    _mm_store_si128(p + 1, fill);
+                    _mm_store_si128(p + 2, fill);
+                    _mm_store_si128(p + 3, fill);
+                    x += 16;
                 }
             }
 #endif
@@ -880,10 +886,6 @@ void ScanlineFill(const FloodAccess<Bpp>& a, int x, int y, uint32_t value)
             left = cx;
         } while (cx <= x2);
     }
-#if defined(__SSE2__)
-    // The streamed pixels are visible to every later read.
-    _mm_sfence();
-#endif
 }
 
 } // namespace
