@@ -1,5 +1,6 @@
 // The drawing aids: pixel-perfect pencil, wrap mode, symmetry and the onion
 // skin, each against a small drawing worked out by hand, in both depths.
+#include "doc/Region.h"
 #include "edit/Aids.h"
 #include "support/ToolDoc.h"
 
@@ -213,5 +214,187 @@ TEST(OnionSkin, TintsNeighboursUnderTheCurrentLayerOnlyInThePicture)
                            after.GetHeight());
         for (int y = 0; y < before.GetHeight(); ++y)
             ASSERT_EQ(0, std::memcmp(before.GetRow(y), after.GetRow(y), size_t(before.GetWidth()) * 4));
+    }
+}
+
+namespace {
+
+// The cell's pixels, raw, for comparing two pictures of it.
+std::vector<uint32_t> CellPixels(const CTesvanDoc& doc, const CImageEx& img)
+{
+    std::vector<uint32_t> out;
+    for (int y = 0; y < doc.m_nCellHeight; ++y)
+        for (int x = 0; x < doc.m_nCellWidth; ++x)
+            out.push_back(img.GetBPP() == 8 ? img.GetRow(y)[x] : Pixel32(img, x, y));
+    return out;
+}
+
+// Two rows of source, "ab" over "a.", copied from the cell's top-left corner
+// into a floating paste.
+void FloatCorner(CTesvanDoc& doc)
+{
+    doc.OnToolCommand(Cmd::ToolPencil);
+    Stroke(doc, {{0, 0}, {0, 1}});
+    Stroke(doc, {{1, 0}}, 2);
+    doc.OnToolCommand(Cmd::ToolSelect);
+    Stroke(doc, {{0, 0}, {1, 1}});
+    doc.OnEditCopy();
+    ASSERT_EQ(doc.m_nSelState, SelState::Floating);
+}
+
+void MovePaste(CTesvanDoc& doc, int x, int y)
+{
+    const int w = doc.m_rcSel.right - doc.m_rcSel.left, h = doc.m_rcSel.bottom - doc.m_rcSel.top;
+    doc.m_rcSel = CRect{x, y, x + w, y + h};
+}
+
+}  // namespace
+
+TEST(WrapMode, PasteDraggedOverTheRightEdgeComesInOnTheLeft)
+{
+    for (int bits : {8, 32}) {
+        for (bool transparent : {false, true}) {
+            CTesvanDoc doc;
+            MakeDoc(doc, bits);
+            doc.m_Aids.bWrap = 1;
+            // Source "aaa" over "b..", at (1, 1); a colour-1 dot at (0, 3)
+            // that only the opaque paste covers.
+            doc.OnToolCommand(Cmd::ToolPencil);
+            Stroke(doc, {{1, 1}, {3, 1}});
+            Stroke(doc, {{1, 2}}, 2);
+            Stroke(doc, {{0, 3}}, 2);
+            doc.OnToolCommand(Cmd::ToolSelect);
+            Stroke(doc, {{1, 1}, {3, 2}});
+            doc.OnEditCopy();
+            const Rows before = CellText(doc, *doc.CurrentLayer().m_pImage);
+            // Grabbed (the pointer goes to cell pixel (0, 0)), dragged by
+            // (4, 1), then on into the right tile by 10 more: 1 + 4 + 10 is
+            // 15, column 7 of the cell.
+            ASSERT_EQ(Press(doc, 2, 1), 1);
+            Move(doc, 0, 0);
+            Move(doc, 4, 1);
+            Move(doc, 14, 1);
+            Release(doc);
+            EXPECT_EQ(doc.m_rcSel, (CRect{7, 2, 9, 3}));
+            // The preview shows in the cell what the paste then writes.
+            doc.ComposeAll(true);
+            const std::vector<uint32_t> preview = CellPixels(doc, doc.m_imgWork);
+            if (transparent)
+                doc.OnPasteTransparent();
+            else
+                doc.OnEditPaste();
+            EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage),
+                      Rows({"........", ".aaa....", "aa.....a", transparent ? "b......b" : ".......b",
+                            "........", "........", "........", "........"}))
+                << bits << (transparent ? " transparent" : " opaque");
+            EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage, 1, 0)[2], "........");
+            if (!transparent) {
+                EXPECT_EQ(CellPixels(doc, doc.m_imgWork), preview);
+            }
+            // The part that came in on the left grabs the paste too.
+            ASSERT_EQ(Press(doc, 0, 3), 1);
+            EXPECT_EQ(doc.m_nSelState, SelState::Grabbed);
+            Release(doc);
+            // One undo step takes the whole paste back.
+            doc.Undo();
+            EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage), before);
+        }
+    }
+}
+
+TEST(Symmetry, PasteIsMirroredWithItsContentAtOddAndEvenWidths)
+{
+    for (int bits : {8, 32}) {
+        for (int width : {7, 8}) {
+            CTesvanDoc doc;
+            MakeDoc(doc, bits, width, 8);
+            FloatCorner(doc);
+            doc.m_Aids.nSymmetry = SYMMETRY_BOTH;
+            doc.OnEditPaste();
+            const std::string gap(size_t(width - 4), '.');
+            Rows cell = CellText(doc, *doc.CurrentLayer().m_pImage);
+            EXPECT_EQ(cell[0], "ab" + gap + "ba") << bits << " width " << width;
+            EXPECT_EQ(cell[1], "a." + gap + ".a");
+            EXPECT_EQ(cell[6], "a." + gap + ".a");
+            EXPECT_EQ(cell[7], "ab" + gap + "ba");
+            EXPECT_EQ(cell[3], std::string(size_t(width), '.'));
+            // Turned a quarter: "aa" over ".b"; its mirror image is mirrored
+            // on the screen, not in the source's own columns.
+            doc.Undo();
+            doc.m_Aids.nSymmetry = SYMMETRY_NONE;
+            FloatCorner(doc);
+            doc.m_Aids.nSymmetry = SYMMETRY_LR;
+            doc.OnPasteRotate();
+            MovePaste(doc, 1, 3);
+            doc.OnEditPaste();
+            cell = CellText(doc, *doc.CurrentLayer().m_pImage);
+            EXPECT_EQ(cell[3], ".aa" + std::string(size_t(width - 6), '.') + "aa.") << bits << " width " << width;
+            EXPECT_EQ(cell[4], "..b" + std::string(size_t(width - 6), '.') + "b..");
+            EXPECT_EQ(cell[7], std::string(size_t(width), '.'));
+        }
+    }
+}
+
+TEST(Symmetry, MirroredPasteWrapsInWrapMode)
+{
+    for (int bits : {8, 32}) {
+        CTesvanDoc doc;
+        MakeDoc(doc, bits);
+        FloatCorner(doc);
+        // Only the paste in an empty layer.
+        doc.CurrentLayer().ReleaseImage();
+        doc.CurrentLayer().CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, bits);
+        // Over the right edge at rows 2-3, mirrored top-bottom to rows 4-5.
+        doc.m_Aids.bWrap = 1;
+        doc.m_Aids.nSymmetry = SYMMETRY_UD;
+        MovePaste(doc, 7, 2);
+        doc.OnEditPaste();
+        EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage),
+                  Rows({"........", "........", "b......a", ".......a", ".......a", "b......a",
+                        "........", "........"}))
+            << bits;
+        EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage, 1, 0)[2], "........");
+        doc.Undo();
+        EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage), Rows(8, "........"));
+    }
+}
+
+TEST(Symmetry, TextIsMirroredAndWrapped)
+{
+    for (int bits : {8, 32}) {
+        for (int width : {15, 16}) {
+            for (int wrap : {0, 1}) {
+                CTesvanDoc doc;
+                MakeDoc(doc, bits, width, 16);
+                doc.m_Aids.bWrap = wrap;
+                auto type = [&doc](int x) {
+                    doc.CurrentLayer().ReleaseImage();
+                    doc.OnToolCommand(Cmd::ToolText);
+                    Press(doc, x, 2);
+                    Release(doc);
+                    for (char c : std::string("Fq"))
+                        doc.OnTextChar(uint8_t(c));
+                    doc.OnTextChar(13);
+                    EXPECT_NE(doc.CurrentLayer().m_pImage, nullptr);
+                    return CellText(doc, *doc.CurrentLayer().m_pImage);
+                };
+                // Near the right edge: with wrap the text runs on at the left.
+                const Rows plain = type(width - 6);
+                for (int sym : {SYMMETRY_LR, SYMMETRY_BOTH}) {
+                    doc.m_Aids.nSymmetry = sym;
+                    EXPECT_EQ(type(width - 6), Mirrored(plain, true, sym == SYMMETRY_BOTH))
+                        << bits << " width " << width << " wrap " << wrap;
+                    // One step, mirror image included.
+                    doc.Undo();
+                    EXPECT_EQ(CellText(doc, *doc.CurrentLayer().m_pImage),
+                              Rows(16, std::string(size_t(width), '.')));
+                    doc.m_Aids.nSymmetry = SYMMETRY_NONE;
+                }
+                int left = 0;
+                for (const std::string& row : plain)
+                    left += row[0] != '.';
+                EXPECT_EQ(left > 0, wrap == 1) << bits << " width " << width;
+            }
+        }
     }
 }

@@ -72,6 +72,10 @@ void InstallAidCommands(CCommandTable& t, CTesvanDoc* doc)
             if (doc->m_nButton != 0)
                 return;
             doc->m_Aids.bWrap = !doc->m_Aids.bWrap;
+            // Without wrap a paste that ran over an edge goes back inside the
+            // cell, where a drag would have left it.
+            if (doc->m_nSelState == SelState::Floating)
+                doc->KeepPasteInCell();
             Redraw(doc);
         },
         [doc](CommandUi& ui) { ui.checked = doc->m_Aids.bWrap != 0; });

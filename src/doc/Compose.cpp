@@ -167,8 +167,7 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
             AlphaComposite(*p.image, m_imgWork, left, top, width, height, left, top);
         }
         if (p.piece)
-            PutRegion(*p.piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
-                      m_nPasteFlip, false);
+            PutPaste(*this, *p.piece, m_imgWork, false);
     }
 
     // Paste preview on top of the finished stack.
@@ -179,8 +178,7 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
             if (!layer.m_pImage || (!layer.m_bVisible && i != m_nCurrentLayer))
                 continue;
             if (const CLayerRegion* piece = pieceOf(layer)) {
-                PutRegion(*piece, m_imgWork, m_rcSel.left, m_rcSel.top, m_bPasteRotated != 0,
-                          m_nPasteFlip, first);
+                PutPaste(*this, *piece, m_imgWork, first);
                 first = false;
             }
         }

@@ -2,7 +2,10 @@
 // the editor, not of the file: nothing here is saved with a document.
 #pragma once
 
+#include "doc/Geometry.h"
+
 #include <cstdint>
+#include <vector>
 
 enum : int { SYMMETRY_NONE = 0, SYMMETRY_LR = 1, SYMMETRY_UD = 2, SYMMETRY_BOTH = 3 };
 
@@ -21,3 +24,7 @@ struct CDrawingAids {
     void Normalize();
 };
 
+// The cell positions the mirrors of p take about the centre lines of a
+// width x height cell: p itself first, then its left-right image, then the
+// top-bottom images of those.
+std::vector<CPoint> MirroredPoints(CPoint p, int width, int height, int symmetry);

@@ -25,8 +25,6 @@ void FoldWrapped(const CImageEx& tiles, CImageEx& cell);
 // Flood fill of the 4-connected area of the seed's colour with `marker`;
 // with wrap the area continues across the cell's edges.
 void FillArea(CImageEx& overlay, int x, int y, uint32_t marker, bool wrap);
-// The cell positions the mirrors of p take (p itself first).
-std::vector<CPoint> MirroredPoints(CPoint p, int width, int height, int symmetry);
 
 // Cell numbers of the onion frames: `direction` -1 previous, +1 next,
 // nearest first, at most `count`. The frames come from the first animation

@@ -362,7 +362,8 @@ int CTesvanDoc::DrawToolOverlay(CImageEx& target)
         return 0;
     const bool figure = IsFigureTool(m_nTool);
     const bool wrap = m_Aids.bWrap && (figure || m_nTool == Cmd::ToolText);
-    const int symmetry = figure || m_nTool == Cmd::ToolFill ? m_Aids.nSymmetry : SYMMETRY_NONE;
+    const int symmetry =
+        figure || m_nTool == Cmd::ToolFill || m_nTool == Cmd::ToolText ? m_Aids.nSymmetry : SYMMETRY_NONE;
     int result = 0;
     if (m_nTool == Cmd::ToolFill && (m_Aids.bWrap || symmetry != SYMMETRY_NONE)) {
         // The fill of the aids: from the seed and its mirrors, across the

@@ -121,7 +121,19 @@ void PastePieces(CTesvanDoc& doc, bool transparent)
 {
     if (!doc.CanPaste())
         return;
-    doc.PushUndo(Cmd::EditPaste);
+    // With the aids the paste writes elsewhere in the cell than m_rcSel.
+    const CRect bounds = PasteBounds(doc);
+    if (bounds == doc.m_rcSel) {
+        doc.PushUndo(Cmd::EditPaste);
+    } else if (doc.m_nSelLayer == -1) {
+        doc.PushUndo(Cmd::EditPaste, doc.m_nBitCount, bounds);
+    } else {
+        for (const CLayer& layer : doc.m_Layers)
+            if (layer.m_nPage == doc.m_nSelLayer) {
+                doc.PushUndo(layer, Cmd::EditPaste, doc.m_nBitCount, bounds);
+                break;
+            }
+    }
     const bool opaque = !transparent && !doc.m_bShift;
     const int n = std::clamp(doc.m_nPieceCount, 0, CTesvanDoc::kLayers);
     for (int k = 0; k < n; ++k) {
@@ -132,8 +144,7 @@ void PastePieces(CTesvanDoc& doc, bool transparent)
                 continue;
             if (layer.m_pImage && !layer.m_pImage->IsNull() &&
                 layer.m_pImage->GetBPP() == doc.m_nBitCount)
-                PutRegion(piece, *layer.m_pImage, doc.m_rcSel.left, doc.m_rcSel.top,
-                          doc.m_bPasteRotated != 0, doc.m_nPasteFlip, opaque);
+                PutPaste(doc, piece, *layer.m_pImage, opaque);
             break;
         }
     }
@@ -198,6 +209,20 @@ int CTesvanDoc::KeepPasteInCell()
     const int cellRight = cellLeft + m_nCellWidth - 1;
     const int cellBottom = cellTop + m_nCellHeight - 1;
     int dy = 0, dx = 0;
+    if (m_Aids.bWrap && m_nCellWidth > 0 && m_nCellHeight > 0) {
+        // Wrap mode: the paste may run over the edges (it comes in on the
+        // other side); its corner is brought into the cell by whole cells.
+        // The result stays 0: every tile shows the paste where the pointer
+        // is, so there is nothing to warp the pointer for.
+        auto mod = [](int a, int m) { return (a % m + m) % m; };
+        dx = cellLeft + mod(m_rcSel.left - cellLeft, m_nCellWidth) - m_rcSel.left;
+        dy = cellTop + mod(m_rcSel.top - cellTop, m_nCellHeight) - m_rcSel.top;
+        m_rcSel.left += dx;
+        m_rcSel.right += dx;
+        m_rcSel.top += dy;
+        m_rcSel.bottom += dy;
+        return 0;
+    }
     if (m_rcSel.top < cellTop)
         dy = cellTop - m_rcSel.top;
     else if (m_rcSel.bottom > cellBottom)

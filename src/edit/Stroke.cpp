@@ -122,7 +122,16 @@ int CTesvanDoc::BeginStroke(CPoint& point, unsigned keyFlags, int button)
         const CPoint c = CellPixel(point);
         const int sx = c.x + m_nEditColumn * m_nCellWidth;
         const int sy = c.y + m_nEditRow * m_nCellHeight;
-        if (sx < m_rcSel.left || sx > m_rcSel.right || sy < m_rcSel.top || sy > m_rcSel.bottom)
+        bool hit;
+        if (m_Aids.bWrap && m_nCellWidth > 0 && m_nCellHeight > 0) {
+            // The paste may run over the edges and come in on the other side.
+            auto mod = [](int a, int m) { return (a % m + m) % m; };
+            hit = mod(sx - m_rcSel.left, m_nCellWidth) <= m_rcSel.right - m_rcSel.left &&
+                  mod(sy - m_rcSel.top, m_nCellHeight) <= m_rcSel.bottom - m_rcSel.top;
+        } else {
+            hit = sx >= m_rcSel.left && sx <= m_rcSel.right && sy >= m_rcSel.top && sy <= m_rcSel.bottom;
+        }
+        if (!hit)
             return 0;
         point = PasteCentre(*this);
         m_nSelState = SelState::Grabbed;

@@ -274,6 +274,19 @@ QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool sel
             const QPoint corners[] = {{rc.left, rc.top}, {rc.right, rc.top}, {rc.right, rc.bottom},
                                       {rc.left, rc.bottom}, {rc.left, rc.top}};
             p.drawPolyline(corners, 5);
+            // In wrap mode a paste running over the right or bottom edge comes
+            // in on the left or top; so does its frame.
+            const int tw = z * W, th = z * H;
+            if (doc.m_Aids.bWrap && (rc.right > tw || rc.bottom > th)) {
+                for (const QPoint shift : {QPoint(-tw, 0), QPoint(0, -th), QPoint(-tw, -th)}) {
+                    if ((shift.x() != 0 && rc.right <= tw) || (shift.y() != 0 && rc.bottom <= th))
+                        continue;
+                    p.save();
+                    p.translate(shift);
+                    p.drawPolyline(corners, 5);
+                    p.restore();
+                }
+            }
         }
     }
     return image;
