@@ -199,11 +199,11 @@ Toggle status bar</translation>
     </message>
     <message>
         <source>拡大</source>
-        <translation>Zoom In</translation>
+        <translation>Zoom 8×</translation>
     </message>
     <message>
         <source>拡大・縮小</source>
-        <translation>Zoom in or out</translation>
+        <translation>Switch the canvas between 4× and 8×</translation>
     </message>
     <message>
         <source>選択レイヤーのみ表示</source>
@@ -389,7 +389,7 @@ Previous Pane</translation>
     </message>
     <message>
         <source>縮小</source>
-        <translation>Zoom Out</translation>
+        <translation>Zoom 4×</translation>
     </message>
     <message>
         <source>無題</source>
