@@ -82,14 +82,6 @@ struct CReader {
     }
 };
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
