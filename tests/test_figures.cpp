@@ -569,4 +569,35 @@ TEST_F(Figures8, FillPaintsOnlyTheAreaWhateverColourItShows)
     Press(doc, 0, 0);
     Release(doc);
     EXPECT_EQ(CellText(doc, img)[1], "a?aa?.a.");
+    // The same through the wrap mode's fill, which takes colours as the
+    // plain fill does.
+    doc.m_Aids.bWrap = 1;
+    Press(doc, 5, 5, 2);
+    Release(doc);
+    EXPECT_EQ(CellText(doc, img)[6], "aaaa?b?b");
+    EXPECT_EQ(CellText(doc, img)[1], "a?aa?bab");
+    Press(doc, 6, 6);
+    Release(doc);
+    EXPECT_EQ(CellText(doc, img)[6], "aaaa?bab");
+}
+
+TEST(Figures, WrapFillTakesTheLooksThePlainFillTakes)
+{
+    // An opaque near-white looks like the transparent ground: both fills
+    // take it.
+    for (int wrap : {0, 1}) {
+        CTesvanDoc doc;
+        MakeDoc(doc, 32);
+        doc.m_Aids.bWrap = wrap;
+        CLayer& layer = doc.CurrentLayer();
+        layer.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 32);
+        SetPixel32(*layer.m_pImage, 3, 3, 0xFFFFFFFEu);
+        SetPixel32(*layer.m_pImage, 5, 5, 0xFF0000FFu);
+        doc.OnToolCommand(Cmd::ToolFill);
+        Press(doc, 0, 0);
+        Release(doc);
+        EXPECT_EQ(Pixel32(*layer.m_pImage, 3, 3), 0xFF302010u) << wrap;
+        EXPECT_EQ(Pixel32(*layer.m_pImage, 5, 5), 0xFF0000FFu) << wrap;
+        EXPECT_EQ(Pixel32(*layer.m_pImage, 7, 7), 0xFF302010u) << wrap;
+    }
 }

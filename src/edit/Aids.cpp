@@ -128,9 +128,15 @@ void FillArea(CImageEx& overlay, int x, int y, uint32_t marker, bool wrap)
     const int w = overlay.GetWidth(), h = overlay.GetHeight();
     if (overlay.IsNull() || overlay.GetBPP() != 32 || x < 0 || y < 0 || x >= w || y >= h)
         return;
-    const uint32_t ground = Read32(overlay.GetRow(y) + 4 * x);
-    if (ground == marker)
+    // A seed in an area a mirrored seed has filled already.
+    const uint32_t seed = Read32(overlay.GetRow(y) + 4 * x);
+    if (seed == marker)
         return;
+    // Colours are compared as the plain fill compares them: red, green and
+    // blue of the look, whatever its alpha byte. A look is never exactly a
+    // marker (those have no alpha), so filled pixels are not taken again.
+    const uint32_t ground = seed & 0xFFFFFFu;
+    const auto takes = [&](uint32_t v) { return v != marker && (v & 0xFFFFFFu) == ground; };
     std::vector<CPoint> stack{CPoint{x, y}};
     Write32(overlay.GetRow(y) + 4 * x, marker);
     while (!stack.empty()) {
@@ -145,7 +151,7 @@ void FillArea(CImageEx& overlay, int x, int y, uint32_t marker, bool wrap)
                 continue;
             }
             uint8_t* px = overlay.GetRow(q.y) + 4 * q.x;
-            if (Read32(px) == ground) {
+            if (takes(Read32(px))) {
                 Write32(px, marker);
                 stack.push_back(q);
             }
