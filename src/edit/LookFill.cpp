@@ -1,6 +1,7 @@
 #include "edit/LookFill.h"
 
 #include "doc/kernels/RowKernels.h"
+#include "platform/SeedFill.h"
 
 #include <algorithm>
 #include <cstring>
@@ -87,93 +88,43 @@ struct Look<32> {
     }
 };
 
+// The layer's rows and the mask's, one row at a time, for SeedFill.
 template <int Bpp>
-class CLookFlood {
+class CLookRows {
 public:
-    CLookFlood(const CImageEx& image, int x0, int y0, const Look<Bpp>& look, CFillMask& mask)
+    CLookRows(const CImageEx& image, int x0, int y0, const Look<Bpp>& look, CFillMask& mask)
         : m_image(image), m_x0(x0), m_y0(y0), m_look(look), m_mask(mask)
     {
     }
 
-    void Run(int x, int y)
+    void SelectRow(int y)
     {
-        struct Seg {
-            int y, x1, x2, dy;
-        };
-        const int w = m_mask.width, h = m_mask.height;
-        std::vector<Seg> stack;
-        const auto push = [&](int sy, int x1, int x2, int dy) {
-            if (sy + dy >= 0 && sy + dy < h)
-                stack.push_back({sy, x1, x2, dy});
-        };
-        // Span fill with an explicit stack (Heckbert's seed fill): each entry
-        // is a row to explore and the span of the row it came from, which is
-        // never scanned again; only the parts reaching past it look back.
-        push(y, x, x, 1);
-        push(y + 1, x, x, -1);
-        while (!stack.empty()) {
-            const Seg seg = stack.back();
-            stack.pop_back();
-            const int row = seg.y + seg.dy;
-            const int x1 = seg.x1, x2 = seg.x2, dy = seg.dy;
-            const uint8_t* r = Row(row);
-            uint16_t* m = MaskRow(row);
-            int cx = FillLeft(r, m, x1);
-            int left;
-            if (cx < x1) {
-                left = cx + 1;
-                if (left < x1)
-                    push(row, left, x1 - 1, -dy);
-                cx = x1 + 1;
-            } else {
-                for (++cx; cx <= x2 && !Match(r, m, cx); ++cx) {
-                }
-                left = cx;
-                if (cx > x2)
-                    continue;
-            }
-            do {
-                cx = FillRight(r, m, cx, w);
-                Span(row, left, cx - 1);
-                push(row, left, cx - 1, dy);
-                if (cx > x2 + 1)
-                    push(row, x2 + 1, cx - 1, -dy);
-                for (++cx; cx <= x2 && !Match(r, m, cx); ++cx) {
-                }
-                left = cx;
-            } while (cx <= x2);
-        }
+        m_r = m_image.GetRow(m_y0 + y) + size_t(m_x0) * (Bpp / 8);
+        m_m = m_mask.bits.data() + size_t(y) * m_mask.words;
     }
 
-private:
-    const uint8_t* Row(int y) const { return m_image.GetRow(m_y0 + y) + size_t(m_x0) * (Bpp / 8); }
-    uint16_t* MaskRow(int y) { return m_mask.bits.data() + size_t(y) * m_mask.words; }
-    static bool Marked(const uint16_t* m, int x) { return (m[x / 16] >> (x % 16)) & 1u; }
-    static void Mark(uint16_t* m, int x) { m[x / 16] = uint16_t(m[x / 16] | 1u << (x % 16)); }
-    bool Match(const uint8_t* r, const uint16_t* m, int x) const
-    {
-        return !Marked(m, x) && m_look.Match(r, x);
-    }
+    bool Match(int x) const { return !Marked(x) && m_look.Match(m_r, x); }
 
-    int FillLeft(const uint8_t* r, uint16_t* m, int x)
+    int FillLeft(int x)
     {
-        for (; x >= 0 && Match(r, m, x); --x)
-            Mark(m, x);
+        for (; x >= 0 && Match(x); --x)
+            Mark(x);
         return x;
     }
 
     // Marks matching pixels from x rightwards; returns the first one that
-    // does not match (or w). Whole words of sixteen go at once.
-    int FillRight(const uint8_t* r, uint16_t* m, int x, int w)
+    // does not match (or the width). Whole words of sixteen go at once.
+    int FillRight(int x)
     {
+        const int w = m_mask.width;
         for (;;) {
             for (; x < w && x % 16 != 0; ++x) {
-                if (!Match(r, m, x))
+                if (!Match(x))
                     return x;
-                Mark(m, x);
+                Mark(x);
             }
-            while (x + 16 <= w && m[x / 16] == 0 && m_look.Block(r, x)) {
-                m[x / 16] = 0xFFFF;
+            while (x + 16 <= w && m_m[x / 16] == 0 && m_look.Block(m_r, x)) {
+                m_m[x / 16] = 0xFFFF;
                 x += 16;
             }
             // A word that is not wholly the seed's: pixel by pixel.
@@ -181,9 +132,9 @@ private:
             if (x >= end)
                 return x;
             for (; x < end; ++x) {
-                if (!Match(r, m, x))
+                if (!Match(x))
                     return x;
-                Mark(m, x);
+                Mark(x);
             }
         }
     }
@@ -201,10 +152,16 @@ private:
         b.bottom = std::max(b.bottom, y);
     }
 
+private:
+    bool Marked(int x) const { return (m_m[x / 16] >> (x % 16)) & 1u; }
+    void Mark(int x) { m_m[x / 16] = uint16_t(m_m[x / 16] | 1u << (x % 16)); }
+
     const CImageEx& m_image;
     int m_x0, m_y0;
     const Look<Bpp>& m_look;
     CFillMask& m_mask;
+    const uint8_t* m_r = nullptr;
+    uint16_t* m_m = nullptr;
 };
 
 // The look of every index of an 8-bit image, taken by drawing the 256
@@ -257,12 +214,14 @@ bool FloodByLook(const CImageEx& image, int x0, int y0, int w, int h, CPoint see
         look.seedIndex = seedRow[seed.x];
         for (int i = 0; i < 256; ++i)
             look.same[i] = looks[i] == looks[look.seedIndex];
-        CLookFlood<8>(image, x0, y0, look, mask).Run(seed.x, seed.y);
+        CLookRows<8> rows(image, x0, y0, look, mask);
+        SeedFill(rows, seed.x, seed.y, h);
     } else {
         Look<32> look;
         look.seedRaw = Load32(seedRow + 4 * size_t(seed.x));
         look.seedLook = LookOverGround(look.seedRaw) & 0xFFFFFF;
-        CLookFlood<32>(image, x0, y0, look, mask).Run(seed.x, seed.y);
+        CLookRows<32> rows(image, x0, y0, look, mask);
+        SeedFill(rows, seed.x, seed.y, h);
     }
     return true;
 }

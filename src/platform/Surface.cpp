@@ -1,5 +1,7 @@
 #include "platform/Surface.h"
 
+#include "platform/SeedFill.h"
+
 #include "platform/TextRaster.h"
 
 #if defined(__SSE2__)
@@ -783,6 +785,7 @@ struct FloodAccess {
                 const __m128i fill = _mm_set1_epi32(int(v));
                 while (x + 16 <= w) {
                     auto* p = reinterpret_cast<__m128i*>(row + 4 * x);
+                    _mm_prefetch(reinterpret_cast<const char*>(p) + 2048, _MM_HINT_T0);
                     const __m128i d = _mm_and_si128(
                         _mm_or_si128(_mm_or_si128(_mm_xor_si128(_mm_load_si128(p), key),
                                                   _mm_xor_si128(_mm_load_si128(p + 1), key)),
@@ -838,54 +841,24 @@ struct FloodAccess {
     }
 };
 
-// Span fill with an explicit stack (Heckbert's seed fill): each entry is a
-// row to explore and the span of the row it came from, which is never
-// scanned again; only the parts reaching past that span look back.
+// One row at a time of a FloodAccess, for SeedFill.
+template <int Bpp>
+struct FloodRows {
+    const FloodAccess<Bpp>& a;
+    uint32_t value;
+    uint8_t* r = nullptr;
+    void SelectRow(int y) { r = a.Row(y); }
+    bool Match(int x) const { return a.Match(r, x); }
+    int FillLeft(int x) { return a.FillLeft(r, x, value); }
+    int FillRight(int x) { return a.FillRight(r, x, a.t.width, value); }
+    void Span(int, int, int) {}
+};
+
 template <int Bpp>
 void ScanlineFill(const FloodAccess<Bpp>& a, int x, int y, uint32_t value)
 {
-    struct Seg {
-        int y, x1, x2, dy;
-    };
-    const int w = a.t.width, h = a.t.height;
-    std::vector<Seg> stack;
-    const auto push = [&](int sy, int x1, int x2, int dy) {
-        if (sy + dy >= 0 && sy + dy < h)
-            stack.push_back({sy, x1, x2, dy});
-    };
-    push(y, x, x, 1);
-    push(y + 1, x, x, -1);
-    while (!stack.empty()) {
-        const Seg seg = stack.back();
-        stack.pop_back();
-        const int row = seg.y + seg.dy;
-        const int x1 = seg.x1, x2 = seg.x2, dy = seg.dy;
-        uint8_t* r = a.Row(row);
-        int cx = a.FillLeft(r, x1, value);
-        int left;
-        if (cx < x1) {
-            left = cx + 1;
-            if (left < x1)
-                push(row, left, x1 - 1, -dy);
-            cx = x1 + 1;
-        } else {
-            // x1 itself does not match: look for the next run inside the span.
-            for (++cx; cx <= x2 && !a.Match(r, cx); ++cx) {
-            }
-            left = cx;
-            if (cx > x2)
-                continue;
-        }
-        do {
-            cx = a.FillRight(r, cx, w, value);
-            push(row, left, cx - 1, dy);
-            if (cx > x2 + 1)
-                push(row, x2 + 1, cx - 1, -dy);
-            for (++cx; cx <= x2 && !a.Match(r, cx); ++cx) {
-            }
-            left = cx;
-        } while (cx <= x2);
-    }
+    FloodRows<Bpp> rows{a, value};
+    SeedFill(rows, x, y, a.t.height);
 }
 
 } // namespace
