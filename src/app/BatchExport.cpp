@@ -100,12 +100,8 @@ int RunGameExport(const GameExportRequest& r)
     const std::string file = r.file.toStdString();
     CCollectingUiPort port;
     CTesvanDoc doc;
-    if (!doc.OnOpenDocument(file)) {
-        std::string why = "cannot read " + file;
-        for (const std::string& m : port.messages)
-            why += ": " + m;
-        return Failed(why);
-    }
+    if (!doc.OnOpenDocument(file))
+        return Failed(port.Because("cannot read " + file));
     if (r.hasAnime) {
         const int slot = doc.FindAnimeSlot(r.anime.toStdString());
         if (slot < 0)

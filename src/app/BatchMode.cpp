@@ -71,18 +71,11 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     const std::string file = fileArg.toStdString();
     CCollectingUiPort port;
     CTesvanDoc doc;
-    if (!doc.OnOpenDocument(file)) {
-        std::string why = "cannot read " + file;
-        for (const std::string& m : port.messages)
-            why += ": " + m;
-        return ExportFailed(why);
-    }
+    if (!doc.OnOpenDocument(file))
+        return ExportFailed(port.Because("cannot read " + file));
     // Each writer reports its own failure; the collected message says why.
     auto failed = [&port, &out](size_t before) {
-        std::string why = "cannot write " + out;
-        for (size_t i = before; i < port.messages.size(); ++i)
-            why += ": " + port.messages[i];
-        return ExportFailed(why);
+        return ExportFailed(port.Because("cannot write " + out, before));
     };
     const size_t before = port.messages.size();
     if (layer < 0)

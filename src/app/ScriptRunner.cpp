@@ -28,16 +28,6 @@
 
 namespace {
 
-std::string Hex(uint32_t v, int digits)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*X", digits, unsigned(v));
-    return buf;
-}
-
-// A colour value 0x00BBGGRR as the script prints it.
-std::string ColorText(uint32_t c) { return "0x" + Hex(c & 0xFFFFFF, 6); }
-
 int Num(const std::string& word)
 {
     int64_t v = 0;
@@ -464,7 +454,7 @@ bool CScriptRunner::PixelText(const CImageEx* image, int x, int y, std::string& 
         return true;
     }
     const uint8_t* p = row + 4 * x;
-    out = Hex(uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0], 8);
+    out = HexText(uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0], 8);
     return true;
 }
 
@@ -550,7 +540,7 @@ bool CScriptRunner::PrintStatus(const std::vector<std::string>&, std::string& ou
 bool CScriptRunner::PrintCanvas(const std::vector<std::string>& w, std::string& out, std::string&)
 {
     const QRgb c = m_pFrame->RightView()->ShownColor(CPoint{Num(w[0]), Num(w[1])});
-    out = "#" + Hex(0xFF000000u | c, 8);
+    out = "#" + HexText(0xFF000000u | c, 8);
     return true;
 }
 

@@ -16,6 +16,7 @@ struct CAnimeSlot {
     int nSpeed = 2;
     std::string strName;     // "anime1".."anime4" unless renamed
     int nDirection = ANIME_FORWARD;
+    bool operator==(const CAnimeSlot&) const = default;
 };
 
 // The modeless animation window as the document sees it.

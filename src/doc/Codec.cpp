@@ -1,6 +1,7 @@
 #include "doc/Codec.h"
 
 #include "doc/Archive.h"
+#include "platform/Pixel32.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,13 +24,6 @@ inline uint8_t* Room(std::vector<uint8_t>& out, size_t need)
     if (out.size() < need)
         out.resize(std::max(need, out.size() * 2));
     return out.data();
-}
-
-inline uint32_t Load32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
 }
 
 // Writes runs into an image from its top-left pixel, row by row.
@@ -166,7 +160,7 @@ inline int RunEnd32(const uint8_t* p, int c, int w, uint32_t cur)
             return c + (__builtin_ctz(~m) >> 2);
     }
 #endif
-    while (c < w && Load32(p + 4 * size_t(c)) == cur)
+    while (c < w && Read32(p + 4 * size_t(c)) == cur)
         ++c;
     return c;
 }
@@ -186,7 +180,7 @@ void CRowCoder::Add(const uint8_t* p, int w)
         return;
     const size_t pairBytes = m_bpp == 8 ? 2 : 5;
     if (m_count == 0)
-        m_cur = m_bpp == 8 ? p[0] : Load32(p);
+        m_cur = m_bpp == 8 ? p[0] : Read32(p);
     // At most one pair per pixel: the bound of the plain coder.
     uint8_t* o = Room(m_out, m_pos + pairBytes * (size_t(w) + 1));
     for (int c = 0; c < w;) {
@@ -197,7 +191,7 @@ void CRowCoder::Add(const uint8_t* p, int w)
         if (e == w)
             break;
         Put(o, unsigned(m_count));
-        m_cur = m_bpp == 8 ? p[e] : Load32(p + 4 * size_t(e));
+        m_cur = m_bpp == 8 ? p[e] : Read32(p + 4 * size_t(e));
         m_count = 1;
         c = e + 1;
     }
@@ -312,7 +306,7 @@ void Decompress32(const CBynaryBuffer& buffer, CImageEx& image, int width, int h
     for (uint32_t i = 0; i < records; ++i, p += 5) {
         if (p[4] == 0)
             return;
-        if (!fill.Put(Load32(p), p[4]))
+        if (!fill.Put(Read32(p), p[4]))
             return;
     }
 }
@@ -348,6 +342,6 @@ void DecodeRecord32(CArchive& ar, uint32_t count, CImageEx& image)
     DecodeStream<5>(ar, count, [&](const uint8_t* p) {
         if (p[4] == 0)
             ThrowZeroRun();
-        return fill.Put(Load32(p), p[4]);
+        return fill.Put(Read32(p), p[4]);
     });
 }

@@ -10,18 +10,18 @@
 #include <functional>
 #include <utility>
 
-namespace {
-
-std::string Hex(uint32_t v, int digits)
+std::string HexText(uint32_t v, int digits)
 {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%0*X", digits, unsigned(v));
     return buf;
 }
 
-// A colour value 0x00BBGGRR as the script prints it.
-std::string ColorText(uint32_t c) { return "0x" + Hex(c & 0xFFFFFF, 6); }
-std::string AlphaText(uint32_t a) { return "0x" + Hex(a, 8); }
+std::string ColorText(uint32_t c) { return "0x" + HexText(c & 0xFFFFFF, 6); }
+
+namespace {
+
+std::string AlphaText(uint32_t a) { return "0x" + HexText(a, 8); }
 std::string PointText(const CPoint& p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
 std::string RectText(const CRect& r)
 {

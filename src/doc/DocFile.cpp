@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +53,24 @@ public:
 private:
     int m_fd;
 };
+
+// Runs a read of the document's content; a short or damaged file, or one
+// that cannot be read, is reported and gives false.
+template <class Read>
+bool ReadReporting(Read read)
+{
+    try {
+        read();
+    } catch (const CArchiveException& e) {
+        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
+                                                                       : kMsgOpenFailed);
+        return false;
+    } catch (const std::exception&) {
+        ReportFileFailure(kMsgOpenFailed);
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -158,33 +177,9 @@ void CTesvanDoc::ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels)
 
 void CTesvanDoc::SwapContent(CTesvanDoc& other) noexcept
 {
-    std::swap(m_nBitCount, other.m_nBitCount);
-    std::swap(m_crBackground, other.m_crBackground);
-    std::swap(m_bInitialized, other.m_bInitialized);
-    std::swap(m_nCellWidth, other.m_nCellWidth);
-    std::swap(m_nCellHeight, other.m_nCellHeight);
-    std::swap(m_nColumns, other.m_nColumns);
-    std::swap(m_nRows, other.m_nRows);
-    std::swap(m_nEditColumn, other.m_nEditColumn);
-    std::swap(m_nEditRow, other.m_nEditRow);
-    std::swap(m_nZoom, other.m_nZoom);
-    std::swap(m_Palette, other.m_Palette);
-    std::swap(m_Gradations, other.m_Gradations);
-    std::swap(m_crGridColor, other.m_crGridColor);
-    std::swap(m_crGridStepColor, other.m_crGridStepColor);
-    std::swap(m_nGridStep, other.m_nGridStep);
-    std::swap(m_bShowCharLines, other.m_bShowCharLines);
-    std::swap(m_bShowGrid, other.m_bShowGrid);
+    PairContent(*this, other, [](auto& a, auto& b) { std::swap(a, b); });
     for (int i = 0; i < kLayers; ++i)
         m_Layers[i].Swap(other.m_Layers[i]);
-    std::swap(m_nCurrentLayer, other.m_nCurrentLayer);
-    for (int i = 0; i < kAnimeSlots; ++i) {
-        m_Anime[i].strFrames.swap(other.m_Anime[i].strFrames);
-        std::swap(m_Anime[i].nSpeed, other.m_Anime[i].nSpeed);
-        m_Anime[i].strName.swap(other.m_Anime[i].strName);
-        std::swap(m_Anime[i].nDirection, other.m_Anime[i].nDirection);
-    }
-    std::swap(m_bAnimeShown, other.m_bAnimeShown);
 }
 
 // The steps every load ends with, on the live document.
@@ -231,17 +226,11 @@ void CTesvanDoc::Serialize(CArchive& ar)
 bool CTesvanDoc::LoadFrom(CArchive& ar)
 {
     std::unique_ptr<CTesvanDoc> fresh;
-    try {
-        fresh = std::make_unique<CTesvanDoc>();
-        fresh->ReadContent(ar);
-    } catch (const CArchiveException& e) {
-        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
-                                                                       : kMsgOpenFailed);
+    if (!ReadReporting([&] {
+            fresh = std::make_unique<CTesvanDoc>();
+            fresh->ReadContent(ar);
+        }))
         return false;
-    } catch (const std::exception&) {
-        ReportFileFailure(kMsgOpenFailed);
-        return false;
-    }
     const bool damaged = fresh->m_bExtensionDamaged;
     SwapContent(*fresh);
     fresh.reset();
@@ -288,18 +277,10 @@ bool CTesvanDoc::ReadSummary(const std::string& path, std::array<bool, kLayers>&
         ReportFileFailure(kMsgOpenFailed);
         return false;
     }
-    try {
+    return ReadReporting([&] {
         CArchive ar(fd.Get(), CArchive::load, uint64_t(st.st_size));
         ReadContent(ar, &hasPixels);
-    } catch (const CArchiveException& e) {
-        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
-                                                                       : kMsgOpenFailed);
-        return false;
-    } catch (const std::exception&) {
-        ReportFileFailure(kMsgOpenFailed);
-        return false;
-    }
-    return true;
+    });
 }
 
 // ------------------------------------------------------------------ saving

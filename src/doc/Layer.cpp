@@ -268,14 +268,7 @@ bool CLayer::Read(CArchive& ar, int documentBitCount, const RGBQUAD* palette, bo
 
 void CLayer::Swap(CLayer& other) noexcept
 {
-    std::swap(m_nPage, other.m_nPage);
-    std::swap(m_nBitCount, other.m_nBitCount);
-    std::swap(m_bVisible, other.m_bVisible);
-    m_strName.swap(other.m_strName);
-    m_strFolder.swap(other.m_strFolder);
-    m_strPath.swap(other.m_strPath);
-    std::swap(m_nColor, other.m_nColor);
-    std::swap(m_nAlpha, other.m_nAlpha);
+    PairSettings(*this, other, [](auto& a, auto& b) { std::swap(a, b); });
     std::swap(m_pImage, other.m_pImage);
 }
 

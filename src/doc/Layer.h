@@ -45,6 +45,20 @@ public:
 
     // Exchanges every setting and the image with another slot.
     void Swap(CLayer& other) noexcept;
+    // f(a's field, b's field) for every setting the layer record holds (all
+    // but the image): the one list that swapping and copying go through.
+    template <class A, class B, class F>
+    static void PairSettings(A& a, B& b, F f)
+    {
+        f(a.m_nPage, b.m_nPage);
+        f(a.m_nBitCount, b.m_nBitCount);
+        f(a.m_bVisible, b.m_bVisible);
+        f(a.m_strName, b.m_strName);
+        f(a.m_strFolder, b.m_strFolder);
+        f(a.m_strPath, b.m_strPath);
+        f(a.m_nColor, b.m_nColor);
+        f(a.m_nAlpha, b.m_nAlpha);
+    }
 
     int m_nPage = 0;
     int m_nBitCount = 32;

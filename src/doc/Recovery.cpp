@@ -465,35 +465,12 @@ CRecoveryWriter::~CRecoveryWriter()
 void CRecoveryWriter::CopyDocument(const CTesvanDoc& doc, CTesvanDoc& snap)
 {
     // Everything the .tvn form holds, nothing of the editing state.
-    snap.m_nBitCount = doc.m_nBitCount;
-    snap.m_crBackground = doc.m_crBackground;
-    snap.m_bInitialized = doc.m_bInitialized;
-    snap.m_nCellWidth = doc.m_nCellWidth;
-    snap.m_nCellHeight = doc.m_nCellHeight;
-    snap.m_nColumns = doc.m_nColumns;
-    snap.m_nRows = doc.m_nRows;
-    snap.m_nEditColumn = doc.m_nEditColumn;
-    snap.m_nEditRow = doc.m_nEditRow;
-    snap.m_nZoom = doc.m_nZoom;
-    std::copy(std::begin(doc.m_Palette), std::end(doc.m_Palette), snap.m_Palette);
-    std::copy(std::begin(doc.m_Gradations), std::end(doc.m_Gradations), snap.m_Gradations);
-    snap.m_crGridColor = doc.m_crGridColor;
-    snap.m_crGridStepColor = doc.m_crGridStepColor;
-    snap.m_nGridStep = doc.m_nGridStep;
-    snap.m_bShowCharLines = doc.m_bShowCharLines;
-    snap.m_bShowGrid = doc.m_bShowGrid;
-    snap.m_nCurrentLayer = doc.m_nCurrentLayer;
+    const CTesvanDoc::CopyField copy;
+    CTesvanDoc::PairContent(snap, doc, copy);
     for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
         const CLayer& from = doc.m_Layers[i];
         CLayer& to = snap.m_Layers[i];
-        to.m_nPage = from.m_nPage;
-        to.m_nBitCount = from.m_nBitCount;
-        to.m_bVisible = from.m_bVisible;
-        to.m_strName = from.m_strName;
-        to.m_strFolder = from.m_strFolder;
-        to.m_strPath = from.m_strPath;
-        std::copy(std::begin(from.m_nColor), std::end(from.m_nColor), to.m_nColor);
-        std::copy(std::begin(from.m_nAlpha), std::end(from.m_nAlpha), to.m_nAlpha);
+        CLayer::PairSettings(to, from, copy);
         const CImageEx* src = from.m_pImage;
         if (!src || src->IsNull()) {
             to.ReleaseImage();
@@ -514,13 +491,6 @@ void CRecoveryWriter::CopyDocument(const CTesvanDoc& doc, CTesvanDoc& snap)
         // Bottom-up rows: the block starts at the last row.
         std::memcpy(dst->GetRow(h - 1), src->GetRow(h - 1), size_t(-src->GetPitch()) * size_t(h));
     }
-    for (int i = 0; i < CTesvanDoc::kAnimeSlots; ++i) {
-        snap.m_Anime[i].strFrames = doc.m_Anime[i].strFrames;
-        snap.m_Anime[i].nSpeed = doc.m_Anime[i].nSpeed;
-        snap.m_Anime[i].strName = doc.m_Anime[i].strName;
-        snap.m_Anime[i].nDirection = doc.m_Anime[i].nDirection;
-    }
-    snap.m_bAnimeShown = doc.m_bAnimeShown;
 }
 
 std::vector<uint8_t> CRecoveryWriter::Serialise(CTesvanDoc& doc)

@@ -13,12 +13,15 @@
 #include "doc/ToolState.h"
 #include "doc/UndoStep.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class CArchive;
@@ -30,6 +33,7 @@ struct CGradationInfo {
     uint32_t crCenter = 0;
     uint32_t crLast = 0;
     int32_t nCenterPos = 0;
+    bool operator==(const CGradationInfo&) const = default;
 };
 static_assert(sizeof(CGradationInfo) == 20);
 
@@ -429,6 +433,60 @@ public:
     // Oldest first: [0, m_nUndoCount) undoable, the rest redoable.
     std::vector<std::unique_ptr<CUndoStep>> m_Undo;
     CDrawingAids m_Aids;
+
+    // f(a's field, b's field) for every field of the document's content but
+    // the layers: the one list that swapping and copying content go through.
+    template <class A, class B, class F>
+    static void PairContent(A& a, B& b, F f)
+    {
+        PairSheetSettings(a, b, f);
+        f(a.m_bInitialized, b.m_bInitialized);
+        f(a.m_bAnimeShown, b.m_bAnimeShown);
+    }
+    // The part of the content an operation on the sheet may change besides
+    // the layers (what undoing an import or a resize puts back).
+    template <class A, class B, class F>
+    static void PairSheetSettings(A& a, B& b, F f)
+    {
+        f(a.m_nBitCount, b.m_nBitCount);
+        f(a.m_crBackground, b.m_crBackground);
+        f(a.m_nCellWidth, b.m_nCellWidth);
+        f(a.m_nCellHeight, b.m_nCellHeight);
+        f(a.m_nColumns, b.m_nColumns);
+        f(a.m_nRows, b.m_nRows);
+        f(a.m_nEditColumn, b.m_nEditColumn);
+        f(a.m_nEditRow, b.m_nEditRow);
+        f(a.m_nZoom, b.m_nZoom);
+        f(a.m_Palette, b.m_Palette);
+        f(a.m_Gradations, b.m_Gradations);
+        f(a.m_crGridColor, b.m_crGridColor);
+        f(a.m_crGridStepColor, b.m_crGridStepColor);
+        f(a.m_nGridStep, b.m_nGridStep);
+        f(a.m_bShowCharLines, b.m_bShowCharLines);
+        f(a.m_bShowGrid, b.m_bShowGrid);
+        f(a.m_nCurrentLayer, b.m_nCurrentLayer);
+        f(a.m_Anime, b.m_Anime);
+    }
+    // The field functions for the pairs: copy (arrays element by element)
+    // and compare.
+    struct CopyField {
+        template <class T, class U>
+        void operator()(T& to, const U& from) const
+        {
+            if constexpr (std::is_array_v<T>)
+                std::copy(std::begin(from), std::end(from), std::begin(to));
+            else
+                to = from;
+        }
+    };
+    template <class T, class U>
+    static bool SameField(const T& a, const U& b)
+    {
+        if constexpr (std::is_array_v<T>)
+            return std::equal(std::begin(a), std::end(a), std::begin(b));
+        else
+            return a == b;
+    }
 
 private:
     bool LoadFrom(CArchive& ar);

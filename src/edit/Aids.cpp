@@ -1,23 +1,13 @@
 #include "edit/Aids.h"
 
 #include "doc/Anime.h"
+#include "platform/Pixel32.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-uint32_t Read32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-void Write32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-
-inline bool IsMarker(uint32_t v) { return v - 1 < 0x030303u && (v & 0xFF) * 0x010101u == v; }
 
 // Pixels of the straight step from a to b, b included, a not.
 void AppendLine(std::vector<CPoint>& out, CPoint a, CPoint b)

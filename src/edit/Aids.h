@@ -11,6 +11,9 @@
 #include <vector>
 
 
+// A marker pixel of the tool overlay: 0x010101, 0x020202 or 0x030303.
+inline bool IsMarker(uint32_t v) { return v - 1 < 0x030303u && (v & 0xFF) * 0x010101u == v; }
+
 // The pixels a 1-pixel freehand stroke through `points` covers, in order,
 // with every L-corner pixel left out (the middle of three pixels whose
 // first and third touch diagonally).

@@ -8,6 +8,7 @@
 #include "edit/Curve.h"
 #include "edit/LookFill.h"
 #include "edit/Tools.h"
+#include "platform/Pixel32.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,18 +21,6 @@ constexpr uint32_t kMarker[4] = {0, 0x010101, 0x020202, 0x030303};
 constexpr int64_t kKeptOverlayPixels = 2048 * 2048;
 
 SurfacePoint Sp(CPoint p) { return SurfacePoint{p.x, p.y}; }
-
-uint32_t Read32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-void Write32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-
-// A marker pixel: 0x010101, 0x020202 or 0x030303.
-inline bool IsMarker(uint32_t v) { return v - 1 < 0x030303u && (v & 0xFF) * 0x010101u == v; }
 
 // The overlay is mostly empty: skips groups of four zero pixels from x on.
 int SkipEmpty(const uint8_t* row, int x, int w)

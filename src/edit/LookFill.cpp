@@ -1,6 +1,7 @@
 #include "edit/LookFill.h"
 
 #include "doc/kernels/RowKernels.h"
+#include "platform/Pixel32.h"
 #include "platform/SeedFill.h"
 
 #include <algorithm>
@@ -27,13 +28,6 @@ uint32_t LookOverGround(uint32_t s)
 }
 
 namespace {
-
-inline uint32_t Load32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
 
 // Which pixels belong to the area, and the fast test of sixteen at once.
 template <int Bpp>
@@ -64,7 +58,7 @@ struct Look<32> {
     uint32_t seedRaw, seedLook;
     bool Match(const uint8_t* row, int x) const
     {
-        const uint32_t s = Load32(row + 4 * x);
+        const uint32_t s = Read32(row + 4 * x);
         return s == seedRaw || (LookOverGround(s) & 0xFFFFFF) == seedLook;
     }
     bool Block(const uint8_t* row, int x) const
@@ -81,7 +75,7 @@ struct Look<32> {
         return _mm_movemask_epi8(e) == 0xFFFF;
 #else
         for (int k = 0; k < 16; ++k)
-            if (Load32(p + 4 * k) != seedRaw)
+            if (Read32(p + 4 * k) != seedRaw)
                 return false;
         return true;
 #endif
@@ -180,7 +174,7 @@ bool IndexLooks(const CImageEx& image, uint32_t looks[256])
     if (!indices.Draw(ground, 0, 0, 256, 1, 0, 0, 256, 1))
         return false;
     for (int i = 0; i < 256; ++i)
-        looks[i] = Load32(ground.GetRow(0) + 4 * i) & 0xFFFFFF;
+        looks[i] = Read32(ground.GetRow(0) + 4 * i) & 0xFFFFFF;
     return true;
 }
 
@@ -218,7 +212,7 @@ bool FloodByLook(const CImageEx& image, int x0, int y0, int w, int h, CPoint see
         SeedFill(rows, seed.x, seed.y, h);
     } else {
         Look<32> look;
-        look.seedRaw = Load32(seedRow + 4 * size_t(seed.x));
+        look.seedRaw = Read32(seedRow + 4 * size_t(seed.x));
         look.seedLook = LookOverGround(look.seedRaw) & 0xFFFFFF;
         CLookRows<32> rows(image, x0, y0, look, mask);
         SeedFill(rows, seed.x, seed.y, h);

@@ -212,51 +212,19 @@ void CUndoEntry::Exchange(CTesvanDoc& doc)
 
 namespace {
 
-// The settings a wholesale operation may change besides the layers.
+// The settings a wholesale operation may change besides the layers, under
+// the document's own names so that the document's list of them applies.
 struct DocSettings {
-    int nBitCount = 0;
-    uint32_t crBackground = 0;
-    int nCellWidth = 0, nCellHeight = 0, nColumns = 0, nRows = 0;
-    int nEditColumn = 0, nEditRow = 0, nZoom = 0;
-    RGBQUAD Palette[256];
-    CGradationInfo Gradations[30];
-    uint32_t crGridColor = 0, crGridStepColor = 0;
-    int nGridStep = 0, bShowCharLines = 0, bShowGrid = 0, nCurrentLayer = 0;
-    CAnimeSlot Anime[CTesvanDoc::kAnimeSlots];
+    int m_nBitCount = 0;
+    uint32_t m_crBackground = 0;
+    int m_nCellWidth = 0, m_nCellHeight = 0, m_nColumns = 0, m_nRows = 0;
+    int m_nEditColumn = 0, m_nEditRow = 0, m_nZoom = 0;
+    RGBQUAD m_Palette[256];
+    CGradationInfo m_Gradations[30];
+    uint32_t m_crGridColor = 0, m_crGridStepColor = 0;
+    int m_nGridStep = 0, m_bShowCharLines = 0, m_bShowGrid = 0, m_nCurrentLayer = 0;
+    CAnimeSlot m_Anime[CTesvanDoc::kAnimeSlots];
 };
-
-template <class F>
-void EachSetting(DocSettings& s, CTesvanDoc& d, F f)
-{
-    f(s.nBitCount, d.m_nBitCount);
-    f(s.crBackground, d.m_crBackground);
-    f(s.nCellWidth, d.m_nCellWidth);
-    f(s.nCellHeight, d.m_nCellHeight);
-    f(s.nColumns, d.m_nColumns);
-    f(s.nRows, d.m_nRows);
-    f(s.nEditColumn, d.m_nEditColumn);
-    f(s.nEditRow, d.m_nEditRow);
-    f(s.nZoom, d.m_nZoom);
-    for (int i = 0; i < 256; ++i)
-        f(s.Palette[i], d.m_Palette[i]);
-    for (int i = 0; i < 30; ++i) {
-        f(s.Gradations[i].nCount, d.m_Gradations[i].nCount);
-        f(s.Gradations[i].crFirst, d.m_Gradations[i].crFirst);
-        f(s.Gradations[i].crCenter, d.m_Gradations[i].crCenter);
-        f(s.Gradations[i].crLast, d.m_Gradations[i].crLast);
-        f(s.Gradations[i].nCenterPos, d.m_Gradations[i].nCenterPos);
-    }
-    f(s.crGridColor, d.m_crGridColor);
-    f(s.crGridStepColor, d.m_crGridStepColor);
-    f(s.nGridStep, d.m_nGridStep);
-    f(s.bShowCharLines, d.m_bShowCharLines);
-    f(s.bShowGrid, d.m_bShowGrid);
-    f(s.nCurrentLayer, d.m_nCurrentLayer);
-    for (int i = 0; i < CTesvanDoc::kAnimeSlots; ++i) {
-        f(s.Anime[i].strFrames, d.m_Anime[i].strFrames);
-        f(s.Anime[i].nSpeed, d.m_Anime[i].nSpeed);
-    }
-}
 
 // One layer slot: its settings and, packed, its whole image.
 struct LayerState {
@@ -330,7 +298,7 @@ class CWholesaleStep : public CUndoStep {
 public:
     CWholesaleStep(CTesvanDoc& doc, const char* name) : m_strName(name)
     {
-        EachSetting(m_Settings, doc, [](auto& s, auto& d) { s = d; });
+        CTesvanDoc::PairSheetSettings(m_Settings, doc, CTesvanDoc::CopyField());
         for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
             m_Layers[i] = std::make_unique<LayerState>();
             m_Layers[i]->Capture(doc.m_Layers[i]);
@@ -341,8 +309,8 @@ public:
     bool Finish(CTesvanDoc& doc)
     {
         bool changed = false;
-        EachSetting(m_Settings, doc, [&changed](auto& s, auto& d) {
-            if (!(s == d))
+        CTesvanDoc::PairSheetSettings(m_Settings, doc, [&changed](auto& s, auto& d) {
+            if (!CTesvanDoc::SameField(s, d))
                 changed = true;
         });
         for (int i = 0; i < CTesvanDoc::kLayers; ++i) {
@@ -382,7 +350,7 @@ private:
                 now[i]->Capture(doc.m_Layers[i]);
             }
         const int oldWidth = doc.SheetWidth(), oldHeight = doc.SheetHeight(), oldBits = doc.m_nBitCount;
-        EachSetting(m_Settings, doc, [](auto& s, auto& d) { std::swap(s, d); });
+        CTesvanDoc::PairSheetSettings(m_Settings, doc, [](auto& s, auto& d) { std::swap(s, d); });
         for (int i = 0; i < CTesvanDoc::kLayers; ++i)
             if (m_Layers[i]) {
                 m_Layers[i]->Apply(doc.m_Layers[i], doc.m_Palette);

@@ -41,6 +41,26 @@ int WriteOutput(GifFileType* gif, const GifByteType* buf, int length)
     return length;
 }
 
+// Reads a picture's rows in the order they are stored: the four passes of
+// an interlaced picture, else top to bottom. False when a row fails.
+template <class ReadRow>
+bool ReadRows(const GifImageDesc& desc, ReadRow readRow)
+{
+    if (!desc.Interlace) {
+        for (int y = 0; y < desc.Height; ++y)
+            if (!readRow(y))
+                return false;
+        return true;
+    }
+    static const int start[4] = {0, 4, 2, 1};
+    static const int step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int y = start[pass]; y < desc.Height; y += step[pass])
+            if (!readRow(y))
+                return false;
+    return true;
+}
+
 struct GifCloser {
     GifFileType* gif;
     ~GifCloser()
@@ -119,18 +139,8 @@ CodecStatus ReadFirstImage(GifFileType* gif, DecodedImage& out, const DecodeLimi
                             size_t(copyTo - copyFrom));
             return true;
         };
-        if (desc.Interlace) {
-            static const int start[4] = {0, 4, 2, 1};
-            static const int step[4] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = start[pass]; y < desc.Height; y += step[pass])
-                    if (!readRow(y))
-                        return CodecStatus::BadData;
-        } else {
-            for (int y = 0; y < desc.Height; ++y)
-                if (!readRow(y))
-                    return CodecStatus::BadData;
-        }
+        if (!ReadRows(desc, readRow))
+            return CodecStatus::BadData;
         out.transparentIndex = transparent;
         out.sourceBits = map ? map->BitsPerPixel : 8;
         return CodecStatus::Ok;
@@ -363,18 +373,8 @@ CodecStatus ComposeFrames(GifFileType* gif, GifFrameKey key, int maxFrames,
             canvas.DrawRow(desc.Left, desc.Top + y, line.data(), desc.Width, control.transparent, colours);
             return true;
         };
-        if (desc.Interlace) {
-            static const int start[4] = {0, 4, 2, 1};
-            static const int step[4] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = start[pass]; y < desc.Height; y += step[pass])
-                    if (!readRow(y))
-                        return CodecStatus::BadData;
-        } else {
-            for (int y = 0; y < desc.Height; ++y)
-                if (!readRow(y))
-                    return CodecStatus::BadData;
-        }
+        if (!ReadRows(desc, readRow))
+            return CodecStatus::BadData;
         canvas.Emit(key, frame);
         if (!sink(frame))
             return CodecStatus::GeneralFailure;

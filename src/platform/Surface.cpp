@@ -1,5 +1,6 @@
 #include "platform/Surface.h"
 
+#include "platform/Pixel32.h"
 #include "platform/SeedFill.h"
 
 #include "platform/TextRaster.h"
@@ -30,15 +31,6 @@ inline uint32_t TableColour(const uint8_t* table, int index)
     const uint8_t* e = table + 4 * index;
     return uint32_t(e[2]) | (uint32_t(e[1]) << 8) | (uint32_t(e[0]) << 16);
 }
-
-inline uint32_t Read32(const uint8_t* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-inline void Write32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 // One segment's pixels, computed in the direction-independent (canonical)
 // order from the lexicographically smaller end.

@@ -98,6 +98,13 @@ public:
     bool FileDialog(const FileDialogRequest&, std::string&) override { return false; }
     bool ChooseColor(uint32_t&) override { return false; }
     bool ChooseFolder(const std::string&, std::string&) override { return false; }
+    // `head` followed by ": " and each message from the `from`th on.
+    std::string Because(std::string head, size_t from = 0) const
+    {
+        for (size_t i = from; i < messages.size(); ++i)
+            head += ": " + messages[i];
+        return head;
+    }
 
     std::vector<std::string> messages;
 };

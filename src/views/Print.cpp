@@ -4,13 +4,9 @@
 #include "doc/PrintLayout.h"
 #include "doc/TesvanDoc.h"
 #include "platform/SafeFile.h"
-
-#include <QBuffer>
-#include <QPdfWriter>
-
 #include "views/Language.h"
 
-#include <QCoreApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -22,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -38,6 +35,19 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QPrinter* g_pPrinter = nullptr;
 
+// The printed picture at width x height device pixels from the origin.
+void DrawOnPaper(QPainter& painter, const CImageEx& image, int width, int height)
+{
+    const QImage paper = RenderOnPaper(image);
+    if (paper.isNull())
+        return;
+    // Whole pixels as blocks: no smoothing between them.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // Pixel art must not come out blurred by a lossy encoding (PDF).
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    painter.drawImage(QRect(0, 0, width, height), paper);
+}
+
 // Prints one job on a Qt printer: the painter's origin is the top-left
 // corner of the printable area.
 class CQtPrintSink : public CPrintSink {
@@ -53,14 +63,7 @@ public:
     bool StartPage() override { return m_Painter.isActive(); }
     void DrawImage(const CImageEx& image, int width, int height) override
     {
-        const QImage paper = RenderOnPaper(image);
-        if (paper.isNull())
-            return;
-        // Whole pixels as blocks: no smoothing between them.
-        m_Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        // Pixel art must not come out blurred by a lossy encoding (PDF).
-        m_Painter.setRenderHint(QPainter::LosslessImageRendering, true);
-        m_Painter.drawImage(QRect(0, 0, width, height), paper);
+        DrawOnPaper(m_Painter, image, width, height);
     }
     void EndPage() override {}
     void EndDoc() override
@@ -98,12 +101,7 @@ public:
     bool StartPage() override { return m_Painter.isActive(); }
     void DrawImage(const CImageEx& image, int width, int height) override
     {
-        const QImage paper = RenderOnPaper(image);
-        if (paper.isNull())
-            return;
-        m_Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        m_Painter.setRenderHint(QPainter::LosslessImageRendering, true);
-        m_Painter.drawImage(QRect(0, 0, width, height), paper);
+        DrawOnPaper(m_Painter, image, width, height);
     }
     void EndPage() override {}
     void EndDoc() override
