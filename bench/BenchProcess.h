@@ -2,9 +2,12 @@
 // programs, for benchmarks that compare the editor with a peer's command.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -69,6 +72,27 @@ inline double Run(const std::vector<std::string>& argv)
     waitpid(pid, &status, 0);
     const double t = Now() - t0;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
+}
+
+// Times two commands alternately, `rounds` times per benchmark iteration,
+// keeping the best of each; false (the benchmark told why) when one fails.
+inline bool BestOfPair(benchmark::State& state, const std::vector<std::string>& first,
+                       const std::vector<std::string>& second, int rounds, double& bestFirst,
+                       double& bestSecond)
+{
+    bestFirst = bestSecond = 1e9;
+    for (auto _ : state) {
+        for (int r = 0; r < rounds; ++r) {
+            const double a = Run(first), b = Run(second);
+            if (a < 0 || b < 0) {
+                state.SkipWithError("a process failed");
+                return false;
+            }
+            bestFirst = std::min(bestFirst, a);
+            bestSecond = std::min(bestSecond, b);
+        }
+    }
+    return true;
 }
 
 } // namespace bench

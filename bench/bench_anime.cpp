@@ -86,18 +86,9 @@ void AnimatedGifVsMagick(benchmark::State& state)
     std::vector<std::string> magick = {"convert", "-delay", "15", "-loop", "0", "-dispose", "Background"};
     magick.insert(magick.end(), frames.begin(), frames.end());
     magick.push_back(Dir() + "/walk_magick.gif");
-    double bestOurs = 1e9, bestPeer = 1e9;
-    for (auto _ : state) {
-        for (int r = 0; r < kRounds; ++r) {
-            const double a = Run(ours), b = Run(magick);
-            if (a < 0 || b < 0) {
-                state.SkipWithError("a process failed");
-                return;
-            }
-            bestOurs = std::min(bestOurs, a);
-            bestPeer = std::min(bestPeer, b);
-        }
-    }
+    double bestOurs, bestPeer;
+    if (!bench::BestOfPair(state, ours, magick, kRounds, bestOurs, bestPeer))
+        return;
     state.counters["tesvan_s"] = bestOurs;
     state.counters["magick_s"] = bestPeer;
     state.counters["speedup"] = bestPeer / bestOurs;
@@ -114,18 +105,9 @@ void SheetDataVsExport(benchmark::State& state)
     const std::vector<std::string> withData = {tesvan, "--export=" + Dir() + "/sheet_d.png",
                                                "--data=" + Dir() + "/sheet_d.json", tvn};
     const std::vector<std::string> alone = {tesvan, "--export=" + Dir() + "/sheet.png", tvn};
-    double bestData = 1e9, bestAlone = 1e9;
-    for (auto _ : state) {
-        for (int r = 0; r < kRounds; ++r) {
-            const double a = Run(withData), b = Run(alone);
-            if (a < 0 || b < 0) {
-                state.SkipWithError("a process failed");
-                return;
-            }
-            bestData = std::min(bestData, a);
-            bestAlone = std::min(bestAlone, b);
-        }
-    }
+    double bestData, bestAlone;
+    if (!bench::BestOfPair(state, withData, alone, kRounds, bestData, bestAlone))
+        return;
     state.counters["with_data_s"] = bestData;
     state.counters["export_s"] = bestAlone;
     state.counters["ratio"] = bestData / bestAlone;

@@ -76,18 +76,9 @@ void ExportVsMagick(benchmark::State& state)
     magick.push_back(Dir() + "/flat_magick.png");
     const std::vector<std::string> ours = {tesvan, "--export=" + Dir() + "/flat_tesvan.png", tvn};
 
-    double bestOurs = 1e9, bestPeer = 1e9;
-    for (auto _ : state) {
-        for (int r = 0; r < kExportRounds; ++r) {
-            const double a = Run(ours), b = Run(magick);
-            if (a < 0 || b < 0) {
-                state.SkipWithError("a process failed");
-                return;
-            }
-            bestOurs = std::min(bestOurs, a);
-            bestPeer = std::min(bestPeer, b);
-        }
-    }
+    double bestOurs, bestPeer;
+    if (!bench::BestOfPair(state, ours, magick, kExportRounds, bestOurs, bestPeer))
+        return;
     state.counters["tesvan_s"] = bestOurs;
     state.counters["magick_s"] = bestPeer;
     state.counters["speedup"] = bestPeer / bestOurs;
