@@ -412,24 +412,24 @@ bool CTesvanDoc::PushUndoChanging(CLayer& layer, int command, const CRect& rect,
     const int bpp = image.GetBPP();
     const int px = bpp / 8;
     const int w = rc.right - rc.left + 1, h = rc.bottom - rc.top + 1;
+    const auto row = [&](int y) { return image.GetRow(y) + size_t(rc.left) * px; };
     std::vector<uint8_t> code;
     bool saved = bpp == 8 || bpp == 32;
-    try {
-        CRowCoder coder(bpp, 0, code);
-        for (int y = rc.top; y <= rc.bottom; ++y) {
-            uint8_t* row = image.GetRow(y) + size_t(rc.left) * px;
-            if (saved)
-                coder.Add(row, w);
-            change(row, y);
-        }
-        if (saved)
+    int y = rc.top;
+    if (saved) {
+        try {
+            CRowCoder coder(bpp, 0, code);
+            for (; y <= rc.bottom; ++y) {
+                coder.Add(row(y), w);
+                change(row(y), y);
+            }
             coder.Finish();
-    } catch (const std::bad_alloc&) {
-        // Nothing saved; the remaining rows are still changed.
-        for (int y = rc.top; y <= rc.bottom; ++y)
-            change(image.GetRow(y) + size_t(rc.left) * px, y);
-        saved = false;
+        } catch (const std::bad_alloc&) {
+            saved = false;  // nothing kept; the rows not reached are still changed
+        }
     }
+    for (; y <= rc.bottom; ++y)
+        change(row(y), y);
     if (!saved)
         return false;
 
