@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <random>
 #include <signal.h>
 #include <sys/stat.h>
@@ -280,7 +281,7 @@ bool CSafeFile::Open()
 
 bool CSafeFile::Write(const void* data, size_t size)
 {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_bFlushed)
         return false;
     const uint8_t* p = static_cast<const uint8_t*>(data);
     const size_t chunk = g_chunk.load() ? g_chunk.load() : kChunk;
@@ -294,8 +295,10 @@ bool CSafeFile::Write(const void* data, size_t size)
     return true;
 }
 
-bool CSafeFile::Commit()
+bool CSafeFile::Flush()
 {
+    if (m_bFlushed)
+        return true;
     if (m_fd < 0)
         return false;
     if (::fsync(m_fd) != 0)
@@ -303,12 +306,20 @@ bool CSafeFile::Commit()
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
-        m_fd = -1;
         const int error = errno;
         ::unlink(m_strTemp.c_str());
         m_strTemp.clear();
         return Fail(error);
     }
+    m_bFlushed = true;
+    return true;
+}
+
+bool CSafeFile::Commit()
+{
+    if (!Flush())
+        return false;
+    m_bFlushed = false;
     if (::rename(m_strTemp.c_str(), m_strFinal.c_str()) != 0) {
         const int error = errno;
         ::unlink(m_strTemp.c_str());
@@ -334,6 +345,7 @@ void CSafeFile::Abandon()
         ::unlink(m_strTemp.c_str());
         m_strTemp.clear();
     }
+    m_bFlushed = false;
 }
 
 std::string CSafeFile::ErrorText() const { return WriteErrorText(m_strPath, m_nError); }
@@ -346,4 +358,26 @@ bool WriteFileSafely(const std::string& path, const void* data, size_t size, std
     if (error)
         *error = file.ErrorText();
     return false;
+}
+
+bool WriteFilesSafely(const std::vector<SafeFileItem>& files, std::string* error)
+{
+    std::vector<std::unique_ptr<CSafeFile>> open;
+    open.reserve(files.size());
+    auto fail = [&](const CSafeFile& f) {
+        if (error)
+            *error = f.ErrorText();
+        return false;   // the destructors abandon every temporary file
+    };
+    for (const SafeFileItem& item : files) {
+        open.push_back(std::make_unique<CSafeFile>(item.path));
+        CSafeFile& f = *open.back();
+        if (!f.Open() || !f.Write(item.data, item.size) || !f.Flush())
+            return fail(f);
+    }
+    // Every file is on the disk: the renames cannot run out of space.
+    for (auto& f : open)
+        if (!f->Commit())
+            return fail(*f);
+    return true;
 }

@@ -25,8 +25,12 @@ public:
     bool Open();
     // Appends bytes; false once anything has failed.
     bool Write(const void* data, size_t size);
-    // Flushes, renames over the target and syncs the folder. On failure the
-    // temporary file is gone and the target is as it was.
+    // Flushes the temporary file to the disk and closes it, leaving the
+    // target untouched; Commit then only renames. Lets a set of files be
+    // written whole before any of them replaces its target.
+    bool Flush();
+    // Flushes (unless done), renames over the target and syncs the folder. On
+    // failure the temporary file is gone and the target is as it was.
     bool Commit();
     // Removes the temporary file; the target stays as it was.
     void Abandon();
@@ -52,12 +56,26 @@ private:
     int m_fd = -1;
     int m_nError = 0;
     bool m_bHadTarget = false;
+    bool m_bFlushed = false;
 };
 
 // Writes the bytes as the whole file; on failure *error (optional) receives
 // the message to show.
 bool WriteFileSafely(const std::string& path, const void* data, size_t size,
                      std::string* error = nullptr);
+
+// One file of a set written together.
+struct SafeFileItem {
+    std::string path;
+    const void* data;
+    size_t size;
+};
+
+// Writes every file of the set to its temporary file and flushes it; only
+// when all are written are they renamed over their targets. A failure
+// leaves every target as it was and no temporary file; *error (optional)
+// receives the message naming the file that failed.
+bool WriteFilesSafely(const std::vector<SafeFileItem>& files, std::string* error = nullptr);
 
 // Messages in the style of the system's file-error messages.
 std::string WriteErrorText(const std::string& path, int error);
