@@ -1073,5 +1073,63 @@ Onion Skin</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>%1 could not be written.</translation>
     </message>
+    <message>
+        <source>ファイルは使用中です。</source>
+        <translation>The file is in use.</translation>
+    </message>
+    <message>
+        <source>開いているファイルが多すぎます。</source>
+        <translation>Too many files are open.</translation>
+    </message>
+    <message>
+        <source>デバイスが見つかりません。</source>
+        <translation>The device was not found.</translation>
+    </message>
+    <message>
+        <source>応答がないまま時間切れになりました。</source>
+        <translation>The operation timed out.</translation>
+    </message>
+    <message>
+        <source>ネットワーク上のファイルがなくなりました。</source>
+        <translation>The file on the network is gone.</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>It is not a regular file.</translation>
+    </message>
+    <message>
+        <source>ファイルが壊れているか、形式が違います。</source>
+        <translation>The file is damaged or of another form.</translation>
+    </message>
+    <message>
+        <source>システム エラー %1 (%2) です。</source>
+        <translation>System error %1 (%2).</translation>
+    </message>
+    <message>
+        <source>ドキュメントの保存に失敗しました。
+%1</source>
+        <translation>Failed to save the document.
+%1</translation>
+    </message>
+    <message>
+        <source>ドキュメントを開くことに失敗しました。
+%1</source>
+        <translation>Failed to open the document.
+%1</translation>
+    </message>
+    <message>
+        <source>予期しないファイル形式です。
+%1</source>
+        <translation>Unexpected file format.
+%1</translation>
+    </message>
+    <message>
+        <source>ファイルが空です。</source>
+        <translation>The file is empty.</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)	F1</source>
+        <translation>&amp;Help	F1</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "app/AidCommands.h"
 
+#include "app/AppSettings.h"
 #include "app/CommandTable.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
@@ -40,11 +41,8 @@ void LoadAidSettings(CTesvanDoc& doc)
     a.Normalize();
 }
 
-void SaveAidSettings(const CTesvanDoc& doc)
+void WriteAidSettings(const CTesvanDoc& doc, QSettings& s)
 {
-    if (!UsesSettings())
-        return;
-    QSettings s;
     s.beginGroup(kGroup);
     const CDrawingAids& a = doc.m_Aids;
     s.setValue(QStringLiteral("PixelPerfect"), a.bPixelPerfect);
@@ -52,6 +50,14 @@ void SaveAidSettings(const CTesvanDoc& doc)
     s.setValue(QStringLiteral("OnionNext"), a.crOnionNext);
     s.setValue(QStringLiteral("OnionOpacity"), a.nOnionOpacity);
     s.setValue(QStringLiteral("OnionFrames"), a.nOnionFrames);
+    s.endGroup();
+}
+
+void SaveAidSettings(const CTesvanDoc& doc)
+{
+    if (!UsesSettings())
+        return;
+    ChangeSettings([&doc](QSettings& s) { WriteAidSettings(doc, s); });
 }
 
 void InstallAidCommands(CCommandTable& t, CTesvanDoc* doc)

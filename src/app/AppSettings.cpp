@@ -16,18 +16,36 @@ QString SettingsFilePath()
     return settings.fileName();
 }
 
+namespace {
+
+// A settings file that cannot be written is said once a session: every
+// later change would only repeat it.
+bool g_reported = false;
+
+void ReportFailure(const std::string& message)
+{
+    if (g_reported) {
+        CountFileFailure();
+        return;
+    }
+    g_reported = true;
+    ReportFileFailure(message);
+}
+
+} // namespace
+
 bool ChangeSettings(const std::function<void(QSettings&)>& change)
 {
     const QString path = SettingsFilePath();
     const std::string target = path.toStdString();
     QTemporaryDir staging;
     if (!staging.isValid()) {
-        ReportFileFailure(WriteErrorText(target, ENOSPC));
+        ReportFailure(WriteErrorText(target, ENOSPC));
         return false;
     }
     const QString copy = staging.filePath(QStringLiteral("settings.conf"));
     if (QFileInfo::exists(path) && !QFile::copy(path, copy)) {
-        ReportFileFailure(ReadErrorText(target, EACCES));
+        ReportFailure(ReadErrorText(target, EACCES));
         return false;
     }
     {
@@ -36,7 +54,7 @@ bool ChangeSettings(const std::function<void(QSettings&)>& change)
         change(staged);
         staged.sync();
         if (staged.status() != QSettings::NoError) {
-            ReportFileFailure(WriteErrorText(target, ENOSPC));
+            ReportFailure(WriteErrorText(target, ENOSPC));
             return false;
         }
     }
@@ -44,7 +62,7 @@ bool ChangeSettings(const std::function<void(QSettings&)>& change)
     QByteArray bytes;
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly)) {
-            ReportFileFailure(WriteErrorText(target, EIO));
+            ReportFailure(WriteErrorText(target, EIO));
             return false;
         }
         bytes = file.readAll();
@@ -52,7 +70,7 @@ bool ChangeSettings(const std::function<void(QSettings&)>& change)
     QDir().mkpath(QFileInfo(path).absolutePath());
     std::string error;
     if (!WriteFileSafely(target, bytes.constData(), size_t(bytes.size()), &error)) {
-        ReportFileFailure(error);
+        ReportFailure(error);
         return false;
     }
     return true;

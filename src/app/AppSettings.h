@@ -10,8 +10,8 @@
 
 class QSettings;
 
-// Applies change to the settings and writes the file; false (reported)
-// when it could not be written.
+// Applies change to the settings and writes the file; false when it could
+// not be written (shown with its reason the first time in a session).
 bool ChangeSettings(const std::function<void(QSettings&)>& change);
 
 // The settings file of the store (where QSettings keeps it).

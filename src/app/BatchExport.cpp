@@ -6,23 +6,36 @@
 #include "platform/ImageCodec.h"
 #include "platform/SafeFile.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-int Malformed(const std::string& why)
+QString Tr(const char* text) { return QCoreApplication::translate("BatchExport", text); }
+
+void PrintError(const QString& why)
 {
-    std::fprintf(stderr, "tesvan: %s\n", why.c_str());
+    std::fprintf(stderr, "tesvan: %s\n", why.toLocal8Bit().constData());
+}
+
+int Malformed(const QString& why)
+{
+    PrintError(why);
     return 2;
 }
 
+// A core message (Japanese inside the program) in the interface language.
 int Failed(const std::string& why)
 {
-    std::fprintf(stderr, "tesvan: %s\n", why.c_str());
+    PrintError(TrCore(QString::fromStdString(why)));
     return 1;
 }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Lower(std::string s)
 {
@@ -32,25 +45,29 @@ std::string Lower(std::string s)
     return s;
 }
 
-// Exit status and message of a failed export.
-int Report(AnimeExportError error, const std::string& path)
+// Exit status and message of a failed export; `why` is the writer's
+// message (the file and the reason) when a write failed.
+int Report(AnimeExportError error, const std::string& path, const std::string& why = {})
 {
     switch (error) {
     case AnimeExportError::None: return 0;
-    case AnimeExportError::BadScale: return Malformed("--scale takes a whole number from 1 to 16");
-    case AnimeExportError::UnknownType: return Malformed("no picture form for " + path);
-    case AnimeExportError::NoPlaceholder: return Malformed("no placeholder in " + path);
+    case AnimeExportError::BadScale: return Malformed(Tr("--scale には 1 から 16 の整数を指定してください。"));
+    case AnimeExportError::UnknownType:
+    case AnimeExportError::NoPlaceholder:
+    case AnimeExportError::NoSlot:
+        return Malformed(TrCore(Q(AnimeExportErrorText(error, path))));
     case AnimeExportError::SameNames:
-        return Malformed("two pictures would both be named " + path +
-                         " (give each slot its own name or add placeholders)");
-    case AnimeExportError::NoSlot: return Malformed("no such animation slot");
-    case AnimeExportError::EmptySlot: return Failed("the animation slot plays no cell of the sheet");
-    case AnimeExportError::NoImage: return Failed("no layer holds an image");
-    case AnimeExportError::NothingToWrite: return Failed("no picture to write for " + path);
-    case AnimeExportError::TooLarge: return Failed("the picture is too large for " + path);
-    case AnimeExportError::OutOfMemory: return Failed("out of memory writing " + path);
-    case AnimeExportError::WriteFailed: return Failed("cannot write " + path);
-    case AnimeExportError::Cancelled: return Failed("cancelled");
+        return Malformed(Tr("二つのファイルが同じ名前 %1 になります (スロットごとに名前を付けるか、プレースホルダーを加えてください)。")
+                             .arg(Q(path)));
+    case AnimeExportError::WriteFailed:
+        return Failed(why.empty() ? AnimeExportErrorText(error, path) : why);
+    case AnimeExportError::EmptySlot:
+    case AnimeExportError::NoImage:
+    case AnimeExportError::NothingToWrite:
+    case AnimeExportError::TooLarge:
+    case AnimeExportError::OutOfMemory:
+    case AnimeExportError::Cancelled:
+        return Failed(AnimeExportErrorText(error, path));
     }
     return 1;
 }
@@ -76,50 +93,50 @@ int RunGameExport(const GameExportRequest& r)
     SheetJsonForm form = SheetJsonForm::Hash;
     if (!r.format.isEmpty()) {
         if (r.data.isEmpty())
-            return Malformed("--format belongs to --data");
+            return Malformed(Tr("--format は --data と共に使います。"));
         if (r.format == QLatin1String("json-array"))
             form = SheetJsonForm::Array;
         else if (r.format != QLatin1String("json-hash"))
-            return Malformed("--format takes json-hash or json-array");
+            return Malformed(Tr("--format には json-hash か json-array を指定してください。"));
     }
     const bool placeholders = HasExportPlaceholder(out);
     if (!r.data.isEmpty() && (r.hasAnime || placeholders))
-        return Malformed("--data goes with the sheet only, not with --anime or placeholders");
+        return Malformed(Tr("--data はシートの書き出しにだけ使えます (--anime やプレースホルダーとは使えません)。"));
     if (r.hasAnime) {
         if (placeholders)
-            return Malformed("--anime writes one animation; placeholders are not used with it");
+            return Malformed(Tr("--anime は一つのアニメーションを書き出します。プレースホルダーは使えません。"));
         const std::string ext = Lower(tesvan::PathExtension(out));
         if (ext != ".gif" && ext != ".webp")
-            return Malformed("--anime writes a .gif or .webp file");
+            return Malformed(Tr("--anime は .gif か .webp のファイルに書き出します。"));
         if (r.anime.isEmpty())
-            return Malformed("--anime takes a slot from 1 to 4 or a slot's name");
+            return Malformed(Tr("--anime には 1 から 4 のスロット番号かスロットの名前を指定してください。"));
     }
     if (!r.data.isEmpty() && !tesvan::FindEncoderForPath(out))
-        return Malformed("no picture form for " + out);
+        return Report(AnimeExportError::UnknownType, out);
 
     const std::string file = r.file.toStdString();
     CCollectingUiPort port;
     CTesvanDoc doc;
-    if (!doc.OnOpenDocument(file))
-        return Failed(port.Because("cannot read " + file));
+    // The document's own failure message names the file and the reason.
+    if (!doc.OnOpenDocument(file)) {
+        for (const std::string& m : port.messages)
+            Failed(m);
+        return 1;
+    }
+    std::string why;
     if (r.hasAnime) {
         const int slot = doc.FindAnimeSlot(r.anime.toStdString());
         if (slot < 0)
-            return Malformed("no animation slot " + r.anime.toStdString() + " (1 to 4 or a slot's name)");
-        return Report(ExportAnimation(doc, slot, out, scale), out);
+            return Malformed(Tr("アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。").arg(r.anime));
+        return Report(ExportAnimation(doc, slot, out, scale, {}, &why), out, why);
     }
     if (placeholders)
-        return Report(ExportPictures(doc, out, scale), out);
+        return Report(ExportPictures(doc, out, scale, {}, &why), out, why);
     if (!r.data.isEmpty()) {
-        const std::string data = r.data.toStdString();
-        const AnimeExportError error = ExportSheet(doc, out, scale);
-        if (error != AnimeExportError::None)
-            return Report(error, out);
-        const QByteArray json = SheetJson(BuildSheetData(doc, out, scale), form);
         std::string message;
-        if (!WriteFileSafely(data, json.constData(), size_t(json.size()), &message))
+        if (!ExportSheetWithData(doc, out, r.data.toStdString(), form, scale, message))
             return Failed(message);
         return 0;
     }
-    return Report(ExportSheet(doc, out, scale), out);
+    return Report(ExportSheet(doc, out, scale, &why), out, why);
 }

@@ -11,6 +11,7 @@
 #include "views/Language.h"
 
 #include <QCommandLineOption>
+#include <QCoreApplication>
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -32,18 +33,13 @@ bool IsBatchInvocation(int argc, char** argv)
 
 namespace {
 
+QString Tr(const char* text) { return QCoreApplication::translate("BatchMode", text); }
+
 int Usage(const QString& why)
 {
-    std::fprintf(stderr,
-                 "tesvan: %s\n"
-                 "usage: tesvan --version\n"
-                 "       tesvan --list-commands\n"
-                 "       tesvan --info FILE.tvn\n"
-                 "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
-                 "       tesvan --export=SHEET.png --data=SHEET.json [--format=json-hash|json-array] [--scale=N] FILE.tvn\n"
-                 "       tesvan --export=OUT.gif|OUT.webp --anime=K [--scale=N] FILE.tvn\n"
-                 "       tesvan --script=SCRIPT [FILE.tvn]\n",
-                 why.toLocal8Bit().constData());
+    const QString text = QStringLiteral("tesvan: ") + why + QLatin1Char('\n') +
+                         Tr("使い方は 'tesvan --help' で表示されます。") + QLatin1Char('\n');
+    std::fputs(text.toLocal8Bit().constData(), stderr);
     return 2;
 }
 
@@ -57,9 +53,11 @@ bool IsLayerFileName(const std::string& out)
            out.substr(dot + 1) == "lay";
 }
 
-int ExportFailed(const std::string& why)
+// Each core message (the file and the reason) in the interface language.
+int ExportFailed(const std::vector<std::string>& messages, size_t from = 0)
 {
-    std::fprintf(stderr, "tesvan: %s\n", why.c_str());
+    for (size_t i = from; i < messages.size(); ++i)
+        std::fprintf(stderr, "tesvan: %s\n", TrCore(messages[i]).c_str());
     return 1;
 }
 
@@ -72,17 +70,17 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     CCollectingUiPort port;
     CTesvanDoc doc;
     if (!doc.OnOpenDocument(file))
-        return ExportFailed(port.Because("cannot read " + file));
-    // Each writer reports its own failure; the collected message says why.
-    auto failed = [&port, &out](size_t before) {
-        return ExportFailed(port.Because("cannot write " + out, before));
-    };
+        return ExportFailed(port.messages);
+    // Each writer reports its own failure: the file and the reason.
     const size_t before = port.messages.size();
     if (layer < 0)
-        return doc.ExportImage(out) ? 0 : failed(before);
-    if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out))
-        return ExportFailed("layer " + std::to_string(layer) + " has no image");
-    return doc.SaveLayerFileTo(layer, out) ? 0 : failed(before);
+        return doc.ExportImage(out) ? 0 : ExportFailed(port.messages, before);
+    if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out)) {
+        std::fprintf(stderr, "tesvan: %s\n",
+                     Tr("レイヤー %1 にはイメージがありません。").arg(layer).toLocal8Bit().constData());
+        return 1;
+    }
+    return doc.SaveLayerFileTo(layer, out) ? 0 : ExportFailed(port.messages, before);
 }
 
 // One line per command of the list: id, name and the menu text with a tab
@@ -104,32 +102,32 @@ int RunBatch(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Prints the version."));
+                                     QString());
     const QCommandLineOption listCommands(QStringLiteral("list-commands"),
-                                          QStringLiteral("Prints every command: id, name, menu text."));
-    const QCommandLineOption info(QStringLiteral("info"), QStringLiteral("Prints a document as JSON."),
+                                          QString());
+    const QCommandLineOption info(QStringLiteral("info"), QString(),
                                   QStringLiteral("FILE"));
     const QCommandLineOption exportTo(QStringLiteral("export"),
-                                      QStringLiteral("Writes the composed sheet."), QStringLiteral("OUT"));
+                                      QString(), QStringLiteral("OUT"));
     const QCommandLineOption layer(QStringLiteral("layer"),
-                                   QStringLiteral("Exports one layer slot."), QStringLiteral("N"));
-    const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Runs a script."),
+                                   QString(), QStringLiteral("N"));
+    const QCommandLineOption script(QStringLiteral("script"), QString(),
                                     QStringLiteral("SCRIPT"));
     // The interface language is taken before the batch run starts.
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
+    const QCommandLineOption lang(QStringLiteral("lang"), QString(),
                                   QStringLiteral("LANG"));
     parser.addOptions({version, listCommands, info, exportTo, layer, script, lang});
     // The export for games: sheet data, animations, scale.
-    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Writes the sheet's data."),
+    const QCommandLineOption data(QStringLiteral("data"), QString(),
                                   QStringLiteral("SHEET.json"));
-    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("json-hash or json-array."),
+    const QCommandLineOption format(QStringLiteral("format"), QString(),
                                     QStringLiteral("FORMAT"));
-    const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Scales by 1 to 16."),
+    const QCommandLineOption scale(QStringLiteral("scale"), QString(),
                                    QStringLiteral("N"));
-    const QCommandLineOption anime(QStringLiteral("anime"), QStringLiteral("Exports animation slot K."),
+    const QCommandLineOption anime(QStringLiteral("anime"), QString(),
                                    QStringLiteral("K"));
     parser.addOptions({data, format, scale, anime});
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
+    parser.addPositionalArgument(QStringLiteral("file"), QString(),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
         return Usage(parser.errorText());
@@ -138,55 +136,55 @@ int RunBatch(const QStringList& arguments)
                       int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)
-        return Usage(QStringLiteral("give exactly one of --version, --list-commands, --info, --export, --script"));
+        return Usage(Tr("--version、--list-commands、--info、--export、--script のどれか一つを指定してください。"));
     const QStringList files = parser.positionalArguments();
     for (const QCommandLineOption* o : {&info, &exportTo, &layer, &script}) {
         if (parser.values(*o).size() > 1)
-            return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
+            return Usage(Tr("--%1 が二度以上指定されています。").arg(o->names().first()));
     }
     if (parser.isSet(layer) && !parser.isSet(exportTo))
-        return Usage(QStringLiteral("--layer belongs to --export"));
+        return Usage(Tr("--layer は --export と共に使います。"));
     for (const QCommandLineOption* o : {&data, &format, &scale, &anime}) {
         if (parser.values(*o).size() > 1)
-            return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
+            return Usage(Tr("--%1 が二度以上指定されています。").arg(o->names().first()));
         if (parser.isSet(*o) && !parser.isSet(exportTo))
-            return Usage(QStringLiteral("--%1 belongs to --export").arg(o->names().first()));
+            return Usage(Tr("--%1 は --export と共に使います。").arg(o->names().first()));
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
-            return Usage(QStringLiteral("--%1 needs a value").arg(o->names().first()));
+            return Usage(Tr("--%1 には値が必要です。").arg(o->names().first()));
         if (parser.isSet(*o) && parser.isSet(layer))
-            return Usage(QStringLiteral("--%1 does not go with --layer").arg(o->names().first()));
+            return Usage(Tr("--%1 は --layer と共には使えません。").arg(o->names().first()));
     }
 
     if (parser.isSet(version)) {
         if (!files.isEmpty())
-            return Usage(QStringLiteral("--version takes no file"));
+            return Usage(Tr("--version はファイルを取りません。"));
         std::printf("Tesvan 2.04\n");
         return 0;
     }
     if (parser.isSet(listCommands)) {
         if (!files.isEmpty())
-            return Usage(QStringLiteral("--list-commands takes no file"));
+            return Usage(Tr("--list-commands はファイルを取りません。"));
         ListCommands();
         return 0;
     }
     if (parser.isSet(info)) {
         if (!files.isEmpty())
-            return Usage(QStringLiteral("--info takes one file"));
+            return Usage(Tr("--info はファイルを一つ取ります。"));
         if (parser.value(info).isEmpty())
-            return Usage(QStringLiteral("--info needs a file"));
+            return Usage(Tr("--info にはファイルが必要です。"));
         return RunDocInfo(parser.value(info));
     }
     if (parser.isSet(exportTo)) {
         if (parser.value(exportTo).isEmpty())
-            return Usage(QStringLiteral("--export needs an output file"));
+            return Usage(Tr("--export には出力ファイルが必要です。"));
         if (files.size() != 1)
-            return Usage(QStringLiteral("--export takes one document"));
+            return Usage(Tr("--export はドキュメントを一つ取ります。"));
         int layerIndex = -1;
         if (parser.isSet(layer)) {
             bool ok = false;
             layerIndex = parser.value(layer).toInt(&ok);
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
-                return Usage(QStringLiteral("--layer takes a slot from 0 to 11"));
+                return Usage(Tr("--layer には 0 から 11 のスロットを指定してください。"));
         }
         const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
                                      parser.value(scale), parser.value(anime), parser.isSet(anime),
@@ -196,9 +194,9 @@ int RunBatch(const QStringList& arguments)
         return RunExport(parser.value(exportTo), layerIndex, files.first());
     }
     if (files.size() > 1)
-        return Usage(QStringLiteral("--script takes at most one document"));
+        return Usage(Tr("--script が取るドキュメントは一つまでです。"));
     if (parser.value(script).isEmpty())
-        return Usage(QStringLiteral("--script needs a script file"));
+        return Usage(Tr("--script にはスクリプト ファイルが必要です。"));
     CScriptRunner runner;
     return runner.Run(parser.value(script), files.isEmpty() ? QString() : files.first());
 }

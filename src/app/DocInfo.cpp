@@ -1,16 +1,21 @@
 #include "app/DocInfo.h"
 
 #include "doc/TesvanDoc.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,39 +58,49 @@ QJsonObject DocInfoJson(const CTesvanDoc& doc, const std::array<bool, CTesvanDoc
     }
     o.insert("layers", layers);
 
+    // Names and directions as the sprite-sheet data's frame tags give them,
+    // so a pipeline learns the tags --data will write.
+    static const char* const kDirections[] = {"forward", "reverse", "pingpong"};
     QJsonArray anime;
-    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
+        const int d = doc.m_Anime[k].nDirection;
         anime.append(QJsonObject{{"frames", Utf8(doc.m_Anime[k].strFrames)},
-                                 {"speed", doc.m_Anime[k].nSpeed}});
+                                 {"speed", doc.m_Anime[k].nSpeed},
+                                 {"name", Utf8(doc.AnimeName(k))},
+                                 {"direction", kDirections[d >= 0 && d <= 2 ? d : 0]},
+                                 {"stepTime", doc.AnimeStepMs(k)}});
+    }
     o.insert("anime", anime);
     return o;
 }
 
 int RunDocInfo(const QString& path)
 {
-    QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable()) {
-        std::fprintf(stderr, "tesvan: cannot read %s\n", path.toLocal8Bit().constData());
+    const std::string file = path.toStdString();
+    auto failed = [](const std::string& message) {
+        std::fprintf(stderr, "tesvan: %s\n", TrCore(message).c_str());
         return 1;
-    }
+    };
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return failed(ReadErrorText(file, errno));
+    if (!S_ISREG(st.st_mode))
+        return failed(ReadErrorText(file, S_ISDIR(st.st_mode) ? EISDIR : kNotAFile));
+    if (::access(file.c_str(), R_OK) != 0)
+        return failed(ReadErrorText(file, errno));
     // An empty file opens as an untouched document in the editor; here it
     // would pass for one, so it is refused.
-    if (info.size() == 0) {
-        std::fprintf(stderr, "tesvan: %s: the file is empty\n", path.toLocal8Bit().constData());
-        return 1;
-    }
+    if (st.st_size == 0)
+        return failed(ReadErrorText(file, kEmptyFile));
+    QFileInfo info(path);
     CCollectingUiPort port;
     // Only the settings and layer records are read: no pixel is decoded.
     CTesvanDoc doc;
     std::array<bool, CTesvanDoc::kLayers> hasPixels{};
     if (!doc.ReadSummary(info.absoluteFilePath().toStdString(), hasPixels)) {
-        std::string reason;
         for (const std::string& m : port.messages)
-            reason += (reason.empty() ? "" : " ") + m;
-        if (reason.empty())
-            reason = "the file could not be read";
-        std::fprintf(stderr, "tesvan: %s: %s\n", path.toLocal8Bit().constData(), reason.c_str());
-        return 1;
+            failed(m);
+        return port.messages.empty() ? failed(ReadErrorText(file, kDamagedContent)) : 1;
     }
     QByteArray json = QJsonDocument(DocInfoJson(doc, &hasPixels)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);

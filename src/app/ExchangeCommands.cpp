@@ -53,12 +53,12 @@ void OnExportAnime(CTesvanDoc* doc)
         };
     }
     AnimeExportError error = AnimeExportError::None;
-    std::string message;
+    std::string message, why;
     bool fileFailure = false;
     switch (dlg.m_nForm) {
     case CExportAnimeDlg::FORM_GIF:
     case CExportAnimeDlg::FORM_WEBP:
-        error = ExportAnimation(*doc, dlg.m_nSlot, path, dlg.m_nScale, report);
+        error = ExportAnimation(*doc, dlg.m_nSlot, path, dlg.m_nScale, report, &why);
         break;
     case CExportAnimeDlg::FORM_SHEET: {
         const std::string ext = tesvan::PathExtension(path);
@@ -67,13 +67,13 @@ void OnExportAnime(CTesvanDoc* doc)
         break;
     }
     default:
-        error = ExportPictures(*doc, path, dlg.m_nScale, report);
+        error = ExportPictures(*doc, path, dlg.m_nScale, report, &why);
         break;
     }
     progress.reset();
     // A cancel needs no message; what was written stays.
     if (error != AnimeExportError::None && error != AnimeExportError::Cancelled) {
-        message = AnimeExportErrorText(error, path);
+        message = error == AnimeExportError::WriteFailed && !why.empty() ? why : AnimeExportErrorText(error, path);
         fileFailure = error == AnimeExportError::WriteFailed || error == AnimeExportError::OutOfMemory ||
                       error == AnimeExportError::TooLarge;
     }

@@ -4,8 +4,10 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -14,11 +16,46 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The pages in the order of the contents list.
-const char* const kPageNames[] = {"start",     "tools",     "layers",   "palettes", "exchange",
-                                  "animation", "printing",  "batch",    "settings"};
+const char* const kPageNames[] = {"start",     "tools",    "aids",  "layers",   "palettes", "exchange",
+                                  "animation", "printing", "batch", "settings", "commands"};
+
+// The pictures are windows of the editor, pixel for pixel: each of their
+// pixels becomes a whole square of device pixels at the ratio the page is
+// shown at, never a resampled blur or moiré.
+class CManualBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::ImageResource)
+            return resource;
+        QImage image;
+        if (resource.userType() == QMetaType::QByteArray)
+            image.loadFromData(resource.toByteArray());
+        else if (resource.userType() == QMetaType::QImage)
+            image = resource.value<QImage>();
+        else if (resource.userType() == QMetaType::QPixmap)
+            image = resource.value<QPixmap>().toImage();
+        if (image.isNull())
+            return resource;
+        const qreal ratio = viewport()->devicePixelRatioF();
+        const int whole = std::max(1, int(std::lround(ratio)));
+        if (whole > 1)
+            image = image.scaled(image.size() * whole, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        // Shown at (its size / ratio) logical pixels: one picture pixel is
+        // one device pixel.
+        image.setDevicePixelRatio(ratio);
+        return image;
+    }
+};
 
 } // namespace
 
@@ -31,7 +68,7 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_pSearch->setPlaceholderText(tr("検索"));
     m_pSearch->setClearButtonEnabled(true);
     m_pContents = new QListWidget(this);
-    m_pBrowser = new QTextBrowser(this);
+    m_pBrowser = new CManualBrowser(this);
     // Links to other pages open here; nothing goes to a browser or the network.
     m_pBrowser->setOpenExternalLinks(false);
     m_pBrowser->setOpenLinks(true);
@@ -105,22 +142,6 @@ void CHelpWindow::ShowPage(int index)
 
 void CHelpWindow::OnSourceChanged(const QUrl& url)
 {
-    // The pictures are whole windows: shown at a width that fits the page.
-    QTextDocument* doc = m_pBrowser->document();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            QTextImageFormat image = fragment.charFormat().toImageFormat();
-            if (!image.isValid() || image.width() > 0)
-                continue;
-            image.setWidth(560);
-            QTextCursor cursor(doc);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(image);
-        }
-    }
-
     m_nShown = -1;
     for (int i = 0; i < m_Pages.size(); ++i)
         if (QUrl(m_Pages[i].url).path() == url.path())

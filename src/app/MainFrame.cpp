@@ -349,10 +349,10 @@ QString CMainFrame::PointerStatus() const { return m_pPointerPane ? m_pPointerPa
 void CMainFrame::UpdateTitle()
 {
     QString title = QString::fromStdString(m_pDoc->GetTitle());
-    if (title.isEmpty())
-        title = QStringLiteral("無題");
     // Only the name of an unsaved document is the program's own text.
-    if (m_pDoc->GetPathName().empty())
+    if (title.isEmpty())
+        title = TrCore(QStringLiteral("無題"));
+    else if (m_pDoc->GetPathName().empty())
         title = TrCore(title);
     QString full = (m_pDoc->IsModified() ? QStringLiteral("*") : QString()) + title + QStringLiteral(" - Tesvan");
     if (windowTitle() != full)

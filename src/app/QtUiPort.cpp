@@ -87,7 +87,7 @@ void CQtUiPort::PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& 
     if (!request.folder.empty())
         dialog.setDirectory(Q(request.folder));
     if (!request.initialName.empty())
-        dialog.selectFile(Q(request.initialName));
+        dialog.selectFile(request.initialNameIsText ? TrCore(Q(request.initialName)) : Q(request.initialName));
 
     if (request.extFollowsFilter) {
         auto follow = [&dialog, request](const QString& nameFilter) {

@@ -1,6 +1,7 @@
 #include "app/RecoveryManager.h"
 
 #include "app/TesvanApp.h"
+#include "platform/SafeFile.h"
 #include "platform/UiPort.h"
 #include "views/DialogPresenters.h"
 #include "views/Language.h"
@@ -208,8 +209,9 @@ void CRecoveryManager::OfferCopies()
     std::string aside;
     for (const std::string& path : scan.damaged)
         aside += "\n" + path;
+    // A copy that cannot be read is a failed read: a script run ends with 1.
     if (!aside.empty())
-        UiPort().MessageBox("読み込めない復元用のコピーを移動しました。" + aside);
+        ReportFileFailure("読み込めない復元用のコピーを移動しました。" + aside);
     if (scan.copies.empty())
         return;
 
@@ -241,7 +243,7 @@ void CRecoveryManager::OfferCopies()
         std::string moved;
         for (const std::string& path : SetRecoveryCopyAside(copy))
             moved += "\n" + path;
-        UiPort().MessageBox("読み込めない復元用のコピーを移動しました。" + moved);
+        ReportFileFailure("読み込めない復元用のコピーを移動しました。" + moved);
         break;
     }
     case CTesvanApp::RestoreResult::Cancelled:

@@ -13,6 +13,7 @@
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "views/AnimationDlg.h"
+#include "views/Language.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -23,8 +24,10 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -179,7 +182,13 @@ int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
 {
     QFile file(scriptPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "tesvan: cannot read script %s\n", scriptPath.toLocal8Bit().constData());
+        // The file and the reason, as every failed read is told.
+        const std::string path = scriptPath.toStdString();
+        struct stat st {};
+        const int error = ::stat(path.c_str(), &st) != 0 ? errno
+                          : S_ISDIR(st.st_mode)           ? EISDIR
+                                                          : EACCES;
+        std::fprintf(stderr, "tesvan: %s\n", TrCore(ReadErrorText(path, error)).c_str());
         return kMalformed;
     }
     std::vector<ScriptStatement> statements;
@@ -187,7 +196,10 @@ int CScriptRunner::Run(const QString& scriptPath, const QString& documentPath)
         return kMalformed;
     CTesvanApp app;
     if (!app.InitForScript()) {
-        std::fprintf(stderr, "tesvan: the editor could not start\n");
+        std::fprintf(stderr, "tesvan: %s\n",
+                     QCoreApplication::translate("ScriptRunner", "エディターを起動できませんでした。")
+                         .toLocal8Bit()
+                         .constData());
         return kFailed;
     }
     return Execute(app, statements, documentPath);
@@ -219,7 +231,10 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
     m_pApp = &app;
     m_pFrame = app.GetMainFrame();
     if (!m_pFrame || !app.GetDocument()) {
-        std::fprintf(stderr, "tesvan: the editor could not start\n");
+        std::fprintf(stderr, "tesvan: %s\n",
+                     QCoreApplication::translate("ScriptRunner", "エディターを起動できませんでした。")
+                         .toLocal8Bit()
+                         .constData());
         return kFailed;
     }
 

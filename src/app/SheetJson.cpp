@@ -25,25 +25,8 @@ QJsonObject Frame(const SheetFrame& f)
     return o;
 }
 
-} // namespace
-
-QByteArray SheetJson(const SheetData& data, SheetJsonForm form)
+QJsonObject Meta(const SheetData& data)
 {
-    QJsonObject root;
-    if (form == SheetJsonForm::Hash) {
-        QJsonObject frames;
-        for (size_t i = 0; i < data.frames.size(); ++i)
-            frames.insert(QString::number(i), Frame(data.frames[i]));
-        root.insert("frames", frames);
-    } else {
-        QJsonArray frames;
-        for (size_t i = 0; i < data.frames.size(); ++i) {
-            QJsonObject o = Frame(data.frames[i]);
-            o.insert("filename", QString::number(i));
-            frames.append(o);
-        }
-        root.insert("frames", frames);
-    }
     QJsonArray tags;
     for (const SheetTag& t : data.tags)
         tags.append(QJsonObject{{"name", Utf8(t.name)}, {"from", t.from}, {"to", t.to},
@@ -55,23 +38,67 @@ QByteArray SheetJson(const SheetData& data, SheetJsonForm form)
     meta.insert("app", "Tesvan");
     meta.insert("version", "2.04");
     meta.insert("image", Utf8(data.image));
-    meta.insert("format", "RGBA8888");
+    meta.insert("format", data.indexed ? "I8" : "RGBA8888");
     meta.insert("size", QJsonObject{{"w", data.width}, {"h", data.height}});
     meta.insert("scale", QString::number(data.scale));
     meta.insert("frameTags", tags);
     meta.insert("layers", layers);
-    root.insert("meta", meta);
+    return meta;
+}
+
+// An indented JSON value placed at the given depth: every line after the
+// first moves right by that many blanks.
+QByteArray Nested(const QJsonObject& o, int indent)
+{
+    QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented).trimmed();
+    return text.replace("\n", "\n" + QByteArray(indent, ' '));
+}
+
+} // namespace
+
+QByteArray SheetJson(const SheetData& data, SheetJsonForm form)
+{
+    if (form == SheetJsonForm::Hash) {
+        // Readers that keep the file's order take "frames" in it, so the
+        // keys go in frame order ("0", "1", "2", ..., not the sorted
+        // "0", "1", "10"): written by hand.
+        QByteArray frames = "{\n    \"frames\": {";
+        for (size_t i = 0; i < data.frames.size(); ++i) {
+            frames += i ? ",\n        \"" : "\n        \"";
+            frames += QByteArray::number(qulonglong(i)) + "\": " + Nested(Frame(data.frames[i]), 8);
+        }
+        frames += data.frames.empty() ? "},\n" : "\n    },\n";
+        return frames + "    \"meta\": " + Nested(Meta(data), 4) + "\n}\n";
+    }
+    QJsonArray frames;
+    for (size_t i = 0; i < data.frames.size(); ++i) {
+        QJsonObject o = Frame(data.frames[i]);
+        o.insert("filename", QString::number(i));
+        frames.append(o);
+    }
+    QJsonObject root;
+    root.insert("frames", frames);
+    root.insert("meta", Meta(data));
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
 bool ExportSheetWithData(CTesvanDoc& doc, const std::string& imagePath, const std::string& dataPath,
                          SheetJsonForm form, int scale, std::string& message)
 {
-    const AnimeExportError error = ExportSheet(doc, imagePath, scale);
-    if (error != AnimeExportError::None) {
-        message = AnimeExportErrorText(error, imagePath);
-        return false;
+    // The picture and its data are one set: both are written, or neither
+    // replaces its old file.
+    std::vector<ExportFile> files(2);
+    files[0].path = imagePath;
+    AnimeExportError error = EncodeSheet(doc, imagePath, scale, files[0].bytes);
+    if (error == AnimeExportError::None) {
+        const QByteArray json = SheetJson(BuildSheetData(doc, imagePath, scale), form);
+        files[1].path = dataPath;
+        files[1].bytes.assign(json.begin(), json.end());
+        error = WriteExportFiles(files, &message);
+        if (error == AnimeExportError::None)
+            return true;
     }
-    const QByteArray json = SheetJson(BuildSheetData(doc, imagePath, scale), form);
-    return WriteFileSafely(dataPath, json.constData(), size_t(json.size()), &message);
+    if (message.empty())
+        message = AnimeExportErrorText(error, imagePath);
+    return false;
 }

@@ -13,8 +13,8 @@
 
 namespace {
 
-// Without a display the request still prints; its messages then go to the
-// terminal instead of message boxes.
+// Without a person to answer the request still prints; its messages then go
+// to the terminal instead of message boxes, which nothing could close.
 class CStderrUiPort : public CUiPort {
 public:
     void MessageBox(const std::string& text) override
@@ -27,11 +27,34 @@ public:
     bool ChooseFolder(const std::string&, std::string&) override { return false; }
 };
 
-bool HasDisplay()
+// With a person at the screen the messages are boxes and go to the terminal
+// as well, so that a desktop's log keeps them.
+class CBoxAndStderrUiPort : public CQtUiPort {
+public:
+    void MessageBox(const std::string& text) override
+    {
+        std::fprintf(stderr, "tesvan: %s\n", TrCore(text).c_str());
+        CQtUiPort::MessageBox(text);
+    }
+};
+
+// A platform plugin whose windows nobody sees.
+bool IsHeadlessPlatform(const QString& name)
 {
+    const QString plugin = name.section(QLatin1Char(':'), 0, 0).trimmed();
+    return plugin == QLatin1String("offscreen") || plugin == QLatin1String("minimal") ||
+           plugin == QLatin1String("minimalegl");
+}
+
+// A person can answer a box only on a display, through a platform that
+// shows windows.
+bool HasPerson()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && IsHeadlessPlatform(platform))
+        return false;
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 } // namespace
@@ -46,38 +69,39 @@ bool IsShellPrintInvocation(int argc, char** argv)
 
 int RunShellPrint(int argc, char** argv)
 {
-    const bool display = HasDisplay();
-    if (!display)
+    bool person = HasPerson();
+    if (!person)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
+    person = person && !IsHeadlessPlatform(QGuiApplication::platformName());
     QCoreApplication::setOrganizationName(QStringLiteral("Lumo"));
     QCoreApplication::setApplicationName(QStringLiteral("Tesvan"));
 
     QCommandLineParser parser;
     const QCommandLineOption print(QStringLiteral("print"),
-                                   QStringLiteral("Prints FILE on the default printer."));
+                                   QString());
     const QCommandLineOption printTo(QStringLiteral("print-to"),
-                                     QStringLiteral("Prints FILE on PRINTER (a name ending in .pdf writes that file)."),
+                                     QString(),
                                      QStringLiteral("PRINTER"));
-    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Interface language."),
+    const QCommandLineOption lang(QStringLiteral("lang"), QString(),
                                   QStringLiteral("LANG"));
     parser.addOptions({print, printTo, lang});
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
+    parser.addPositionalArgument(QStringLiteral("file"), QString(),
                                  QStringLiteral("FILE.tvn"));
     const QStringList files = parser.parse(qapp.arguments()) ? parser.positionalArguments()
                                                                : QStringList();
+    InstallLanguage(ChooseLanguage(parser.value(lang), true));
     if (files.size() != 1 || parser.isSet(print) == parser.isSet(printTo) ||
         (parser.isSet(printTo) && parser.value(printTo).isEmpty())) {
-        std::fprintf(stderr,
-                     "usage: tesvan --print FILE.tvn\n"
-                     "       tesvan --print-to=PRINTER FILE.tvn\n");
+        const QString usage = QCoreApplication::translate(
+            "ShellPrint", "使い方: tesvan --print FILE.tvn\n        tesvan --print-to=PRINTER FILE.tvn\n");
+        std::fputs(usage.toLocal8Bit().constData(), stderr);
         return 2;
     }
 
-    InstallLanguage(ChooseLanguage(parser.value(lang), true));
     CStderrUiPort terminal;
-    CQtUiPort boxes;
-    SetUiPort(display ? static_cast<CUiPort*>(&boxes) : &terminal);
+    CBoxAndStderrUiPort boxes;
+    SetUiPort(person ? static_cast<CUiPort*>(&boxes) : &terminal);
     const int status = PrintFromShell(files.first(), parser.value(printTo), parser.isSet(printTo));
     SetUiPort(nullptr);
     return status;

@@ -466,13 +466,16 @@ void CTesvanApp::OnPreferences()
     m_pDoc->UpdateAllViews(HINT_CANVAS | HINT_PANE);
     if (!m_bUseSettings)
         return;
-    SaveAidSettings(*m_pDoc);
-    StoreLanguagePreference(QString::fromStdString(prefs.m_strLanguage));
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("Preferences"));
-    for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
-        if (field.key)
-            settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
+    // One change of the settings file, written whole.
+    ChangeSettings([&](QSettings& settings) {
+        WriteAidSettings(*m_pDoc, settings);
+        StoreLanguagePreference(settings, QString::fromStdString(prefs.m_strLanguage));
+        settings.beginGroup(QStringLiteral("Preferences"));
+        for (const CPreferencesDlg::Field& field : CPreferencesDlg::Fields())
+            if (field.key)
+                settings.setValue(QString::fromLatin1(field.key), prefs.*field.member);
+        settings.endGroup();
+    });
 }
 
 void CTesvanApp::LoadRecentFileList()

@@ -92,7 +92,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(33016, ToolPixelPerfect,     Tools,   3,   0, None,       "",              "",         "ピクセルパーフェクト", "", "１ピクセルの鉛筆で角の重なりを描かない") \
     X(32795, ToolThickBrush,       None,    0,   0, Freehand,   "",              "太いブラシ", "太いブラシ", "", "") \
     X(32830, ToolThinBrush,        None,    0,   0, Freehand,   "",              "細いブラシ", "細いブラシ", "", "") \
-    X(57667, HelpFinder,           Help,    1,   0, None,       "",              "",         "ヘルプ(&H)", "F1", "ヘルプ トピックの一覧\nヘルプ トピック") \
+    X(57667, HelpFinder,           Help,    1,   0, None,       "",              "",         "ヘルプ(&H)\tF1", "F1", "ヘルプ トピックの一覧\nヘルプ トピック") \
     X(57664, HelpAbout,            Help,    1,   0, None,       "",              "",         "バージョン情報 Tesvan(&A)...", "", "プログラム情報、バージョン、著作権を表示します。\nバージョン情報") \
     X(32773, LayerShow,            Layer,   1,   0, None,       "",              "",         "表示", "", "") \
     X(32774, LayerProperties,      Layer,   1,   0, None,       "",              "",         "プロパティー変更", "", "レイヤー名、チップページ変更") \

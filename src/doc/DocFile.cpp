@@ -54,22 +54,47 @@ private:
     int m_fd;
 };
 
+// The framework's message, then the file and the reason on a line of their
+// own (none for a copy held in memory).
+std::string WithDetail(const char* head, const std::string& path, int error)
+{
+    if (path.empty())
+        return head;
+    return std::string(head) + "\n" + ReadErrorText(path, error);
+}
+
 // Runs a read of the document's content; a short or damaged file, or one
 // that cannot be read, is reported and gives false.
 template <class Read>
-bool ReadReporting(Read read)
+bool ReadReporting(const std::string& path, Read read)
 {
     try {
         read();
     } catch (const CArchiveException& e) {
-        ReportFileFailure(e.GetCause() == CArchiveException::endOfFile ? kMsgBadFormat
-                                                                       : kMsgOpenFailed);
+        if (e.GetCause() == CArchiveException::endOfFile)
+            ReportFileFailure(WithDetail(kMsgBadFormat, path, kDamagedContent));
+        else
+            ReportFileFailure(WithDetail(kMsgOpenFailed, path, kDamagedContent));
+        return false;
+    } catch (const std::bad_alloc&) {
+        ReportFileFailure(WithDetail(kMsgOpenFailed, path, ENOMEM));
         return false;
     } catch (const std::exception&) {
-        ReportFileFailure(kMsgOpenFailed);
+        ReportFileFailure(WithDetail(kMsgOpenFailed, path, kDamagedContent));
         return false;
     }
     return true;
+}
+
+// Why a file cannot be opened for reading: the system's error, or that it
+// is a folder or no regular file.
+int OpenError(int fd, const struct stat& st, int openErrno)
+{
+    if (fd < 0)
+        return openErrno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    return kNotAFile;
 }
 
 } // namespace
@@ -223,10 +248,10 @@ void CTesvanDoc::Serialize(CArchive& ar)
         UiPort().MessageBox(kMsgExtensionDamaged);
 }
 
-bool CTesvanDoc::LoadFrom(CArchive& ar)
+bool CTesvanDoc::LoadFrom(CArchive& ar, const std::string& path)
 {
     std::unique_ptr<CTesvanDoc> fresh;
-    if (!ReadReporting([&] {
+    if (!ReadReporting(path, [&] {
             fresh = std::make_unique<CTesvanDoc>();
             fresh->ReadContent(ar);
         }))
@@ -253,14 +278,15 @@ bool CTesvanDoc::LoadFromMemory(const void* data, size_t size)
 bool CTesvanDoc::OnOpenDocument(const std::string& path)
 {
     CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const int openErrno = errno;
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        ReportFileFailure(kMsgOpenFailed);
+        ReportFileFailure(WithDetail(kMsgOpenFailed, path, OpenError(fd.Get(), st, openErrno)));
         return false;
     }
     if (st.st_size > 0) {
         CArchive ar(fd.Get(), CArchive::load, uint64_t(st.st_size));
-        if (!LoadFrom(ar))
+        if (!LoadFrom(ar, path))
             return false;
         SetModifiedFlag(false);
     }
@@ -272,12 +298,13 @@ bool CTesvanDoc::ReadSummary(const std::string& path, std::array<bool, kLayers>&
 {
     hasPixels.fill(false);
     CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const int openErrno = errno;
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        ReportFileFailure(kMsgOpenFailed);
+        ReportFileFailure(WithDetail(kMsgOpenFailed, path, OpenError(fd.Get(), st, openErrno)));
         return false;
     }
-    return ReadReporting([&] {
+    return ReadReporting(path, [&] {
         CArchive ar(fd.Get(), CArchive::load, uint64_t(st.st_size));
         ReadContent(ar, &hasPixels);
     });
@@ -302,8 +329,13 @@ bool CTesvanDoc::OnSaveDocument(const std::string& requested)
     if (!ok) {
         file.Abandon();
         // A read-only file is refused in words of our own; every other
-        // failure has the framework's message for a failed save.
-        ReportFileFailure(file.Error() == CSafeFile::kReadOnly ? file.ErrorText() : kMsgSaveFailed);
+        // failure has the framework's message for a failed save, then the
+        // file and the reason.
+        if (file.Error() == CSafeFile::kReadOnly)
+            ReportFileFailure(file.ErrorText());
+        else
+            ReportFileFailure(std::string(kMsgSaveFailed) + "\n" +
+                              (file.Error() ? file.ErrorText() : WriteErrorText(requested, ENOMEM)));
         return false;
     }
     SetModifiedFlag(false);
@@ -320,6 +352,7 @@ bool CTesvanDoc::DoSave(const std::string& path, bool replace)
         request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}};
         request.defaultExt = "tvn";
         request.initialName = m_strTitle;
+        request.initialNameIsText = GetPathName().empty();
         if (!UiPort().FileDialog(request, name) || name.empty())
             return false;
         const std::string file = FileNameOf(name);

@@ -489,7 +489,7 @@ public:
     }
 
 private:
-    bool LoadFrom(CArchive& ar);
+    bool LoadFrom(CArchive& ar, const std::string& path = {});
     void ReadContent(CArchive& ar, std::array<bool, kLayers>* hasPixels = nullptr);
     void WriteContent(CArchive& ar) const;
     void SwapContent(CTesvanDoc& other) noexcept;

@@ -80,6 +80,16 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
         text.replace(at, what.size(), with);
 }
 
+// A picture in the form its name's extension asks for, in memory.
+AnimeExportError EncodePicture(const std::string& path, const CImageEx& img, std::vector<uint8_t>& out)
+{
+    const tesvan::EncoderInfo* enc = tesvan::FindEncoderForPath(path);
+    if (!enc)
+        return AnimeExportError::UnknownType;
+    tesvan::PaletteEntry table[256];
+    return FromStatus(tesvan::EncodeImage(ImageSourceOf(img, table), enc->format, out));
+}
+
 // The steps of a slot's list whose cells lie on the sheet, in list order.
 std::vector<int> SlotSteps(const CTesvanDoc& doc, int slot)
 {
@@ -162,6 +172,10 @@ SheetData BuildSheetData(const CTesvanDoc& doc, const std::string& imagePath, in
     const size_t slash = imagePath.find_last_of('/');
     data.image = slash == std::string::npos ? imagePath : imagePath.substr(slash + 1);
     data.scale = scale;
+    // GIF is always indexed; PNG and BMP keep an 8-bit sheet's palette;
+    // JPEG and TIFF hold colours.
+    const std::string ext = Lower(tesvan::PathExtension(imagePath));
+    data.indexed = ext == ".gif" || (doc.m_nBitCount == 8 && (ext == ".png" || ext == ".bmp"));
     data.width = doc.SheetWidth() * scale;
     data.height = doc.SheetHeight() * scale;
     const int w = doc.m_nCellWidth * scale, h = doc.m_nCellHeight * scale;
@@ -196,7 +210,7 @@ SheetData BuildSheetData(const CTesvanDoc& doc, const std::string& imagePath, in
     return data;
 }
 
-AnimeExportError ExportSheet(CTesvanDoc& doc, const std::string& path, int scale)
+AnimeExportError EncodeSheet(CTesvanDoc& doc, const std::string& path, int scale, std::vector<uint8_t>& bytes)
 {
     if (scale < kMinExportScale || scale > kMaxExportScale)
         return AnimeExportError::BadScale;
@@ -206,15 +220,37 @@ AnimeExportError ExportSheet(CTesvanDoc& doc, const std::string& path, int scale
         return AnimeExportError::TooLarge;
     CComposedSheet sheet(doc);
     if (scale == 1)
-        return FromStatus(WriteImageFile(path, sheet.Image()));
+        return EncodePicture(path, sheet.Image(), bytes);
     CImageEx scaled;
     if (!ScaleImage(sheet.Image(), scale, scaled))
         return AnimeExportError::OutOfMemory;
-    return FromStatus(WriteImageFile(path, scaled));
+    return EncodePicture(path, scaled, bytes);
 }
 
-AnimeExportError ExportAnimation(CTesvanDoc& doc, int slot, const std::string& path, int scale,
-                                 const ExportProgress& progress)
+AnimeExportError WriteExportFiles(const std::vector<ExportFile>& files, std::string* why)
+{
+    std::vector<SafeFileItem> items;
+    items.reserve(files.size());
+    for (const ExportFile& f : files)
+        items.push_back({f.path, f.bytes.data(), f.bytes.size()});
+    std::string message;
+    if (WriteFilesSafely(items, &message))
+        return AnimeExportError::None;
+    if (why)
+        *why = message;
+    return AnimeExportError::WriteFailed;
+}
+
+AnimeExportError ExportSheet(CTesvanDoc& doc, const std::string& path, int scale, std::string* why)
+{
+    std::vector<ExportFile> files(1);
+    files[0].path = path;
+    const AnimeExportError error = EncodeSheet(doc, path, scale, files[0].bytes);
+    return error != AnimeExportError::None ? error : WriteExportFiles(files, why);
+}
+
+AnimeExportError EncodeAnimation(CTesvanDoc& doc, int slot, const std::string& path, int scale,
+                                 std::vector<uint8_t>& bytes, const ExportProgress& progress)
 {
     if (scale < kMinExportScale || scale > kMaxExportScale)
         return AnimeExportError::BadScale;
@@ -258,14 +294,21 @@ AnimeExportError ExportAnimation(CTesvanDoc& doc, int slot, const std::string& p
     anim.transparentIndex = frames[0].GetBPP() == 8 ? 0 : -1;
     if (progress && !progress(int(cells.size()), total))
         return AnimeExportError::Cancelled;
-    std::vector<uint8_t> bytes;
     const CodecStatus st = ext == ".gif" ? tesvan::EncodeAnimatedGif(anim, bytes)
                                          : tesvan::EncodeAnimatedWebP(anim, bytes);
-    if (st != CodecStatus::Ok)
-        return FromStatus(st);
-    const AnimeExportError error = WriteFileSafely(path, bytes.data(), bytes.size()) ? AnimeExportError::None : AnimeExportError::WriteFailed;
+    return FromStatus(st);
+}
+
+AnimeExportError ExportAnimation(CTesvanDoc& doc, int slot, const std::string& path, int scale,
+                                 const ExportProgress& progress, std::string* why)
+{
+    std::vector<ExportFile> files(1);
+    files[0].path = path;
+    AnimeExportError error = EncodeAnimation(doc, slot, path, scale, files[0].bytes, progress);
+    if (error == AnimeExportError::None)
+        error = WriteExportFiles(files, why);
     if (error == AnimeExportError::None && progress)
-        progress(total, total);
+        progress(int(files.size()), int(files.size()));
     return error;
 }
 
@@ -278,7 +321,7 @@ bool HasExportPlaceholder(const std::string& name)
 }
 
 AnimeExportError ExportPictures(CTesvanDoc& doc, const std::string& pattern, int scale,
-                                const ExportProgress& progress)
+                                const ExportProgress& progress, std::string* why)
 {
     if (scale < kMinExportScale || scale > kMaxExportScale)
         return AnimeExportError::BadScale;
@@ -348,38 +391,45 @@ AnimeExportError ExportPictures(CTesvanDoc& doc, const std::string& pattern, int
     if (!ScaledFits(w, h, scale))
         return AnimeExportError::TooLarge;
 
+    // Every picture is made first and the set is written whole: a failure
+    // leaves every old file of the set as it was.
     const int total = int(items.size());
+    std::vector<ExportFile> files(items.size());
     if (animations) {
         for (int i = 0; i < total; ++i) {
             if (progress && !progress(i, total))
                 return AnimeExportError::Cancelled;
-            const AnimeExportError e = ExportAnimation(doc, items[size_t(i)].slot, items[size_t(i)].path, scale);
+            files[size_t(i)].path = items[size_t(i)].path;
+            const AnimeExportError e =
+                EncodeAnimation(doc, items[size_t(i)].slot, items[size_t(i)].path, scale, files[size_t(i)].bytes);
             if (e != AnimeExportError::None)
                 return e;
         }
-        if (progress)
-            progress(total, total);
-        return AnimeExportError::None;
+    } else {
+        CComposedSheet sheet(doc);
+        for (int i = 0; i < total; ++i) {
+            if (progress && !progress(i, total))
+                return AnimeExportError::Cancelled;
+            const Item& item = items[size_t(i)];
+            const CImageEx& source = item.layer >= 0 ? *doc.m_Layers[item.layer].m_pImage : sheet.Image();
+            CRect rc{0, 0, source.GetWidth() - 1, source.GetHeight() - 1};
+            if (item.cell >= 0)
+                doc.AnimeCellRect(item.cell, rc);
+            CImageEx picture;
+            if (!CutScaled(source, rc.left, rc.top, rc.right - rc.left + 1, rc.bottom - rc.top + 1, scale, picture))
+                return AnimeExportError::OutOfMemory;
+            files[size_t(i)].path = item.path;
+            const AnimeExportError e = EncodePicture(item.path, picture, files[size_t(i)].bytes);
+            if (e != AnimeExportError::None)
+                return e;
+        }
     }
-    CComposedSheet sheet(doc);
-    for (int i = 0; i < total; ++i) {
-        if (progress && !progress(i, total))
-            return AnimeExportError::Cancelled;
-        const Item& item = items[size_t(i)];
-        const CImageEx& source = item.layer >= 0 ? *doc.m_Layers[item.layer].m_pImage : sheet.Image();
-        CRect rc{0, 0, source.GetWidth() - 1, source.GetHeight() - 1};
-        if (item.cell >= 0)
-            doc.AnimeCellRect(item.cell, rc);
-        CImageEx picture;
-        if (!CutScaled(source, rc.left, rc.top, rc.right - rc.left + 1, rc.bottom - rc.top + 1, scale, picture))
-            return AnimeExportError::OutOfMemory;
-        const CodecStatus st = WriteImageFile(item.path, picture);
-        if (st != CodecStatus::Ok)
-            return FromStatus(st);
-    }
-    if (progress)
+    if (progress && !progress(total, total + 1))
+        return AnimeExportError::Cancelled;
+    const AnimeExportError error = WriteExportFiles(files, why);
+    if (error == AnimeExportError::None && progress)
         progress(total, total);
-    return AnimeExportError::None;
+    return error;
 }
 
 // ---------------------------------------------------------------- dialog

@@ -6,6 +6,7 @@
 #include "doc/ImageEx.h"
 #include "platform/DialogModel.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,17 +68,33 @@ struct SheetData {
     std::vector<SheetFrame> frames;
     std::vector<SheetTag> tags;       // one per slot with frames
     std::vector<SheetLayer> layers;   // the layers the composition shows, bottom first
+    bool indexed = false;             // the sheet picture holds palette indexes
 };
 SheetData BuildSheetData(const CTesvanDoc& doc, const std::string& imagePath, int scale);
 
 // ---- writing
+// On WriteFailed *why (optional) receives the writer's message, naming the
+// file and the reason.
+
+// One file of an export, made in memory before anything is written.
+struct ExportFile {
+    std::string path;
+    std::vector<uint8_t> bytes;
+};
+// Writes the files as one set: all of them or, on failure, none (every old
+// file as it was).
+AnimeExportError WriteExportFiles(const std::vector<ExportFile>& files, std::string* why = nullptr);
+
 // The composed sheet without background, scaled, in the picture form the
-// extension names.
-AnimeExportError ExportSheet(CTesvanDoc& doc, const std::string& path, int scale);
+// extension names: encoded, or written.
+AnimeExportError EncodeSheet(CTesvanDoc& doc, const std::string& path, int scale, std::vector<uint8_t>& bytes);
+AnimeExportError ExportSheet(CTesvanDoc& doc, const std::string& path, int scale, std::string* why = nullptr);
 // Slot `slot` (0..3) as a looping animated GIF or WebP (by the extension),
-// its direction played out.
+// its direction played out: encoded, or written.
+AnimeExportError EncodeAnimation(CTesvanDoc& doc, int slot, const std::string& path, int scale,
+                                 std::vector<uint8_t>& bytes, const ExportProgress& progress = {});
 AnimeExportError ExportAnimation(CTesvanDoc& doc, int slot, const std::string& path, int scale,
-                                 const ExportProgress& progress = {});
+                                 const ExportProgress& progress = {}, std::string* why = nullptr);
 // True when the name holds {cell}, {layer}, {anime} or {frame}.
 bool HasExportPlaceholder(const std::string& name);
 // One picture per cell ({cell}), per layer slot holding an image ({layer}),
@@ -87,7 +104,7 @@ bool HasExportPlaceholder(const std::string& name);
 // {anime} without {frame} in a .gif or .webp name writes each slot's
 // animation.
 AnimeExportError ExportPictures(CTesvanDoc& doc, const std::string& pattern, int scale,
-                                const ExportProgress& progress = {});
+                                const ExportProgress& progress = {}, std::string* why = nullptr);
 
 // "アニメーション書き出し": what to write and where.
 class CExportAnimeDlg : public CDialogModel {

@@ -146,6 +146,17 @@ const char* Reason(int error)
     case ELOOP: return "シンボリック リンクが多すぎます。";
     case ENOMEM: return "メモリが不足しています。";
     case EINVAL: return "パラメーターが間違っています。";
+    case EBUSY:
+    case ETXTBSY: return "ファイルは使用中です。";
+    case EMFILE:
+    case ENFILE: return "開いているファイルが多すぎます。";
+    case ENXIO:
+    case ENODEV: return "デバイスが見つかりません。";
+    case ETIMEDOUT: return "応答がないまま時間切れになりました。";
+    case ESTALE: return "ネットワーク上のファイルがなくなりました。";
+    case kNotAFile: return "通常のファイルではありません。";
+    case kDamagedContent: return "ファイルが壊れているか、形式が違います。";
+    case kEmptyFile: return "ファイルが空です。";
     default: return nullptr;
     }
 }
@@ -154,7 +165,8 @@ std::string ReasonText(int error)
 {
     if (const char* r = Reason(error))
         return r;
-    return std::string(std::strerror(error)) + "。";
+    // The system's own words, behind a sentence of ours.
+    return "システム エラー " + std::to_string(error) + " (" + std::strerror(error) + ") です。";
 }
 
 } // namespace

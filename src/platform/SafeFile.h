@@ -77,7 +77,13 @@ struct SafeFileItem {
 // receives the message naming the file that failed.
 bool WriteFilesSafely(const std::vector<SafeFileItem>& files, std::string* error = nullptr);
 
-// Messages in the style of the system's file-error messages.
+// Reasons of our own beside errno values, for the messages below.
+constexpr int kNotAFile = -2;         // a device, pipe or socket where a file was asked for
+constexpr int kDamagedContent = -3;   // the file reads, but its content is not of its form
+constexpr int kEmptyFile = -4;        // the file holds nothing
+
+// Messages in the style of the system's file-error messages: the file's
+// name, then the reason.
 std::string WriteErrorText(const std::string& path, int error);
 std::string ReadErrorText(const std::string& path, int error);
 

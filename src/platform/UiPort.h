@@ -23,6 +23,7 @@ struct FileDialogRequest {
     std::vector<std::pair<std::string, std::string>> filters;
     int selectedFilter = 0;
     std::string initialName;          // file name proposed in the name box
+    bool initialNameIsText = false;   // it is the program's own text ("無題"), shown translated
     std::string folder;               // starting folder, empty for the default
     std::string defaultExt;           // appended to a typed name without one ("tvn")
     bool extFollowsFilter = false;    // CFileDlgEx: the default extension follows the chosen filter

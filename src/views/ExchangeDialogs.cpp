@@ -203,7 +203,7 @@ bool PresentExportAnime(CDialogModel& model, QWidget* owner)
 {
     auto& dlg = static_cast<CExportAnimeDlg&>(model);
     QDialog dialog(owner);
-    dialog.setWindowTitle(Q(CExportAnimeDlg::kTitle));
+    dialog.setWindowTitle(TrCore(Q(CExportAnimeDlg::kTitle)));
     auto* form = new QFormLayout;
     auto* slot = new QComboBox(&dialog);
     for (int k = 0; k < 4; ++k)
@@ -211,7 +211,7 @@ bool PresentExportAnime(CDialogModel& model, QWidget* owner)
     slot->setCurrentIndex(std::clamp(dlg.m_nSlot, 0, 3));
     auto* kind = new QComboBox(&dialog);
     for (const char* text : CExportAnimeDlg::kForms)
-        kind->addItem(Q(text));
+        kind->addItem(TrCore(Q(text)));
     kind->setCurrentIndex(std::clamp(dlg.m_nForm, 0, 3));
     auto* scale = new QSpinBox(&dialog);
     scale->setRange(kMinExportScale, kMaxExportScale);

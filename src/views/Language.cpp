@@ -97,9 +97,8 @@ QString StoredLanguagePreference()
     return lang == QLatin1String("en") || lang == QLatin1String("ja") ? lang : QString();
 }
 
-void StoreLanguagePreference(const QString& lang)
+void StoreLanguagePreference(QSettings& settings, const QString& lang)
 {
-    QSettings settings(QStringLiteral("Lumo"), QStringLiteral("Tesvan"));
     if (lang.isEmpty())
         settings.remove(QStringLiteral("Settings/Language"));
     else
@@ -148,10 +147,12 @@ void InstallLanguage(UiLanguage language)
 
 UiLanguage CurrentLanguage() { return g_language; }
 
-QString TrCore(const QString& text)
+namespace {
+
+// A part may itself be assembled ("%1\n%2" holding a file message): parts
+// are translated the same way, a few levels deep.
+QString Translate(const QString& text, int depth)
 {
-    if (g_language == UiLanguage::Japanese || text.isEmpty())
-        return text;
     const QString exact = Exact(text);
     if (!exact.isEmpty())
         return exact;
@@ -170,13 +171,21 @@ QString TrCore(const QString& text)
             const QRegularExpressionMatch ph = it.next();
             out += translation.mid(last, ph.capturedStart() - last);
             const QString part = m.captured(ph.captured(1).toInt());
-            const QString partTr = Exact(part);
-            out += partTr.isEmpty() ? part : partTr;
+            out += depth < 4 ? Translate(part, depth + 1) : part;
             last = ph.capturedEnd();
         }
         return out + translation.mid(last);
     }
     return text;
+}
+
+} // namespace
+
+QString TrCore(const QString& text)
+{
+    if (g_language == UiLanguage::Japanese || text.isEmpty())
+        return text;
+    return Translate(text, 0);
 }
 
 std::string TrCore(const std::string& text)

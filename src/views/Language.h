@@ -11,6 +11,8 @@
 
 #include <QString>
 
+class QSettings;
+
 #include <string>
 
 enum class UiLanguage { Japanese, English };
@@ -26,7 +28,9 @@ QString SessionLocale();
 UiLanguage ChooseLanguage(const QString& langOption, bool readPreference);
 // The preference stored in the settings ("en", "ja" or empty).
 QString StoredLanguagePreference();
-void StoreLanguagePreference(const QString& lang);
+// Puts the preference into a settings change (the shell writes the file
+// whole through the file writer).
+void StoreLanguagePreference(QSettings& settings, const QString& lang);
 
 // Loads the program's and Qt's own translations for the language and
 // installs them in the running application (the choice is kept even

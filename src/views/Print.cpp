@@ -258,11 +258,10 @@ int PrintFromShell(const QString& file, const QString& printerName, bool named)
         const QPrinterInfo info =
             named ? QPrinterInfo::printerInfo(printerName) : QPrinterInfo::defaultPrinter();
         if (info.isNull()) {
-            if (named)
-                std::fprintf(stderr, "tesvan: there is no printer named %s\n",
-                             printerName.toLocal8Bit().constData());
-            else
-                std::fprintf(stderr, "tesvan: there is no default printer\n");
+            const QString text =
+                named ? QCoreApplication::translate("Print", "プリンター %1 が見つかりません。").arg(printerName)
+                      : QCoreApplication::translate("Print", "既定のプリンターがありません。");
+            std::fprintf(stderr, "tesvan: %s\n", text.toLocal8Bit().constData());
             return 1;
         }
         printer->setPrinterName(info.printerName());
@@ -270,13 +269,15 @@ int PrintFromShell(const QString& file, const QString& printerName, bool named)
 
     CTesvanDoc doc;
     doc.OnNewDocument();
+    // A failed open has been reported with the file and the reason.
     const QString path = QFileInfo(file).absoluteFilePath();
-    if (!doc.OnOpenDocument(path.toStdString())) {
-        std::fprintf(stderr, "tesvan: cannot open %s\n", path.toLocal8Bit().constData());
+    if (!doc.OnOpenDocument(path.toStdString()))
         return 1;
-    }
+    const unsigned failures = FileFailureCount();
     if (!doc.PrintSheet(PrinterChoiceFor(printer), false)) {
-        std::fprintf(stderr, "tesvan: the document was not printed\n");
+        if (FileFailureCount() == failures)
+            std::fprintf(stderr, "tesvan: %s\n",
+                         QCoreApplication::translate("Print", "印刷できませんでした。").toLocal8Bit().constData());
         return 1;
     }
     return 0;

@@ -5,6 +5,17 @@
 // A literal joined to others with "+" may instead be a piece of a core entry
 // with variable parts. Prints each missing or unfinished text with its place.
 //
+// Two rules keep texts from slipping past the tables:
+// - In the Qt layers (app/, views/ but not views/plain/), which show texts
+//   themselves, a Japanese literal goes straight into tr(), translate() or
+//   TrCore(), or to a hand-off of the core that translates when it shows
+//   (a message box, a question, a failure report, an undo name, a command's
+//   text, a file filter, the document's title).
+// - An English sentence (three words or more) in the Qt layers is a text
+//   that no table translates into Japanese: it must be the source of a
+//   translate() entry instead. The script runner's statement diagnostics are
+//   written in the script language itself and are left out.
+//
 //   check_translations SOURCE_DIR
 #include <QDirIterator>
 #include <QFile>
@@ -24,7 +35,26 @@ const QSet<QString> kNotShown = {
     QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ゴシック"), QStringLiteral("Ｐ"),
     QStringLiteral("MS ゴシック"),
     QStringLiteral("自動作成 is disabled (neither method is ticked)"),
+    QStringLiteral("%1 – %2"),
 };
+
+// English literals that are no shown text: the toolkit's notices matched to
+// keep them off standard error.
+const QSet<QString> kNotShownEnglish = {
+    QStringLiteral("does not support raise"),
+};
+
+// Files of the Qt layers whose English texts are the script language's own.
+const QStringList kScriptLanguageFiles = {
+    QStringLiteral("src/app/ScriptRunner.cpp"),
+    QStringLiteral("src/app/ScriptUiPort.cpp"),
+};
+
+bool InQtLayers(const QString& where)
+{
+    return (where.startsWith(QLatin1String("src/app/")) || where.startsWith(QLatin1String("src/views/"))) &&
+           !where.startsWith(QLatin1String("src/views/plain/"));
+}
 
 struct Catalogue {
     QHash<QString, QHash<QString, bool>> finished;  // context -> source -> finished
@@ -164,6 +194,12 @@ int main(int argc, char** argv)
     static const QRegularExpression joinedBefore(QStringLiteral("\\+\\s*(?:\\w+(?:::\\w+)*\\s*\\(\\s*)?$"));
     static const QRegularExpression joinedAfter(QStringLiteral("^\\s*\\)?\\s*\\+"));
     static const QRegularExpression placeholder(QStringLiteral("%[1-9ds]"));
+    // Calls a literal may be the (first) argument of and still be
+    // translated: the translators themselves, and the core's hand-offs.
+    static const QRegularExpression translated(QStringLiteral(
+        "\\b(?:TrCore|MessageBox|Question|ReportFileFailure|CUndoRecorder\\s*\\w*|SetTitle)\\s*\\("
+        "[^;{}]*$|\\b(?:ui\\.text|filters)\\s*=[^;]*$|Menu::\\w+\\)\\s*,\\s*QStringLiteral\\s*\\(\\s*$"));
+    static const QRegularExpression sentence(QStringLiteral("[A-Za-z]+ [a-z]+ [a-z]+"));
 
     QStringList problems;
     int checked = 0;
@@ -193,8 +229,21 @@ int main(int argc, char** argv)
             } else if (const auto t = translateCall.match(before); t.hasMatch()) {
                 context = t.captured(1);
             } else {
-                if (!NonAscii(text) || kNotShown.contains(text))
+                const int at = code.left(lit.capturedStart()).count(QLatin1Char('\n')) + 1;
+                if (!NonAscii(text)) {
+                    if (InQtLayers(where) && !kScriptLanguageFiles.contains(where) &&
+                        sentence.match(text).hasMatch() && !kNotShownEnglish.contains(text))
+                        problems << QStringLiteral("%1:%2: English text shown without a translation "
+                                                   "(make it the source of a translate() entry): %3")
+                                        .arg(where).arg(at).arg(text);
                     continue;
+                }
+                if (kNotShown.contains(text))
+                    continue;
+                if (InQtLayers(where) && !translated.match(before).hasMatch())
+                    problems << QStringLiteral("%1:%2: Japanese text not given to tr(), translate() or "
+                                               "TrCore() where it is shown: %3")
+                                    .arg(where).arg(at).arg(text);
                 context = QStringLiteral("core");
                 fragment = joinedBefore.match(before).hasMatch() ||
                            joinedAfter.match(code.mid(lit.capturedEnd(), 40)).hasMatch();
