@@ -22,6 +22,16 @@ const char kMsgBadFormat[] = "予期しないファイル形式です。";
 const char kMsgOpenFailed[] = "ドキュメントを開くことに失敗しました。";
 const char kMsgDepth[] = "32bitイメージを8bitイメージに変換できません。";
 const char kMsgSaveFailed[] = "ドキュメントの保存に失敗しました。";
+// A failed read of a file names the file and the reason on a line of its own.
+const char kDamaged[] = " を読み込めませんでした。ファイルが壊れているか、形式が違います。";
+
+std::vector<std::string> WithFile(std::vector<std::string> messages, const std::string& name)
+{
+    for (std::string& m : messages)
+        if (m == kMsgBadFormat || m == kMsgOpenFailed)
+            m += "\n" + name + kDamaged;
+    return messages;
+}
 
 class DocFile : public ::testing::Test {
 protected:
@@ -444,7 +454,7 @@ TEST_F(DocFile, BadFilesLeaveTheDocumentExactlyAsItWas)
         const std::string path = Path("bad.tvn");
         WriteFile(path, c.file);
         EXPECT_FALSE(live.doc.OnOpenDocument(path));
-        EXPECT_EQ(ui.messages, c.messages);
+        EXPECT_EQ(ui.messages, WithFile(c.messages, "bad.tvn"));
         live.ExpectUnchanged();
         ui.messages.clear();
         EXPECT_FALSE(live.doc.LoadFromMemory(c.file.data(), c.file.size()));
@@ -458,7 +468,11 @@ TEST_F(DocFile, UnreadablePathsFailWithAMessage)
     CLiveDoc live;
     EXPECT_FALSE(live.doc.OnOpenDocument(Path("missing.tvn")));
     EXPECT_FALSE(live.doc.OnOpenDocument(dir));
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{kMsgOpenFailed, kMsgOpenFailed}));
+    const std::string folder = dir.substr(dir.find_last_of('/') + 1);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{
+                  std::string(kMsgOpenFailed) + "\nmissing.tvn を読み込めませんでした。指定されたパスが見つかりません。",
+                  std::string(kMsgOpenFailed) + "\n" + folder + " を読み込めませんでした。指定されたパスはフォルダーです。"}));
     live.ExpectUnchanged();
 }
 
@@ -496,7 +510,8 @@ TEST_F(DocFile, FailedSaveKeepsTheOldFileWhole)
     const std::string folder = Path("folder.tvn");
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     EXPECT_FALSE(doc.OnSaveDocument(folder));
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{kMsgSaveFailed}));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{std::string(kMsgSaveFailed) +
+                                                     "\nfolder.tvn に書き込めませんでした。指定されたパスはフォルダーです。"}));
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.GetTitle(), "無題");
     struct stat st {};
@@ -508,7 +523,8 @@ TEST_F(DocFile, FailedSaveKeepsTheOldFileWhole)
     // A folder that does not exist.
     ui.messages.clear();
     EXPECT_FALSE(doc.OnSaveDocument(Path("nowhere/x.tvn")));
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{kMsgSaveFailed}));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{std::string(kMsgSaveFailed) +
+                                                     "\nx.tvn に書き込めませんでした。指定されたパスが見つかりません。"}));
 
     // A folder we may not write to: the old file stays as it was.
     if (geteuid() != 0) {
@@ -792,5 +808,5 @@ TEST_F(DocFile, SummaryReadsSettingsAndRecordsWithoutPixels)
     CTesvanDoc cut;
     ui.messages.clear();
     EXPECT_FALSE(cut.ReadSummary(path, pixels));
-    EXPECT_EQ(ui.messages, std::vector<std::string>{kMsgBadFormat});
+    EXPECT_EQ(ui.messages, WithFile({kMsgBadFormat}, "big.tvn"));
 }

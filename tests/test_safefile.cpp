@@ -170,12 +170,11 @@ TEST_F(SafeFile, AFullDiskAtEveryWriteLeavesTheOldFileAndReportsIt)
             EXPECT_FALSE(ok);
             EXPECT_EQ(ReadAll(target), before);
             ASSERT_EQ(ui.messages.size(), 1u);
-            // Documents keep the framework's message for a failed save.
+            // Documents keep the framework's message for a failed save,
+            // then the file and the reason.
             if (std::string(w.name) == "document")
-                EXPECT_EQ(ui.messages[0], "ドキュメントの保存に失敗しました。");
-            else
-                EXPECT_NE(ui.messages[0].find(n % 2 ? "空き領域" : "入出力"), std::string::npos)
-                    << ui.messages[0];
+                EXPECT_EQ(ui.messages[0].rfind("ドキュメントの保存に失敗しました。\n", 0), 0u) << ui.messages[0];
+            EXPECT_NE(ui.messages[0].find(n % 2 ? "空き領域" : "入出力"), std::string::npos) << ui.messages[0];
             EXPECT_EQ(FileFailureCount(), failures + 1);
             EXPECT_EQ(Entries(dir), std::vector<std::string>{w.file});
         }

@@ -15,8 +15,6 @@
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("BatchExport", text); }
-
 void PrintError(const QString& why)
 {
     std::fprintf(stderr, "tesvan: %s\n", why.toLocal8Bit().constData());
@@ -51,13 +49,13 @@ int Report(AnimeExportError error, const std::string& path, const std::string& w
 {
     switch (error) {
     case AnimeExportError::None: return 0;
-    case AnimeExportError::BadScale: return Malformed(Tr("--scale には 1 から 16 の整数を指定してください。"));
+    case AnimeExportError::BadScale: return Malformed(QCoreApplication::translate("BatchExport", "--scale には 1 から 16 の整数を指定してください。"));
     case AnimeExportError::UnknownType:
     case AnimeExportError::NoPlaceholder:
     case AnimeExportError::NoSlot:
         return Malformed(TrCore(Q(AnimeExportErrorText(error, path))));
     case AnimeExportError::SameNames:
-        return Malformed(Tr("二つのファイルが同じ名前 %1 になります (スロットごとに名前を付けるか、プレースホルダーを加えてください)。")
+        return Malformed(QCoreApplication::translate("BatchExport", "二つのファイルが同じ名前 %1 になります (スロットごとに名前を付けるか、プレースホルダーを加えてください)。")
                              .arg(Q(path)));
     case AnimeExportError::WriteFailed:
         return Failed(why.empty() ? AnimeExportErrorText(error, path) : why);
@@ -93,23 +91,23 @@ int RunGameExport(const GameExportRequest& r)
     SheetJsonForm form = SheetJsonForm::Hash;
     if (!r.format.isEmpty()) {
         if (r.data.isEmpty())
-            return Malformed(Tr("--format は --data と共に使います。"));
+            return Malformed(QCoreApplication::translate("BatchExport", "--format は --data と共に使います。"));
         if (r.format == QLatin1String("json-array"))
             form = SheetJsonForm::Array;
         else if (r.format != QLatin1String("json-hash"))
-            return Malformed(Tr("--format には json-hash か json-array を指定してください。"));
+            return Malformed(QCoreApplication::translate("BatchExport", "--format には json-hash か json-array を指定してください。"));
     }
     const bool placeholders = HasExportPlaceholder(out);
     if (!r.data.isEmpty() && (r.hasAnime || placeholders))
-        return Malformed(Tr("--data はシートの書き出しにだけ使えます (--anime やプレースホルダーとは使えません)。"));
+        return Malformed(QCoreApplication::translate("BatchExport", "--data はシートの書き出しにだけ使えます (--anime やプレースホルダーとは使えません)。"));
     if (r.hasAnime) {
         if (placeholders)
-            return Malformed(Tr("--anime は一つのアニメーションを書き出します。プレースホルダーは使えません。"));
+            return Malformed(QCoreApplication::translate("BatchExport", "--anime は一つのアニメーションを書き出します。プレースホルダーは使えません。"));
         const std::string ext = Lower(tesvan::PathExtension(out));
         if (ext != ".gif" && ext != ".webp")
-            return Malformed(Tr("--anime は .gif か .webp のファイルに書き出します。"));
+            return Malformed(QCoreApplication::translate("BatchExport", "--anime は .gif か .webp のファイルに書き出します。"));
         if (r.anime.isEmpty())
-            return Malformed(Tr("--anime には 1 から 4 のスロット番号かスロットの名前を指定してください。"));
+            return Malformed(QCoreApplication::translate("BatchExport", "--anime には 1 から 4 のスロット番号かスロットの名前を指定してください。"));
     }
     if (!r.data.isEmpty() && !tesvan::FindEncoderForPath(out))
         return Report(AnimeExportError::UnknownType, out);
@@ -127,7 +125,7 @@ int RunGameExport(const GameExportRequest& r)
     if (r.hasAnime) {
         const int slot = doc.FindAnimeSlot(r.anime.toStdString());
         if (slot < 0)
-            return Malformed(Tr("アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。").arg(r.anime));
+            return Malformed(QCoreApplication::translate("BatchExport", "アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。").arg(r.anime));
         return Report(ExportAnimation(doc, slot, out, scale, {}, &why), out, why);
     }
     if (placeholders)

@@ -19,6 +19,21 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+void QuietBatchMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtDebugMsg || text.contains(QLatin1String("propagateSizeHints")) ||
+        text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+        text.contains(QLatin1String("does not support raise")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
+
+void QuietenBatchMessages() { qInstallMessageHandler(QuietBatchMessages); }
+
 bool IsBatchInvocation(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -33,12 +48,10 @@ bool IsBatchInvocation(int argc, char** argv)
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("BatchMode", text); }
-
 int Usage(const QString& why)
 {
     const QString text = QStringLiteral("tesvan: ") + why + QLatin1Char('\n') +
-                         Tr("使い方は 'tesvan --help' で表示されます。") + QLatin1Char('\n');
+                         QCoreApplication::translate("BatchMode", "使い方は 'tesvan --help' で表示されます。") + QLatin1Char('\n');
     std::fputs(text.toLocal8Bit().constData(), stderr);
     return 2;
 }
@@ -77,7 +90,7 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
         return doc.ExportImage(out) ? 0 : ExportFailed(port.messages, before);
     if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out)) {
         std::fprintf(stderr, "tesvan: %s\n",
-                     Tr("レイヤー %1 にはイメージがありません。").arg(layer).toLocal8Bit().constData());
+                     QCoreApplication::translate("BatchMode", "レイヤー %1 にはイメージがありません。").arg(layer).toLocal8Bit().constData());
         return 1;
     }
     return doc.SaveLayerFileTo(layer, out) ? 0 : ExportFailed(port.messages, before);
@@ -136,55 +149,55 @@ int RunBatch(const QStringList& arguments)
                       int(parser.isSet(info)) +
                       int(parser.isSet(exportTo)) + int(parser.isSet(script));
     if (modes != 1)
-        return Usage(Tr("--version、--list-commands、--info、--export、--script のどれか一つを指定してください。"));
+        return Usage(QCoreApplication::translate("BatchMode", "--version、--list-commands、--info、--export、--script のどれか一つを指定してください。"));
     const QStringList files = parser.positionalArguments();
     for (const QCommandLineOption* o : {&info, &exportTo, &layer, &script}) {
         if (parser.values(*o).size() > 1)
-            return Usage(Tr("--%1 が二度以上指定されています。").arg(o->names().first()));
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 が二度以上指定されています。").arg(o->names().first()));
     }
     if (parser.isSet(layer) && !parser.isSet(exportTo))
-        return Usage(Tr("--layer は --export と共に使います。"));
+        return Usage(QCoreApplication::translate("BatchMode", "--layer は --export と共に使います。"));
     for (const QCommandLineOption* o : {&data, &format, &scale, &anime}) {
         if (parser.values(*o).size() > 1)
-            return Usage(Tr("--%1 が二度以上指定されています。").arg(o->names().first()));
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 が二度以上指定されています。").arg(o->names().first()));
         if (parser.isSet(*o) && !parser.isSet(exportTo))
-            return Usage(Tr("--%1 は --export と共に使います。").arg(o->names().first()));
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 は --export と共に使います。").arg(o->names().first()));
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
-            return Usage(Tr("--%1 には値が必要です。").arg(o->names().first()));
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 には値が必要です。").arg(o->names().first()));
         if (parser.isSet(*o) && parser.isSet(layer))
-            return Usage(Tr("--%1 は --layer と共には使えません。").arg(o->names().first()));
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 は --layer と共には使えません。").arg(o->names().first()));
     }
 
     if (parser.isSet(version)) {
         if (!files.isEmpty())
-            return Usage(Tr("--version はファイルを取りません。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--version はファイルを取りません。"));
         std::printf("Tesvan 2.04\n");
         return 0;
     }
     if (parser.isSet(listCommands)) {
         if (!files.isEmpty())
-            return Usage(Tr("--list-commands はファイルを取りません。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--list-commands はファイルを取りません。"));
         ListCommands();
         return 0;
     }
     if (parser.isSet(info)) {
         if (!files.isEmpty())
-            return Usage(Tr("--info はファイルを一つ取ります。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--info はファイルを一つ取ります。"));
         if (parser.value(info).isEmpty())
-            return Usage(Tr("--info にはファイルが必要です。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--info にはファイルが必要です。"));
         return RunDocInfo(parser.value(info));
     }
     if (parser.isSet(exportTo)) {
         if (parser.value(exportTo).isEmpty())
-            return Usage(Tr("--export には出力ファイルが必要です。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--export には出力ファイルが必要です。"));
         if (files.size() != 1)
-            return Usage(Tr("--export はドキュメントを一つ取ります。"));
+            return Usage(QCoreApplication::translate("BatchMode", "--export はドキュメントを一つ取ります。"));
         int layerIndex = -1;
         if (parser.isSet(layer)) {
             bool ok = false;
             layerIndex = parser.value(layer).toInt(&ok);
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
-                return Usage(Tr("--layer には 0 から 11 のスロットを指定してください。"));
+                return Usage(QCoreApplication::translate("BatchMode", "--layer には 0 から 11 のスロットを指定してください。"));
         }
         const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
                                      parser.value(scale), parser.value(anime), parser.isSet(anime),
@@ -194,9 +207,9 @@ int RunBatch(const QStringList& arguments)
         return RunExport(parser.value(exportTo), layerIndex, files.first());
     }
     if (files.size() > 1)
-        return Usage(Tr("--script が取るドキュメントは一つまでです。"));
+        return Usage(QCoreApplication::translate("BatchMode", "--script が取るドキュメントは一つまでです。"));
     if (parser.value(script).isEmpty())
-        return Usage(Tr("--script にはスクリプト ファイルが必要です。"));
+        return Usage(QCoreApplication::translate("BatchMode", "--script にはスクリプト ファイルが必要です。"));
     CScriptRunner runner;
     return runner.Run(parser.value(script), files.isEmpty() ? QString() : files.first());
 }

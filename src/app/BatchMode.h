@@ -8,3 +8,6 @@
 bool IsBatchInvocation(int argc, char** argv);
 // Runs the batch invocation and returns the process exit status.
 int RunBatch(const QStringList& arguments);
+// Keeps the toolkit's notices (window hints, the runtime folder) off
+// standard error, which build pipelines read.
+void QuietenBatchMessages();

@@ -18,6 +18,7 @@
 #include "views/RightView.h"
 #include "views/Language.h"
 #include "views/TesvanView.h"
+#include "views/WindowFit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -410,6 +411,13 @@ void CMainFrame::LoadPlacement()
     QSettings settings;
     settings.beginGroup(QStringLiteral("Workspace"));
     QRect rect = settings.value(QStringLiteral("MainWindowRect")).toRect();
+    // The rectangle is in the logical pixels of the scale it was saved at:
+    // the same device pixels at today's scale.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const qreal now = primary ? primary->devicePixelRatio() : 1.0;
+    const qreal then = settings.value(QStringLiteral("Scale"), 1.0).toDouble();
+    if (rect.isValid() && then > 0 && now > 0 && !qFuzzyCompare(then, now))
+        rect = QRectF(QPointF(rect.topLeft()) * then / now, QSizeF(rect.size()) * then / now).toRect();
     // The screen showing most of the stored rectangle takes the window, made
     // to fit inside it: a rectangle stored at another scale factor or for a
     // screen since removed would otherwise open partly out of reach.
@@ -429,11 +437,16 @@ void CMainFrame::LoadPlacement()
         placed.moveLeft(std::clamp(placed.left(), avail.left(), avail.right() + 1 - placed.width()));
         placed.moveTop(std::clamp(placed.top(), avail.top(), avail.bottom() + 1 - placed.height()));
         setGeometry(placed);
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The first start: centred, and no larger than the screen offers.
+        const QRect avail = screen->availableGeometry();
+        const QSize size = QSize(900, 640).boundedTo(avail.size());
+        setGeometry(QRect(avail.center() - QPoint(size.width() / 2, size.height() / 2), size));
     } else {
         resize(900, 640);
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - QPoint(450, 320));
     }
+    // The title bar too: the frame is taken into account once known.
+    FitWindowOnScreen(this);
     QByteArray bars = settings.value(QStringLiteral("BarState")).toByteArray();
     if (!bars.isEmpty())
         restoreState(bars);
@@ -449,9 +462,12 @@ void CMainFrame::SavePlacement() const
         rect = geometry();
     const QByteArray bars = saveState();
     const bool statusShown = !statusBar()->isHidden();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const qreal scale = primary ? primary->devicePixelRatio() : 1.0;
     ChangeSettings([&](QSettings& settings) {
         settings.beginGroup(QStringLiteral("Workspace"));
         settings.setValue(QStringLiteral("MainWindowRect"), rect);
+        settings.setValue(QStringLiteral("Scale"), scale);
         settings.setValue(QStringLiteral("Flags"), 0);
         settings.setValue(QStringLiteral("ShowCmd"), 1);
         settings.setValue(QStringLiteral("BarState"), bars);

@@ -1,6 +1,7 @@
 #include "app/ShellPrint.h"
 
 #include "views/Language.h"
+#include "app/BatchMode.h"
 #include "app/QtUiPort.h"
 #include "views/Print.h"
 
@@ -70,8 +71,10 @@ bool IsShellPrintInvocation(int argc, char** argv)
 int RunShellPrint(int argc, char** argv)
 {
     bool person = HasPerson();
-    if (!person)
+    if (!person) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        QuietenBatchMessages();
+    }
     QApplication qapp(argc, argv);
     person = person && !IsHeadlessPlatform(QGuiApplication::platformName());
     QCoreApplication::setOrganizationName(QStringLiteral("Lumo"));

@@ -3,6 +3,7 @@
 
 #include "app/AidCommands.h"
 #include "app/AppSettings.h"
+#include "views/WindowFit.h"
 #include "views/DialogPresenters.h"
 #include "views/Language.h"
 
@@ -167,6 +168,9 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
         return false;
     }
 
+    // Every window and dialog of a person's session opens where it can be
+    // reached, whatever the scale factor and the screen.
+    FitWindowsAsTheyShow();
     m_pFrame->LoadPlacement();
     m_pFrame->show();
     if (m_bServes)
@@ -377,9 +381,8 @@ void CTesvanApp::OnFileSave(bool saveAs)
     // A restored copy replaces its original only when the person says so:
     // the file may have changed since the copy was taken.
     if (!saveAs && m_bAskBeforeSave && !m_pDoc->GetPathName().empty()) {
-        std::string text = "復元した内容で %1 を上書きしますか?";
-        text.replace(text.find("%1"), 2, m_pDoc->GetPathName());
-        if (UiPort().Question(text, false) != UiAnswer::Yes)
+        if (UiPort().Question("復元した内容で " + m_pDoc->GetPathName() + " を上書きしますか?", false) !=
+            UiAnswer::Yes)
             return;
     }
     bool saved = saveAs ? m_pDoc->DoSave(std::string()) : m_pDoc->DoFileSave();

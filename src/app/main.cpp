@@ -8,20 +8,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Batch output is read by build pipelines: keep the offscreen platform's
-// notices about window hints and the runtime folder off standard error.
-void QuietBatchMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtDebugMsg || text.contains(QLatin1String("propagateSizeHints")) ||
-        text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
-        text.contains(QLatin1String("does not support raise")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -35,7 +21,9 @@ int main(int argc, char** argv)
         QCoreApplication core(argc, argv);
         InstallLanguage(ChooseLanguage(cl.lang, true));
         if (!cl.error.isEmpty()) {
-            std::fputs(CommandLineErrorText(cl.error).toLocal8Bit().constData(), stderr);
+            // Read again now that the language is known: the error in its words.
+            const QString error = ParseCommandLine(arguments).error;
+            std::fputs(CommandLineErrorText(error).toLocal8Bit().constData(), stderr);
             return 2;
         }
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
@@ -46,7 +34,7 @@ int main(int argc, char** argv)
     // the language is --lang's or the locale's.
     if (cl.mode == LaunchMode::Batch) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QuietBatchMessages);
+        QuietenBatchMessages();
         QApplication qapp(argc, argv);
         InstallLanguage(ChooseLanguage(cl.lang, false));
         return RunBatch(qapp.arguments());

@@ -80,6 +80,17 @@ TEST(SheetJson, FramesTagsAndMetaAsFrameworksReadThem)
 
         std::vector<QJsonObject> frames;
         if (form == SheetJsonForm::Hash) {
+            // Readers that keep the file's order meet the frames in frame
+            // order: "9" before "10".
+            QFile raw(json);
+            ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+            const QByteArray text = raw.readAll();
+            qsizetype last = -1;
+            for (int i = 0; i < 13; ++i) {
+                const qsizetype at = text.indexOf("\"" + QByteArray::number(i) + "\": {");
+                EXPECT_GT(at, last) << i;
+                last = at;
+            }
             const QJsonObject hash = root["frames"].toObject();
             for (int i = 0; i < hash.size(); ++i) {
                 ASSERT_TRUE(hash.contains(QString::number(i))) << i;
@@ -121,6 +132,14 @@ TEST(SheetJson, FramesTagsAndMetaAsFrameworksReadThem)
         EXPECT_EQ(layers.size(), 11);
         EXPECT_EQ(layers[2].toObject(), (QJsonObject{{"name", "LY03"}, {"opacity", 255}, {"blendMode", "normal"}}));
     }
+    // An 8-bit sheet's picture holds palette indexes.
+    CTesvanDoc indexed;
+    indexed.m_nBitCount = 8;
+    ASSERT_TRUE(indexed.OnNewDocument());
+    const QString data8 = dir.filePath("indexed.json");
+    ASSERT_TRUE(ExportSheetWithData(indexed, dir.filePath("indexed.png").toStdString(), data8.toStdString(),
+                                    SheetJsonForm::Hash, 1, message));
+    EXPECT_EQ(ReadJson(data8)["meta"].toObject()["format"].toString(), "I8");
     // The data names only picture files it can write.
     EXPECT_FALSE(ExportSheetWithData(doc, dir.filePath("x.txt").toStdString(),
                                      dir.filePath("x.json").toStdString(), SheetJsonForm::Hash, 1, message));

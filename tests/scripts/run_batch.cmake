@@ -6,8 +6,9 @@
 #     the expected status (default 0); <file>.out, when present, is the
 #     expected standard output.
 #   cmake -DTESVAN=<binary> "-DARGS=<a|b|...>" [-DEXPECT_EXIT=N]
-#         [-DEXPECT_OUT=<file>] -P run_batch.cmake
-#     runs tesvan with those arguments ("|" between them).
+#         [-DEXPECT_OUT=<file>] [-DEXPECT_ERR=<file>] -P run_batch.cmake
+#     runs tesvan with those arguments ("|" between them); EXPECT_ERR is the
+#     expected standard error.
 if(NOT TESVAN)
   message(FATAL_ERROR "TESVAN is not set")
 endif()
@@ -50,6 +51,13 @@ if(EXPECT_OUT)
   file(READ "${EXPECT_OUT}" want)
   if(NOT "${out}" STREQUAL "${want}")
     message("standard output differs from ${EXPECT_OUT}; expected:\n${want}")
+    set(failed TRUE)
+  endif()
+endif()
+if(EXPECT_ERR)
+  file(READ "${EXPECT_ERR}" want)
+  if(NOT "${err}" STREQUAL "${want}")
+    message("standard error differs from ${EXPECT_ERR}; expected:\n${want}")
     set(failed TRUE)
   endif()
 endif()
