@@ -273,8 +273,12 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
         if (offered)
             return;
         offered = true;
+        // A copy that cannot be read is a failed read of the run.
+        const unsigned failures = FileFailureCount();
         app.OfferRecovery();
         QCoreApplication::sendPostedEvents();
+        if (FileFailureCount() != failures)
+            status = kFailed;
     };
     for (const ScriptStatement& st : statements) {
         if (st.verb != "answer") {

@@ -59,7 +59,8 @@ void CTesvanDoc::OnExportImage()
         ExportImage(path);
         return;
     }
-    const AnimeExportError error = ExportSheet(*this, path, scale);
+    std::string why;
+    const AnimeExportError error = ExportSheet(*this, path, scale, &why);
     if (error != AnimeExportError::None)
-        ReportFileFailure(AnimeExportErrorText(error, path));
+        ReportFileFailure(why.empty() ? AnimeExportErrorText(error, path) : why);
 }
