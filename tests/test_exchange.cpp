@@ -363,7 +363,8 @@ TEST(Import, FailuresBeforeAnythingChanges)
     std::fclose(f);
     ui.files.push_back(bogus);
     EXPECT_EQ(doc.ImportImage(0), 0);
-    EXPECT_EQ(ui.messages.back(), "イメージの読み込みに失敗しました。");
+    EXPECT_EQ(ui.messages.back(), "イメージの読み込みに失敗しました。\nbogus.png を読み込めませんでした。"
+                                  "ファイルが壊れているか、形式が違います。");
     EXPECT_EQ(doc.m_Layers[0].m_strPath, bogus);
     // The settings dialog cancelled.
     ui.files.push_back(path);
@@ -489,7 +490,8 @@ TEST(Import, AllFramesGoIntoConsecutiveCellsFromTheCurrentCell)
         return d.SetField("m_nFitMode", "5", error);
     });
     EXPECT_EQ(doc.ImportImage(0), 0);
-    EXPECT_EQ(ui.messages.back(), "イメージの読み込みに失敗しました。");
+    EXPECT_EQ(ui.messages.back().rfind("イメージの読み込みに失敗しました。\n", 0), 0u) << ui.messages.back();
+    EXPECT_NE(ui.messages.back().find("指定されたパスが見つかりません。"), std::string::npos) << ui.messages.back();
     EXPECT_EQ(Pixel(doc, 0, 4, 0), R);
     EXPECT_FALSE(doc.IsModified());
 }

@@ -1131,5 +1131,11 @@ Onion Skin</translation>
         <source>ヘルプ(&amp;H)	F1</source>
         <translation>&amp;Help	F1</translation>
     </message>
+    <message>
+        <source>イメージの読み込みに失敗しました。
+%1</source>
+        <translation>Failed to read the image.
+%1</translation>
+    </message>
 </context>
 </TS>

@@ -10,10 +10,13 @@
 #include "platform/UiPort.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // ---------------------------------------------------------------- dialog
 
@@ -291,6 +294,27 @@ const char* const kImageFilter[][2] = {
 // Every refusal ends the import without a picture: a failed file operation.
 void Fail(const char* message) { ReportFileFailure(message); }
 
+// A picture that could not be read: the framework's words, then the file
+// and the reason.
+void FailRead(const std::string& path, tesvan::CodecStatus status)
+{
+    struct stat st {};
+    int reason = kDamagedContent;
+    if (::stat(path.c_str(), &st) != 0)
+        reason = errno;
+    else if (S_ISDIR(st.st_mode))
+        reason = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        reason = kNotAFile;
+    else if (::access(path.c_str(), R_OK) != 0)
+        reason = errno;
+    else if (status == tesvan::CodecStatus::OutOfMemory)
+        reason = ENOMEM;
+    else if (status == tesvan::CodecStatus::TooLarge)
+        reason = EFBIG;
+    ReportFileFailure(std::string("イメージの読み込みに失敗しました。") + "\n" + ReadErrorText(path, reason));
+}
+
 // The frames of an animated picture into consecutive cells of the layer
 // from the current cell on, in reading order, each fitted into its cell as
 // mode 0 fits a picture into the sheet; the sheet grows by rows as needed.
@@ -329,7 +353,7 @@ int ImportFrames(CTesvanDoc& doc, CLayer& layer, const std::string& path, int fr
         return true;
     });
     if (!decoded || cells.size() != size_t(frames)) {
-        Fail("イメージの読み込みに失敗しました。");
+        FailRead(path, tesvan::CodecStatus::BadData);
         return 0;
     }
     // The sheet only grows, so every cell keeps its number: the current
@@ -389,8 +413,9 @@ int CTesvanDoc::ImportImage(int index)
     layer.m_strFolder = FolderPart(path);
 
     CImageEx picture;
-    if (!LoadImageFile(path, picture)) {
-        Fail("イメージの読み込みに失敗しました。");
+    tesvan::CodecStatus status = tesvan::CodecStatus::Ok;
+    if (!LoadImageFile(path, picture, nullptr, &status)) {
+        FailRead(path, status);
         return 0;
     }
 
