@@ -62,7 +62,8 @@ public:
 CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(tr("Tesvan ヘルプ"));
-    resize(860, 600);
+    // Room for the pictures at their own size; smaller screens get less.
+    resize(1200, 780);
 
     m_pSearch = new QLineEdit(this);
     m_pSearch->setPlaceholderText(tr("検索"));
@@ -82,7 +83,7 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     splitter->addWidget(side);
     splitter->addWidget(m_pBrowser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 640});
+    splitter->setSizes({220, 980});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
 
