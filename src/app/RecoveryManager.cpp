@@ -200,7 +200,9 @@ void CRecoveryManager::ReportWriteFailure()
         return;
     }
     m_bReported = true;
-    UiPort().MessageBox("復元用のコピーを書き込めませんでした。\n" + m_Writer.Folder());
+    // The folder, then the file and the reason when the writer knows them.
+    const std::string why = m_Writer.LastError();
+    UiPort().MessageBox("復元用のコピーを書き込めませんでした。\n" + m_Writer.Folder() + (why.empty() ? "" : "\n" + why));
 }
 
 void CRecoveryManager::OfferCopies()

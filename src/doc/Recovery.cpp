@@ -217,27 +217,30 @@ std::string RecoveryFolder()
     return base + "/tesvan/recovery";
 }
 
-bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill)
+bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill,
+                       std::string* error)
 {
     CSafeFile file(path);
-    if (!file.Open())
-        return false;
-    bool ok = false;
-    try {
-        ok = fill(file);
-    } catch (const std::exception&) {
-        ok = false;
+    bool ok = file.Open();
+    if (ok) {
+        try {
+            ok = fill(file);
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        ok = ok && file.Commit();
     }
     if (!ok) {
         file.Abandon();
-        return false;
+        if (error)
+            *error = WriteErrorText(path, file.Error() ? file.Error() : ENOMEM);
     }
-    return file.Commit();
+    return ok;
 }
 
-bool WriteRecoveryFile(const std::string& path, const void* data, size_t size)
+bool WriteRecoveryFile(const std::string& path, const void* data, size_t size, std::string* error)
 {
-    return WriteRecoveryFile(path, [data, size](CSafeFile& file) { return file.Write(data, size); });
+    return WriteRecoveryFile(path, [data, size](CSafeFile& file) { return file.Write(data, size); }, error);
 }
 
 // ------------------------------------------------------------------ lock
@@ -622,9 +625,15 @@ bool CRecoveryWriter::DoWrite(const Job& job)
     const std::vector<uint8_t> record = EncodeRecoveryRecord(job.record);
     // The first record goes before the first copy, so a copy never lies
     // there without saying what it is.
-    if (job.writeRecordFirst &&
-        !WriteRecoveryFile(base + ".rec", record.data(), record.size()))
+    std::string error;
+    auto failed = [this, &error] {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_strLastError = error;
         return false;
+    };
+    if (job.writeRecordFirst &&
+        !WriteRecoveryFile(base + ".rec", record.data(), record.size(), &error))
+        return failed();
     // Streamed into the file as the save does. Either rename may reach the
     // disk first: both files are whole either way.
     auto fill = [this](CSafeFile& file) {
@@ -633,8 +642,16 @@ bool CRecoveryWriter::DoWrite(const Job& job)
         ar.Flush();
         return file.Error() == 0;
     };
-    return WriteRecoveryFile(base + ".tvn", fill) &&
-           WriteRecoveryFile(base + ".rec", record.data(), record.size());
+    if (!WriteRecoveryFile(base + ".tvn", fill, &error) ||
+        !WriteRecoveryFile(base + ".rec", record.data(), record.size(), &error))
+        return failed();
+    return true;
+}
+
+std::string CRecoveryWriter::LastError() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_strLastError;
 }
 
 void CRecoveryWriter::DoRemove(const std::string& id)

@@ -49,10 +49,13 @@ std::string RecoveryFolder();
 // Recovery files go through the editor's one writer (a temporary file in the
 // same folder, synced and renamed over the target). False, with the target
 // untouched, on any failure.
-bool WriteRecoveryFile(const std::string& path, const void* data, size_t size);
+bool WriteRecoveryFile(const std::string& path, const void* data, size_t size,
+                       std::string* error = nullptr);
 // The same with the content written by `fill` into the open writer; `fill`
-// returns false (or throws) when it could not write everything.
-bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill);
+// returns false (or throws) when it could not write everything. *error
+// (optional) receives the writer's message: the file and the reason.
+bool WriteRecoveryFile(const std::string& path, const std::function<bool(CSafeFile&)>& fill,
+                       std::string* error = nullptr);
 
 // A lock on ID.lock, held while this editor owns or offers that copy.
 class CRecoveryLock {
@@ -158,6 +161,8 @@ public:
     bool Busy() const { return m_bBusy.load(); }
     bool HasCopy() const { return m_bHasCopy; }
     const std::string& Folder() const { return m_strFolder; }
+    // Why the last write failed (the file and the reason); empty when none did.
+    std::string LastError() const;
     std::string CopyPath() const { return m_strFolder + "/" + m_strId + ".tvn"; }
     // Blocks until every queued job is done.
     void Wait();
@@ -184,7 +189,8 @@ private:
     std::atomic<bool> m_bBusy{false}; // the snapshot is in the writer's hands
 
     std::function<void(bool)> m_fnDone;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
+    std::string m_strLastError;       // under m_mutex
     std::condition_variable m_cv;
     std::condition_variable m_idle;
     std::deque<Job> m_Jobs;
