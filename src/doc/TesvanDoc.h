@@ -84,6 +84,7 @@ enum : int {
     HINT_CANVAS = 2,
     HINT_PIXELS = 4,
     HINT_ERASE = 16,
+    HINT_MAP = 32,       // the maps or the map window's state changed
 };
 
 // The document's state is grouped by the concern that owns it: the

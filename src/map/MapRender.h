@@ -48,6 +48,8 @@ public:
     }
     // kBare (every pixel transparent), kOpaque (none transparent) or kMixed.
     uint8_t Coverage(int cell) const { return m_Coverage[size_t(cell)]; }
+    // The whole sheet as the chips look (valid after Update).
+    const CImageEx& Sheet() const { return m_img; }
     // Cells composed by the updates so far (for tests and measurements).
     size_t ComposedCells() const { return m_nComposed; }
 
