@@ -24,7 +24,7 @@
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString Tr(const char* text) { return QCoreApplication::translate("MapWindow", text); }
+QString Tr(const char* text) { return TrCore(QString::fromUtf8(text)); }
 
 unsigned KeysOf(Qt::KeyboardModifiers m)
 {
