@@ -173,6 +173,10 @@
         <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
         <translation>Try &apos;tesvan --help&apos; for more information.</translation>
     </message>
+    <message>
+        <source>--export でマップ K (1 から か名前) を Tiled の .tmx、.tmj か .png で書き出します</source>
+        <translation>with --export, writes map K (from 1, or its name) as a Tiled .tmx or .tmj, or as a .png</translation>
+    </message>
 </context>
 <context>
     <name>ExchangeDialogs</name>
