@@ -150,6 +150,7 @@ void ChipEditShown(benchmark::State& state)
 void MapPictureVsTmxRasterizer(benchmark::State& state)
 {
     const std::string tesvan = bench::SelfDir() + "tesvan";
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (access(tesvan.c_str(), X_OK) != 0 || bench::Run({"tmxrasterizer", "--version"}) < 0) {
         state.SkipWithError("tesvan or Tiled's tmxrasterizer is missing");
         return;
@@ -161,7 +162,6 @@ void MapPictureVsTmxRasterizer(benchmark::State& state)
         state.SkipWithError("the level could not be written");
         return;
     }
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::vector<std::string> ours = {tesvan, "--export=" + Dir() + "/ours.png", "--map=1", tvn};
     const std::vector<std::string> peer = {"tmxrasterizer", Dir() + "/level.tmx", Dir() + "/tiled.png"};
     double bestOurs, bestPeer;

@@ -104,28 +104,41 @@ void CChipCache::Compose(CTesvanDoc& doc, int row, int c0, int c1)
         }
         m_Coverage[n] = !anySet ? kBare : anyClear ? kMixed : kOpaque;
         for (int f = 0; f < 8; ++f)
-            std::vector<uint32_t>().swap(m_Flipped[n * 8 + size_t(f)]);
+            m_Flipped[n * 8 + size_t(f)] = Kept{};
         m_Valid[n] = 1;
         m_Look[n] = counted ? doc.m_CellLook[n] : 0;
         ++m_nComposed;
     }
 }
 
-const uint32_t* CChipCache::Flipped(int cell, uint32_t flips) const
+CChipCache::Variant CChipCache::Flipped(int cell, uint32_t flips) const
 {
-    std::vector<uint32_t>& v = m_Flipped[size_t(cell) * 8 + (flips >> 29)];
-    if (v.empty()) {
+    Kept& k = m_Flipped[size_t(cell) * 8 + (flips >> 29)];
+    if (k.pixels.empty()) {
         const int w = m_nCellWidth, h = m_nCellHeight;
-        v.resize(size_t(w) * h);
-        for (int y = 0; y < h; ++y)
+        k.pixels.resize(size_t(w) * h);
+        k.rows.resize(size_t(h));
+        for (int y = 0; y < h; ++y) {
+            uint32_t* row = &k.pixels[size_t(y) * w];
             for (int x = 0; x < w; ++x) {
                 int sx, sy;
-                v[size_t(y) * w + x] = chip::SourcePixel(flips, w, h, x, y, sx, sy)
-                                           ? reinterpret_cast<const uint32_t*>(ChipRow(cell, sy))[sx]
-                                           : 0u;
+                row[x] = chip::SourcePixel(flips, w, h, x, y, sx, sy)
+                             ? reinterpret_cast<const uint32_t*>(ChipRow(cell, sy))[sx]
+                             : 0u;
             }
+            int lo = 0, hi = w;
+            while (lo < w && row[lo] == 0)
+                ++lo;
+            while (hi > lo && row[hi - 1] == 0)
+                --hi;
+            bool opaque = true;
+            for (int x = lo; x < hi && opaque; ++x)
+                opaque = (row[x] >> 24) == 255;
+            // Cells are at most 65535 pixels wide (the sheet's limit).
+            k.rows[size_t(y)] = RowSpan{uint16_t(lo), uint16_t(hi), opaque};
+        }
     }
-    return v.data();
+    return {k.pixels.data(), k.rows.data()};
 }
 
 // ---------------------------------------------------------------- rendering
@@ -197,14 +210,16 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
     struct Source {
         const uint8_t* base;
         std::ptrdiff_t stride;
+        const CChipCache::RowSpan* rows;   // null: straight from the sheet
     };
-    auto sourceOf = [&](uint32_t v, int c) -> Source {
+    auto sourceOf = [&](uint32_t v, int c, bool spans) -> Source {
         const uint32_t flips = chip::FlipsOf(v);
-        if (flips == 0) {
+        if (flips == 0 && !spans) {
             const uint8_t* base = chips.ChipRow(c, 0);
-            return {base, h > 1 ? chips.ChipRow(c, 1) - base : 0};
+            return {base, h > 1 ? chips.ChipRow(c, 1) - base : 0, nullptr};
         }
-        return {reinterpret_cast<const uint8_t*>(chips.Flipped(c, flips)), std::ptrdiff_t(w) * 4};
+        const CChipCache::Variant f = chips.Flipped(c, flips);
+        return {reinterpret_cast<const uint8_t*>(f.pixels), std::ptrdiff_t(w) * 4, f.rows};
     };
     // Enlarged chips are composed at their own size first, then each pixel
     // is repeated: the blending is done once per chip pixel, not z * z times.
@@ -236,7 +251,7 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
                 const uint32_t v = map.At(shown[k], i, j);
                 const int c = cellOf(v);
                 if (c >= 0 && chips.Coverage(c) != CChipCache::kBare)
-                    drawn.push_back(sourceOf(v, c));
+                    drawn.push_back(sourceOf(v, c, !drawn.empty()));
             }
             if (drawn.empty())
                 continue;
@@ -248,10 +263,19 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
                         const uint32_t* src =
                             reinterpret_cast<const uint32_t*>(drawn[k].base + (y - y0) * drawn[k].stride) + sxa;
                         uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(y)) + xa;
-                        if (k == 0)
+                        if (k == 0) {
                             std::memcpy(d, src, size_t(n) * 4);
+                            continue;
+                        }
+                        // Only the row's span, copied whole where it is opaque.
+                        const CChipCache::RowSpan& r = drawn[k].rows[y - y0];
+                        const int lo = std::max(int(r.lo), sxa), hi = std::min(int(r.hi), sxa + n);
+                        if (lo >= hi)
+                            continue;
+                        if (r.opaque)
+                            std::memcpy(d + (lo - sxa), src + (lo - sxa), size_t(hi - lo) * 4);
                         else
-                            Over(src, d, n);
+                            Over(src + (lo - sxa), d + (lo - sxa), hi - lo);
                     }
                 continue;
             }
