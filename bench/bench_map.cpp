@@ -34,8 +34,8 @@ std::string Dir()
     return scratch.Path();
 }
 
-// 16 x 16 chips on a 16 x 16 sheet: the first half opaque ground, the rest
-// decorations with holes. The map: ground everywhere, three layers of
+// 16 x 16 chips on a 16 x 16 sheet of pixel art: the first half opaque
+// ground, the rest decorations with holes. The map: ground everywhere, three layers of
 // decorations on a quarter of the cells each, some flipped.
 CTesvanDoc& Level()
 {
@@ -49,12 +49,17 @@ CTesvanDoc& Level()
     doc->OnNewDocument();
     CLayer& layer = doc->m_Layers[0];
     layer.CreateImage(256, 256, doc->m_Palette, false, 32);
+    // Pixel art: sixteen colours, flat grounds with a sprinkle of dots.
     std::mt19937 rng(7);
+    uint32_t colours[16];
+    for (uint32_t& c : colours)
+        c = 0xFF000000u | (rng() & 0xFFFFFF);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             const int cell = (y / 16) * 16 + x / 16;
             const bool hole = cell >= 128 && ((x % 16 - 8) * (x % 16 - 8) + (y % 16 - 8) * (y % 16 - 8) > 40);
-            const uint32_t v = hole ? 0u : 0xFF000000u | (rng() & 0xFFFFFF);
+            const uint32_t ground = colours[cell % 16];
+            const uint32_t v = hole ? 0u : rng() % 8 == 0 ? colours[rng() % 16] : ground;
             std::memcpy(layer.m_pImage->GetRow(y) + 4 * x, &v, 4);
         }
     doc->ComposeAll(true);

@@ -188,10 +188,17 @@ std::string MapJson(const CTesvanDoc& doc, const CChipMap& m, const std::string&
     return s + "\n ]\n}\n";
 }
 
-bool EncodePng(const CImageEx& image, std::vector<uint8_t>& out, const std::string& path, std::string& error)
+// Map pictures run to tens of millions of pixels; a lighter deflate level
+// writes them in less than half the time for files about a fifth larger.
+constexpr int kMapPictureLevel = 3;
+
+bool EncodePng(const CImageEx& image, std::vector<uint8_t>& out, const std::string& path, std::string& error,
+               int level = 6)
 {
     tesvan::PaletteEntry table[256];
-    const tesvan::CodecStatus st = tesvan::EncodeImage(ImageSourceOf(image, table), tesvan::ImageFormat::Png, out);
+    tesvan::ImageSource source = ImageSourceOf(image, table);
+    source.pngLevel = level;
+    const tesvan::CodecStatus st = tesvan::EncodeImage(source, tesvan::ImageFormat::Png, out);
     if (st != tesvan::CodecStatus::Ok) {
         error = WriteErrorText(path, st == tesvan::CodecStatus::OutOfMemory ? ENOMEM : EIO);
         return false;
@@ -247,7 +254,7 @@ bool ExportMap(CTesvanDoc& doc, int mapIndex, const std::string& path, int scale
         options.zoom = scale;
         RenderMap(m, chips, CPixelTarget::Of(image), options);
         std::vector<uint8_t> png;
-        if (!EncodePng(image, png, path, error))
+        if (!EncodePng(image, png, path, error, kMapPictureLevel))
             return false;
         return WriteFileSafely(path, png.data(), png.size(), &error);
     }
