@@ -248,3 +248,30 @@ TEST(MapRender, ChipsFlipsZoomAndOnlyChangedCellsRecomposed)
     RenderMap(m, cache, CPixelTarget::Of(out), {1, 0, 0, &shown});
     EXPECT_EQ(Pixel(out, 1, 1), 0xFF000004u);
 }
+
+TEST(MapRender, EightBitChipsThroughThePaletteIndexZeroClear)
+{
+    CFakeUiPort ui;
+    CTesvanDoc doc;
+    doc.m_nBitCount = 8;
+    doc.m_nCellWidth = doc.m_nCellHeight = 2;
+    doc.m_nColumns = 2;
+    doc.m_nRows = 1;
+    doc.OnNewDocument();
+    CLayer& l = doc.m_Layers[0];
+    if (!l.m_pImage || l.m_pImage->IsNull())
+        l.CreateImage(doc.SheetWidth(), doc.SheetHeight(), doc.m_Palette, false, 8);
+    doc.m_Palette[7] = RGBQUAD{0x30, 0x20, 0x10, 0};
+    doc.ApplyPaletteToLayers();
+    l.m_pImage->GetRow(0)[2] = 7;   // cell 1, pixel (0, 0)
+    doc.ComposeAll(true);
+    CChipMap m = CChipMap::Make("m", 1, 1);
+    m.At(0, 0, 0) = chip::Make(1, chip::kFlipH);
+    CChipCache cache;
+    ASSERT_TRUE(cache.Update(doc));
+    CImageEx out;
+    ASSERT_TRUE(out.CreateEx(2, 2, 32, CImageEx::createAlphaChannel));
+    RenderMap(m, cache, CPixelTarget::Of(out), {1, 0, 0, nullptr});
+    EXPECT_EQ(Pixel(out, 1, 0), 0xFF102030u);
+    EXPECT_EQ(Pixel(out, 0, 0), 0u);
+}
