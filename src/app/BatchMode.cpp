@@ -108,8 +108,13 @@ int RunMapExport(const QString& outArg, const QString& mapArg, const QString& sc
     if (!doc.OnOpenDocument(fileArg.toStdString()))
         return ExportFailed(port.Because("cannot read " + fileArg.toStdString()));
     const int k = doc.m_Maps.Find(mapArg.toStdString());
-    if (k < 0)
-        return ExportFailed("there is no map " + mapArg.toStdString());
+    if (k < 0) {
+        // A map the document does not have is a malformed request, as an
+        // unknown animation slot is.
+        std::fprintf(stderr, "tesvan: no map %s (1 to %d or a map's name)\n", mapArg.toLocal8Bit().constData(),
+                     int(doc.m_Maps.maps.size()));
+        return 2;
+    }
     std::string error;
     if (!ExportMap(doc, k, out, scale, error))
         return ExportFailed(error);
