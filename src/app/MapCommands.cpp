@@ -36,6 +36,11 @@ void InstallMapCommands(CCommandTable& t, CTesvanDoc* doc, QWidget* frame)
     g_pDoc = doc;
     g_pFrame = frame;
     g_pTable = &t;
+    // The window is made for this frame's document and table only.
+    QObject::connect(frame, &QObject::destroyed, [] {
+        g_pDoc = nullptr;
+        g_pTable = nullptr;
+    });
     t.SetHandler(
         Cmd::ViewMap,
         [] {
