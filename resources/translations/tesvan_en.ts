@@ -17,6 +17,132 @@
     </message>
 </context>
 <context>
+    <name>BatchExport</name>
+    <message>
+        <source>--scale には 1 から 16 の整数を指定してください。</source>
+        <translation>--scale takes a whole number from 1 to 16.</translation>
+    </message>
+    <message>
+        <source>二つのファイルが同じ名前 %1 になります (スロットごとに名前を付けるか、プレースホルダーを加えてください)。</source>
+        <translation>Two pictures would both be named %1 (give each slot its own name or add placeholders).</translation>
+    </message>
+    <message>
+        <source>--format は --data と共に使います。</source>
+        <translation>--format belongs to --data.</translation>
+    </message>
+    <message>
+        <source>--format には json-hash か json-array を指定してください。</source>
+        <translation>--format takes json-hash or json-array.</translation>
+    </message>
+    <message>
+        <source>--data はシートの書き出しにだけ使えます (--anime やプレースホルダーとは使えません)。</source>
+        <translation>--data goes with the sheet only, not with --anime or placeholders.</translation>
+    </message>
+    <message>
+        <source>--anime は一つのアニメーションを書き出します。プレースホルダーは使えません。</source>
+        <translation>--anime writes one animation; placeholders are not used with it.</translation>
+    </message>
+    <message>
+        <source>--anime は .gif か .webp のファイルに書き出します。</source>
+        <translation>--anime writes a .gif or .webp file.</translation>
+    </message>
+    <message>
+        <source>--anime には 1 から 4 のスロット番号かスロットの名前を指定してください。</source>
+        <translation>--anime takes a slot from 1 to 4 or a slot&apos;s name.</translation>
+    </message>
+    <message>
+        <source>アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。</source>
+        <translation>There is no animation slot %1 (give 1 to 4 or a slot&apos;s name).</translation>
+    </message>
+</context>
+<context>
+    <name>BatchMode</name>
+    <message>
+        <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
+        <translation>Run &apos;tesvan --help&apos; for the usage.</translation>
+    </message>
+    <message>
+        <source>レイヤー %1 にはイメージがありません。</source>
+        <translation>Layer %1 has no image.</translation>
+    </message>
+    <message>
+        <source>--version、--list-commands、--info、--export、--script のどれか一つを指定してください。</source>
+        <translation>Give exactly one of --version, --list-commands, --info, --export, --script.</translation>
+    </message>
+    <message>
+        <source>--%1 が二度以上指定されています。</source>
+        <translation>--%1 is given more than once.</translation>
+    </message>
+    <message>
+        <source>--layer は --export と共に使います。</source>
+        <translation>--layer belongs to --export.</translation>
+    </message>
+    <message>
+        <source>--%1 は --export と共に使います。</source>
+        <translation>--%1 belongs to --export.</translation>
+    </message>
+    <message>
+        <source>--%1 には値が必要です。</source>
+        <translation>--%1 needs a value.</translation>
+    </message>
+    <message>
+        <source>--%1 は --layer と共には使えません。</source>
+        <translation>--%1 does not go with --layer.</translation>
+    </message>
+    <message>
+        <source>--version はファイルを取りません。</source>
+        <translation>--version takes no file.</translation>
+    </message>
+    <message>
+        <source>--list-commands はファイルを取りません。</source>
+        <translation>--list-commands takes no file.</translation>
+    </message>
+    <message>
+        <source>--info はファイルを一つ取ります。</source>
+        <translation>--info takes one file.</translation>
+    </message>
+    <message>
+        <source>--info にはファイルが必要です。</source>
+        <translation>--info needs a file.</translation>
+    </message>
+    <message>
+        <source>--export には出力ファイルが必要です。</source>
+        <translation>--export needs an output file.</translation>
+    </message>
+    <message>
+        <source>--export はドキュメントを一つ取ります。</source>
+        <translation>--export takes one document.</translation>
+    </message>
+    <message>
+        <source>--layer には 0 から 11 のスロットを指定してください。</source>
+        <translation>--layer takes a slot from 0 to 11.</translation>
+    </message>
+    <message>
+        <source>--script が取るドキュメントは一つまでです。</source>
+        <translation>--script takes at most one document.</translation>
+    </message>
+    <message>
+        <source>--script にはスクリプト ファイルが必要です。</source>
+        <translation>--script needs a script file.</translation>
+    </message>
+    <message>
+        <source>--map で書き出せるのは .tmx、.tmj、.png です。</source>
+        <translation>--map writes .tmx, .tmj or .png.</translation>
+    </message>
+    <message>
+        <source>--scale はマップの .png 画像にだけ指定できます。</source>
+        <translation>--scale goes only with a .png map picture.</translation>
+    </message>
+    <message>
+        <source>マップ %1 はありません (1 から %2 の番号かマップの名前を指定してください)。</source>
+        <translation>There is no map %1 (give 1 to %2 or a map's name).</translation>
+    </message>
+    <message>
+        <source>--map は --data、--format、--anime と一緒には指定できません。</source>
+        <translation>--map does not go with --data, --format or --anime.</translation>
+    </message>
+</context>
+<context>
     <name>CFolderDialog</name>
     <message>
         <source>不正なパスが選択されました。</source>
@@ -66,6 +192,29 @@
     <message>
         <source>シンメトリー</source>
         <translation>Symmetry</translation>
+    </message>
+</context>
+<context>
+    <name>COnionSettingsBox</name>
+    <message>
+        <source>オニオンスキン</source>
+        <translation>Onion Skin</translation>
+    </message>
+    <message>
+        <source>前のフレームの色</source>
+        <translation>Previous frame colour</translation>
+    </message>
+    <message>
+        <source>次のフレームの色</source>
+        <translation>Next frame colour</translation>
+    </message>
+    <message>
+        <source>不透明度</source>
+        <translation>Opacity</translation>
+    </message>
+    <message>
+        <source>前後のフレーム数</source>
+        <translation>Frames each way</translation>
     </message>
 </context>
 <context>
@@ -172,6 +321,10 @@
     <message>
         <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
         <translation>Try &apos;tesvan --help&apos; for more information.</translation>
+    </message>
+    <message>
+        <source>--export でマップ K (1 から か名前) を Tiled の .tmx、.tmj か .png で書き出します</source>
+        <translation>with --export, writes map K (from 1, or its name) as a Tiled .tmx or .tmj, or as a .png</translation>
     </message>
 </context>
 <context>
@@ -341,6 +494,13 @@
     </message>
 </context>
 <context>
+    <name>PreferencesDlg</name>
+    <message>
+        <source>キャンセル</source>
+        <translation type="vanished">Cancel</translation>
+    </message>
+</context>
+<context>
     <name>Print</name>
     <message>
         <source>キャンセル</source>
@@ -360,33 +520,10 @@
     </message>
 </context>
 <context>
-    <name>PreferencesDlg</name>
+    <name>ScriptRunner</name>
     <message>
-        <source>キャンセル</source>
-        <translation>Cancel</translation>
-    </message>
-</context>
-<context>
-    <name>COnionSettingsBox</name>
-    <message>
-        <source>オニオンスキン</source>
-        <translation>Onion Skin</translation>
-    </message>
-    <message>
-        <source>前のフレームの色</source>
-        <translation>Previous frame colour</translation>
-    </message>
-    <message>
-        <source>次のフレームの色</source>
-        <translation>Next frame colour</translation>
-    </message>
-    <message>
-        <source>不透明度</source>
-        <translation>Opacity</translation>
-    </message>
-    <message>
-        <source>前後のフレーム数</source>
-        <translation>Frames each way</translation>
+        <source>エディターを起動できませんでした。</source>
+        <translation>The editor could not start.</translation>
     </message>
 </context>
 <context>
@@ -398,123 +535,6 @@
         <translation>usage: tesvan --print FILE.tvn
        tesvan --print-to=PRINTER FILE.tvn
 </translation>
-    </message>
-</context>
-<context>
-    <name>BatchMode</name>
-    <message>
-        <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
-        <translation>Run &apos;tesvan --help&apos; for the usage.</translation>
-    </message>
-    <message>
-        <source>レイヤー %1 にはイメージがありません。</source>
-        <translation>Layer %1 has no image.</translation>
-    </message>
-    <message>
-        <source>--version、--list-commands、--info、--export、--script のどれか一つを指定してください。</source>
-        <translation>Give exactly one of --version, --list-commands, --info, --export, --script.</translation>
-    </message>
-    <message>
-        <source>--%1 が二度以上指定されています。</source>
-        <translation>--%1 is given more than once.</translation>
-    </message>
-    <message>
-        <source>--layer は --export と共に使います。</source>
-        <translation>--layer belongs to --export.</translation>
-    </message>
-    <message>
-        <source>--%1 は --export と共に使います。</source>
-        <translation>--%1 belongs to --export.</translation>
-    </message>
-    <message>
-        <source>--%1 には値が必要です。</source>
-        <translation>--%1 needs a value.</translation>
-    </message>
-    <message>
-        <source>--%1 は --layer と共には使えません。</source>
-        <translation>--%1 does not go with --layer.</translation>
-    </message>
-    <message>
-        <source>--version はファイルを取りません。</source>
-        <translation>--version takes no file.</translation>
-    </message>
-    <message>
-        <source>--list-commands はファイルを取りません。</source>
-        <translation>--list-commands takes no file.</translation>
-    </message>
-    <message>
-        <source>--info はファイルを一つ取ります。</source>
-        <translation>--info takes one file.</translation>
-    </message>
-    <message>
-        <source>--info にはファイルが必要です。</source>
-        <translation>--info needs a file.</translation>
-    </message>
-    <message>
-        <source>--export には出力ファイルが必要です。</source>
-        <translation>--export needs an output file.</translation>
-    </message>
-    <message>
-        <source>--export はドキュメントを一つ取ります。</source>
-        <translation>--export takes one document.</translation>
-    </message>
-    <message>
-        <source>--layer には 0 から 11 のスロットを指定してください。</source>
-        <translation>--layer takes a slot from 0 to 11.</translation>
-    </message>
-    <message>
-        <source>--script が取るドキュメントは一つまでです。</source>
-        <translation>--script takes at most one document.</translation>
-    </message>
-    <message>
-        <source>--script にはスクリプト ファイルが必要です。</source>
-        <translation>--script needs a script file.</translation>
-    </message>
-</context>
-<context>
-    <name>BatchExport</name>
-    <message>
-        <source>--scale には 1 から 16 の整数を指定してください。</source>
-        <translation>--scale takes a whole number from 1 to 16.</translation>
-    </message>
-    <message>
-        <source>二つのファイルが同じ名前 %1 になります (スロットごとに名前を付けるか、プレースホルダーを加えてください)。</source>
-        <translation>Two pictures would both be named %1 (give each slot its own name or add placeholders).</translation>
-    </message>
-    <message>
-        <source>--format は --data と共に使います。</source>
-        <translation>--format belongs to --data.</translation>
-    </message>
-    <message>
-        <source>--format には json-hash か json-array を指定してください。</source>
-        <translation>--format takes json-hash or json-array.</translation>
-    </message>
-    <message>
-        <source>--data はシートの書き出しにだけ使えます (--anime やプレースホルダーとは使えません)。</source>
-        <translation>--data goes with the sheet only, not with --anime or placeholders.</translation>
-    </message>
-    <message>
-        <source>--anime は一つのアニメーションを書き出します。プレースホルダーは使えません。</source>
-        <translation>--anime writes one animation; placeholders are not used with it.</translation>
-    </message>
-    <message>
-        <source>--anime は .gif か .webp のファイルに書き出します。</source>
-        <translation>--anime writes a .gif or .webp file.</translation>
-    </message>
-    <message>
-        <source>--anime には 1 から 4 のスロット番号かスロットの名前を指定してください。</source>
-        <translation>--anime takes a slot from 1 to 4 or a slot&apos;s name.</translation>
-    </message>
-    <message>
-        <source>アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。</source>
-        <translation>There is no animation slot %1 (give 1 to 4 or a slot&apos;s name).</translation>
-    </message>
-</context>
-<context>
-    <name>ScriptRunner</name>
-    <message>
-        <source>エディターを起動できませんでした。</source>
-        <translation>The editor could not start.</translation>
     </message>
 </context>
 </TS>

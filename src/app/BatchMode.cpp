@@ -7,6 +7,7 @@
 #include "doc/CommandList.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
+#include "map/MapExport.h"
 #include "platform/UiPort.h"
 #include "views/Language.h"
 
@@ -96,6 +97,42 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     return doc.SaveLayerFileTo(layer, out) ? 0 : ExportFailed(port.messages, before);
 }
 
+// --export with --map: a map as a Tiled map with its tileset, or as a picture.
+int RunMapExport(const QString& outArg, const QString& mapArg, const QString& scaleArg, bool scaled,
+                 const QString& fileArg)
+{
+    const std::string out = outArg.toStdString();
+    if (MapExportKindOf(out) == MapExportKind::None)
+        return Usage(QCoreApplication::translate("BatchMode", "--map で書き出せるのは .tmx、.tmj、.png です。"));
+    int scale = 1;
+    if (scaled) {
+        bool ok = false;
+        scale = scaleArg.toInt(&ok);
+        if (!ok || scale < 1 || scale > 16)
+            return Usage(QCoreApplication::translate("BatchExport", "--scale には 1 から 16 の整数を指定してください。"));
+        if (MapExportKind::Picture != MapExportKindOf(out))
+            return Usage(QCoreApplication::translate("BatchMode", "--scale はマップの .png 画像にだけ指定できます。"));
+    }
+    CCollectingUiPort port;
+    CTesvanDoc doc;
+    if (!doc.OnOpenDocument(fileArg.toStdString()))
+        return ExportFailed(port.messages);
+    const int k = doc.m_Maps.Find(mapArg.toStdString());
+    if (k < 0) {
+        // A map the document does not have is a malformed request, as an
+        // unknown animation slot is.
+        const QString why = QCoreApplication::translate("BatchMode", "マップ %1 はありません (1 から %2 の番号かマップの名前を指定してください)。")
+                                .arg(mapArg)
+                                .arg(int(doc.m_Maps.maps.size()));
+        std::fprintf(stderr, "tesvan: %s\n", why.toLocal8Bit().constData());
+        return 2;
+    }
+    std::string error;
+    if (!ExportMap(doc, k, out, scale, error))
+        return ExportFailed({error});
+    return 0;
+}
+
 // One line per command of the list: id, name and the menu text with a tab
 // written as \t (nothing after the name for a command without text).
 void ListCommands()
@@ -140,6 +177,9 @@ int RunBatch(const QStringList& arguments)
     const QCommandLineOption anime(QStringLiteral("anime"), QString(),
                                    QStringLiteral("K"));
     parser.addOptions({data, format, scale, anime});
+    const QCommandLineOption map(QStringLiteral("map"), QString(),
+                                 QStringLiteral("K"));
+    parser.addOption(map);
     parser.addPositionalArgument(QStringLiteral("file"), QString(),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
@@ -157,7 +197,7 @@ int RunBatch(const QStringList& arguments)
     }
     if (parser.isSet(layer) && !parser.isSet(exportTo))
         return Usage(QCoreApplication::translate("BatchMode", "--layer は --export と共に使います。"));
-    for (const QCommandLineOption* o : {&data, &format, &scale, &anime}) {
+    for (const QCommandLineOption* o : {&data, &format, &scale, &anime, &map}) {
         if (parser.values(*o).size() > 1)
             return Usage(QCoreApplication::translate("BatchMode", "--%1 が二度以上指定されています。").arg(o->names().first()));
         if (parser.isSet(*o) && !parser.isSet(exportTo))
@@ -198,6 +238,12 @@ int RunBatch(const QStringList& arguments)
             layerIndex = parser.value(layer).toInt(&ok);
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
                 return Usage(QCoreApplication::translate("BatchMode", "--layer には 0 から 11 のスロットを指定してください。"));
+        }
+        if (parser.isSet(map)) {
+            if (parser.isSet(data) || parser.isSet(anime) || parser.isSet(format))
+                return Usage(QCoreApplication::translate("BatchMode", "--map は --data、--format、--anime と一緒には指定できません。"));
+            return RunMapExport(parser.value(exportTo), parser.value(map), parser.value(scale), parser.isSet(scale),
+                                files.first());
         }
         const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
                                      parser.value(scale), parser.value(anime), parser.isSet(anime),

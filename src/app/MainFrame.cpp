@@ -8,6 +8,7 @@
 #include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
+#include "app/MapCommands.h"
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "app/ViewCommands.h"
@@ -143,6 +144,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallPaletteCommands(t, doc, m_pTabView);
     InstallAnimePrintCommands(t, doc, this);
     InstallExchangeCommands(t, doc, m_pTabView);
+    InstallMapCommands(t, doc, this);
 }
 
 QAction* CMainFrame::MakeAction(int id)

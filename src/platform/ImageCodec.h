@@ -100,6 +100,8 @@ struct ImageSource {
     int bpp = 0;  // 8 or 32
     bool hasAlpha = false;
     const PaletteEntry* colorTable = nullptr;  // 256 entries for 8 bits
+    // PNG only: the deflate level (1 fastest .. 9 smallest).
+    int pngLevel = 6;
 
     const uint8_t* row(int y) const { return bits + ptrdiff_t(y) * pitch; }
 };

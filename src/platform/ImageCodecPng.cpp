@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -197,7 +198,7 @@ CodecStatus WritePng(png_structp png, png_infop info, const ImageSource& src,
     if (setjmp(png_jmpbuf(png)))
         return CodecStatus::GeneralFailure;
     png_set_write_fn(png, &out, WriteToVector, FlushNothing);
-    png_set_compression_level(png, 6);
+    png_set_compression_level(png, std::clamp(src.pngLevel, 1, 9));
     if (src.bpp == 8) {
         png_set_IHDR(png, info, png_uint_32(src.width), png_uint_32(src.height), 8,
                      PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
