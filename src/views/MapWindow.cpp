@@ -24,7 +24,6 @@
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString Tr(const char* text) { return TrCore(QString::fromUtf8(text)); }
 
 unsigned KeysOf(Qt::KeyboardModifiers m)
 {
@@ -171,7 +170,7 @@ CMapWindow::CMapWindow(CTesvanDoc* doc, QWidget* owner, std::function<void(int)>
                        std::function<std::pair<bool, bool>(int)> state)
     : QDialog(owner, Qt::Window), m_pDoc(doc), m_fnRun(std::move(run)), m_fnState(std::move(state))
 {
-    setWindowTitle(Tr("マップ"));
+    setWindowTitle(TrCore(QStringLiteral("マップ")));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +198,7 @@ CMapWindow::CMapWindow(CTesvanDoc* doc, QWidget* owner, std::function<void(int)>
                 a->setChecked(checked);
             }
     });
-    QMenu* zoom = bar->addMenu(Tr("表示倍率"));
+    QMenu* zoom = bar->addMenu(TrCore(QStringLiteral("表示倍率")));
     for (int z : {1, 2, 3, 4, 6, 8, 12, 16})
         connect(zoom->addAction(QStringLiteral("%1x").arg(z)), &QAction::triggered, this, [this, z] {
             m_pView->Input().SetZoom(z);
