@@ -173,6 +173,22 @@
         <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
         <translation>Try &apos;tesvan --help&apos; for more information.</translation>
     </message>
+    <message>
+        <source>--export でタイル、マップ、パレットをコンソールの形式で OUT.tiles.bin, OUT.map.bin, OUT.pal.bin, OUT.h に書き出します</source>
+        <translation>With --export, write tiles, map and palette in a console's formats to OUT.tiles.bin, OUT.map.bin, OUT.pal.bin, OUT.h</translation>
+    </message>
+    <message>
+        <source>--console でコンソールのバンク 0 になるドキュメントのバンク (0 から 15)</source>
+        <translation>With --console, the document bank that becomes the console's bank 0 (0 to 15)</translation>
+    </message>
+    <message>
+        <source>--console で同じタイル (flip では反転したものも) を一つにまとめます</source>
+        <translation>With --console, store identical tiles (with flip, mirrored ones too) once</translation>
+    </message>
+    <message>
+        <source>--console でチップマップ K をマップにします</source>
+        <translation>With --console, use chip map K as the map</translation>
+    </message>
 </context>
 <context>
     <name>ExchangeDialogs</name>

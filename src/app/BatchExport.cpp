@@ -1,11 +1,13 @@
 #include "app/BatchExport.h"
 
 #include "app/SheetJson.h"
+#include "console/ConsoleExport.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/AnimeExport.h"
 #include "platform/ImageCodec.h"
 #include "platform/SafeFile.h"
 #include "platform/UiPort.h"
+#include "views/Language.h"
 
 #include <cstdio>
 #include <string>
@@ -122,4 +124,45 @@ int RunGameExport(const GameExportRequest& r)
         return 0;
     }
     return Report(ExportSheet(doc, out, scale), out);
+}
+
+int RunConsoleExport(const ConsoleExportArgs& a)
+{
+    ConsoleExportRequest request;
+    request.out = a.out.toStdString();
+    request.target = FindConsoleTarget(a.console.toStdString());
+    if (!request.target)
+        return Malformed("--console takes gba, snes, md or pce");
+    if (!a.firstBank.isEmpty()) {
+        bool ok = false;
+        request.firstBank = a.firstBank.toInt(&ok);
+        if (!ok || request.firstBank < 0 || request.firstBank > 15)
+            return Malformed("--first-bank takes a bank from 0 to 15");
+    }
+    if (!a.dedupe.isEmpty() && !ParseConsoleDedupe(a.dedupe.toStdString(), request.dedupe))
+        return Malformed("--dedupe takes none, exact or flip");
+    if (!a.map.isEmpty())
+        return Malformed("--map: this build has no chip maps; the sheet itself is the map without --map");
+
+    const std::string file = a.file.toStdString();
+    CCollectingUiPort port;
+    CTesvanDoc doc;
+    if (!doc.OnOpenDocument(file))
+        return Failed(port.Because("cannot read " + file));
+    std::vector<std::string> lines;
+    std::string error;
+    switch (ExportConsole(doc, request, lines, error)) {
+    case ConsoleExportResult::Ok:
+        return 0;
+    case ConsoleExportResult::NotEightBit:
+        return Failed(std::string(kMsgConsoleNeedsEightBit));
+    case ConsoleExportResult::Problems:
+        for (const std::string& line : lines)
+            std::fprintf(stderr, "%s\n", TrCore(line).c_str());
+        return Failed("nothing written: " + std::to_string(lines.size()) +
+                      " tile(s) break the console's rules");
+    case ConsoleExportResult::WriteFailed:
+        return Failed(error);
+    }
+    return 1;
 }

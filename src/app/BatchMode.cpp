@@ -42,6 +42,7 @@ int Usage(const QString& why)
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
                  "       tesvan --export=SHEET.png --data=SHEET.json [--format=json-hash|json-array] [--scale=N] FILE.tvn\n"
                  "       tesvan --export=OUT.gif|OUT.webp --anime=K [--scale=N] FILE.tvn\n"
+                 "       tesvan --export=OUT --console=gba|snes|md|pce [--first-bank=B] [--map=K] [--dedupe=none|exact|flip] FILE.tvn\n"
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
                  why.toLocal8Bit().constData());
     return 2;
@@ -129,6 +130,16 @@ int RunBatch(const QStringList& arguments)
     const QCommandLineOption anime(QStringLiteral("anime"), QStringLiteral("Exports animation slot K."),
                                    QStringLiteral("K"));
     parser.addOptions({data, format, scale, anime});
+    // The console export: tiles, map and palette.
+    const QCommandLineOption console(QStringLiteral("console"), QStringLiteral("gba, snes, md or pce."),
+                                     QStringLiteral("T"));
+    const QCommandLineOption firstBank(QStringLiteral("first-bank"), QStringLiteral("Console bank 0's document bank."),
+                                       QStringLiteral("B"));
+    const QCommandLineOption dedupe(QStringLiteral("dedupe"), QStringLiteral("none, exact or flip."),
+                                    QStringLiteral("D"));
+    const QCommandLineOption map(QStringLiteral("map"), QStringLiteral("Chip map K as the console's map."),
+                                 QStringLiteral("K"));
+    parser.addOptions({console, firstBank, dedupe, map});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
@@ -155,6 +166,22 @@ int RunBatch(const QStringList& arguments)
             return Usage(QStringLiteral("--%1 needs a value").arg(o->names().first()));
         if (parser.isSet(*o) && parser.isSet(layer))
             return Usage(QStringLiteral("--%1 does not go with --layer").arg(o->names().first()));
+    }
+
+    for (const QCommandLineOption* o : {&console, &firstBank, &dedupe, &map}) {
+        if (parser.values(*o).size() > 1)
+            return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
+        if (parser.isSet(*o) && parser.value(*o).isEmpty())
+            return Usage(QStringLiteral("--%1 needs a value").arg(o->names().first()));
+        if (parser.isSet(*o) && !parser.isSet(console))
+            return Usage(QStringLiteral("--%1 belongs to --export with --console").arg(o->names().first()));
+    }
+    if (parser.isSet(console)) {
+        if (!parser.isSet(exportTo))
+            return Usage(QStringLiteral("--console belongs to --export"));
+        for (const QCommandLineOption* o : {&layer, &data, &format, &scale, &anime})
+            if (parser.isSet(*o))
+                return Usage(QStringLiteral("--%1 does not go with --console").arg(o->names().first()));
     }
 
     if (parser.isSet(version)) {
@@ -188,6 +215,10 @@ int RunBatch(const QStringList& arguments)
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
                 return Usage(QStringLiteral("--layer takes a slot from 0 to 11"));
         }
+        if (parser.isSet(console))
+            return RunConsoleExport(ConsoleExportArgs{parser.value(exportTo), parser.value(console),
+                                                      parser.value(firstBank), parser.value(map),
+                                                      parser.value(dedupe), files.first()});
         const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
                                      parser.value(scale), parser.value(anime), parser.isSet(anime),
                                      parser.isSet(scale), files.first()};

@@ -4,6 +4,7 @@
 
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
+#include "console/ConsoleExport.h"
 #include "doc/DocFields.h"
 #include "doc/TesvanDoc.h"
 #include "edit/CanvasInput.h"
@@ -13,6 +14,7 @@
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "views/AnimationDlg.h"
+#include "views/Language.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -102,6 +104,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"scroll", &CScriptRunner::PrintScroll},
     {"anime", &CScriptRunner::PrintAnime},
     {"job", &CScriptRunner::PrintJob},
+    {"console", &CScriptRunner::PrintConsole},
 };
 
 CScriptRunner::Handler CScriptRunner::FindHandler(const std::string& verb, bool& known)
@@ -726,6 +729,13 @@ bool CScriptRunner::PrintAnime(const std::vector<std::string>& w, std::string& o
     const int cell = window ? window->ShownCell(Num(w[0])) : -1;
     out = cell < 0 ? "none" : std::to_string(cell);
     return true;
+}
+
+bool CScriptRunner::PrintConsole(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    const ConsoleTarget* target = FindConsoleTarget(w[0]);
+    out = target ? TrCore(ConsoleCheckLine(*Doc(), *target)) : std::string();
+    return target != nullptr;
 }
 
 bool CScriptRunner::PrintJob(const std::vector<std::string>&, std::string& out, std::string&)

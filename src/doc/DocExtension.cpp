@@ -5,6 +5,7 @@
 //   fourcc tag, uint32 length, `length` bytes. Unknown tags are skipped.
 //   "ANIM"  four slots, each: uint32 direction, uint32 n, n bytes of UTF-8 name
 //   "ZOOM"  uint32 canvas magnification
+//   "CPRE"  uint32 colour precision (1: 15 bit, 2: 9 bit; full writes none)
 //
 // A block is written only when it carries something, so documents that need
 // none stay byte for byte what the standard form writes.
@@ -26,6 +27,7 @@ uint32_t Tag(const char (&t)[5]) { return uint32_t(uint8_t(t[0])) | uint32_t(uin
 
 const uint32_t kTagAnim = Tag("ANIM");
 const uint32_t kTagZoom = Tag("ZOOM");
+const uint32_t kTagPrecision = Tag("CPRE");
 
 bool IsZoomFactor(uint32_t z)
 {
@@ -93,6 +95,11 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
         Put32(b, uint32_t(m_nZoom));
         records.emplace_back(kTagZoom, std::move(b));
     }
+    if (m_nColorPrecision == PRECISION_15BIT || m_nColorPrecision == PRECISION_9BIT) {
+        std::vector<uint8_t> b;
+        Put32(b, uint32_t(m_nColorPrecision));
+        records.emplace_back(kTagPrecision, std::move(b));
+    }
     if (records.empty())
         return;
     ar.Write(kMagic, 4);
@@ -121,6 +128,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     CAnimeSlot anime[kAnimeSlots];
     bool haveAnime = false;
     int zoom = 0;
+    int precision = PRECISION_FULL;
     while (ar.Remaining() > 0) {
         if (ar.Remaining() < 8)
             return false;
@@ -128,7 +136,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         const uint32_t length = ar.ReadUInt32();
         if (length > ar.Remaining())
             return false;
-        if (tag != kTagAnim && tag != kTagZoom) {
+        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision) {
             ar.Skip(length);
             continue;
         }
@@ -136,6 +144,14 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
             return false;
         std::vector<uint8_t> b(length);
         ar.Read(b.data(), length);
+        if (tag == kTagPrecision) {
+            if (length < 4)
+                return false;
+            // A precision this version does not know keeps full colours.
+            const uint32_t v = Get32(b.data());
+            precision = v == PRECISION_15BIT || v == PRECISION_9BIT ? int(v) : PRECISION_FULL;
+            continue;
+        }
         if (tag == kTagZoom) {
             if (length < 4)
                 return false;
@@ -170,5 +186,6 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         }
     if (zoom)
         m_nZoom = zoom;
+    m_nColorPrecision = precision;
     return true;
 }

@@ -64,13 +64,15 @@ const Form kForms[] = {
     {"print", "anime", "K", "print anime K (0..3)"},
     {"print", "job", "", "print job"},
     {"print", "gradation", "R", "print gradation R (0..29)"},
+    {"print", "console", "{gba|snes|md|pce}", "print console gba|snes|md|pce"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
     {"wait", nullptr, "U", "wait MS"},
 };
 
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
-                                      "CExportAnimeDlg", "CRecoveryDlg",  "CPreferencesDlg"};
+                                      "CExportAnimeDlg", "CRecoveryDlg",  "CPreferencesDlg",
+                                      "CExportConsoleDlg", "CConsoleCheckDlg", "CColorPrecisionDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
                                       "folder", "discard"};
 

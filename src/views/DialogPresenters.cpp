@@ -5,6 +5,7 @@
 #include "views/PreferencesDlg.h"
 #include "views/Print.h"
 
+#include "views/ConsoleDialogs.h"
 #include "views/ExchangeDialogs.h"
 
 #include <map>
@@ -38,4 +39,5 @@ void RegisterDialogPresenters()
     RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
     RegisterDialogPresenter("CPreferencesDlg", PresentPreferencesDlg);
     RegisterExchangeDialogs();
+    RegisterConsoleDialogs();
 }

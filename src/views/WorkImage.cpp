@@ -1,5 +1,6 @@
 #include "views/WorkImage.h"
 
+#include "console/ConsoleExport.h"
 #include "doc/TesvanDoc.h"
 
 #include <cstring>
@@ -35,4 +36,21 @@ QColor SheetBackground(const CTesvanDoc& doc)
     }
     return QColor(GetRValue(doc.m_crBackground), GetGValue(doc.m_crBackground),
                   GetBValue(doc.m_crBackground));
+}
+
+std::vector<QRect> ConsoleOutlines(const CTesvanDoc& doc)
+{
+    std::vector<QRect> out;
+    const auto& targets = ConsoleTargets();
+    if (doc.m_nConsoleCheck < 0 || size_t(doc.m_nConsoleCheck) >= targets.size() || doc.m_nBitCount != 8)
+        return out;
+    const ConsoleBuild build =
+        CheckConsole(doc, targets[size_t(doc.m_nConsoleCheck)], doc.m_nConsoleFirstBank, false);
+    for (const ConsoleProblem& p : build.problems) {
+        if (p.rule == ConsoleRule::CellSize)
+            out.emplace_back(p.sheetX, p.sheetY, doc.m_nCellWidth, doc.m_nCellHeight);
+        else
+            out.emplace_back(p.sheetX, p.sheetY, 8, 8);
+    }
+    return out;
 }
