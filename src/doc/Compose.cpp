@@ -53,6 +53,7 @@ void CTesvanDoc::RefreshWorkPalette()
 {
     if (!m_imgWork.IsNull() && m_imgWork.GetBPP() == 8)
         m_imgWork.SetColorTable(0, 256, m_Palette);
+    ++m_nLookAll;
 }
 
 void CTesvanDoc::ComposeAll(bool fillBackground)
@@ -62,10 +63,35 @@ void CTesvanDoc::ComposeAll(bool fillBackground)
 
 bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int bottom)
 {
-    if (m_imgWork.IsNull())
+    MarkLookChanged(left, top, right, bottom);
+    return ComposeInto(m_imgWork, fillBackground, left, top, right, bottom, true);
+}
+
+void CTesvanDoc::MarkLookChanged(int left, int top, int right, int bottom)
+{
+    const size_t cells = size_t(std::max(m_nColumns, 0)) * size_t(std::max(m_nRows, 0));
+    if (m_CellLook.size() != cells) {
+        m_CellLook.assign(cells, 0);
+        ++m_nLookAll;
+        return;
+    }
+    if (m_nCellWidth <= 0 || m_nCellHeight <= 0)
+        return;
+    const int c0 = std::max(left, 0) / m_nCellWidth, r0 = std::max(top, 0) / m_nCellHeight;
+    const int c1 = std::min(right / m_nCellWidth, m_nColumns - 1);
+    const int r1 = std::min(bottom / m_nCellHeight, m_nRows - 1);
+    for (int r = r0; r <= r1; ++r)
+        for (int c = c0; c <= c1; ++c)
+            ++m_CellLook[size_t(r) * m_nColumns + c];
+}
+
+bool CTesvanDoc::ComposeInto(CImageEx& target, bool fillBackground, int left, int top, int right,
+                             int bottom, bool preview)
+{
+    if (target.IsNull())
         return true;
-    const int W = std::min(SheetWidth(), m_imgWork.GetWidth());
-    const int H = std::min(SheetHeight(), m_imgWork.GetHeight());
+    const int W = std::min(SheetWidth(), target.GetWidth());
+    const int H = std::min(SheetHeight(), target.GetHeight());
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, W - 1);
@@ -73,9 +99,9 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
     if (left > right || top > bottom)
         return true;
     const int width = right - left + 1;
-    const bool eight = m_imgWork.GetBPP() == 8;
+    const bool eight = target.GetBPP() == 8;
 
-    const bool floating = m_nSelState == SelState::Floating;
+    const bool floating = preview && m_nSelState == SelState::Floating;
     auto pieceOf = [&](const CLayer& layer) -> const CLayerRegion* {
         const int n = std::clamp(m_nPieceCount, 0, kLayers);
         for (int k = 0; k < n; ++k)
@@ -114,7 +140,7 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
             if (eight && !img.IsNull() && img.GetBPP() == 8) {
                 // One colour map per layer and composition, not per pixel.
                 const int key = img.GetTransparentColor();
-                blit::BuildIndexMap(img.ColorTable(), m_imgWork.ColorTable(),
+                blit::BuildIndexMap(img.ColorTable(), target.ColorTable(),
                                     key != -1 ? &img.ColorTable()[key & 0xFF] : nullptr, p.map);
                 p.mapped = true;
             }
@@ -141,7 +167,7 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
     const int underWidth = under ? std::min(width, under->GetWidth() - left) : 0;
     const int underLast = under ? std::min(bottom, under->GetHeight() - 1) : -1;
     for (int y = bottom; y >= top; --y) {
-        uint8_t* row = m_imgWork.GetRow(y);
+        uint8_t* row = target.GetRow(y);
         if (eight) {
             std::memset(row + left, 0, size_t(width));
         } else {
@@ -160,14 +186,14 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
             const int n = std::min(width, p.image->GetWidth() - left);
             const int last = std::min(bottom, p.image->GetHeight() - 1);
             for (int y = last; n > 0 && y >= top; --y)
-                blit::MapRow8(p.image->GetRow(y) + left, m_imgWork.GetRow(y) + left, n, p.map);
+                blit::MapRow8(p.image->GetRow(y) + left, target.GetRow(y) + left, n, p.map);
         } else if (p.image && eight) {
-            p.image->Draw(m_imgWork, left, top, width, height, left, top, width, height);
+            p.image->Draw(target, left, top, width, height, left, top, width, height);
         } else if (p.image) {
-            AlphaComposite(*p.image, m_imgWork, left, top, width, height, left, top);
+            AlphaComposite(*p.image, target, left, top, width, height, left, top);
         }
         if (p.piece)
-            PutPaste(*this, *p.piece, m_imgWork, false);
+            PutPaste(*this, *p.piece, target, false);
     }
 
     // Paste preview on top of the finished stack.
@@ -178,13 +204,13 @@ bool CTesvanDoc::Compose(bool fillBackground, int left, int top, int right, int 
             if (!layer.m_pImage || (!layer.m_bVisible && i != m_nCurrentLayer))
                 continue;
             if (const CLayerRegion* piece = pieceOf(layer)) {
-                PutPaste(*this, *piece, m_imgWork, first);
+                PutPaste(*this, *piece, target, first);
                 first = false;
             }
         }
     }
 
-    if ((m_nButton != 0 || !m_strText.empty()) && s_pfnDrawToolOverlay)
-        s_pfnDrawToolOverlay(*this, m_imgWork);
+    if (preview && (m_nButton != 0 || !m_strText.empty()) && s_pfnDrawToolOverlay)
+        s_pfnDrawToolOverlay(*this, target);
     return true;
 }

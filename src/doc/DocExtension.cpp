@@ -6,6 +6,10 @@
 //   "ANIM"  four slots, each: uint32 direction, uint32 n, n bytes of UTF-8 name
 //   "ZOOM"  uint32 canvas magnification
 //   "CPRE"  uint32 colour precision (1: 15 bit, 2: 9 bit; full writes none)
+//   "CMAP"  one chip map, one record per map in order: uint32 width, height,
+//           uint32 n, n bytes of UTF-8 name, uint32 layer count, then per
+//           layer uint32 flags (bit 0 shown), uint32 n, n bytes of name,
+//           width x height uint32 cells (cell number + 1 | flip bits, 0 empty)
 //
 // A block is written only when it carries something, so documents that need
 // none stay byte for byte what the standard form writes.
@@ -28,6 +32,9 @@ uint32_t Tag(const char (&t)[5]) { return uint32_t(uint8_t(t[0])) | uint32_t(uin
 const uint32_t kTagAnim = Tag("ANIM");
 const uint32_t kTagZoom = Tag("ZOOM");
 const uint32_t kTagPrecision = Tag("CPRE");
+const uint32_t kTagMap = Tag("CMAP");
+// The largest map record: every layer at the cell limit, with long names.
+constexpr uint64_t kMaxMapRecord = uint64_t(CChipMap::kMaxLayers) * (CChipMap::kMaxCells * 4 + 4096) + 4096;
 
 bool IsZoomFactor(uint32_t z)
 {
@@ -71,6 +78,81 @@ uint32_t Get32(const uint8_t* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+void PutText(std::vector<uint8_t>& b, const std::string& s)
+{
+    Put32(b, uint32_t(s.size()));
+    b.insert(b.end(), s.begin(), s.end());
+}
+
+std::vector<uint8_t> MapRecord(const CChipMap& m)
+{
+    std::vector<uint8_t> b;
+    b.reserve(64 + m.layers.size() * (size_t(m.nWidth) * m.nHeight * 4 + 64));
+    Put32(b, uint32_t(m.nWidth));
+    Put32(b, uint32_t(m.nHeight));
+    PutText(b, m.strName);
+    Put32(b, uint32_t(m.layers.size()));
+    for (const CMapLayer& l : m.layers) {
+        Put32(b, l.bShown ? 1u : 0u);
+        PutText(b, l.strName);
+        for (uint32_t v : l.cells)
+            Put32(b, v);
+    }
+    return b;
+}
+
+// Reads bytes [at, end) of a record; false on anything short or malformed.
+class CRecordReader {
+public:
+    explicit CRecordReader(const std::vector<uint8_t>& b) : m_b(b) {}
+    bool U32(uint32_t& v)
+    {
+        if (m_b.size() - m_at < 4)
+            return false;
+        v = Get32(m_b.data() + m_at);
+        m_at += 4;
+        return true;
+    }
+    bool Text(std::string& s)
+    {
+        uint32_t n = 0;
+        if (!U32(n) || n > m_b.size() - m_at)
+            return false;
+        s.assign(reinterpret_cast<const char*>(m_b.data() + m_at), n);
+        m_at += n;
+        return IsUtf8(s);
+    }
+    size_t Left() const { return m_b.size() - m_at; }
+
+private:
+    const std::vector<uint8_t>& m_b;
+    size_t m_at = 0;
+};
+
+bool ReadMapRecord(const std::vector<uint8_t>& b, CChipMap& m)
+{
+    CRecordReader r(b);
+    uint32_t w = 0, h = 0, layers = 0;
+    if (!r.U32(w) || !r.U32(h) || w > uint32_t(CChipMap::kMaxSide) || h > uint32_t(CChipMap::kMaxSide) ||
+        !CChipMap::ValidSize(int(w), int(h)) || !r.Text(m.strName) || m.strName.empty() || !r.U32(layers) ||
+        layers < 1 || layers > uint32_t(CChipMap::kMaxLayers))
+        return false;
+    m.nWidth = int(w);
+    m.nHeight = int(h);
+    const size_t cells = size_t(w) * h;
+    m.layers.resize(layers);
+    for (CMapLayer& l : m.layers) {
+        uint32_t flags = 0;
+        if (!r.U32(flags) || !r.Text(l.strName) || r.Left() / 4 < cells)
+            return false;
+        l.bShown = (flags & 1) != 0;
+        l.cells.resize(cells);
+        for (uint32_t& v : l.cells)
+            r.U32(v);
+    }
+    return true;
+}
+
 } // namespace
 
 void CTesvanDoc::WriteExtension(CArchive& ar) const
@@ -100,6 +182,8 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
         Put32(b, uint32_t(m_nColorPrecision));
         records.emplace_back(kTagPrecision, std::move(b));
     }
+    for (const CChipMap& m : m_Maps.maps)
+        records.emplace_back(kTagMap, MapRecord(m));
     if (records.empty())
         return;
     ar.Write(kMagic, 4);
@@ -129,6 +213,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     bool haveAnime = false;
     int zoom = 0;
     int precision = PRECISION_FULL;
+    CChipMaps maps;
     while (ar.Remaining() > 0) {
         if (ar.Remaining() < 8)
             return false;
@@ -136,11 +221,11 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         const uint32_t length = ar.ReadUInt32();
         if (length > ar.Remaining())
             return false;
-        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision) {
+        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision && tag != kTagMap) {
             ar.Skip(length);
             continue;
         }
-        if (length > kMaxKnownRecord)
+        if (length > (tag == kTagMap ? kMaxMapRecord : kMaxKnownRecord))
             return false;
         std::vector<uint8_t> b(length);
         ar.Read(b.data(), length);
@@ -150,6 +235,13 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
             // A precision this version does not know keeps full colours.
             const uint32_t v = Get32(b.data());
             precision = v == PRECISION_15BIT || v == PRECISION_9BIT ? int(v) : PRECISION_FULL;
+            continue;
+        }
+        if (tag == kTagMap) {
+            CChipMap m;
+            if (int(maps.maps.size()) >= CChipMaps::kMaxMaps || !ReadMapRecord(b, m))
+                return false;
+            maps.maps.push_back(std::move(m));
             continue;
         }
         if (tag == kTagZoom) {
@@ -187,5 +279,6 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     if (zoom)
         m_nZoom = zoom;
     m_nColorPrecision = precision;
+    m_Maps = std::move(maps);
     return true;
 }

@@ -188,6 +188,7 @@ void CTesvanDoc::FinishLoad()
     m_bShowAllLayers = 1;
     CreateWorkImage();
     ClearUndo();
+    m_MapEdit = CMapEditState{};
     m_strText.clear();
     m_ptText = CPoint{};
     m_chLead = 0;

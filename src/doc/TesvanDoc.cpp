@@ -48,6 +48,8 @@ bool CTesvanDoc::OnNewDocument()
     std::vector<CPoint>().swap(m_Points);
     ResetSelection(false);
     ClearUndo();
+    m_Maps = CChipMaps{};
+    m_MapEdit = CMapEditState{};
     ResetAnime();
     CreateAnimeWindow();
     UpdateAllViews(HINT_ERASE | HINT_PIXELS | HINT_CANVAS | HINT_PANE);

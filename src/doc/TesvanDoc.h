@@ -4,6 +4,7 @@
 
 #include "doc/AnimeSlots.h"
 #include "doc/ColorPrecision.h"
+#include "doc/ChipMap.h"
 #include "doc/CommandList.h"
 #include "doc/DrawingAids.h"
 #include "doc/Geometry.h"
@@ -84,6 +85,7 @@ enum : int {
     HINT_CANVAS = 2,
     HINT_PIXELS = 4,
     HINT_ERASE = 16,
+    HINT_MAP = 32,       // the maps or the map window's state changed
 };
 
 // The document's state is grouped by the concern that owns it: the
@@ -167,6 +169,14 @@ public:
     bool CreateWorkImage();
     bool Compose(bool fillBackground, int left, int top, int right, int bottom);
     void ComposeAll(bool fillBackground);
+    // The same composition into another sheet-sized image of the working
+    // image's depth (and colour table); without `preview` the floating paste
+    // and the tool's figure are left out, so the target shows the layers.
+    bool ComposeInto(CImageEx& target, bool fillBackground, int left, int top, int right,
+                     int bottom, bool preview);
+    // Counts a change of look for every cell the rectangle touches (Compose
+    // does it); pictures made from cells compare the counts to stay current.
+    void MarkLookChanged(int left, int top, int right, int bottom);
     // Reloads the 8-bit working image's colour table from m_Palette, so the
     // views show edited colours at once.
     void RefreshWorkPalette();
@@ -441,6 +451,12 @@ public:
     // its first bank (-1: the target's default). View state, not saved.
     int m_nConsoleCheck = -1;
     int m_nConsoleFirstBank = -1;
+    CChipMaps m_Maps;
+    CMapEditState m_MapEdit;
+    // Per sheet cell, bumped at each change of its composed look; a change
+    // of the whole (palette, geometry) bumps m_nLookAll.
+    std::vector<uint32_t> m_CellLook;
+    uint32_t m_nLookAll = 0;
 
     // f(a's field, b's field) for every field of the document's content but
     // the layers: the one list that swapping and copying content go through.
@@ -475,6 +491,7 @@ public:
         f(a.m_nCurrentLayer, b.m_nCurrentLayer);
         f(a.m_Anime, b.m_Anime);
         f(a.m_nColorPrecision, b.m_nColorPrecision);
+        f(a.m_Maps, b.m_Maps);
     }
     // The field functions for the pairs: copy (arrays element by element)
     // and compare.

@@ -225,6 +225,7 @@ struct DocSettings {
     int m_nGridStep = 0, m_bShowCharLines = 0, m_bShowGrid = 0, m_nCurrentLayer = 0;
     CAnimeSlot m_Anime[CTesvanDoc::kAnimeSlots];
     int m_nColorPrecision = 0;
+    CChipMaps m_Maps;
 };
 
 // One layer slot: its settings and, packed, its whole image.
@@ -330,7 +331,7 @@ public:
     void Redo(CTesvanDoc& doc) override { Exchange(doc); }
     size_t Size() const override
     {
-        size_t n = sizeof *this;
+        size_t n = sizeof *this + m_Settings.m_Maps.Bytes();
         for (const auto& l : m_Layers)
             if (l)
                 n += l->Size();

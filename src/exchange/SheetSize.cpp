@@ -360,8 +360,14 @@ bool ResizeSheet(CTesvanDoc& doc, int cw, int ch, int cols, int rows, int bits, 
     CUndoRecorder undo(doc, "サイズ変更");
     const SheetGeometry old = GeometryOf(doc);
     SetGeometry(doc, {cw, ch, cols, rows, bits});
-    if (doc.ApplySheetSize(keep))
+    if (doc.ApplySheetSize(keep)) {
+        // Map cells of cells that are gone become empty (in the same step).
+        doc.m_Maps.ClearCellsFrom(cols * rows);
+        for (uint32_t& v : doc.m_MapEdit.stamp)
+            if (!chip::IsEmpty(v) && chip::CellOf(v) >= cols * rows)
+                v = chip::kEmpty;
         return true;
+    }
     SetGeometry(doc, old);
     UiPort().MessageBox("イメージの作成に失敗しました。");
     return false;
@@ -400,5 +406,9 @@ void CTesvanDoc::OnSheetSize()
                 return;
         }
     }
+    if (m_Maps.CountCellsFrom(dlg.m_nColumns * dlg.m_nRows) > 0 &&
+        UiPort().Question("マップで使われているセルがなくなります。それらのマップのセルは空になりますが、サイズを変更しますか？",
+                          false) != UiAnswer::Yes)
+        return;
     ResizeSheet(*this, dlg.m_nCellWidth, dlg.m_nCellHeight, dlg.m_nColumns, dlg.m_nRows, bits, keep);
 }
