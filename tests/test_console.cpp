@@ -224,6 +224,39 @@ TEST_F(Console, MapCellsBecomeTheirChipsTiles)
     }
 }
 
+// A chip map's shown layers become the cells; overlaps and diagonal flips
+// are refused with the map cell named.
+TEST_F(Console, ChipMapsGiveTheirShownLayers)
+{
+    Make();
+    CChipMap m = CChipMap::Make("level", 2, 2);
+    ASSERT_TRUE(m.AddLayer());
+    m.At(0, 0, 0) = chip::Make(1, chip::kFlipH);
+    m.At(1, 1, 1) = chip::Make(0, chip::kFlipV);
+    doc.m_Maps.maps.push_back(m);
+    ConsoleExportRequest r;
+    std::string message;
+    ASSERT_TRUE(ConsoleMapFromChipMap(doc, "1", r, message)) << message;
+    ASSERT_EQ(r.mapCells.size(), 4u);
+    EXPECT_EQ(r.mapCells[0].cell, 1);
+    EXPECT_TRUE(r.mapCells[0].h && !r.mapCells[0].v);
+    EXPECT_EQ(r.mapCells[1].cell, -1);
+    EXPECT_EQ(r.mapCells[3].cell, 0);
+    EXPECT_TRUE(!r.mapCells[3].h && r.mapCells[3].v);
+
+    doc.m_Maps.maps[0].At(1, 0, 0) = chip::Make(2, 0);
+    EXPECT_FALSE(ConsoleMapFromChipMap(doc, "level", r, message));
+    EXPECT_EQ(message, "マップ level の 0,0 で表示中のレイヤーのチップが重なっています。コンソールのマップは1枚です。");
+    doc.m_Maps.maps[0].layers[1].bShown = false;
+    EXPECT_TRUE(ConsoleMapFromChipMap(doc, "level", r, message));
+    doc.m_Maps.maps[0].At(0, 1, 0) = chip::Make(2, chip::kFlipD);
+    EXPECT_FALSE(ConsoleMapFromChipMap(doc, "level", r, message));
+    EXPECT_EQ(message, "マップ level の 1,0 のチップが対角線で反転しています。コンソールには対角線の反転がありません。");
+    bool unknown = false;
+    EXPECT_FALSE(ConsoleMapFromChipMap(doc, "2", r, message, &unknown));
+    EXPECT_TRUE(unknown);
+}
+
 // Each rule: the first broken tile as the list names it; nothing written.
 TEST_F(Console, BrokenRulesAreListedAndNothingIsWritten)
 {

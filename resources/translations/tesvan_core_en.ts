@@ -1183,5 +1183,28 @@ Colour Precision</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>cell %1 tile %2,%3: more tiles than the map entries can address (%4)</translation>
     </message>
+    <message>
+        <source>シート</source>
+        <translation>Sheet</translation>
+    </message>
+    <message>
+        <source>マップ</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>マップ %1 はありません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>There is no map %1.</translation>
+    </message>
+    <message>
+        <source>マップ %1 の %2,%3 で表示中のレイヤーのチップが重なっています。コンソールのマップは1枚です。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Map %1, %2,%3: chips of shown layers overlap. A console's map is one layer.</translation>
+    </message>
+    <message>
+        <source>マップ %1 の %2,%3 のチップが対角線で反転しています。コンソールには対角線の反転がありません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Map %1, %2,%3: a chip is flipped diagonally. The consoles have no diagonal flip.</translation>
+    </message>
 </context>
 </TS>

@@ -141,14 +141,19 @@ int RunConsoleExport(const ConsoleExportArgs& a)
     }
     if (!a.dedupe.isEmpty() && !ParseConsoleDedupe(a.dedupe.toStdString(), request.dedupe))
         return Malformed("--dedupe takes none, exact or flip");
-    if (!a.map.isEmpty())
-        return Malformed("--map: this build has no chip maps; the sheet itself is the map without --map");
 
     const std::string file = a.file.toStdString();
     CCollectingUiPort port;
     CTesvanDoc doc;
     if (!doc.OnOpenDocument(file))
         return Failed(port.Because("cannot read " + file));
+    if (!a.map.isEmpty()) {
+        std::string message;
+        bool unknown = false;
+        if (!ConsoleMapFromChipMap(doc, a.map.toStdString(), request, message, &unknown))
+            return unknown ? Malformed("no chip map " + a.map.toStdString() + " (1 to 16 or a map's name)")
+                           : Failed(TrCore(message));
+    }
     std::vector<std::string> lines;
     std::string error;
     switch (ExportConsole(doc, request, lines, error)) {

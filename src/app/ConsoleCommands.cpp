@@ -39,6 +39,9 @@ void OnExportConsole(CTesvanDoc* doc)
     }
     static CExportConsoleDlg last;      // the dialog keeps its choices for the session
     CExportConsoleDlg dlg = last;
+    dlg.m_MapNames.clear();
+    for (const CChipMap& m : doc->m_Maps.maps)
+        dlg.m_MapNames.push_back(m.strName);
     if (doc->m_nConsoleCheck >= 0)
         dlg.m_strTarget = ConsoleTargets()[size_t(doc->m_nConsoleCheck)].name;
     if (!UiPort().DoModal(dlg))
@@ -51,6 +54,10 @@ void OnExportConsole(CTesvanDoc* doc)
     ParseConsoleDedupe(dlg.m_strDedupe, request.dedupe);
     std::vector<std::string> lines;
     std::string error;
+    if (!dlg.m_strMap.empty() && !ConsoleMapFromChipMap(*doc, dlg.m_strMap, request, error)) {
+        UiPort().MessageBox(error);
+        return;
+    }
     switch (ExportConsole(*doc, request, lines, error)) {
     case ConsoleExportResult::Ok:
         break;

@@ -66,6 +66,45 @@ std::string ConsoleCheckLine(const CTesvanDoc& doc, const ConsoleTarget& target)
     return "ok " + std::to_string(b.tiles.size());
 }
 
+bool ConsoleMapFromChipMap(const CTesvanDoc& doc, const std::string& key, ConsoleExportRequest& request,
+                           std::string& message, bool* unknown)
+{
+    const int k = doc.m_Maps.Find(key);
+    if (unknown)
+        *unknown = k < 0;
+    if (k < 0) {
+        message = "マップ " + key + " はありません。";
+        return false;
+    }
+    const CChipMap& map = doc.m_Maps.maps[size_t(k)];
+    std::vector<ConsoleMapCell> cells(size_t(map.nWidth) * size_t(map.nHeight));
+    for (int y = 0; y < map.nHeight; ++y)
+        for (int x = 0; x < map.nWidth; ++x) {
+            ConsoleMapCell& c = cells[size_t(y) * size_t(map.nWidth) + size_t(x)];
+            for (size_t l = 0; l < map.layers.size(); ++l) {
+                const uint32_t v = map.At(int(l), x, y);
+                if (!map.layers[l].bShown || chip::IsEmpty(v))
+                    continue;
+                const std::string where = "マップ " + map.strName + " の " + std::to_string(x) + "," + std::to_string(y);
+                if (c.cell >= 0) {
+                    message = where + " で表示中のレイヤーのチップが重なっています。コンソールのマップは1枚です。";
+                    return false;
+                }
+                if (chip::FlipsOf(v) & chip::kFlipD) {
+                    message = where + " のチップが対角線で反転しています。コンソールには対角線の反転がありません。";
+                    return false;
+                }
+                c.cell = chip::CellOf(v);
+                c.h = chip::FlipsOf(v) & chip::kFlipH;
+                c.v = chip::FlipsOf(v) & chip::kFlipV;
+            }
+        }
+    request.mapCells = std::move(cells);
+    request.mapColumns = map.nWidth;
+    request.mapRows = map.nHeight;
+    return true;
+}
+
 std::vector<std::string> ConsoleFileNames(const std::string& out)
 {
     return {out + ".tiles.bin", out + ".map.bin", out + ".pal.bin", out + ".h"};
@@ -124,6 +163,8 @@ bool CExportConsoleDlg::SetField(const std::string& name, const std::string& val
         m_strDedupe = value;
     else if (name == "m_strPath")
         m_strPath = value;
+    else if (name == "m_strMap")
+        m_strMap = value;
     else {
         error = "CExportConsoleDlg has no field '" + name + "'";
         return false;

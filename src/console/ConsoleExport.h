@@ -36,6 +36,13 @@ struct ConsoleExportRequest {
     int mapColumns = 0, mapRows = 0;
 };
 
+// The cells of chip map K (from 1, or its name) as the console's map: the
+// shown layers, which must not overlap (the console's map is one layer),
+// and no diagonal flip (the consoles have none). False with the message to
+// show otherwise; *unknown (optional) set when there is no such map.
+bool ConsoleMapFromChipMap(const CTesvanDoc& doc, const std::string& key, ConsoleExportRequest& request,
+                           std::string& message, bool* unknown = nullptr);
+
 enum class ConsoleExportResult { Ok, NotEightBit, Problems, WriteFailed };
 
 // Checks, then writes the four files through the one writer. Problems:
@@ -59,6 +66,8 @@ public:
     std::string m_strTarget = "gba";
     std::string m_strFirstBank;          // "" : the target's default
     std::string m_strDedupe = "flip";
+    std::string m_strMap;                // chip map K or its name; "" : the sheet
+    std::vector<std::string> m_MapNames; // shown in the map list; not a field
     std::string m_strPath;
 };
 

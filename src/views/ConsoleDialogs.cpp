@@ -85,6 +85,15 @@ bool PresentExportConsole(CDialogModel& model, QWidget* owner)
     for (const char* word : {"none", "exact", "flip"})
         dedupe->addItem(QString::fromLatin1(word));
     dedupe->setCurrentText(Q(dlg.m_strDedupe));
+    // The sheet itself, or one of the chip maps.
+    auto* map = new QComboBox(&dialog);
+    map->addItem(TrCore(QStringLiteral("シート")));
+    for (const std::string& name : dlg.m_MapNames)
+        map->addItem(Q(name));
+    if (!dlg.m_strMap.empty()) {
+        const int at = map->findText(Q(dlg.m_strMap));
+        map->setCurrentIndex(at > 0 ? at : std::clamp(std::atoi(dlg.m_strMap.c_str()), 0, map->count() - 1));
+    }
     auto* path = new QLineEdit(Q(dlg.m_strPath), &dialog);
     auto* browse = new QPushButton(TrCore(QStringLiteral("参照...")), &dialog);
     auto* pathRow = new QHBoxLayout;
@@ -93,6 +102,7 @@ bool PresentExportConsole(CDialogModel& model, QWidget* owner)
     form->addRow(TrCore(QStringLiteral("ターゲット")), target);
     form->addRow(TrCore(QStringLiteral("最初のバンク")), bank);
     form->addRow(TrCore(QStringLiteral("重複タイル")), dedupe);
+    form->addRow(TrCore(QStringLiteral("マップ")), map);
     form->addRow(TrCore(QStringLiteral("出力ファイル名")), pathRow);
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
         const QString chosen = QFileDialog::getSaveFileName(&dialog, QString(), path->text(), QString(), nullptr,
@@ -105,6 +115,7 @@ bool PresentExportConsole(CDialogModel& model, QWidget* owner)
         d.m_strTarget = target->currentText().toStdString();
         d.m_strFirstBank = BankText(bank);
         d.m_strDedupe = dedupe->currentText().toStdString();
+        d.m_strMap = map->currentIndex() > 0 ? map->currentText().toStdString() : std::string();
         d.m_strPath = path->text().toStdString();
     });
 }
