@@ -39,28 +39,39 @@ uint64_t Load8(const uint8_t* p)
     return v;
 }
 
-uint64_t HashTile(const ConsoleTile& t)
+// Equality word by word (a library compare per tile costs more than the
+// rest of the tile's work).
+uint64_t Word64(const ConsoleTile& t, int i)
 {
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (int i = 0; i < 8; i += 2) {
-        const uint64_t v = uint64_t(t.rows[i]) | uint64_t(t.rows[i + 1]) << 32;
-        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 29;
-    }
-    return h;
+    return uint64_t(t.rows[size_t(2 * i)]) | uint64_t(t.rows[size_t(2 * i + 1)]) << 32;
 }
 
-// Tiles stored once, found by their hash: the canonical form of a tile is
-// the least of the variants the dedupe treats as one.
+bool Same(const ConsoleTile& a, const ConsoleTile& b)
+{
+    return ((Word64(a, 0) ^ Word64(b, 0)) | (Word64(a, 1) ^ Word64(b, 1)) | (Word64(a, 2) ^ Word64(b, 2)) |
+            (Word64(a, 3) ^ Word64(b, 3))) == 0;
+}
+
+inline uint64_t HashTile(const ConsoleTile& t)
+{
+    // Four independent products, so they run side by side.
+    const uint64_t h = (Word64(t, 0) * 0x9E3779B97F4A7C15ull) ^ (Word64(t, 1) * 0xBF58476D1CE4E5B9ull) ^
+                       (Word64(t, 2) * 0x94D049BB133111EBull) ^ (Word64(t, 3) * 0xD6E8FEB86659FD93ull);
+    return h ^ (h >> 29) ^ (h >> 43);
+}
+
+// Tiles stored once, found by their hash. Every orientation the dedupe
+// treats as the same tile is a key of its own, naming the stored tile and
+// the flips that make the key of it: a repeated tile costs one lookup, and
+// only a new one is mirrored.
 class CTileStore {
 public:
-    CTileStore(ConsoleDedupe dedupe, size_t expected) : m_Dedupe(dedupe)
+    // The table starts small and grows with the distinct tiles, so that a
+    // sheet of few distinct tiles keeps it in the cache.
+    explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
     {
-        size_t cap = 64;
-        while (cap < expected * 2)
-            cap <<= 1;
         if (dedupe != ConsoleDedupe::None)
-            m_Slots.assign(cap, -1);
+            m_Slots.assign(1024, -1);
     }
 
     // The stored tile's number and the flips that make this tile of it.
@@ -71,49 +82,55 @@ public:
             tiles.push_back(tile);
             return;
         }
-        ConsoleTile canon = tile;
-        int flip = 0;
-        if (m_Dedupe == ConsoleDedupe::Flip) {
+        const size_t slot = Find(tile);
+        const int32_t k = m_Slots[slot];
+        if (k >= 0) {
+            entry.tile = m_Stored[size_t(k)];
+            entry.h = m_Flip[size_t(k)] & 1;
+            entry.v = m_Flip[size_t(k)] & 2;
+            return;
+        }
+        const uint32_t number = uint32_t(tiles.size());
+        tiles.push_back(tile);
+        entry.tile = number;
+        Insert(slot, tile, number, 0);
+        if (m_Dedupe == ConsoleDedupe::Flip)
             for (int f = 1; f < 4; ++f) {
                 const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
-                if (t.rows < canon.rows) {
-                    canon = t;
-                    flip = f;
-                }
+                const size_t at = Find(t);
+                if (m_Slots[at] < 0)      // a symmetric tile is its own mirror
+                    Insert(at, t, number, f);
             }
-        }
-        if (m_nCount * 2 >= m_Slots.size())
-            Grow();
-        const size_t mask = m_Slots.size() - 1;
-        for (size_t i = HashTile(canon) & mask;; i = (i + 1) & mask) {
-            const int32_t k = m_Slots[i];
-            if (k < 0) {
-                m_Slots[i] = int32_t(m_Canon.size());
-                m_Canon.push_back(canon);
-                m_Flip.push_back(uint8_t(flip));
-                ++m_nCount;
-                entry.tile = uint32_t(tiles.size());
-                tiles.push_back(tile);
-                return;
-            }
-            if (m_Canon[size_t(k)] == canon) {
-                // flip_f(tile) = canon = flip_g(stored): tile = flip_(f^g)(stored).
-                const int f = flip ^ m_Flip[size_t(k)];
-                entry.tile = uint32_t(k);
-                entry.h = f & 1;
-                entry.v = f & 2;
-                return;
-            }
-        }
     }
 
 private:
+    // The slot holding the key, or the empty slot where it goes.
+    size_t Find(const ConsoleTile& t) const
+    {
+        const size_t mask = m_Slots.size() - 1;
+        for (size_t i = HashTile(t) & mask;; i = (i + 1) & mask) {
+            const int32_t k = m_Slots[i];
+            if (k < 0 || Same(m_Keys[size_t(k)], t))
+                return i;
+        }
+    }
+
+    void Insert(size_t slot, const ConsoleTile& key, uint32_t number, int flip)
+    {
+        m_Slots[slot] = int32_t(m_Keys.size());
+        m_Keys.push_back(key);
+        m_Stored.push_back(number);
+        m_Flip.push_back(uint8_t(flip));
+        if (m_Keys.size() * 2 >= m_Slots.size())
+            Grow();
+    }
+
     void Grow()
     {
         std::vector<int32_t> slots(m_Slots.size() * 2, -1);
         const size_t mask = slots.size() - 1;
-        for (size_t k = 0; k < m_Canon.size(); ++k) {
-            size_t i = HashTile(m_Canon[k]) & mask;
+        for (size_t k = 0; k < m_Keys.size(); ++k) {
+            size_t i = HashTile(m_Keys[k]) & mask;
             while (slots[i] >= 0)
                 i = (i + 1) & mask;
             slots[i] = int32_t(k);
@@ -123,9 +140,9 @@ private:
 
     ConsoleDedupe m_Dedupe;
     std::vector<int32_t> m_Slots;
-    std::vector<ConsoleTile> m_Canon;   // by stored tile number
-    std::vector<uint8_t> m_Flip;        // the stored tile's variant that is canonical
-    size_t m_nCount = 0;
+    std::vector<ConsoleTile> m_Keys;    // every orientation of the stored tiles
+    std::vector<uint32_t> m_Stored;     // by key: the stored tile's number
+    std::vector<uint8_t> m_Flip;        // by key: the flips that make the key of it
 };
 
 struct TileRead {
@@ -134,21 +151,26 @@ struct TileRead {
     int other = -1;      // a second bank, when it has two
 };
 
-// Reads the tile at (x, y) of the sheet; flips are applied to the pixels.
-TileRead ReadTile(const CImageEx& image, int x, int y)
+// Reads the tile at column x of the eight rows.
+TileRead ReadTile(const uint8_t* const* rows, int x)
 {
     TileRead r;
     uint64_t orBanks = 0, andBanks = ~0ull;
-    for (int row = 0; row < 8; ++row) {
-        const uint64_t v = Load8(image.GetRow(y + row) + x);
-        const uint64_t lo = v & kLow;
-        const uint64_t hi = (v >> 4) & kLow;
-        // 0x80 in each byte whose colour is not 0 (0..15 + 0x7F never carries).
-        const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
-        const uint64_t mask = opaque * 0xFF;
-        orBanks |= hi & mask;
-        andBanks &= hi | ~mask;
-        r.tile.rows[size_t(row)] = PackRow(lo);
+    for (int row = 0; row < 8; row += 2) {
+        uint64_t pair = 0;
+        for (int k = 0; k < 2; ++k) {
+            const uint64_t v = Load8(rows[row + k] + x);
+            const uint64_t lo = v & kLow;
+            const uint64_t hi = (v >> 4) & kLow;
+            // 0x80 in each byte whose colour is not 0 (0..15 + 0x7F never carries).
+            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
+            const uint64_t mask = opaque * 0xFF;
+            orBanks |= hi & mask;
+            andBanks &= hi | ~mask;
+            pair |= uint64_t(PackRow(lo)) << (32 * k);
+        }
+        // Stored two rows at a time, as the hash reads them back.
+        std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
     }
     uint64_t o = orBanks, a = andBanks;
     o |= o >> 32; o |= o >> 16; o |= o >> 8;
@@ -163,7 +185,7 @@ TileRead ReadTile(const CImageEx& image, int x, int y)
     // Two banks at least: name the first two in reading order.
     for (int row = 0; row < 8 && r.other < 0; ++row)
         for (int c = 0; c < 8; ++c) {
-            const int i = image.GetRow(y + row)[x + c];
+            const int i = rows[row][x + c];
             if ((i & 15) == 0)
                 continue;
             if (r.bank < 0)
@@ -182,10 +204,18 @@ public:
         : m_Sheet(sheet), m_Opt(options),
           m_Store(options.target->HasFlips() ? options.dedupe
                   : options.dedupe == ConsoleDedupe::Flip ? ConsoleDedupe::Exact
-                                                          : options.dedupe,
-                  entries)
+                                                          : options.dedupe)
     {
-        m_Build.map.reserve(entries);
+        // Entries are written in place: one built aside and copied in
+        // field by field stalls the store it is read back from.
+        m_Build.map.resize(entries);
+    }
+
+    // Drops the entries not reached (a check that stopped early).
+    ConsoleBuild Finish()
+    {
+        m_Build.map.resize(m_nNext);
+        return std::move(m_Build);
     }
 
     bool Stopped() const { return m_Opt.firstProblemOnly && !m_Build.problems.empty(); }
@@ -193,15 +223,20 @@ public:
     // Adds the tile at sheet pixel (x, y), flipped as the map cell asks.
     void Add(int x, int y, bool h, bool v)
     {
-        const TileRead r = ReadTile(*m_Sheet.image, x, y);
-        ConsoleEntry e;
+        if (y != m_nRowsAt) {
+            for (int k = 0; k < 8; ++k)
+                m_Rows[k] = m_Sheet.image->GetRow(y + k);
+            m_nRowsAt = y;
+        }
+        const TileRead r = ReadTile(m_Rows, x);
+        ConsoleEntry& e = m_Build.map[m_nNext++];
         const int first = m_Opt.firstBank;
         const int banks = m_Opt.target->banks;
         if (r.other >= 0)
             Problem(ConsoleRule::TwoBanks, x, y, r.bank, r.other);
         else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
-        e.bank = r.bank >= first && r.bank < first + banks ? r.bank - first : 0;
+        e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
         ConsoleTile tile = r.tile;
         if ((h || v) && !m_Opt.target->HasFlips())
             tile = FlipTile(tile, h, v);    // the flips go into the pixels
@@ -214,15 +249,9 @@ public:
             m_bTooMany = true;
             Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
         }
-        m_Build.map.push_back(e);
     }
 
-    void AddEmpty()
-    {
-        ConsoleEntry e;
-        m_Store.Add(ConsoleTile{}, m_Build.tiles, e);
-        m_Build.map.push_back(e);
-    }
+    void AddEmpty() { m_Store.Add(ConsoleTile{}, m_Build.tiles, m_Build.map[m_nNext++]); }
 
     void Problem(ConsoleRule rule, int x, int y, int a, int b)
     {
@@ -241,7 +270,10 @@ private:
     const ConsoleSheet& m_Sheet;
     const ConsoleOptions& m_Opt;
     CTileStore m_Store;
+    size_t m_nNext = 0;
     bool m_bTooMany = false;
+    const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
+    int m_nRowsAt = -1;
 };
 
 // Cells not a multiple of 8 cannot be cut: one problem per cell.
@@ -343,7 +375,7 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
     for (int ty = 0; ty < mh && !b.Stopped(); ++ty)
         for (int tx = 0; tx < mw && !b.Stopped(); ++tx)
             b.Add(tx * 8, ty * 8, false, false);
-    return std::move(b.m_Build);
+    return b.Finish();
 }
 
 ConsoleBuild BuildConsoleFromMap(const ConsoleSheet& sheet, const std::vector<ConsoleMapCell>& cells,
@@ -375,7 +407,7 @@ ConsoleBuild BuildConsoleFromMap(const ConsoleSheet& sheet, const std::vector<Co
             b.Add((m.cell % sheet.columns) * sheet.cellWidth + sx * 8,
                   (m.cell / sheet.columns) * sheet.cellHeight + sy * 8, m.h, m.v);
         }
-    return std::move(b.m_Build);
+    return b.Finish();
 }
 
 std::vector<uint8_t> ConsoleTileBytes(const ConsoleTarget& target, const std::vector<ConsoleTile>& tiles)

@@ -53,7 +53,7 @@ ConsoleTile FlipTile(const ConsoleTile& tile, bool h, bool v);
 
 struct ConsoleEntry {
     uint32_t tile = 0;
-    int bank = 0;              // the console's bank
+    uint8_t bank = 0;          // the console's bank
     bool h = false, v = false;
 };
 
