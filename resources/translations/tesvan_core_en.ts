@@ -1206,5 +1206,9 @@ Colour Precision</translation>
         <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
         <translation>Map %1, %2,%3: a chip is flipped diagonally. The consoles have no diagonal flip.</translation>
     </message>
+    <message>
+        <source>メモリが足りません。</source>
+        <translation>Not enough memory.</translation>
+    </message>
 </context>
 </TS>

@@ -24,21 +24,6 @@ uint32_t MirrorRow(uint32_t x)
     return __builtin_bswap32(x);
 }
 
-// The low nibbles of eight index bytes as one row of a tile.
-uint32_t PackRow(uint64_t lo)
-{
-    uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
-    t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
-    return uint32_t(t | (t >> 16));
-}
-
-uint64_t Load8(const uint8_t* p)
-{
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
 // Equality word by word (a library compare per tile costs more than the
 // rest of the tile's work).
 uint64_t Word64(const ConsoleTile& t, int i)
@@ -151,38 +136,20 @@ struct TileRead {
     int other = -1;      // a second bank, when it has two
 };
 
-// Reads the tile at column x of the eight rows.
-TileRead ReadTile(const uint8_t* const* rows, int x)
+// The bank of the tile's opaque pixels from the banks seen (OR and AND of
+// each opaque pixel's bank, a lane a pixel); with two, the first two in
+// reading order.
+void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows, int x)
 {
-    TileRead r;
-    uint64_t orBanks = 0, andBanks = ~0ull;
-    for (int row = 0; row < 8; row += 2) {
-        uint64_t pair = 0;
-        for (int k = 0; k < 2; ++k) {
-            const uint64_t v = Load8(rows[row + k] + x);
-            const uint64_t lo = v & kLow;
-            const uint64_t hi = (v >> 4) & kLow;
-            // 0x80 in each byte whose colour is not 0 (0..15 + 0x7F never carries).
-            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
-            const uint64_t mask = opaque * 0xFF;
-            orBanks |= hi & mask;
-            andBanks &= hi | ~mask;
-            pair |= uint64_t(PackRow(lo)) << (32 * k);
-        }
-        // Stored two rows at a time, as the hash reads them back.
-        std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
-    }
-    uint64_t o = orBanks, a = andBanks;
     o |= o >> 32; o |= o >> 16; o |= o >> 8;
     a &= a >> 32; a &= a >> 16; a &= a >> 8;
     const int any = int(o & 0xFF), all = int(a & 0x0F);
     if (any == 0 && (a & 0xFF) == 0xFF)
-        return r;                       // nothing opaque
+        return;                         // nothing opaque
     if (any == all) {
         r.bank = any;
-        return r;
+        return;
     }
-    // Two banks at least: name the first two in reading order.
     for (int row = 0; row < 8 && r.other < 0; ++row)
         for (int c = 0; c < 8; ++c) {
             const int i = rows[row][x + c];
@@ -195,7 +162,49 @@ TileRead ReadTile(const uint8_t* const* rows, int x)
                 break;
             }
         }
-    return r;
+}
+
+// Reads N tiles side by side from column x of the eight rows, a tile a lane
+// of one vector: each pixel's colour packed into the tile's row, and the
+// banks of its opaque pixels gathered (0..15 + 0x7F never carries out of a
+// byte, so bit 7 marks a colour that is not 0).
+// Reads N tiles side by side from column x of the eight rows, each in a
+// word of its own, so the words go through together: each pixel's colour
+// packed into the tile's row, and the banks of its opaque pixels gathered
+// (0..15 + 0x7F never carries out of a byte, so bit 7 marks a colour that
+// is not 0).
+template <int N>
+void ReadTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    uint64_t orBanks[N], andBanks[N], packed[N][8];
+    for (int k = 0; k < N; ++k) {
+        orBanks[k] = 0;
+        andBanks[k] = ~0ull;
+    }
+    for (int row = 0; row < 8; ++row) {
+        uint64_t v[N];
+        std::memcpy(v, rows[row] + x, sizeof v);
+        for (int k = 0; k < N; ++k) {
+            const uint64_t lo = v[k] & kLow;
+            const uint64_t hi = (v[k] >> 4) & kLow;
+            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
+            const uint64_t mask = (opaque << 8) - opaque;
+            orBanks[k] |= hi & mask;
+            andBanks[k] &= hi | ~mask;
+            uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
+            t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
+            packed[k][row] = (t | (t >> 16)) & 0xFFFFFFFFull;
+        }
+    }
+    for (int k = 0; k < N; ++k) {
+        TileRead& r = out[k];
+        // Two rows at a time, as the hash reads them back.
+        for (int row = 0; row < 8; row += 2) {
+            const uint64_t pair = packed[k][row] | packed[k][row + 1] << 32;
+            std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
+        }
+        FinishRead(r, orBanks[k], andBanks[k], rows, x + 8 * k);
+    }
 }
 
 class CBuilder {
@@ -223,12 +232,33 @@ public:
     // Adds the tile at sheet pixel (x, y), flipped as the map cell asks.
     void Add(int x, int y, bool h, bool v)
     {
+        TileRead r;
+        ReadTiles<1>(RowsAt(y), x, &r);
+        Store(r, x, y, h, v);
+    }
+
+    // Adds the two tiles from sheet pixel (x, y) on, side by side.
+    void AddPair(int x, int y)
+    {
+        TileRead r[2];
+        ReadTiles<2>(RowsAt(y), x, r);
+        Store(r[0], x, y, false, false);
+        if (!Stopped())
+            Store(r[1], x + 8, y, false, false);
+    }
+
+    const uint8_t* const* RowsAt(int y)
+    {
         if (y != m_nRowsAt) {
             for (int k = 0; k < 8; ++k)
                 m_Rows[k] = m_Sheet.image->GetRow(y + k);
             m_nRowsAt = y;
         }
-        const TileRead r = ReadTile(m_Rows, x);
+        return m_Rows;
+    }
+
+    void Store(const TileRead& r, int x, int y, bool h, bool v)
+    {
         ConsoleEntry& e = m_Build.map[m_nNext++];
         const int first = m_Opt.firstBank;
         const int banks = m_Opt.target->banks;
@@ -372,9 +402,13 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
     CBuilder b(sheet, options, size_t(mw) * size_t(mh));
     b.m_Build.mapWidth = mw;
     b.m_Build.mapHeight = mh;
-    for (int ty = 0; ty < mh && !b.Stopped(); ++ty)
-        for (int tx = 0; tx < mw && !b.Stopped(); ++tx)
+    for (int ty = 0; ty < mh && !b.Stopped(); ++ty) {
+        int tx = 0;
+        for (; tx + 1 < mw && !b.Stopped(); tx += 2)
+            b.AddPair(tx * 8, ty * 8);
+        if (tx < mw && !b.Stopped())
             b.Add(tx * 8, ty * 8, false, false);
+    }
     return b.Finish();
 }
 

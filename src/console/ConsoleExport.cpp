@@ -115,17 +115,22 @@ ConsoleExportResult ExportConsole(CTesvanDoc& doc, const ConsoleExportRequest& r
 {
     if (doc.m_nBitCount != 8 || !request.target)
         return ConsoleExportResult::NotEightBit;
-    // What is exported is the layers, without a paste or a tool's preview.
-    doc.CancelText();
-    if (doc.m_nSelState != SelState::None)
-        doc.ResetSelection(false);
-    doc.ComposeAll(true);
+    // What is exported is the layers, without a floating paste or a tool's
+    // figure; those stay as they are on the canvas.
+    CImageEx layers;
+    if (!layers.CreateEx(doc.SheetWidth(), doc.SheetHeight(), 8)) {
+        error = "メモリが足りません。";
+        return ConsoleExportResult::WriteFailed;
+    }
+    layers.SetColorTable(0, 256, doc.m_imgWork.IsNull() ? doc.m_Palette : doc.m_imgWork.ColorTable());
+    layers.SetTransparentColor(0);
+    doc.ComposeInto(layers, true, 0, 0, doc.SheetWidth() - 1, doc.SheetHeight() - 1, false);
 
     ConsoleOptions o;
     o.target = request.target;
     o.firstBank = Bank(*request.target, request.firstBank);
     o.dedupe = request.dedupe;
-    const ConsoleSheet sheet = ConsoleSheetOf(doc);
+    const ConsoleSheet sheet{&layers, doc.m_nCellWidth, doc.m_nCellHeight, doc.m_nColumns, doc.m_nRows};
     const ConsoleBuild build =
         request.mapCells.empty()
             ? BuildConsole(sheet, o)

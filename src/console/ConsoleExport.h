@@ -45,7 +45,9 @@ bool ConsoleMapFromChipMap(const CTesvanDoc& doc, const std::string& key, Consol
 
 enum class ConsoleExportResult { Ok, NotEightBit, Problems, WriteFailed };
 
-// Checks, then writes the four files through the one writer. Problems:
+// Checks the composed layers (a floating paste and a tool's figure left
+// out, and left alone), then writes the four files through the one writer.
+// Problems:
 // `lines` lists every broken rule and nothing is written. WriteFailed:
 // `error` says why and every target is as it was.
 ConsoleExportResult ExportConsole(CTesvanDoc& doc, const ConsoleExportRequest& request,
