@@ -1074,6 +1074,108 @@ Onion Skin</translation>
         <translation>%1 could not be written.</translation>
     </message>
     <message>
+        <source>マップ書き出し...</source>
+        <translation>Export Map...</translation>
+    </message>
+    <message>
+        <source>マップをTiledの形式(TMX、JSON)または画像で書き出し</source>
+        <translation>Export the map in Tiled's formats (TMX, JSON) or as a picture</translation>
+    </message>
+    <message>
+        <source>マップ</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>シートのチップで作るマップのウィンドウ
+マップ</source>
+        <translation>The window of maps made of the sheet's chips
+Map</translation>
+    </message>
+    <message>
+        <source>新規マップ...</source>
+        <translation>New Map...</translation>
+    </message>
+    <message>
+        <source>マップのプロパティー...</source>
+        <translation>Map Properties...</translation>
+    </message>
+    <message>
+        <source>マップ削除</source>
+        <translation>Delete Map</translation>
+    </message>
+    <message>
+        <source>マップレイヤー追加</source>
+        <translation>New Map Layer</translation>
+    </message>
+    <message>
+        <source>マップレイヤー削除</source>
+        <translation>Delete Map Layer</translation>
+    </message>
+    <message>
+        <source>マップレイヤー表示</source>
+        <translation>Show Map Layer</translation>
+    </message>
+    <message>
+        <source>左右反転	X</source>
+        <translation>Flip Horizontally	X</translation>
+    </message>
+    <message>
+        <source>上下反転	Y</source>
+        <translation>Flip Vertically	Y</translation>
+    </message>
+    <message>
+        <source>右へ90°回転	Z</source>
+        <translation>Rotate 90° Right	Z</translation>
+    </message>
+    <message>
+        <source>表示倍率</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>マップで使われているセルがなくなります。それらのマップのセルは空になりますが、サイズを変更しますか？</source>
+        <translation>Cells used by maps will be removed, and those map cells will become empty. Change the size anyway?</translation>
+    </message>
+    <message>
+        <source>マップ描画</source>
+        <translation>Map Drawing</translation>
+    </message>
+    <message>
+        <source>マップは合わせて1048576チップまでです。</source>
+        <translation>A map holds at most 1048576 chips in all.</translation>
+    </message>
+    <message>
+        <source>マップは16個までです。</source>
+        <translation>A document holds at most 16 maps.</translation>
+    </message>
+    <message>
+        <source>新規マップ</source>
+        <translation>New Map</translation>
+    </message>
+    <message>
+        <source>マップのプロパティー</source>
+        <translation>Map Properties</translation>
+    </message>
+    <message>
+        <source>マップ設定</source>
+        <translation>Map Settings</translation>
+    </message>
+    <message>
+        <source>幅(チップ)</source>
+        <translation>Width (chips)</translation>
+    </message>
+    <message>
+        <source>高さ(チップ)</source>
+        <translation>Height (chips)</translation>
+    </message>
+    <message>
+        <source>Tiledマップ (*.tmx)</source>
+        <translation>Tiled map (*.tmx)</translation>
+    </message>
+    <message>
+        <source>Tiledマップ JSON (*.tmj)</source>
+        <translation>Tiled map JSON (*.tmj)</translation>
+    </message>
+    <message>
         <source>コンソール書き出し...</source>
         <translation>Export for Console...</translation>
     </message>
@@ -1186,10 +1288,6 @@ Colour Precision</translation>
     <message>
         <source>シート</source>
         <translation>Sheet</translation>
-    </message>
-    <message>
-        <source>マップ</source>
-        <translation>Map</translation>
     </message>
     <message>
         <source>マップ %1 はありません。</source>

@@ -186,8 +186,8 @@
         <translation>With --console, store identical tiles (with flip, mirrored ones too) once</translation>
     </message>
     <message>
-        <source>--console でチップマップ K をマップにします</source>
-        <translation>With --console, use chip map K as the map</translation>
+        <source>--export でマップ K (1 から か名前) を Tiled の .tmx、.tmj か .png で書き出します</source>
+        <translation>with --export, writes map K (from 1, or its name) as a Tiled .tmx or .tmj, or as a .png</translation>
     </message>
 </context>
 <context>

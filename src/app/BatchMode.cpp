@@ -7,6 +7,7 @@
 #include "doc/CommandList.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/ImageExport.h"
+#include "map/MapExport.h"
 #include "platform/UiPort.h"
 #include "views/Language.h"
 
@@ -42,6 +43,7 @@ int Usage(const QString& why)
                  "       tesvan --export=OUT [--layer=N] FILE.tvn\n"
                  "       tesvan --export=SHEET.png --data=SHEET.json [--format=json-hash|json-array] [--scale=N] FILE.tvn\n"
                  "       tesvan --export=OUT.gif|OUT.webp --anime=K [--scale=N] FILE.tvn\n"
+                 "       tesvan --export=OUT.tmx|OUT.tmj|OUT.png --map=K|NAME [--scale=N] FILE.tvn\n"
                  "       tesvan --export=OUT --console=gba|snes|md|pce [--first-bank=B] [--map=K] [--dedupe=none|exact|flip] FILE.tvn\n"
                  "       tesvan --script=SCRIPT [FILE.tvn]\n",
                  why.toLocal8Bit().constData());
@@ -84,6 +86,35 @@ int RunExport(const QString& outArg, int layer, const QString& fileArg)
     if (!doc.m_Layers[layer].m_pImage && !IsLayerFileName(out))
         return ExportFailed("layer " + std::to_string(layer) + " has no image");
     return doc.SaveLayerFileTo(layer, out) ? 0 : failed(before);
+}
+
+// --export with --map: a map as a Tiled map with its tileset, or as a picture.
+int RunMapExport(const QString& outArg, const QString& mapArg, const QString& scaleArg, bool scaled,
+                 const QString& fileArg)
+{
+    const std::string out = outArg.toStdString();
+    if (MapExportKindOf(out) == MapExportKind::None)
+        return Usage(QStringLiteral("--map writes .tmx, .tmj or .png"));
+    int scale = 1;
+    if (scaled) {
+        bool ok = false;
+        scale = scaleArg.toInt(&ok);
+        if (!ok || scale < 1 || scale > 16)
+            return Usage(QStringLiteral("--scale takes 1 to 16"));
+        if (MapExportKind::Picture != MapExportKindOf(out))
+            return Usage(QStringLiteral("--scale goes with a .png map picture"));
+    }
+    CCollectingUiPort port;
+    CTesvanDoc doc;
+    if (!doc.OnOpenDocument(fileArg.toStdString()))
+        return ExportFailed(port.Because("cannot read " + fileArg.toStdString()));
+    const int k = doc.m_Maps.Find(mapArg.toStdString());
+    if (k < 0)
+        return ExportFailed("there is no map " + mapArg.toStdString());
+    std::string error;
+    if (!ExportMap(doc, k, out, scale, error))
+        return ExportFailed(error);
+    return 0;
 }
 
 // One line per command of the list: id, name and the menu text with a tab
@@ -130,6 +161,9 @@ int RunBatch(const QStringList& arguments)
     const QCommandLineOption anime(QStringLiteral("anime"), QStringLiteral("Exports animation slot K."),
                                    QStringLiteral("K"));
     parser.addOptions({data, format, scale, anime});
+    const QCommandLineOption map(QStringLiteral("map"), QStringLiteral("Exports map K (from 1) or the map of that name."),
+                                 QStringLiteral("K"));
+    parser.addOption(map);
     // The console export: tiles, map and palette.
     const QCommandLineOption console(QStringLiteral("console"), QStringLiteral("gba, snes, md or pce."),
                                      QStringLiteral("T"));
@@ -137,9 +171,7 @@ int RunBatch(const QStringList& arguments)
                                        QStringLiteral("B"));
     const QCommandLineOption dedupe(QStringLiteral("dedupe"), QStringLiteral("none, exact or flip."),
                                     QStringLiteral("D"));
-    const QCommandLineOption map(QStringLiteral("map"), QStringLiteral("Chip map K as the console's map."),
-                                 QStringLiteral("K"));
-    parser.addOptions({console, firstBank, dedupe, map});
+    parser.addOptions({console, firstBank, dedupe});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A .tvn document."),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
@@ -157,7 +189,7 @@ int RunBatch(const QStringList& arguments)
     }
     if (parser.isSet(layer) && !parser.isSet(exportTo))
         return Usage(QStringLiteral("--layer belongs to --export"));
-    for (const QCommandLineOption* o : {&data, &format, &scale, &anime}) {
+    for (const QCommandLineOption* o : {&data, &format, &scale, &anime, &map}) {
         if (parser.values(*o).size() > 1)
             return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
         if (parser.isSet(*o) && !parser.isSet(exportTo))
@@ -168,7 +200,8 @@ int RunBatch(const QStringList& arguments)
             return Usage(QStringLiteral("--%1 does not go with --layer").arg(o->names().first()));
     }
 
-    for (const QCommandLineOption* o : {&console, &firstBank, &dedupe, &map}) {
+    // --map goes with --console too: the chip map as the console's map.
+    for (const QCommandLineOption* o : {&console, &firstBank, &dedupe}) {
         if (parser.values(*o).size() > 1)
             return Usage(QStringLiteral("--%1 is given more than once").arg(o->names().first()));
         if (parser.isSet(*o) && parser.value(*o).isEmpty())
@@ -219,6 +252,12 @@ int RunBatch(const QStringList& arguments)
             return RunConsoleExport(ConsoleExportArgs{parser.value(exportTo), parser.value(console),
                                                       parser.value(firstBank), parser.value(map),
                                                       parser.value(dedupe), files.first()});
+        if (parser.isSet(map)) {
+            if (parser.isSet(data) || parser.isSet(anime) || parser.isSet(format))
+                return Usage(QStringLiteral("--map does not go with --data, --format or --anime"));
+            return RunMapExport(parser.value(exportTo), parser.value(map), parser.value(scale), parser.isSet(scale),
+                                files.first());
+        }
         const GameExportRequest game{parser.value(exportTo), parser.value(data), parser.value(format),
                                      parser.value(scale), parser.value(anime), parser.isSet(anime),
                                      parser.isSet(scale), files.first()};

@@ -58,6 +58,18 @@ QJsonObject DocInfoJson(const CTesvanDoc& doc, const std::array<bool, CTesvanDoc
         anime.append(QJsonObject{{"frames", Utf8(doc.m_Anime[k].strFrames)},
                                  {"speed", doc.m_Anime[k].nSpeed}});
     o.insert("anime", anime);
+    // Only documents that have maps list them, so other documents read as before.
+    if (!doc.m_Maps.empty()) {
+        QJsonArray maps;
+        for (const CChipMap& m : doc.m_Maps.maps) {
+            QJsonArray layers;
+            for (const CMapLayer& l : m.layers)
+                layers.append(QJsonObject{{"name", Utf8(l.strName)}, {"visible", l.bShown}});
+            maps.append(QJsonObject{{"name", Utf8(m.strName)}, {"width", m.nWidth}, {"height", m.nHeight},
+                                    {"layers", layers}});
+        }
+        o.insert("maps", maps);
+    }
     return o;
 }
 

@@ -9,6 +9,7 @@
 #include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
+#include "app/MapCommands.h"
 #include "app/PaletteCommands.h"
 #include "app/TesvanApp.h"
 #include "app/ViewCommands.h"
@@ -144,6 +145,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallAnimePrintCommands(t, doc, this);
     InstallExchangeCommands(t, doc, m_pTabView);
     InstallConsoleCommands(t, doc);
+    InstallMapCommands(t, doc, this);
 }
 
 QAction* CMainFrame::MakeAction(int id)

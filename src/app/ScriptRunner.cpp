@@ -3,6 +3,9 @@
 #include "app/HelpWindow.h"
 
 #include "app/MainFrame.h"
+#include "app/MapCommands.h"
+#include "map/MapEdit.h"
+#include "views/MapWindow.h"
 #include "app/TesvanApp.h"
 #include "console/ConsoleExport.h"
 #include "doc/DocFields.h"
@@ -84,6 +87,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
+    {"map", &CScriptRunner::OnMap},
     {"wait", &CScriptRunner::OnWait},
 };
 
@@ -103,6 +107,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"tab", &CScriptRunner::PrintTab},
     {"scroll", &CScriptRunner::PrintScroll},
     {"anime", &CScriptRunner::PrintAnime},
+    {"map", &CScriptRunner::PrintMap},
     {"job", &CScriptRunner::PrintJob},
     {"console", &CScriptRunner::PrintConsole},
 };
@@ -736,6 +741,98 @@ bool CScriptRunner::PrintConsole(const std::vector<std::string>& w, std::string&
     const ConsoleTarget* target = FindConsoleTarget(w[0]);
     out = target ? TrCore(ConsoleCheckLine(*Doc(), *target)) : std::string();
     return target != nullptr;
+}
+
+namespace {
+
+unsigned MapKeys(const std::vector<std::string>& args, size_t from)
+{
+    unsigned keys = 0;
+    for (size_t i = from; i < args.size(); ++i)
+        keys |= args[i] == "ctrl" ? kMapKeyCtrl : args[i] == "shift" ? kMapKeyShift : args[i] == "alt" ? kMapKeyAlt : 0u;
+    return keys;
+}
+
+} // namespace
+
+// The map view's statements go through the view's own input object.
+int CScriptRunner::OnMap(const ScriptStatement& st)
+{
+    CMapWindow* window = MapWindow();
+    if (!window) {
+        std::fprintf(stderr, "line %d: there is no map window\n", st.line);
+        return kFailed;
+    }
+    CMapView* view = window->View();
+    CMapInput& input = view->Input();
+    CTesvanDoc& doc = *Doc();
+    const std::string& what = st.args[0];
+    if (what == "press") {
+        input.Press({Num(st.args[1]), Num(st.args[2])}, st.args[3] == "left" ? 1 : 2, MapKeys(st.args, 4));
+    } else if (what == "move") {
+        input.Move({Num(st.args[1]), Num(st.args[2])}, MapKeys(st.args, 3));
+    } else if (what == "release") {
+        input.Release(st.args[1] == "left" ? 1 : 2, MapKeys(st.args, 2));
+    } else if (what == "key") {
+        if (st.args[1] == "down") {
+            std::string name = st.args[2];
+            for (char& c : name)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            input.Key(name);
+        }
+    } else if (what == "wheel") {
+        input.Wheel({Num(st.args[1]), Num(st.args[2])}, st.args[3] == "up", MapKeys(st.args, 4) & kMapKeyCtrl);
+        view->Refresh();
+    } else if (what == "select") {
+        if (!mapedit::SelectMap(doc, Num(st.args[1]) - 1))
+            return Malformed(st, "there is no map " + st.args[1]);
+    } else if (what == "layer") {
+        if (!mapedit::SelectMapLayer(doc, Num(st.args[1])))
+            return Malformed(st, "there is no map layer " + st.args[1]);
+    }
+    window->RefreshControls();
+    view->viewport()->update();
+    return kOk;
+}
+
+bool CScriptRunner::PrintMap(const std::vector<std::string>& w, std::string& out, std::string& error)
+{
+    CTesvanDoc& doc = *Doc();
+    if (w.size() == 1 && w[0] == "zoom") {
+        CMapWindow* window = MapWindow();
+        out = window ? std::to_string(window->View()->Input().Zoom()) : "none";
+        return true;
+    }
+    int64_t k = 0, l = 0, x = 0, y = 0;
+    if ((w.size() != 1 && w.size() != 4) || !ParseScriptNumber(w[0], k) ||
+        (w.size() == 4 && (!ParseScriptNumber(w[1], l) || !ParseScriptNumber(w[2], x) || !ParseScriptNumber(w[3], y)))) {
+        error = "print map takes K, K L X Y or zoom";
+        return false;
+    }
+    if (k < 1 || k > int64_t(doc.m_Maps.maps.size())) {
+        out = "none";
+        return true;
+    }
+    const CChipMap& m = doc.m_Maps.maps[size_t(k - 1)];
+    if (w.size() == 1) {
+        out = m.strName + " " + std::to_string(m.nWidth) + " " + std::to_string(m.nHeight) + " " +
+              std::to_string(m.layers.size());
+        return true;
+    }
+    if (l < 0 || l >= int64_t(m.layers.size()) || !m.Inside(int(x), int(y))) {
+        out = "none";
+        return true;
+    }
+    const uint32_t v = m.At(int(l), int(x), int(y));
+    if (chip::IsEmpty(v)) {
+        out = "-";
+        return true;
+    }
+    out = std::to_string(chip::CellOf(v));
+    const std::string flips = chip::FlipText(chip::FlipsOf(v));
+    if (!flips.empty())
+        out += " " + flips;
+    return true;
 }
 
 bool CScriptRunner::PrintJob(const std::vector<std::string>&, std::string& out, std::string&)

@@ -84,6 +84,7 @@ private:
     int OnPane(const ScriptStatement& st);
     int OnTab(const ScriptStatement& st);
     int OnAnime(const ScriptStatement& st);
+    int OnMap(const ScriptStatement& st);
 
     bool PrintPixel(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintWork(const std::vector<std::string>& w, std::string& out, std::string& error);
@@ -101,6 +102,7 @@ private:
     bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintAnime(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintConsole(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintMap(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintJob(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);
 

@@ -37,6 +37,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(57604, FileSaveAs,           File,    1,   0, None,       "",              "",         "名前を付けて保存(&A)...", "", "作業中のファイルを新しい名前で保存\n名前をつけて保存") \
     X(32857, FileExportImage,      File,    1,   0, None,       "",              "",         "イメージファイルへ保存", "", "データをjpg,gif,png,bmp 形式で保存") \
     X(33020, FileExportAnime,      File,    1,   0, None,       "",              "",         "アニメーション書き出し...", "", "アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し") \
+    X(33041, FileExportMap,        File,    1,   0, None,       "",              "",         "マップ書き出し...", "", "マップをTiledの形式(TMX、JSON)または画像で書き出し") \
     X(33060, FileExportConsole,    File,    1,   0, None,       "",              "",         "コンソール書き出し...", "", "タイル、マップ、パレットをコンソールの形式で書き出し") \
     X(32780, FileImageSize,        File,    2,   0, None,       "",              "",         "イメージサイズ変更", "", "") \
     X(32858, FileSavePalette,      File,    3,   0, None,       "",              "",         "パレットの保存", "", "") \
@@ -61,6 +62,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32853, EditPasteMirrorUD,    Edit,    4, 209, None,       "mirror-ud",     "",         "貼付範囲上下反転", "", "貼付範囲を上下反転") \
     X(33001, EditPreferences,      Edit,    5,   0, None,       "",              "",         "環境設定...", "", "履歴の段数と使うメモリを設定\n環境設定") \
     X(32869, ViewAnimation,        View,    1,   0, None,       "",              "",         "アニメーション", "", "") \
+    X(33040, ViewMap,              View,    1,   0, None,       "",              "",         "マップ", "", "シートのチップで作るマップのウィンドウ\nマップ") \
     X(59392, ViewToolbar,          View,    1,   0, None,       "",              "",         "ツール バー(&T)", "", "") \
     X(59393, ViewStatusBar,        View,    1,   0, None,       "",              "",         "ステータス バー(&S)", "", "ステータス バーの表示/非表示\nステータス バーの表示切り替え") \
     X(32865, ViewZoom,             View,    1, 501, None,       "zoom",          "",         "拡大", "", "拡大・縮小") \
@@ -109,6 +111,15 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32788, PaletteGradation16,   Palette, 1,   0, None,       "",              "",         "16色グラデーション作成", "", "") \
     X(57680, WindowNextPane,       None,    0,   0, None,       "",              "",         "", "F6", "次のウィンドウに切り替える\n次のペイン") \
     X(57681, WindowPrevPane,       None,    0,   0, None,       "",              "",         "", "Shift+F6", "前のウィンドウに切り替える\n前のペイン") \
+    X(33042, MapNew,               None,    0,   0, None,       "",              "",         "新規マップ...", "", "") \
+    X(33043, MapProperties,        None,    0,   0, None,       "",              "",         "マップのプロパティー...", "", "") \
+    X(33044, MapDelete,            None,    0,   0, None,       "",              "",         "マップ削除", "", "") \
+    X(33045, MapLayerNew,          None,    0,   0, None,       "",              "",         "マップレイヤー追加", "", "") \
+    X(33046, MapLayerDelete,       None,    0,   0, None,       "",              "",         "マップレイヤー削除", "", "") \
+    X(33047, MapLayerShow,         None,    0,   0, None,       "",              "",         "マップレイヤー表示", "", "") \
+    X(33048, MapFlipH,             None,    0,   0, None,       "",              "",         "左右反転\tX", "", "") \
+    X(33049, MapFlipV,             None,    0,   0, None,       "",              "",         "上下反転\tY", "", "") \
+    X(33050, MapRotate,            None,    0,   0, None,       "",              "",         "右へ90°回転\tZ", "", "") \
     X(  126, ViewCustomize,        None,    0,   0, None,       "",              "",         "カスタマイズ...", "", "")
 
 struct CommandDef {

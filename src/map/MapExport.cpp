@@ -5,6 +5,7 @@
 #include "map/MapRender.h"
 #include "platform/ImageCodec.h"
 #include "platform/SafeFile.h"
+#include "platform/UiPort.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -262,4 +263,27 @@ bool ExportMap(CTesvanDoc& doc, int mapIndex, const std::string& path, int scale
                              {folder + base + (tmx ? ".tsx" : ".tsj"), tileset.data(), tileset.size()},
                              {folder + base + ".png", png.data(), png.size()}},
                             &error);
+}
+
+void OnExportMap(CTesvanDoc& doc)
+{
+    const int k = doc.m_MapEdit.nMap;
+    if (k < 0 || k >= int(doc.m_Maps.maps.size()))
+        return;
+    FileDialogRequest request;
+    request.open = false;
+    request.filters = {{"Tiledマップ (*.tmx)", "*.tmx"},
+                       {"Tiledマップ JSON (*.tmj)", "*.tmj"},
+                       {"PNGファイル (*.png)", "*.png"}};
+    request.defaultExt = "tmx";
+    request.extFollowsFilter = true;
+    request.initialName = doc.m_Maps.maps[size_t(k)].strName;
+    int scale = 1;
+    request.scale = &scale;
+    std::string path;
+    if (!UiPort().FileDialog(request, path))
+        return;
+    std::string error;
+    if (!ExportMap(doc, k, path, MapExportKindOf(path) == MapExportKind::Picture ? scale : 1, error))
+        ReportFileFailure(error);
 }

@@ -19,3 +19,7 @@ bool ExportMap(CTesvanDoc& doc, int map, const std::string& path, int scale, std
 // The name the tileset files take: the document's file name without ".tvn"
 // ("無題" without a file name).
 std::string MapTilesetBaseName(const CTesvanDoc& doc);
+
+// "マップ書き出し...": the current map, to a file chosen in the save dialog;
+// a failure is reported.
+void OnExportMap(CTesvanDoc& doc);

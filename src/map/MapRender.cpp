@@ -33,6 +33,7 @@ bool CChipCache::Update(CTesvanDoc& doc)
         m_Look.assign(cells, 0);
         m_Valid.assign(cells, 0);
         m_Coverage.assign(cells, kBare);
+        m_Flipped.assign(cells * 8, {});
     }
     if (m_nAll != doc.m_nLookAll) {
         std::fill(m_Valid.begin(), m_Valid.end(), 0);
@@ -102,13 +103,59 @@ void CChipCache::Compose(CTesvanDoc& doc, int row, int c0, int c1)
             }
         }
         m_Coverage[n] = !anySet ? kBare : anyClear ? kMixed : kOpaque;
+        for (int f = 0; f < 8; ++f)
+            std::vector<uint32_t>().swap(m_Flipped[n * 8 + size_t(f)]);
         m_Valid[n] = 1;
         m_Look[n] = counted ? doc.m_CellLook[n] : 0;
         ++m_nComposed;
     }
 }
 
+const uint32_t* CChipCache::Flipped(int cell, uint32_t flips) const
+{
+    std::vector<uint32_t>& v = m_Flipped[size_t(cell) * 8 + (flips >> 29)];
+    if (v.empty()) {
+        const int w = m_nCellWidth, h = m_nCellHeight;
+        v.resize(size_t(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int sx, sy;
+                v[size_t(y) * w + x] = chip::SourcePixel(flips, w, h, x, y, sx, sy)
+                                           ? reinterpret_cast<const uint32_t*>(ChipRow(cell, sy))[sx]
+                                           : 0u;
+            }
+    }
+    return v.data();
+}
+
 // ---------------------------------------------------------------- rendering
+
+namespace {
+
+// src over dst for n pixels, as the composition blends: opaque pixels are
+// copied and clear ones skipped without the blend's arithmetic, which is
+// most of a chip's pixels.
+void Over(const uint32_t* src, uint32_t* dst, int n)
+{
+    int x = 0;
+    while (x < n) {
+        const uint32_t a = src[x] >> 24;
+        if (a == 255) {
+            dst[x] = src[x];
+            ++x;
+        } else if (a == 0 && (src[x] & 0xFFFFFF) == 0) {
+            ++x;
+        } else {
+            int e = x + 1;
+            while (e < n && (src[e] >> 24) != 255 && src[e] != 0)
+                ++e;
+            blit::BlendRow(reinterpret_cast<const uint8_t*>(src + x), reinterpret_cast<uint8_t*>(dst + x), e - x);
+            x = e;
+        }
+    }
+}
+
+} // namespace
 
 void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget& target,
                const CMapRenderOptions& options)
@@ -121,19 +168,19 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
         return;
     const int cw = w * z, ch = h * z;   // a chip on the target
     const int ox = options.originX, oy = options.originY;
+    if (ox + target.width <= 0 || oy + target.height <= 0)
+        return;
     // The map cells the target shows.
     const int i0 = std::max(0, ox / cw), j0 = std::max(0, oy / ch);
     const int i1 = std::min(map.nWidth - 1, int((int64_t(ox) + target.width - 1) / cw));
     const int j1 = std::min(map.nHeight - 1, int((int64_t(oy) + target.height - 1) / ch));
-    if (i0 > i1 || j0 > j1 || ox + target.width <= 0 || oy + target.height <= 0)
+    if (i0 > i1 || j0 > j1)
         return;
 
     std::vector<int> shown;   // layers drawn, bottom first
     for (int l = 0; l < int(map.layers.size()); ++l)
         if (map.layers[l].bShown)
             shown.push_back(l);
-    std::vector<uint32_t> flipped(size_t(w) * h);
-    std::vector<uint32_t> wide(static_cast<size_t>(cw));
     const int cells = chips.Cells();
     auto cellOf = [&](uint32_t v) {
         int c = chip::CellOf(v);
@@ -146,6 +193,25 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
         }
         return c;
     };
+    // A chip's picture: rows `stride` bytes apart from `base`.
+    struct Source {
+        const uint8_t* base;
+        std::ptrdiff_t stride;
+    };
+    auto sourceOf = [&](uint32_t v, int c) -> Source {
+        const uint32_t flips = chip::FlipsOf(v);
+        if (flips == 0) {
+            const uint8_t* base = chips.ChipRow(c, 0);
+            return {base, h > 1 ? chips.ChipRow(c, 1) - base : 0};
+        }
+        return {reinterpret_cast<const uint8_t*>(chips.Flipped(c, flips)), std::ptrdiff_t(w) * 4};
+    };
+    // Enlarged chips are composed at their own size first, then each pixel
+    // is repeated: the blending is done once per chip pixel, not z * z times.
+    std::vector<uint32_t> stack(size_t(w) * h);
+    std::vector<uint32_t> wide(static_cast<size_t>(cw));
+    std::vector<Source> drawn;
+    drawn.reserve(shown.size());
 
     for (int j = j0; j <= j1; ++j) {
         const int y0 = j * ch - oy;
@@ -158,60 +224,63 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
             // Layers under the topmost opaque chip cannot show.
             size_t first = 0;
             for (size_t k = shown.size(); k-- > 0;) {
-                const int c = cellOf(map.At(shown[k], i, j));
-                if (c >= 0 && chips.Coverage(c) == CChipCache::kOpaque &&
-                    (!(map.At(shown[k], i, j) & chip::kFlipD) || w == h)) {
+                const uint32_t v = map.At(shown[k], i, j);
+                const int c = cellOf(v);
+                if (c >= 0 && chips.Coverage(c) == CChipCache::kOpaque && (!(v & chip::kFlipD) || w == h)) {
                     first = k;
                     break;
                 }
             }
-            bool covered = false;   // the target holds something here already
+            drawn.clear();
             for (size_t k = first; k < shown.size(); ++k) {
                 const uint32_t v = map.At(shown[k], i, j);
                 const int c = cellOf(v);
-                if (c < 0 || chips.Coverage(c) == CChipCache::kBare)
-                    continue;
-                const uint32_t flips = chip::FlipsOf(v);
-                const uint8_t* base = nullptr;
-                std::ptrdiff_t stride = 0;
-                if (flips == 0) {
-                    base = chips.ChipRow(c, 0);
-                    stride = chips.ChipRow(c, h > 1 ? 1 : 0) - base;
-                } else {
-                    for (int y = 0; y < h; ++y)
-                        for (int x = 0; x < w; ++x) {
-                            int sx, sy;
-                            flipped[size_t(y) * w + x] =
-                                chip::SourcePixel(flips, w, h, x, y, sx, sy)
-                                    ? reinterpret_cast<const uint32_t*>(chips.ChipRow(c, sy))[sx]
-                                    : 0u;
-                        }
-                    base = reinterpret_cast<const uint8_t*>(flipped.data());
-                    stride = std::ptrdiff_t(w) * 4;
-                }
-                const int sxa = (xa - x0) / z;   // first chip column shown
-                const int n = xb - xa;
-                for (int y = ya; y < yb;) {
-                    const int sy = (y - y0) / z;
-                    const uint8_t* src = base + sy * stride;
-                    const uint8_t* row = src + std::ptrdiff_t(sxa) * 4;
-                    if (z > 1) {
-                        const uint32_t* s = reinterpret_cast<const uint32_t*>(src);
-                        for (int x = xa; x < xb; ++x)
-                            wide[size_t(x - xa)] = s[(x - x0) / z];
-                        row = reinterpret_cast<const uint8_t*>(wide.data());
-                    }
-                    // Every target row this chip row covers.
-                    const int yEnd = std::min(yb, y0 + (sy + 1) * z);
-                    for (; y < yEnd; ++y) {
-                        uint8_t* d = target.Row(y) + std::ptrdiff_t(xa) * 4;
-                        if (covered)
-                            blit::BlendRow(row, d, n);
+                if (c >= 0 && chips.Coverage(c) != CChipCache::kBare)
+                    drawn.push_back(sourceOf(v, c));
+            }
+            if (drawn.empty())
+                continue;
+            const int sxa = (xa - x0) / z;   // first chip column shown
+            const int n = xb - xa;
+            if (z == 1) {
+                for (size_t k = 0; k < drawn.size(); ++k)
+                    for (int y = ya; y < yb; ++y) {
+                        const uint32_t* src =
+                            reinterpret_cast<const uint32_t*>(drawn[k].base + (y - y0) * drawn[k].stride) + sxa;
+                        uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(y)) + xa;
+                        if (k == 0)
+                            std::memcpy(d, src, size_t(n) * 4);
                         else
-                            std::memcpy(d, row, size_t(n) * 4);
+                            Over(src, d, n);
                     }
+                continue;
+            }
+            const Source* one = drawn.size() == 1 ? &drawn[0] : nullptr;
+            if (!one) {
+                for (size_t k = 0; k < drawn.size(); ++k)
+                    for (int y = 0; y < h; ++y) {
+                        const uint32_t* src = reinterpret_cast<const uint32_t*>(drawn[k].base + y * drawn[k].stride);
+                        if (k == 0)
+                            std::memcpy(&stack[size_t(y) * w], src, size_t(w) * 4);
+                        else
+                            Over(src, &stack[size_t(y) * w], w);
+                    }
+            }
+            const int sxb = (xb - 1 - x0) / z;   // last chip column shown
+            for (int y = ya; y < yb;) {
+                const int sy = (y - y0) / z;
+                const uint32_t* src = one ? reinterpret_cast<const uint32_t*>(one->base + sy * one->stride)
+                                          : &stack[size_t(sy) * w];
+                // The shown part of the chip row, each pixel z times.
+                uint32_t* out = wide.data();
+                for (int sx = sxa; sx <= sxb; ++sx) {
+                    const int from = std::max(xa, x0 + sx * z), to = std::min(xb, x0 + (sx + 1) * z);
+                    for (int x = from; x < to; ++x)
+                        *out++ = src[sx];
                 }
-                covered = true;
+                const int yEnd = std::min(yb, y0 + (sy + 1) * z);
+                for (; y < yEnd; ++y)
+                    std::memcpy(reinterpret_cast<uint32_t*>(target.Row(y)) + xa, wide.data(), size_t(n) * 4);
             }
         }
     }

@@ -46,6 +46,9 @@ public:
         return m_img.GetRow((cell / m_nColumns) * m_nCellHeight + y) +
                std::ptrdiff_t(cell % m_nColumns) * m_nCellWidth * 4;
     }
+    // Cell n's picture with the flips applied, w x h pixels row by row,
+    // made on first use and kept until the cell changes.
+    const uint32_t* Flipped(int cell, uint32_t flips) const;
     // kBare (every pixel transparent), kOpaque (none transparent) or kMixed.
     uint8_t Coverage(int cell) const { return m_Coverage[size_t(cell)]; }
     // The whole sheet as the chips look (valid after Update).
@@ -63,6 +66,7 @@ private:
     std::vector<uint32_t> m_Look;    // the document's count when composed
     std::vector<uint8_t> m_Valid;
     std::vector<uint8_t> m_Coverage;
+    mutable std::vector<std::vector<uint32_t>> m_Flipped;   // cell * 8 + flips >> 29
     size_t m_nComposed = 0;
 };
 

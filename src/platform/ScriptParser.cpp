@@ -37,6 +37,13 @@ const Form kForms[] = {
     {"tab", "select", "L", "tab select N (0..11)"},
     {"tab", "menu", "L", "tab menu N (0..11)"},
     {"anime", "setting", "K", "anime setting K (0..3)"},
+    {"map", "press", "N N {left|right} [ctrl] [shift] [alt]", "map press X Y left|right [ctrl] [shift] [alt]"},
+    {"map", "move", "N N [ctrl] [shift] [alt]", "map move X Y [ctrl] [shift] [alt]"},
+    {"map", "release", "{left|right} [ctrl] [shift] [alt]", "map release left|right [ctrl] [shift] [alt]"},
+    {"map", "key", "{down|up} S", "map key down|up NAME"},
+    {"map", "wheel", "N N {up|down} [ctrl]", "map wheel X Y up|down [ctrl]"},
+    {"map", "select", "P", "map select K (from 1)"},
+    {"map", "layer", "U", "map layer L (from 0)"},
     {"anime", "tick", "U?", "anime tick [COUNT]"},
     {"answer", "file", "S Z?", "answer file PATH [scale=N]"},
     {"answer", "cancel", "", "answer cancel"},
@@ -63,6 +70,7 @@ const Form kForms[] = {
     {"print", "scroll", "{canvas|pane}", "print scroll canvas|pane"},
     {"print", "anime", "K", "print anime K (0..3)"},
     {"print", "job", "", "print job"},
+    {"print", "map", "S ...", "print map K | print map K L X Y | print map zoom"},
     {"print", "gradation", "R", "print gradation R (0..29)"},
     {"print", "console", "{gba|snes|md|pce}", "print console gba|snes|md|pce"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
@@ -72,7 +80,8 @@ const Form kForms[] = {
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
                                       "CExportAnimeDlg", "CRecoveryDlg",  "CPreferencesDlg",
-                                      "CExportConsoleDlg", "CConsoleCheckDlg", "CColorPrecisionDlg"};
+                                      "CExportConsoleDlg", "CConsoleCheckDlg", "CColorPrecisionDlg",
+                                      "CMapDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
                                       "folder", "discard"};
 

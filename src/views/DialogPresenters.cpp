@@ -2,6 +2,7 @@
 #include "views/PalettePresenters.h"
 
 #include "views/AnimationDlg.h"
+#include "views/MapWindow.h"
 #include "views/PreferencesDlg.h"
 #include "views/Print.h"
 
@@ -37,6 +38,7 @@ void RegisterDialogPresenters()
     RegisterPalettePresenters();
     RegisterDialogPresenter("CSetAnimeDlg", PresentSetAnimeDlg);
     RegisterDialogPresenter("CPrintScaleDlg", PresentPrintScaleDlg);
+    RegisterDialogPresenter("CMapDlg", PresentMapDlg);
     RegisterDialogPresenter("CPreferencesDlg", PresentPreferencesDlg);
     RegisterExchangeDialogs();
     RegisterConsoleDialogs();
