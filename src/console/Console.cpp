@@ -237,14 +237,14 @@ public:
         Store(r, x, y, h, v);
     }
 
-    // Adds the two tiles from sheet pixel (x, y) on, side by side.
-    void AddPair(int x, int y)
+    // Adds the N tiles from sheet pixel (x, y) on, side by side.
+    template <int N>
+    void AddRun(int x, int y)
     {
-        TileRead r[2];
-        ReadTiles<2>(RowsAt(y), x, r);
-        Store(r[0], x, y, false, false);
-        if (!Stopped())
-            Store(r[1], x + 8, y, false, false);
+        TileRead r[N];
+        ReadTiles<N>(RowsAt(y), x, r);
+        for (int k = 0; k < N && !Stopped(); ++k)
+            Store(r[k], x + 8 * k, y, false, false);
     }
 
     const uint8_t* const* RowsAt(int y)
@@ -404,10 +404,10 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
     b.m_Build.mapHeight = mh;
     for (int ty = 0; ty < mh && !b.Stopped(); ++ty) {
         int tx = 0;
-        for (; tx + 1 < mw && !b.Stopped(); tx += 2)
-            b.AddPair(tx * 8, ty * 8);
-        if (tx < mw && !b.Stopped())
-            b.Add(tx * 8, ty * 8, false, false);
+        for (; tx + 3 < mw && !b.Stopped(); tx += 4)
+            b.AddRun<4>(tx * 8, ty * 8);
+        for (; tx < mw && !b.Stopped(); ++tx)
+            b.AddRun<1>(tx * 8, ty * 8);
     }
     return b.Finish();
 }
