@@ -372,7 +372,7 @@ TEST(DocumentFields, ScriptsReadEveryPartOfTheDocumentByItsDeclaredName)
     EXPECT_FALSE(DocFieldText(doc, "m_pAnimeDlg", out));
     // The names are part of the script interface.
     const std::vector<std::string> names = DocFieldNames();
-    EXPECT_EQ(names.size(), 47u);
+    EXPECT_EQ(names.size(), 48u);
     for (const char* name : {"m_nBitCount", "m_crBackground", "m_nTool", "m_nButton", "m_crMarquee",
                              "m_nSelLayer", "m_nPieceCount", "m_strText", "m_chLead", "m_bShift",
                              "m_nUndoCount", "m_strPathName", "m_lfText.lfFaceName"})

@@ -1239,5 +1239,138 @@ Map</translation>
         <source>Tiledマップ JSON (*.tmj)</source>
         <translation>Tiled map JSON (*.tmj)</translation>
     </message>
+    <message>
+        <source>コンソール書き出し...</source>
+        <translation>Export for Console...</translation>
+    </message>
+    <message>
+        <source>タイル、マップ、パレットをコンソールの形式で書き出し</source>
+        <translation>Write tiles, map and palette in a console's formats</translation>
+    </message>
+    <message>
+        <source>コンソール検査</source>
+        <translation>Console Check</translation>
+    </message>
+    <message>
+        <source>コンソールの決まりに合わないタイルを囲んで表示
+コンソール検査</source>
+        <translation>Outline the tiles that break the console's rules
+Console Check</translation>
+    </message>
+    <message>
+        <source>色の精度...</source>
+        <translation>Colour Precision...</translation>
+    </message>
+    <message>
+        <source>パレットの色をコンソールの色の精度に合わせる
+色の精度</source>
+        <translation>Keep the palette's colours at a console's colour precision
+Colour Precision</translation>
+    </message>
+    <message>
+        <source>コンソール書き出し</source>
+        <translation>Export for Console</translation>
+    </message>
+    <message>
+        <source>色の精度</source>
+        <translation>Colour Precision</translation>
+    </message>
+    <message>
+        <source>フル (24ビット)</source>
+        <translation>Full (24 bit)</translation>
+    </message>
+    <message>
+        <source>15ビット</source>
+        <translation>15 bit</translation>
+    </message>
+    <message>
+        <source>9ビット</source>
+        <translation>9 bit</translation>
+    </message>
+    <message>
+        <source>既定</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>ターゲット</source>
+        <translation>Target</translation>
+    </message>
+    <message>
+        <source>最初のバンク</source>
+        <translation>First bank</translation>
+    </message>
+    <message>
+        <source>重複タイル</source>
+        <translation>Duplicate tiles</translation>
+    </message>
+    <message>
+        <source>コンソールの書き出しと検査は8ビットのドキュメントだけでできます。</source>
+        <translation>Console export and check work on 8-bit documents only.</translation>
+    </message>
+    <message>
+        <source>ターゲットは gba, snes, md, pce のどれかです。</source>
+        <translation>The target is one of gba, snes, md, pce.</translation>
+    </message>
+    <message>
+        <source>重複の除き方は none, exact, flip のどれかです。</source>
+        <translation>Duplicate tiles: none, exact or flip.</translation>
+    </message>
+    <message>
+        <source>コンソールの決まりに合わないタイルがあります:</source>
+        <translation>Tiles that break the console's rules:</translation>
+    </message>
+    <message>
+        <source>ほか %1 件</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>コンソールの決まりに合っています (タイル %1 個)。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>The sheet keeps the console's rules (%1 tiles).</translation>
+    </message>
+    <message>
+        <source>cell %1 tile %2,%3: キャラクターの大きさ %4x%5 が8の倍数ではありません</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>cell %1 tile %2,%3: the cell size %4x%5 is not a multiple of 8</translation>
+    </message>
+    <message>
+        <source>cell %1 tile %2,%3: 1つのタイルにバンク %4 と %5 の色があります</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>cell %1 tile %2,%3: colours of banks %4 and %5 in one tile</translation>
+    </message>
+    <message>
+        <source>cell %1 tile %2,%3: バンク %4 はこのコンソールのパレットにありません</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>cell %1 tile %2,%3: bank %4 is not in this console's palette</translation>
+    </message>
+    <message>
+        <source>cell %1 tile %2,%3: タイルがマップで指せる %4 個を超えます</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>cell %1 tile %2,%3: more tiles than the map entries can address (%4)</translation>
+    </message>
+    <message>
+        <source>シート</source>
+        <translation>Sheet</translation>
+    </message>
+    <message>
+        <source>マップ %1 はありません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>There is no map %1.</translation>
+    </message>
+    <message>
+        <source>マップ %1 の %2,%3 で表示中のレイヤーのチップが重なっています。コンソールのマップは1枚です。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Map %1, %2,%3: chips of shown layers overlap. A console's map is one layer.</translation>
+    </message>
+    <message>
+        <source>マップ %1 の %2,%3 のチップが対角線で反転しています。コンソールには対角線の反転がありません。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Map %1, %2,%3: a chip is flipped diagonally. The consoles have no diagonal flip.</translation>
+    </message>
+    <message>
+        <source>メモリが足りません。</source>
+        <translation>Not enough memory.</translation>
+    </message>
 </context>
 </TS>

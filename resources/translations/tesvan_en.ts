@@ -54,6 +54,26 @@
         <source>アニメーション %1 はありません (1 から 4 かスロットの名前を指定してください)。</source>
         <translation>There is no animation slot %1 (give 1 to 4 or a slot&apos;s name).</translation>
     </message>
+    <message>
+        <source>--console には gba、snes、md、pce のどれかを指定してください。</source>
+        <translation>--console takes gba, snes, md or pce.</translation>
+    </message>
+    <message>
+        <source>--first-bank には 0 から 15 のバンクを指定してください。</source>
+        <translation>--first-bank takes a bank from 0 to 15.</translation>
+    </message>
+    <message>
+        <source>--dedupe には none、exact、flip のどれかを指定してください。</source>
+        <translation>--dedupe takes none, exact or flip.</translation>
+    </message>
+    <message>
+        <source>マップ %1 はありません (番号かマップの名前を指定してください)。</source>
+        <translation>There is no chip map %1 (give its number or its name).</translation>
+    </message>
+    <message>
+        <source>コンソールの規則に合わないタイルが %1 個あるため、何も書き出していません。</source>
+        <translation>Nothing was written: %1 tile(s) break the console's rules.</translation>
+    </message>
 </context>
 <context>
     <name>BatchMode</name>
@@ -135,11 +155,23 @@
     </message>
     <message>
         <source>マップ %1 はありません (1 から %2 の番号かマップの名前を指定してください)。</source>
-        <translation>There is no map %1 (give 1 to %2 or a map's name).</translation>
+        <translation>There is no map %1 (give 1 to %2 or a map&apos;s name).</translation>
     </message>
     <message>
         <source>--map は --data、--format、--anime と一緒には指定できません。</source>
         <translation>--map does not go with --data, --format or --anime.</translation>
+    </message>
+    <message>
+        <source>--%1 は --export と --console と共に使います。</source>
+        <translation>--%1 belongs to --export with --console.</translation>
+    </message>
+    <message>
+        <source>--console は --export と共に使います。</source>
+        <translation>--console belongs to --export.</translation>
+    </message>
+    <message>
+        <source>--%1 は --console と共には使えません。</source>
+        <translation>--%1 does not go with --console.</translation>
     </message>
 </context>
 <context>
@@ -321,6 +353,18 @@
     <message>
         <source>使い方は &apos;tesvan --help&apos; で表示されます。</source>
         <translation>Try &apos;tesvan --help&apos; for more information.</translation>
+    </message>
+    <message>
+        <source>--export でタイル、マップ、パレットをコンソールの形式で OUT.tiles.bin, OUT.map.bin, OUT.pal.bin, OUT.h に書き出します</source>
+        <translation>With --export, write tiles, map and palette in a console&apos;s formats to OUT.tiles.bin, OUT.map.bin, OUT.pal.bin, OUT.h</translation>
+    </message>
+    <message>
+        <source>--console でコンソールのバンク 0 になるドキュメントのバンク (0 から 15)</source>
+        <translation>With --console, the document bank that becomes the console&apos;s bank 0 (0 to 15)</translation>
+    </message>
+    <message>
+        <source>--console で同じタイル (flip では反転したものも) を一つにまとめます</source>
+        <translation>With --console, store identical tiles (with flip, mirrored ones too) once</translation>
     </message>
     <message>
         <source>--export でマップ K (1 から か名前) を Tiled の .tmx、.tmj か .png で書き出します</source>

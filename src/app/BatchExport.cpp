@@ -1,6 +1,7 @@
 #include "app/BatchExport.h"
 
 #include "app/SheetJson.h"
+#include "console/ConsoleExport.h"
 #include "doc/TesvanDoc.h"
 #include "exchange/AnimeExport.h"
 #include "platform/ImageCodec.h"
@@ -137,4 +138,53 @@ int RunGameExport(const GameExportRequest& r)
         return 0;
     }
     return Report(ExportSheet(doc, out, scale, &why), out, why);
+}
+
+int RunConsoleExport(const ConsoleExportArgs& a)
+{
+    ConsoleExportRequest request;
+    request.out = a.out.toStdString();
+    request.target = FindConsoleTarget(a.console.toStdString());
+    if (!request.target)
+        return Malformed(QCoreApplication::translate("BatchExport", "--console には gba、snes、md、pce のどれかを指定してください。"));
+    if (!a.firstBank.isEmpty()) {
+        bool ok = false;
+        request.firstBank = a.firstBank.toInt(&ok);
+        if (!ok || request.firstBank < 0 || request.firstBank > 15)
+            return Malformed(QCoreApplication::translate("BatchExport", "--first-bank には 0 から 15 のバンクを指定してください。"));
+    }
+    if (!a.dedupe.isEmpty() && !ParseConsoleDedupe(a.dedupe.toStdString(), request.dedupe))
+        return Malformed(QCoreApplication::translate("BatchExport", "--dedupe には none、exact、flip のどれかを指定してください。"));
+
+    const std::string file = a.file.toStdString();
+    CCollectingUiPort port;
+    CTesvanDoc doc;
+    if (!doc.OnOpenDocument(file)) {
+        for (const std::string& m : port.messages)
+            Failed(m);
+        return 1;
+    }
+    if (!a.map.isEmpty()) {
+        std::string message;
+        bool unknown = false;
+        if (!ConsoleMapFromChipMap(doc, a.map.toStdString(), request, message, &unknown))
+            return unknown ? Malformed(QCoreApplication::translate("BatchExport", "マップ %1 はありません (番号かマップの名前を指定してください)。").arg(a.map))
+                           : Failed(message);
+    }
+    std::vector<std::string> lines;
+    std::string error;
+    switch (ExportConsole(doc, request, lines, error)) {
+    case ConsoleExportResult::Ok:
+        return 0;
+    case ConsoleExportResult::NotEightBit:
+        return Failed(std::string(kMsgConsoleNeedsEightBit));
+    case ConsoleExportResult::Problems:
+        for (const std::string& line : lines)
+            std::fprintf(stderr, "%s\n", TrCore(line).c_str());
+        PrintError(QCoreApplication::translate("BatchExport", "コンソールの規則に合わないタイルが %1 個あるため、何も書き出していません。").arg(lines.size()));
+        return 1;
+    case ConsoleExportResult::WriteFailed:
+        return Failed(error);
+    }
+    return 1;
 }

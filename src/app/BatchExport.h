@@ -21,3 +21,16 @@ struct GameExportRequest {
 bool IsGameExport(const GameExportRequest& request);
 // Runs it; the exit status (2 malformed invocation, 1 failed read or write).
 int RunGameExport(const GameExportRequest& request);
+
+// "tesvan --export=OUT --console=T [--first-bank=B] [--map=K] [--dedupe=D]".
+struct ConsoleExportArgs {
+    QString out;
+    QString console;
+    QString firstBank;        // empty: the target's default
+    QString map;              // empty: the sheet itself
+    QString dedupe;           // empty: flip
+    QString file;
+};
+// The exit status (2 malformed invocation, 1 failed read or write or tiles
+// against the console's rules, each listed on stderr).
+int RunConsoleExport(const ConsoleExportArgs& args);

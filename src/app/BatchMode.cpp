@@ -180,6 +180,14 @@ int RunBatch(const QStringList& arguments)
     const QCommandLineOption map(QStringLiteral("map"), QString(),
                                  QStringLiteral("K"));
     parser.addOption(map);
+    // The console export: tiles, map and palette.
+    const QCommandLineOption console(QStringLiteral("console"), QString(),
+                                     QStringLiteral("T"));
+    const QCommandLineOption firstBank(QStringLiteral("first-bank"), QString(),
+                                       QStringLiteral("B"));
+    const QCommandLineOption dedupe(QStringLiteral("dedupe"), QString(),
+                                    QStringLiteral("D"));
+    parser.addOptions({console, firstBank, dedupe});
     parser.addPositionalArgument(QStringLiteral("file"), QString(),
                                  QStringLiteral("[FILE.tvn]"));
     if (!parser.parse(arguments))
@@ -206,6 +214,23 @@ int RunBatch(const QStringList& arguments)
             return Usage(QCoreApplication::translate("BatchMode", "--%1 には値が必要です。").arg(o->names().first()));
         if (parser.isSet(*o) && parser.isSet(layer))
             return Usage(QCoreApplication::translate("BatchMode", "--%1 は --layer と共には使えません。").arg(o->names().first()));
+    }
+
+    // --map goes with --console too: the chip map as the console's map.
+    for (const QCommandLineOption* o : {&console, &firstBank, &dedupe}) {
+        if (parser.values(*o).size() > 1)
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 が二度以上指定されています。").arg(o->names().first()));
+        if (parser.isSet(*o) && parser.value(*o).isEmpty())
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 には値が必要です。").arg(o->names().first()));
+        if (parser.isSet(*o) && !parser.isSet(console))
+            return Usage(QCoreApplication::translate("BatchMode", "--%1 は --export と --console と共に使います。").arg(o->names().first()));
+    }
+    if (parser.isSet(console)) {
+        if (!parser.isSet(exportTo))
+            return Usage(QCoreApplication::translate("BatchMode", "--console は --export と共に使います。"));
+        for (const QCommandLineOption* o : {&layer, &data, &format, &scale, &anime})
+            if (parser.isSet(*o))
+                return Usage(QCoreApplication::translate("BatchMode", "--%1 は --console と共には使えません。").arg(o->names().first()));
     }
 
     if (parser.isSet(version)) {
@@ -239,6 +264,10 @@ int RunBatch(const QStringList& arguments)
             if (!ok || layerIndex < 0 || layerIndex >= CTesvanDoc::kLayers)
                 return Usage(QCoreApplication::translate("BatchMode", "--layer には 0 から 11 のスロットを指定してください。"));
         }
+        if (parser.isSet(console))
+            return RunConsoleExport(ConsoleExportArgs{parser.value(exportTo), parser.value(console),
+                                                      parser.value(firstBank), parser.value(map),
+                                                      parser.value(dedupe), files.first()});
         if (parser.isSet(map)) {
             if (parser.isSet(data) || parser.isSet(anime) || parser.isSet(format))
                 return Usage(QCoreApplication::translate("BatchMode", "--map は --data、--format、--anime と一緒には指定できません。"));

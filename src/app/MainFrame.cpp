@@ -5,6 +5,7 @@
 
 #include "app/AnimePrintCommands.h"
 #include "app/AppSettings.h"
+#include "app/ConsoleCommands.h"
 #include "app/ExchangeCommands.h"
 #include "app/Icons.h"
 #include "app/LockKeys.h"
@@ -144,6 +145,7 @@ void CMainFrame::InstallFrameHandlers()
     InstallPaletteCommands(t, doc, m_pTabView);
     InstallAnimePrintCommands(t, doc, this);
     InstallExchangeCommands(t, doc, m_pTabView);
+    InstallConsoleCommands(t, doc);
     InstallMapCommands(t, doc, this);
 }
 

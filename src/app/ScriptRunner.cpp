@@ -7,6 +7,7 @@
 #include "map/MapEdit.h"
 #include "views/MapWindow.h"
 #include "app/TesvanApp.h"
+#include "console/ConsoleExport.h"
 #include "doc/DocFields.h"
 #include "doc/TesvanDoc.h"
 #include "edit/CanvasInput.h"
@@ -110,6 +111,7 @@ const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
     {"anime", &CScriptRunner::PrintAnime},
     {"map", &CScriptRunner::PrintMap},
     {"job", &CScriptRunner::PrintJob},
+    {"console", &CScriptRunner::PrintConsole},
 };
 
 CScriptRunner::Handler CScriptRunner::FindHandler(const std::string& verb, bool& known)
@@ -750,6 +752,13 @@ bool CScriptRunner::PrintAnime(const std::vector<std::string>& w, std::string& o
     const int cell = window ? window->ShownCell(Num(w[0])) : -1;
     out = cell < 0 ? "none" : std::to_string(cell);
     return true;
+}
+
+bool CScriptRunner::PrintConsole(const std::vector<std::string>& w, std::string& out, std::string&)
+{
+    const ConsoleTarget* target = FindConsoleTarget(w[0]);
+    out = target ? TrCore(ConsoleCheckLine(*Doc(), *target)) : std::string();
+    return target != nullptr;
 }
 
 namespace {

@@ -101,6 +101,7 @@ private:
     bool PrintTab(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintScroll(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintAnime(const std::vector<std::string>& w, std::string& out, std::string& error);
+    bool PrintConsole(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintMap(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool PrintJob(const std::vector<std::string>& w, std::string& out, std::string& error);
     bool Evaluate(const std::vector<std::string>& what, std::string& out, std::string& error);

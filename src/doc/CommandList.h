@@ -38,6 +38,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32857, FileExportImage,      File,    1,   0, None,       "",              "",         "イメージファイルへ保存", "", "データをjpg,gif,png,bmp 形式で保存") \
     X(33020, FileExportAnime,      File,    1,   0, None,       "",              "",         "アニメーション書き出し...", "", "アニメーションをGIF、WebP、シートとJSON、キャラ毎の画像で書き出し") \
     X(33041, FileExportMap,        File,    1,   0, None,       "",              "",         "マップ書き出し...", "", "マップをTiledの形式(TMX、JSON)または画像で書き出し") \
+    X(33060, FileExportConsole,    File,    1,   0, None,       "",              "",         "コンソール書き出し...", "", "タイル、マップ、パレットをコンソールの形式で書き出し") \
     X(32780, FileImageSize,        File,    2,   0, None,       "",              "",         "イメージサイズ変更", "", "") \
     X(32858, FileSavePalette,      File,    3,   0, None,       "",              "",         "パレットの保存", "", "") \
     X(32860, FileLoadPalette,      File,    3,   0, None,       "",              "",         "パレット読込", "", "") \
@@ -78,6 +79,8 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(33012, ViewSymmetryLR,       View,    2,   0, None,       "",              "",         "左右", "", "左右対称に描画") \
     X(33013, ViewSymmetryUD,       View,    2,   0, None,       "",              "",         "上下", "", "上下対称に描画") \
     X(33014, ViewSymmetryBoth,     View,    2,   0, None,       "",              "",         "上下左右", "", "上下左右対称に描画") \
+    X(33061, ViewConsoleCheck,     View,    3,   0, None,       "",              "",         "コンソール検査", "", "コンソールの決まりに合わないタイルを囲んで表示\nコンソール検査") \
+    X(33062, ViewColorPrecision,   View,    3,   0, None,       "",              "",         "色の精度...", "", "パレットの色をコンソールの色の精度に合わせる\n色の精度") \
     X(32791, ToolPenWidth1,        Tools,   1, 301, None,       "pen1",          "",         "１ピクセルの線", "", "１ピクセルの線") \
     X(32792, ToolPenWidth2,        Tools,   1, 302, None,       "pen2",          "",         "２ピクセルの線", "", "２ピクセルの線") \
     X(32793, ToolPenWidth3,        Tools,   1, 303, None,       "pen3",          "",         "３ピクセルの線", "", "３ピクセルの線") \

@@ -5,6 +5,7 @@
 //   fourcc tag, uint32 length, `length` bytes. Unknown tags are skipped.
 //   "ANIM"  four slots, each: uint32 direction, uint32 n, n bytes of UTF-8 name
 //   "ZOOM"  uint32 canvas magnification
+//   "CPRE"  uint32 colour precision (1: 15 bit, 2: 9 bit; full writes none)
 //   "CMAP"  one chip map, one record per map in order: uint32 width, height,
 //           uint32 n, n bytes of UTF-8 name, uint32 layer count, then per
 //           layer uint32 flags (bit 0 shown), uint32 n, n bytes of name,
@@ -30,6 +31,7 @@ uint32_t Tag(const char (&t)[5]) { return uint32_t(uint8_t(t[0])) | uint32_t(uin
 
 const uint32_t kTagAnim = Tag("ANIM");
 const uint32_t kTagZoom = Tag("ZOOM");
+const uint32_t kTagPrecision = Tag("CPRE");
 const uint32_t kTagMap = Tag("CMAP");
 // The largest map record: every layer at the cell limit, with long names.
 constexpr uint64_t kMaxMapRecord = uint64_t(CChipMap::kMaxLayers) * (CChipMap::kMaxCells * 4 + 4096) + 4096;
@@ -175,6 +177,11 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
         Put32(b, uint32_t(m_nZoom));
         records.emplace_back(kTagZoom, std::move(b));
     }
+    if (m_nColorPrecision == PRECISION_15BIT || m_nColorPrecision == PRECISION_9BIT) {
+        std::vector<uint8_t> b;
+        Put32(b, uint32_t(m_nColorPrecision));
+        records.emplace_back(kTagPrecision, std::move(b));
+    }
     for (const CChipMap& m : m_Maps.maps)
         records.emplace_back(kTagMap, MapRecord(m));
     if (records.empty())
@@ -205,6 +212,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     CAnimeSlot anime[kAnimeSlots];
     bool haveAnime = false;
     int zoom = 0;
+    int precision = PRECISION_FULL;
     CChipMaps maps;
     while (ar.Remaining() > 0) {
         if (ar.Remaining() < 8)
@@ -213,7 +221,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         const uint32_t length = ar.ReadUInt32();
         if (length > ar.Remaining())
             return false;
-        if (tag != kTagAnim && tag != kTagZoom && tag != kTagMap) {
+        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision && tag != kTagMap) {
             ar.Skip(length);
             continue;
         }
@@ -221,6 +229,14 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
             return false;
         std::vector<uint8_t> b(length);
         ar.Read(b.data(), length);
+        if (tag == kTagPrecision) {
+            if (length < 4)
+                return false;
+            // A precision this version does not know keeps full colours.
+            const uint32_t v = Get32(b.data());
+            precision = v == PRECISION_15BIT || v == PRECISION_9BIT ? int(v) : PRECISION_FULL;
+            continue;
+        }
         if (tag == kTagMap) {
             CChipMap m;
             if (int(maps.maps.size()) >= CChipMaps::kMaxMaps || !ReadMapRecord(b, m))
@@ -262,6 +278,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         }
     if (zoom)
         m_nZoom = zoom;
+    m_nColorPrecision = precision;
     m_Maps = std::move(maps);
     return true;
 }

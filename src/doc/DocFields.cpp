@@ -53,6 +53,7 @@ const std::pair<const char*, DocField> kDocFields[] = {
     INT_FIELD(m_nGridStep),
     INT_FIELD(m_bShowCharLines),
     INT_FIELD(m_bShowGrid),
+    INT_FIELD(m_nColorPrecision),
     INT_FIELD(m_nCurrentLayer),
     INT_FIELD(m_nPenWidth),
     INT_FIELD(m_nTool),

@@ -38,6 +38,7 @@ bool CTesvanDoc::OnNewDocument()
     ResetPalette();
     m_nEditColumn = m_nEditRow = 0;
     m_nZoom = 8;
+    m_nColorPrecision = PRECISION_FULL;
     m_bShowAllLayers = 1;
     CreateWorkImage();
     m_bInitialized = 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "doc/AnimeSlots.h"
+#include "doc/ColorPrecision.h"
 #include "doc/ChipMap.h"
 #include "doc/CommandList.h"
 #include "doc/DrawingAids.h"
@@ -324,6 +325,8 @@ public:
     // above, the layer's non-zero pixels of the old colour take the new one
     // (alpha kept).
     void SetPaletteEntry(CLayer& layer, int entry, uint32_t color);
+    // A colour at the document's colour precision.
+    uint32_t SnapToPrecision(uint32_t color) const { return SnapColor(color, m_nColorPrecision); }
     // Drops the remembered gradation that covers `entry`.
     void ForgetGradation(int entry);
     // 8-bit documents: every layer image's colour table (and the working
@@ -435,6 +438,7 @@ public:
     int m_bShowCharLines = 1;
     int m_bShowGrid = 1;
     int m_bShowNeighbours = 1;     // the canvas shows the cells around, dimmed
+    int m_nColorPrecision = PRECISION_FULL;   // "色の精度" (ColorPrecision)
     CLayer m_Layers[kLayers];
     int m_nCurrentLayer = 0;
     int m_bShowAllLayers = 1;
@@ -443,6 +447,10 @@ public:
     // Oldest first: [0, m_nUndoCount) undoable, the rest redoable.
     std::vector<std::unique_ptr<CUndoStep>> m_Undo;
     CDrawingAids m_Aids;
+    // The console check the views outline: a target's index, -1 off; and
+    // its first bank (-1: the target's default). View state, not saved.
+    int m_nConsoleCheck = -1;
+    int m_nConsoleFirstBank = -1;
     CChipMaps m_Maps;
     CMapEditState m_MapEdit;
     // Per sheet cell, bumped at each change of its composed look; a change
@@ -482,6 +490,7 @@ public:
         f(a.m_bShowGrid, b.m_bShowGrid);
         f(a.m_nCurrentLayer, b.m_nCurrentLayer);
         f(a.m_Anime, b.m_Anime);
+        f(a.m_nColorPrecision, b.m_nColorPrecision);
         f(a.m_Maps, b.m_Maps);
     }
     // The field functions for the pairs: copy (arrays element by element)

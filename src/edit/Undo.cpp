@@ -224,6 +224,7 @@ struct DocSettings {
     uint32_t m_crGridColor = 0, m_crGridStepColor = 0;
     int m_nGridStep = 0, m_bShowCharLines = 0, m_bShowGrid = 0, m_nCurrentLayer = 0;
     CAnimeSlot m_Anime[CTesvanDoc::kAnimeSlots];
+    int m_nColorPrecision = 0;
     CChipMaps m_Maps;
 };
 

@@ -90,7 +90,7 @@ void CTesvanDoc::OnChangeColor(int entry, int absolute)
     uint32_t colour = EntryColor(m_Palette[n]);
     if (!UiPort().ChooseColor(colour))
         return;
-    ChangePaletteColor(n, colour & 0xFFFFFF);
+    ChangePaletteColor(n, SnapToPrecision(colour));
 }
 
 namespace {
@@ -244,6 +244,11 @@ bool CTesvanDoc::LoadPaletteFile(const std::string& path)
     }
     RGBQUAD palette[256];
     std::memcpy(palette, bytes.data(), kPaletteBytes);
+    // Colours, not the alpha levels of a 32-bit document, take the precision.
+    for (int n = m_nBitCount == 32 ? 16 : 0; n < 256; ++n) {
+        const uint32_t c = SnapToPrecision(RGB(palette[n].rgbRed, palette[n].rgbGreen, palette[n].rgbBlue));
+        palette[n] = RGBQUAD{uint8_t(GetBValue(c)), uint8_t(GetGValue(c)), uint8_t(GetRValue(c)), palette[n].rgbReserved};
+    }
 
     // Layer slot k takes the file's page k.
     if (m_nBitCount == 32)
@@ -279,7 +284,7 @@ void CTesvanDoc::LoadPaletteColours(const std::vector<uint32_t>& colours, int tr
     }
     const size_t taken = std::min(list.size(), size_t(room));
     for (size_t i = 0; i < taken; ++i) {
-        const uint32_t c = list[i];
+        const uint32_t c = SnapToPrecision(list[i]);
         palette[first + int(i)] = RGBQUAD{uint8_t(GetBValue(c)), uint8_t(GetGValue(c)),
                                           uint8_t(GetRValue(c)), 0};
     }
@@ -336,7 +341,7 @@ void CTesvanDoc::MakeGradation(int entry, int count, int absolute)
     PushUndo(layer.m_nPage, s);
     dlg.ToRecord(m_Gradations, r);
     for (int i = 0; i < count; ++i)
-        SetPaletteEntry(layer, s + i, dlg.m_crGrad[i]);
+        SetPaletteEntry(layer, s + i, SnapToPrecision(dlg.m_crGrad[i]));
     if (m_nBitCount == 8)
         ApplyPaletteToLayers();
     ComposeAll(true);

@@ -72,6 +72,7 @@ const Form kForms[] = {
     {"print", "job", "", "print job"},
     {"print", "map", "S ...", "print map K | print map K L X Y | print map zoom"},
     {"print", "gradation", "R", "print gradation R (0..29)"},
+    {"print", "console", "{gba|snes|md|pce}", "print console gba|snes|md|pce"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
     {"wait", nullptr, "U", "wait MS"},
 };
@@ -79,6 +80,7 @@ const Form kForms[] = {
 const char* const kDialogClasses[] = {"CSetSizeDlg",     "CImgFitDlg",    "CMakeGradationDlg",
                                       "CLayerOptionDlg", "CSetAnimeDlg",  "CPrintScaleDlg",
                                       "CExportAnimeDlg", "CRecoveryDlg",  "CPreferencesDlg",
+                                      "CExportConsoleDlg", "CConsoleCheckDlg", "CColorPrecisionDlg",
                                       "CMapDlg"};
 const char* const kDialogButtons[] = {"autocreate", "change-first", "change-center", "change-last",
                                       "folder", "discard"};

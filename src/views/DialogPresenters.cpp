@@ -6,6 +6,7 @@
 #include "views/PreferencesDlg.h"
 #include "views/Print.h"
 
+#include "views/ConsoleDialogs.h"
 #include "views/ExchangeDialogs.h"
 
 #include <map>
@@ -40,4 +41,5 @@ void RegisterDialogPresenters()
     RegisterDialogPresenter("CMapDlg", PresentMapDlg);
     RegisterDialogPresenter("CPreferencesDlg", PresentPreferencesDlg);
     RegisterExchangeDialogs();
+    RegisterConsoleDialogs();
 }

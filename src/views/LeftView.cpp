@@ -26,7 +26,12 @@ const QColor kPaneGrey(pane::kGrey, pane::kGrey, pane::kGrey);
 const QColor kGreen(0, 255, 0);
 const QColor kBlue(0, 0, 255);
 
-QColor EntryColor(const RGBQUAD& e) { return QColor(e.rgbRed, e.rgbGreen, e.rgbBlue); }
+// A palette entry as the console shows it at the document's colour precision.
+QColor ShownColor(const CTesvanDoc& doc, const RGBQUAD& e)
+{
+    const uint32_t c = doc.SnapToPrecision(RGB(e.rgbRed, e.rgbGreen, e.rgbBlue));
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 QColor ValueColor(uint32_t c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 // A framed rectangle as the platform draws it: right and bottom exclusive,
@@ -134,7 +139,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
     FramedRect(p, 15, 63, 272, 128, Qt::black, Qt::white);
     for (int n = 0; n < 64; ++n) {
         const pane::Rect c = pane::SharedCell(n);
-        p.fillRect(c.left, c.top, 15, 15, EntryColor(doc.m_Palette[n]));
+        p.fillRect(c.left, c.top, 15, 15, ShownColor(doc, doc.m_Palette[n]));
     }
     for (int c = 1; c < 16; ++c)
         PaneVLine(p, 15 + 16 * c, 63, 128, Qt::black);
@@ -151,7 +156,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
     for (int i = 0; i < 16; ++i) {
         const pane::Rect c = pane::LayerCell(i);
         if (first + i < 256)
-            p.fillRect(c.left, c.top, 15, 15, EntryColor(doc.m_Palette[first + i]));
+            p.fillRect(c.left, c.top, 15, 15, ShownColor(doc, doc.m_Palette[first + i]));
     }
     for (int i = 1; i < 16; ++i)
         PaneVLine(p, 15 + 16 * i, 143, 160, Qt::black);
@@ -165,7 +170,7 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
     for (int slot = 0; slot < 2; ++slot) {
         const QColor frame = slot == 0 ? kGreen : kBlue;
         const int n = std::clamp(layer.m_nColor[slot], 0, 255);
-        const QColor colour = EntryColor(doc.m_Palette[n]);
+        const QColor colour = ShownColor(doc, doc.m_Palette[n]);
         const int left = slot == 0 ? 15 : 63;
         FramedRect(p, left, 15, left + 33, 48, frame, colour);
         const pane::Rect m = pane::MarkerRect(n);
@@ -194,6 +199,15 @@ void CLeftView::Render(QPainter& p, const QRect& area) const
             PaneVLine(p, 15 + j * W, 175, bottom, grid);
         for (int k = 1; k < doc.m_nRows; ++k)
             PaneHLine(p, 15, right, 175 + k * H, grid);
+    }
+    // Tiles the console check finds against the rules.
+    const QColor outline(255, 0, 0);
+    for (const QRect& r : ConsoleOutlines(doc)) {
+        const int l = pane::kSheetLeft + r.x(), t = pane::kSheetTop + r.y();
+        PaneHLine(p, l, l + r.width(), t, outline);
+        PaneHLine(p, l, l + r.width(), t + r.height() - 1, outline);
+        PaneVLine(p, l, t, t + r.height(), outline);
+        PaneVLine(p, l + r.width() - 1, t, t + r.height(), outline);
     }
     SunkenEdge(p, doc.m_nEditColumn * W + 14, doc.m_nEditRow * H + 174,
                doc.m_nEditColumn * W + W + 17, doc.m_nEditRow * H + H + 177);

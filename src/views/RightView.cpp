@@ -257,6 +257,25 @@ QImage CRightView::RenderCell(const CTesvanDoc& doc, const QRect& part, bool sel
         }
     }
 
+    // Tiles of this cell the console check finds against the rules.
+    if (selection && doc.m_nConsoleCheck >= 0) {
+        QPainter p(&image);
+        p.translate(-bx, -by);
+        const QColor red(255, 0, 0);
+        const int cx = doc.m_nEditColumn * W, cy = doc.m_nEditRow * H;
+        for (const QRect& r : ConsoleOutlines(doc)) {
+            if (!r.intersects(QRect(cx, cy, W, H)))
+                continue;
+            const int l = 1 + z * (r.x() - cx), t = 1 + z * (r.y() - cy);
+            const int w = z * r.width(), h = z * r.height();
+            const int k = std::min(2, z);
+            p.fillRect(l, t, w, k, red);
+            p.fillRect(l, t + h - k, w, k, red);
+            p.fillRect(l, t, k, h, red);
+            p.fillRect(l + w - k, t, k, h, red);
+        }
+    }
+
     // The selection frame, only with the grid.
     if (selection && doc.m_bShowGrid == 1 && doc.m_nSelState != SelState::None) {
         CRect rc;

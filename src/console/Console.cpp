@@ -1,0 +1,567 @@
+#include "console/Console.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+// Bit positions from the consoles' hardware documentation.
+const std::vector<ConsoleTarget> kTargets = {
+    //  name    tiles                        banks first tile  h   v  bank  BE    col R  G  B   BE
+    {"gba",  TileLayout::LinearLowFirst,  16, 0, 10, 10, 11, 12, false, 5, 0, 5, 10, false},
+    {"snes", TileLayout::Planar,           8, 4, 10, 14, 15, 10, false, 5, 0, 5, 10, false},
+    {"md",   TileLayout::PackedHighFirst,  4, 4, 11, 11, 12, 13, true,  3, 1, 5, 9,  true},
+    // The PC Engine's background entries carry no flips.
+    {"pce",  TileLayout::Planar,          16, 0, 12, -1, -1, 12, false, 3, 3, 6, 0,  false},
+};
+
+constexpr uint64_t kLow = 0x0F0F0F0F0F0F0F0Full;
+
+uint32_t MirrorRow(uint32_t x)
+{
+    x = ((x & 0x0F0F0F0Fu) << 4) | ((x >> 4) & 0x0F0F0F0Fu);
+    return __builtin_bswap32(x);
+}
+
+// Equality word by word (a library compare per tile costs more than the
+// rest of the tile's work).
+uint64_t Word64(const ConsoleTile& t, int i)
+{
+    return uint64_t(t.rows[size_t(2 * i)]) | uint64_t(t.rows[size_t(2 * i + 1)]) << 32;
+}
+
+bool Same(const ConsoleTile& a, const ConsoleTile& b)
+{
+    return ((Word64(a, 0) ^ Word64(b, 0)) | (Word64(a, 1) ^ Word64(b, 1)) | (Word64(a, 2) ^ Word64(b, 2)) |
+            (Word64(a, 3) ^ Word64(b, 3))) == 0;
+}
+
+inline uint64_t HashTile(const ConsoleTile& t)
+{
+    // Four independent products, so they run side by side.
+    const uint64_t h = (Word64(t, 0) * 0x9E3779B97F4A7C15ull) ^ (Word64(t, 1) * 0xBF58476D1CE4E5B9ull) ^
+                       (Word64(t, 2) * 0x94D049BB133111EBull) ^ (Word64(t, 3) * 0xD6E8FEB86659FD93ull);
+    return h ^ (h >> 29) ^ (h >> 43);
+}
+
+// Tiles stored once, found by their hash. Every orientation the dedupe
+// treats as the same tile is a key of its own, naming the stored tile and
+// the flips that make the key of it: a repeated tile costs one lookup, and
+// only a new one is mirrored.
+class CTileStore {
+public:
+    // The table starts small and grows with the distinct tiles, so that a
+    // sheet of few distinct tiles keeps it in the cache.
+    explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
+    {
+        if (dedupe != ConsoleDedupe::None)
+            m_Slots.assign(1024, -1);
+    }
+
+    // The stored tile's number and the flips that make this tile of it.
+    void Add(const ConsoleTile& tile, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    {
+        if (m_Dedupe == ConsoleDedupe::None) {
+            entry.tile = uint32_t(tiles.size());
+            tiles.push_back(tile);
+            return;
+        }
+        const size_t slot = Find(tile);
+        const int32_t k = m_Slots[slot];
+        if (k >= 0) {
+            entry.tile = m_Stored[size_t(k)];
+            entry.h = m_Flip[size_t(k)] & 1;
+            entry.v = m_Flip[size_t(k)] & 2;
+            return;
+        }
+        const uint32_t number = uint32_t(tiles.size());
+        tiles.push_back(tile);
+        entry.tile = number;
+        Insert(slot, tile, number, 0);
+        if (m_Dedupe == ConsoleDedupe::Flip)
+            for (int f = 1; f < 4; ++f) {
+                const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
+                const size_t at = Find(t);
+                if (m_Slots[at] < 0)      // a symmetric tile is its own mirror
+                    Insert(at, t, number, f);
+            }
+    }
+
+private:
+    // The slot holding the key, or the empty slot where it goes.
+    size_t Find(const ConsoleTile& t) const
+    {
+        const size_t mask = m_Slots.size() - 1;
+        for (size_t i = HashTile(t) & mask;; i = (i + 1) & mask) {
+            const int32_t k = m_Slots[i];
+            if (k < 0 || Same(m_Keys[size_t(k)], t))
+                return i;
+        }
+    }
+
+    void Insert(size_t slot, const ConsoleTile& key, uint32_t number, int flip)
+    {
+        m_Slots[slot] = int32_t(m_Keys.size());
+        m_Keys.push_back(key);
+        m_Stored.push_back(number);
+        m_Flip.push_back(uint8_t(flip));
+        if (m_Keys.size() * 2 >= m_Slots.size())
+            Grow();
+    }
+
+    void Grow()
+    {
+        std::vector<int32_t> slots(m_Slots.size() * 2, -1);
+        const size_t mask = slots.size() - 1;
+        for (size_t k = 0; k < m_Keys.size(); ++k) {
+            size_t i = HashTile(m_Keys[k]) & mask;
+            while (slots[i] >= 0)
+                i = (i + 1) & mask;
+            slots[i] = int32_t(k);
+        }
+        m_Slots.swap(slots);
+    }
+
+    ConsoleDedupe m_Dedupe;
+    std::vector<int32_t> m_Slots;
+    std::vector<ConsoleTile> m_Keys;    // every orientation of the stored tiles
+    std::vector<uint32_t> m_Stored;     // by key: the stored tile's number
+    std::vector<uint8_t> m_Flip;        // by key: the flips that make the key of it
+};
+
+struct TileRead {
+    ConsoleTile tile;
+    int bank = -1;       // the bank of its opaque pixels; -1: none opaque
+    int other = -1;      // a second bank, when it has two
+};
+
+// The bank of the tile's opaque pixels from the banks seen (OR and AND of
+// each opaque pixel's bank, a lane a pixel); with two, the first two in
+// reading order.
+void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows, int x)
+{
+    o |= o >> 32; o |= o >> 16; o |= o >> 8;
+    a &= a >> 32; a &= a >> 16; a &= a >> 8;
+    const int any = int(o & 0xFF), all = int(a & 0x0F);
+    if (any == 0 && (a & 0xFF) == 0xFF)
+        return;                         // nothing opaque
+    if (any == all) {
+        r.bank = any;
+        return;
+    }
+    for (int row = 0; row < 8 && r.other < 0; ++row)
+        for (int c = 0; c < 8; ++c) {
+            const int i = rows[row][x + c];
+            if ((i & 15) == 0)
+                continue;
+            if (r.bank < 0)
+                r.bank = i >> 4;
+            else if (i >> 4 != r.bank) {
+                r.other = i >> 4;
+                break;
+            }
+        }
+}
+
+// Reads N tiles side by side from column x of the eight rows, a tile a lane
+// of one vector: each pixel's colour packed into the tile's row, and the
+// banks of its opaque pixels gathered (0..15 + 0x7F never carries out of a
+// byte, so bit 7 marks a colour that is not 0).
+// Reads N tiles side by side from column x of the eight rows, each in a
+// word of its own, so the words go through together: each pixel's colour
+// packed into the tile's row, and the banks of its opaque pixels gathered
+// (0..15 + 0x7F never carries out of a byte, so bit 7 marks a colour that
+// is not 0).
+template <int N>
+void ReadTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    uint64_t orBanks[N], andBanks[N], packed[N][8];
+    for (int k = 0; k < N; ++k) {
+        orBanks[k] = 0;
+        andBanks[k] = ~0ull;
+    }
+    for (int row = 0; row < 8; ++row) {
+        uint64_t v[N];
+        std::memcpy(v, rows[row] + x, sizeof v);
+        for (int k = 0; k < N; ++k) {
+            const uint64_t lo = v[k] & kLow;
+            const uint64_t hi = (v[k] >> 4) & kLow;
+            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
+            const uint64_t mask = (opaque << 8) - opaque;
+            orBanks[k] |= hi & mask;
+            andBanks[k] &= hi | ~mask;
+            uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
+            t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
+            packed[k][row] = (t | (t >> 16)) & 0xFFFFFFFFull;
+        }
+    }
+    for (int k = 0; k < N; ++k) {
+        TileRead& r = out[k];
+        // Two rows at a time, as the hash reads them back.
+        for (int row = 0; row < 8; row += 2) {
+            const uint64_t pair = packed[k][row] | packed[k][row + 1] << 32;
+            std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
+        }
+        FinishRead(r, orBanks[k], andBanks[k], rows, x + 8 * k);
+    }
+}
+
+class CBuilder {
+public:
+    CBuilder(const ConsoleSheet& sheet, const ConsoleOptions& options, size_t entries)
+        : m_Sheet(sheet), m_Opt(options),
+          m_Store(options.target->HasFlips() ? options.dedupe
+                  : options.dedupe == ConsoleDedupe::Flip ? ConsoleDedupe::Exact
+                                                          : options.dedupe)
+    {
+        // Entries are written in place: one built aside and copied in
+        // field by field stalls the store it is read back from.
+        m_Build.map.resize(entries);
+    }
+
+    // Drops the entries not reached (a check that stopped early).
+    ConsoleBuild Finish()
+    {
+        m_Build.map.resize(m_nNext);
+        return std::move(m_Build);
+    }
+
+    bool Stopped() const { return m_Opt.firstProblemOnly && !m_Build.problems.empty(); }
+
+    // Adds the tile at sheet pixel (x, y), flipped as the map cell asks.
+    void Add(int x, int y, bool h, bool v)
+    {
+        TileRead r;
+        ReadTiles<1>(RowsAt(y), x, &r);
+        Store(r, x, y, h, v);
+    }
+
+    // Adds the N tiles from sheet pixel (x, y) on, side by side.
+    template <int N>
+    void AddRun(int x, int y)
+    {
+        TileRead r[N];
+        ReadTiles<N>(RowsAt(y), x, r);
+        for (int k = 0; k < N && !Stopped(); ++k)
+            Store(r[k], x + 8 * k, y, false, false);
+    }
+
+    const uint8_t* const* RowsAt(int y)
+    {
+        if (y != m_nRowsAt) {
+            for (int k = 0; k < 8; ++k)
+                m_Rows[k] = m_Sheet.image->GetRow(y + k);
+            m_nRowsAt = y;
+        }
+        return m_Rows;
+    }
+
+    void Store(const TileRead& r, int x, int y, bool h, bool v)
+    {
+        ConsoleEntry& e = m_Build.map[m_nNext++];
+        const int first = m_Opt.firstBank;
+        const int banks = m_Opt.target->banks;
+        if (r.other >= 0)
+            Problem(ConsoleRule::TwoBanks, x, y, r.bank, r.other);
+        else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
+            Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
+        e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
+        ConsoleTile tile = r.tile;
+        if ((h || v) && !m_Opt.target->HasFlips())
+            tile = FlipTile(tile, h, v);    // the flips go into the pixels
+        m_Store.Add(tile, m_Build.tiles, e);
+        if ((h || v) && m_Opt.target->HasFlips()) {
+            e.h = e.h != h;
+            e.v = e.v != v;
+        }
+        if (e.tile >= uint32_t(m_Opt.target->MaxTiles()) && !m_bTooMany) {
+            m_bTooMany = true;
+            Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
+        }
+    }
+
+    void AddEmpty() { m_Store.Add(ConsoleTile{}, m_Build.tiles, m_Build.map[m_nNext++]); }
+
+    void Problem(ConsoleRule rule, int x, int y, int a, int b)
+    {
+        const int tw = m_Sheet.cellWidth / 8, th = m_Sheet.cellHeight / 8;
+        ConsoleProblem p{rule, 0, 0, 0, x, y, a, b};
+        const int tx = x / 8, ty = y / 8;
+        p.cell = (ty / th) * m_Sheet.columns + tx / tw;
+        p.tileX = tx % tw;
+        p.tileY = ty % th;
+        m_Build.problems.push_back(p);
+    }
+
+    ConsoleBuild m_Build;
+
+private:
+    const ConsoleSheet& m_Sheet;
+    const ConsoleOptions& m_Opt;
+    CTileStore m_Store;
+    size_t m_nNext = 0;
+    bool m_bTooMany = false;
+    const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
+    int m_nRowsAt = -1;
+};
+
+// Cells not a multiple of 8 cannot be cut: one problem per cell.
+bool CheckCells(const ConsoleSheet& sheet, ConsoleBuild& build, bool firstOnly)
+{
+    if (sheet.cellWidth % 8 == 0 && sheet.cellHeight % 8 == 0 && sheet.cellWidth > 0 &&
+        sheet.cellHeight > 0)
+        return true;
+    for (int c = 0; c < sheet.columns * sheet.rows; ++c) {
+        build.problems.push_back(ConsoleProblem{ConsoleRule::CellSize, c, 0, 0, (c % sheet.columns) * sheet.cellWidth,
+                                                (c / sheet.columns) * sheet.cellHeight, sheet.cellWidth,
+                                                sheet.cellHeight});
+        if (firstOnly)
+            break;
+    }
+    return false;
+}
+
+bool SheetUsable(const ConsoleSheet& s)
+{
+    return s.image && !s.image->IsNull() && s.image->GetBPP() == 8 &&
+           s.image->GetWidth() >= s.columns * s.cellWidth && s.image->GetHeight() >= s.rows * s.cellHeight;
+}
+
+void Put16(std::vector<uint8_t>& out, uint32_t v, bool bigEndian)
+{
+    if (bigEndian) {
+        out.push_back(uint8_t(v >> 8));
+        out.push_back(uint8_t(v));
+    } else {
+        out.push_back(uint8_t(v));
+        out.push_back(uint8_t(v >> 8));
+    }
+}
+
+} // namespace
+
+const std::vector<ConsoleTarget>& ConsoleTargets() { return kTargets; }
+
+const ConsoleTarget* FindConsoleTarget(const std::string& name)
+{
+    for (const ConsoleTarget& t : kTargets)
+        if (name == t.name)
+            return &t;
+    return nullptr;
+}
+
+bool ParseConsoleDedupe(const std::string& word, ConsoleDedupe& out)
+{
+    if (word == "none")
+        out = ConsoleDedupe::None;
+    else if (word == "exact")
+        out = ConsoleDedupe::Exact;
+    else if (word == "flip")
+        out = ConsoleDedupe::Flip;
+    else
+        return false;
+    return true;
+}
+
+ConsoleTile FlipTile(const ConsoleTile& tile, bool h, bool v)
+{
+    ConsoleTile out;
+    for (int r = 0; r < 8; ++r) {
+        const uint32_t row = tile.rows[size_t(v ? 7 - r : r)];
+        out.rows[size_t(r)] = h ? MirrorRow(row) : row;
+    }
+    return out;
+}
+
+std::string ConsoleProblemText(const ConsoleProblem& p)
+{
+    std::string text = "cell " + std::to_string(p.cell) + " tile " + std::to_string(p.tileX) + "," +
+                       std::to_string(p.tileY) + ": ";
+    switch (p.rule) {
+    case ConsoleRule::CellSize:
+        return text + "キャラクターの大きさ " + std::to_string(p.a) + "x" + std::to_string(p.b) +
+               " が8の倍数ではありません";
+    case ConsoleRule::TwoBanks:
+        return text + "1つのタイルにバンク " + std::to_string(p.a) + " と " + std::to_string(p.b) +
+               " の色があります";
+    case ConsoleRule::MissingBank:
+        return text + "バンク " + std::to_string(p.a) + " はこのコンソールのパレットにありません";
+    case ConsoleRule::TooManyTiles:
+        return text + "タイルがマップで指せる " + std::to_string(p.a) + " 個を超えます";
+    }
+    return text;
+}
+
+ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& options)
+{
+    ConsoleBuild none;
+    if (!options.target || !SheetUsable(sheet) || !CheckCells(sheet, none, options.firstProblemOnly))
+        return none;
+    const int mw = sheet.columns * sheet.cellWidth / 8, mh = sheet.rows * sheet.cellHeight / 8;
+    CBuilder b(sheet, options, size_t(mw) * size_t(mh));
+    b.m_Build.mapWidth = mw;
+    b.m_Build.mapHeight = mh;
+    for (int ty = 0; ty < mh && !b.Stopped(); ++ty) {
+        int tx = 0;
+        for (; tx + 3 < mw && !b.Stopped(); tx += 4)
+            b.AddRun<4>(tx * 8, ty * 8);
+        for (; tx < mw && !b.Stopped(); ++tx)
+            b.AddRun<1>(tx * 8, ty * 8);
+    }
+    return b.Finish();
+}
+
+ConsoleBuild BuildConsoleFromMap(const ConsoleSheet& sheet, const std::vector<ConsoleMapCell>& cells,
+                                 int mapColumns, int mapRows, const ConsoleOptions& options)
+{
+    ConsoleBuild none;
+    if (!options.target || !SheetUsable(sheet) || !CheckCells(sheet, none, options.firstProblemOnly) ||
+        cells.size() < size_t(mapColumns) * size_t(mapRows))
+        return none;
+    const int tw = sheet.cellWidth / 8, th = sheet.cellHeight / 8;
+    const int mw = mapColumns * tw, mh = mapRows * th;
+    CBuilder b(sheet, options, size_t(mw) * size_t(mh));
+    b.m_Build.mapWidth = mw;
+    b.m_Build.mapHeight = mh;
+    const int cellCount = sheet.columns * sheet.rows;
+    for (int ty = 0; ty < mh && !b.Stopped(); ++ty)
+        for (int tx = 0; tx < mw && !b.Stopped(); ++tx) {
+            const ConsoleMapCell& m = cells[size_t(ty / th) * size_t(mapColumns) + size_t(tx / tw)];
+            if (m.cell < 0 || m.cell >= cellCount) {
+                b.AddEmpty();
+                continue;
+            }
+            // A flipped chip shows its tiles in mirrored order, each flipped.
+            int sx = tx % tw, sy = ty % th;
+            if (m.h)
+                sx = tw - 1 - sx;
+            if (m.v)
+                sy = th - 1 - sy;
+            b.Add((m.cell % sheet.columns) * sheet.cellWidth + sx * 8,
+                  (m.cell / sheet.columns) * sheet.cellHeight + sy * 8, m.h, m.v);
+        }
+    return b.Finish();
+}
+
+std::vector<uint8_t> ConsoleTileBytes(const ConsoleTarget& target, const std::vector<ConsoleTile>& tiles)
+{
+    std::vector<uint8_t> out(tiles.size() * 32);
+    uint8_t* p = out.data();
+    for (const ConsoleTile& t : tiles) {
+        switch (target.tiles) {
+        case TileLayout::LinearLowFirst:
+            for (int r = 0; r < 8; ++r)
+                std::memcpy(p + 4 * r, &t.rows[size_t(r)], 4);   // little-endian rows are the layout
+            break;
+        case TileLayout::PackedHighFirst:
+            for (int r = 0; r < 8; ++r) {
+                const uint32_t row = t.rows[size_t(r)];
+                const uint32_t swapped = ((row & 0x0F0F0F0Fu) << 4) | ((row >> 4) & 0x0F0F0F0Fu);
+                std::memcpy(p + 4 * r, &swapped, 4);
+            }
+            break;
+        case TileLayout::Planar:
+            for (int r = 0; r < 8; ++r) {
+                uint8_t planes[4] = {0, 0, 0, 0};
+                const uint32_t row = t.rows[size_t(r)];
+                for (int x = 0; x < 8; ++x) {
+                    const uint32_t c = (row >> (4 * x)) & 15;
+                    for (int k = 0; k < 4; ++k)
+                        planes[k] |= uint8_t(((c >> k) & 1) << (7 - x));
+                }
+                p[2 * r] = planes[0];
+                p[2 * r + 1] = planes[1];
+                p[16 + 2 * r] = planes[2];
+                p[17 + 2 * r] = planes[3];
+            }
+            break;
+        }
+        p += 32;
+    }
+    return out;
+}
+
+std::vector<uint8_t> ConsoleMapBytes(const ConsoleTarget& target, const std::vector<ConsoleEntry>& map)
+{
+    std::vector<uint8_t> out;
+    out.reserve(map.size() * 2);
+    const uint32_t tileMask = uint32_t(target.MaxTiles() - 1);
+    for (const ConsoleEntry& e : map) {
+        uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift;
+        if (target.HasFlips())
+            v |= uint32_t(e.h) << target.hBit | uint32_t(e.v) << target.vBit;
+        Put16(out, v, target.entryBigEndian);
+    }
+    return out;
+}
+
+std::vector<uint8_t> ConsolePaletteBytes(const ConsoleTarget& target, const RGBQUAD* palette, int firstBank)
+{
+    std::vector<uint8_t> out;
+    out.reserve(size_t(target.banks) * 32);
+    for (int b = 0; b < target.banks; ++b)
+        for (int k = 0; k < 16; ++k) {
+            const int n = (firstBank + b) * 16 + k;
+            uint32_t v = 0;
+            if (n >= 0 && n < 256) {
+                const RGBQUAD& e = palette[n];
+                v = uint32_t(ConsoleChannel(e.rgbRed, target.colourBits)) << target.redShift |
+                    uint32_t(ConsoleChannel(e.rgbGreen, target.colourBits)) << target.greenShift |
+                    uint32_t(ConsoleChannel(e.rgbBlue, target.colourBits)) << target.blueShift;
+            }
+            Put16(out, v, target.colourBigEndian);
+        }
+    return out;
+}
+
+std::string ConsoleIdentifier(const std::string& path)
+{
+    std::string base = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    std::string id;
+    for (char c : base)
+        id += (std::isalnum(static_cast<unsigned char>(c)) && !(c & 0x80)) ? c : '_';
+    if (id.empty() || std::isdigit(static_cast<unsigned char>(id[0])))
+        id = "_" + id;
+    return id;
+}
+
+std::string ConsoleHeader(const std::string& name, const ConsoleTarget& target, const ConsoleBuild& build,
+                          const std::vector<uint8_t>& tiles, const std::vector<uint8_t>& map,
+                          const std::vector<uint8_t>& palette)
+{
+    std::string upper = name;
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    std::string out;
+    out.reserve((tiles.size() + map.size() + palette.size()) * 6 + 1024);
+    out += "/* " + name + ": " + target.name + " tiles, map and palette, written by Tesvan. */\n";
+    out += "#ifndef " + upper + "_H\n#define " + upper + "_H\n\n";
+    auto define = [&](const char* what, size_t v) {
+        out += "#define " + upper + "_" + what + " " + std::to_string(v) + "\n";
+    };
+    define("TILE_COUNT", build.tiles.size());
+    define("ENTRY_COUNT", build.map.size());
+    define("MAP_WIDTH", size_t(build.mapWidth));
+    define("MAP_HEIGHT", size_t(build.mapHeight));
+    define("TILES_LENGTH", tiles.size());
+    define("MAP_LENGTH", map.size());
+    define("PAL_LENGTH", palette.size());
+    static const char kHex[] = "0123456789abcdef";
+    auto array = [&](const char* what, const char* length, const std::vector<uint8_t>& bytes) {
+        out += "\nstatic const unsigned char " + name + "_" + what + "[" + upper + "_" + length + "] = {";
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            out += i % 16 == 0 ? "\n    " : " ";
+            out += "0x";
+            out += kHex[bytes[i] >> 4];
+            out += kHex[bytes[i] & 15];
+            out += ',';
+        }
+        out += "\n};\n";
+    };
+    array("tiles", "TILES_LENGTH", tiles);
+    array("map", "MAP_LENGTH", map);
+    array("pal", "PAL_LENGTH", palette);
+    out += "\n#endif\n";
+    return out;
+}
