@@ -5,13 +5,16 @@
 //   fourcc tag, uint32 length, `length` bytes. Unknown tags are skipped.
 //   "ANIM"  four slots, each: uint32 direction, uint32 n, n bytes of UTF-8 name
 //   "ZOOM"  uint32 canvas magnification
+//   "STEP"  four uint32: each slot's step time in milliseconds, 0 = by its speed
 //
 // A block is written only when it carries something, so documents that need
 // none stay byte for byte what the standard form writes.
 #include "doc/TesvanDoc.h"
 
+#include "doc/Anime.h"
 #include "doc/Archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -26,6 +29,7 @@ uint32_t Tag(const char (&t)[5]) { return uint32_t(uint8_t(t[0])) | uint32_t(uin
 
 const uint32_t kTagAnim = Tag("ANIM");
 const uint32_t kTagZoom = Tag("ZOOM");
+const uint32_t kTagStep = Tag("STEP");
 
 bool IsZoomFactor(uint32_t z)
 {
@@ -93,6 +97,15 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
         Put32(b, uint32_t(m_nZoom));
         records.emplace_back(kTagZoom, std::move(b));
     }
+    bool anySteps = false;
+    for (int k = 0; k < kAnimeSlots; ++k)
+        anySteps = anySteps || m_Anime[k].nStepMs > 0;
+    if (anySteps) {
+        std::vector<uint8_t> b;
+        for (int k = 0; k < kAnimeSlots; ++k)
+            Put32(b, uint32_t(std::max(m_Anime[k].nStepMs, 0)));
+        records.emplace_back(kTagStep, std::move(b));
+    }
     if (records.empty())
         return;
     ar.Write(kMagic, 4);
@@ -121,6 +134,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     CAnimeSlot anime[kAnimeSlots];
     bool haveAnime = false;
     int zoom = 0;
+    int steps[kAnimeSlots] = {};
     while (ar.Remaining() > 0) {
         if (ar.Remaining() < 8)
             return false;
@@ -128,7 +142,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         const uint32_t length = ar.ReadUInt32();
         if (length > ar.Remaining())
             return false;
-        if (tag != kTagAnim && tag != kTagZoom) {
+        if (tag != kTagAnim && tag != kTagZoom && tag != kTagStep) {
             ar.Skip(length);
             continue;
         }
@@ -142,6 +156,16 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
             // A factor this canvas does not know leaves the standard one.
             const uint32_t z = Get32(b.data());
             zoom = IsZoomFactor(z) ? int(z) : 0;
+            continue;
+        }
+        if (tag == kTagStep) {
+            if (length < 4 * kAnimeSlots)
+                return false;
+            // A time outside what the dialog allows plays by the speed.
+            for (int k = 0; k < kAnimeSlots; ++k) {
+                const uint32_t ms = Get32(b.data() + 4 * k);
+                steps[k] = ms >= uint32_t(kAnimeStepMin) && ms <= uint32_t(kAnimeStepMax) ? int(ms) : 0;
+            }
             continue;
         }
         size_t at = 0;
@@ -170,5 +194,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         }
     if (zoom)
         m_nZoom = zoom;
+    for (int k = 0; k < kAnimeSlots; ++k)
+        m_Anime[k].nStepMs = steps[k];
     return true;
 }

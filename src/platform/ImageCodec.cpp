@@ -104,6 +104,8 @@ ImageFormat SniffImageFormat(const uint8_t* data, size_t size)
         return ImageFormat::Tiff;
     if (size >= 2 && data[0] == 'B' && data[1] == 'M')
         return ImageFormat::Bmp;
+    if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0)
+        return ImageFormat::Webp;
     return ImageFormat::None;
 }
 
@@ -119,6 +121,7 @@ CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
     case ImageFormat::Gif: st = codec::DecodeGif(data, size, out, limits); break;
     case ImageFormat::Tiff: st = codec::DecodeTiff(data, size, out, limits); break;
     case ImageFormat::Bmp: st = codec::DecodeBmp(data, size, out, limits); break;
+    case ImageFormat::Webp: st = codec::DecodeWebp(data, size, out, limits); break;
     case ImageFormat::None: break;
     }
     } catch (const std::bad_alloc&) {
@@ -136,6 +139,41 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
     if (CodecStatus st = ReadImageFileBytes(path, data); st != CodecStatus::Ok)
         return st;
     return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+int CountImageFramesIn(const uint8_t* data, size_t size)
+{
+    switch (SniffImageFormat(data, size)) {
+    case ImageFormat::Gif: return CountGifFrames(data, size);
+    case ImageFormat::Webp: return codec::CountWebpFrames(data, size);
+    case ImageFormat::None: return 0;
+    default: return 1;
+    }
+}
+
+CodecStatus DecodeImageFrames(const uint8_t* data, size_t size, int maxFrames,
+                              const std::function<bool(const DecodedImage&)>& frame,
+                              const DecodeLimits& limits)
+{
+    if (maxFrames < 1)
+        return CodecStatus::InvalidArgument;
+    try {
+        switch (SniffImageFormat(data, size)) {
+        case ImageFormat::Gif:
+            return DecodeGifFrames(data, size, GifFrameKey::Own, maxFrames, frame, limits);
+        case ImageFormat::Webp:
+            return codec::DecodeWebpFrames(data, size, maxFrames, frame, limits);
+        default: {
+            DecodedImage pic;
+            const CodecStatus st = DecodeImage(data, size, pic, limits);
+            if (st != CodecStatus::Ok)
+                return st;
+            return frame(pic) ? CodecStatus::Ok : CodecStatus::GeneralFailure;
+        }
+        }
+    } catch (const std::bad_alloc&) {
+        return CodecStatus::OutOfMemory;
+    }
 }
 
 CodecStatus ReadImageFileBytes(const std::string& path, std::vector<uint8_t>& data)
@@ -207,6 +245,7 @@ CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<
         case ImageFormat::Gif: st = codec::EncodeGif(src, out); break;
         case ImageFormat::Tiff: st = codec::EncodeTiff(src, out); break;
         case ImageFormat::Bmp: st = codec::EncodeBmp(src, out); break;
+        case ImageFormat::Webp:
         case ImageFormat::None: break;
         }
     } catch (const std::bad_alloc&) {
