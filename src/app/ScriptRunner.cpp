@@ -341,8 +341,11 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
     const QString wanted =
         QFileInfo(QString::fromStdString(m_pPort->LastFile())).canonicalFilePath();
     const QString now = QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath();
+    // An opened picture is an untitled document: no path to compare.
+    const bool picture = id == Cmd::FileOpen && CTesvanDoc::IsPictureFile(m_pPort->LastFile());
     const bool failed = m_pPort->MessageCount() != messages ||
-                        (m_pPort->CancelCount() == cancels && (wanted.isEmpty() || wanted != now));
+                        (m_pPort->CancelCount() == cancels &&
+                         (wanted.isEmpty() || (wanted != now && !picture)));
     if (failed) {
         std::fprintf(stderr, "line %d: %s failed: %s\n", st.line, st.verb.c_str(), path.c_str());
         return kFailed;
