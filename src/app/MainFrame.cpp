@@ -342,14 +342,14 @@ void CMainFrame::UpdateCommandUi()
         if (!ui.text.isEmpty())
             action->setText(TrCore(ui.text));
     }
+    if (m_pZoomPane)
+        m_pZoomPane->setText(tr("%1倍").arg(m_pDoc->m_nZoom));
 }
 
 void CMainFrame::OnIdle()
 {
     UpdateCommandUi();
     UpdateTitle();
-    if (m_pZoomPane)
-        m_pZoomPane->setText(tr("%1倍").arg(m_pDoc->m_nZoom));
 }
 
 QString CMainFrame::PointerStatus() const { return m_pPointerPane ? m_pPointerPane->text() : QString(); }

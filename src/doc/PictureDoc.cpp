@@ -128,13 +128,12 @@ bool CTesvanDoc::OpenPicture(const std::string& path)
     }
     for (int y = 0; y < height; ++y)
         std::memcpy(layer.m_pImage->GetRow(y), sheet.GetRow(y), 4 * size_t(SheetWidth()));
-    // A zoom at which the cell stays within about 512 screen pixels.
+    // The largest zoom (up to 16) at which the cell stays within about 512
+    // screen pixels.
     m_nZoom = 1;
-    for (int z : {8, 4, 2})
-        if (std::max(width, height) * z <= 512) {
+    for (int z : kZoomSteps)
+        if (z <= 16 && std::max(width, height) * z <= 512)
             m_nZoom = z;
-            break;
-        }
     if (frames > 1) {
         // One slot plays the frames at the first frame's time.
         CAnimeSlot& slot = m_Anime[0];
