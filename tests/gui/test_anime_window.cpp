@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -132,6 +133,8 @@ TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
     dlg.m_strName = "anime1";    // a slot always has a name; an empty one is refused
     dlg.m_strFrames = "0,1";
     dlg.m_strSpeed = "遅い";
+    dlg.m_strOldFrames = "0,1";
+    dlg.m_nCells = 12;
     WhenModal([](QWidget* modal) {
         EXPECT_EQ(modal->windowTitle(), QStringLiteral("アニメーション設定"));
         auto* edit = modal->findChild<QLineEdit*>();
@@ -143,11 +146,17 @@ TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
         EXPECT_EQ(combo->itemText(0), QStringLiteral("早い"));
         edit->setText(QStringLiteral("2,3"));
         combo->setCurrentIndex(0);
+        // A step time of its own leaves the speed idle.
+        auto* step = modal->findChild<QSpinBox*>();
+        ASSERT_TRUE(step);
+        step->setValue(120);
+        EXPECT_FALSE(combo->isEnabled());
         Button(modal, QStringLiteral("OK"))->click();
     });
     ASSERT_TRUE(PresentSetAnimeDlg(dlg, frame));
     EXPECT_EQ(dlg.m_strFrames, "2,3");
     EXPECT_EQ(dlg.m_strSpeed, "早い");
+    EXPECT_EQ(dlg.m_nStepTime, 120);
     EXPECT_EQ(dlg.m_strName, "anime1");
 }
 
