@@ -21,9 +21,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -112,6 +114,46 @@ TEST_F(AnimeWindowTest, PanesHoldOneCellAndColumnsAtLeast64Pixels)
         ++panes;
     }
     EXPECT_EQ(panes, 4);
+}
+
+// Ctrl+wheel enlarges the panes 1 to 8 times, pixel for pixel.
+TEST_F(AnimeWindowTest, CtrlWheelZoomsThePanesByWholePixels)
+{
+    doc->m_nCellWidth = doc->m_nCellHeight = 32;
+    doc->m_nColumns = doc->m_nRows = 1;
+    doc->OnNewDocument();
+    doc->m_Layers[0].CreateImage(32, 32, doc->m_Palette, false, 32);
+    const uint32_t red = 0xFFFF0000u;
+    std::memcpy(doc->m_Layers[0].m_pImage->GetRow(0), &red, 4);
+    doc->ComposeAll(true);
+    doc->m_Anime[0] = {"0", 1};
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    auto wheel = [this](int notches, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(5, 5), window->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window, &e);
+    };
+    const int zoom = window->Zoom();
+    wheel(1, Qt::NoModifier);
+    EXPECT_EQ(window->Zoom(), zoom);
+    window->SetZoom(1);
+    wheel(2, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 3);
+    wheel(20, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 8);
+    wheel(-5, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 3);
+    QWidget* pane = nullptr;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (!qobject_cast<QPushButton*>(child) && child->pos() == QPoint(15, 15))
+            pane = child;
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->size(), QSize(98, 98));
+    const QImage shot = pane->grab().toImage();
+    EXPECT_EQ(shot.pixel(3, 3), 0xFFFF0000u);
+    EXPECT_NE(shot.pixel(4, 1), 0xFFFF0000u);
+    EXPECT_NE(shot.pixel(1, 4), 0xFFFF0000u);
+    window->SetZoom(1);  // the remembered zoom is the process's, for the tests after
 }
 
 TEST_F(AnimeWindowTest, TheTimerStepsThePanesWhileShown)
