@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kOutOfRange = "範囲外のデータが設定されています。「%1」";
 constexpr const char* kBadRange = "範囲の書き方が正しくありません。「%1」(例:0-3)";
 constexpr const char* kTooManyFrames = "フレームが多すぎます。「%1」";
-// Ranges are written out into the stored list; this keeps that list small.
+// Ranges are written out into the stored list; this keeps that list small
+// (a list typed out in full is taken as it is).
 constexpr size_t kMaxRangeFrames = 10000;
 
 std::string Named(const char* text, const std::string& piece)
@@ -220,10 +221,6 @@ bool CheckAnimeFrames(const std::string& list, long long cells, std::string& sto
         const int n = AnimeFrameNumber(piece);
         if (n < 0 || n >= cells) {
             message = Named(kOutOfRange, shown);
-            return false;
-        }
-        if (frames.size() >= kMaxRangeFrames) {
-            message = Named(kTooManyFrames, shown);
             return false;
         }
         frames.push_back(n);

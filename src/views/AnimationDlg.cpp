@@ -106,8 +106,11 @@ CAnimaitionDlg::~CAnimaitionDlg()
 void CAnimaitionDlg::RefreshLayout()
 {
     const int buttonHeight = m_pButtons[0]->sizeHint().height();
+    // Large cells are enlarged only as far as a pane stays within 4096 pixels.
+    const int side = std::max({m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight, 1});
+    const int zoom = std::clamp(4096 / side, 1, m_nZoom);
     const AnimeLayout layout =
-        ComputeAnimeLayout(m_pDoc->m_nCellWidth * m_nZoom, m_pDoc->m_nCellHeight * m_nZoom, buttonHeight);
+        ComputeAnimeLayout(m_pDoc->m_nCellWidth * zoom, m_pDoc->m_nCellHeight * zoom, buttonHeight);
     // The top-left corner stays; the client area takes the new size.
     setFixedSize(layout.nClientWidth, layout.nClientHeight);
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
