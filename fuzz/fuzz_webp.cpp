@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the WebP reader: the frame count, every frame
-// composed with its time, and the still picture.
+// Feeds arbitrary bytes to the WebP reader: the declared size, the frame
+// count, every frame composed with its time, and the still picture.
 #include "platform/ImageCodec.h"
 
 #include <algorithm>
@@ -11,6 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace tesvan;
     if (SniffImageFormat(data, size) != ImageFormat::Webp)
         return 0;
+    int width = 0, height = 0;
+    if (ProbeImageSize(data, size, width, height) && (width <= 0 || height <= 0))
+        __builtin_trap();
     DecodeLimits limits;
     limits.maxPixels = 1 << 16;  // keeps each run quick
     const int frames = CountImageFramesIn(data, size);

@@ -812,11 +812,16 @@ TEST_F(DocFile, RefusedPicturesLeaveTheDocumentAlone)
     cut.resize(cut.size() / 2);
     std::ofstream(Path("cut.png"), std::ios::binary).write(reinterpret_cast<const char*>(cut.data()),
                                                           std::streamsize(cut.size()));
+    // A screen beyond what the decoder takes at all: named from the header.
+    const uint8_t huge[] = {'G', 'I', 'F', '8', '9', 'a', 0x60, 0xEA, 0x60, 0xEA, 0, 0, 0, ',', 0, 0, 0, 0,
+                            0x60, 0xEA, 0x60, 0xEA, 0, 2, 2, 0x44, 1, 0, ';'};
+    std::ofstream(Path("huge.gif"), std::ios::binary).write(reinterpret_cast<const char*>(huge), sizeof huge);
     const struct {
         const char* file;
         const char* message;
     } cases[] = {
         {"big.png", "画像が大きすぎるため開けません(4100 x 4100)。"},
+        {"huge.gif", "画像が大きすぎるため開けません(60000 x 60000)。"},
         {"cut.png", "画像を読み込めませんでした。"},
     };
     for (const auto& c : cases) {

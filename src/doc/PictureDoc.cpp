@@ -107,7 +107,11 @@ bool CTesvanDoc::OpenPicture(const std::string& path)
         return false;
     }
     if (st == CodecStatus::TooLarge) {
-        ReportFileFailure(kMsgPictureHuge);
+        // Beyond what the decoders take at all: named when the header tells.
+        if (ProbeImageSize(data.data(), data.size(), width, height))
+            ReportFileFailure(Fill(kMsgPictureTooLarge, {std::to_string(width), std::to_string(height)}));
+        else
+            ReportFileFailure(kMsgPictureHuge);
         return false;
     }
     if (st != CodecStatus::Ok || int(delays.size()) != frames) {

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -139,6 +141,47 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
     if (CodecStatus st = ReadImageFileBytes(path, data); st != CodecStatus::Ok)
         return st;
     return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+bool ProbeImageSize(const uint8_t* data, size_t size, int& width, int& height)
+{
+    auto be32 = [&](size_t at) { return uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 | uint32_t(data[at + 2]) << 8 | data[at + 3]; };
+    auto le32 = [&](size_t at) { return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 | uint32_t(data[at + 3]) << 24; };
+    int64_t w = 0, h = 0;
+    switch (SniffImageFormat(data, size)) {
+    case ImageFormat::Png:
+        if (size < 24)
+            return false;
+        w = be32(16);
+        h = be32(20);
+        break;
+    case ImageFormat::Gif:
+        if (size < 10)
+            return false;
+        w = data[6] | data[7] << 8;
+        h = data[8] | data[9] << 8;
+        break;
+    case ImageFormat::Bmp:
+        if (size < 26)
+            return false;
+        if (le32(14) == 12) {  // the old core header: 16-bit sizes
+            w = data[18] | data[19] << 8;
+            h = data[20] | data[21] << 8;
+        } else {
+            w = int32_t(le32(18));
+            h = std::abs(int64_t(int32_t(le32(22))));
+        }
+        break;
+    case ImageFormat::Webp:
+        return codec::ProbeWebpSize(data, size, width, height);
+    default:
+        return false;
+    }
+    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
+        return false;
+    width = int(w);
+    height = int(h);
+    return true;
 }
 
 int CountImageFramesIn(const uint8_t* data, size_t size)

@@ -163,6 +163,10 @@ CodecStatus DecodeGifFrames(const uint8_t* data, size_t size, GifFrameKey key, i
                             const std::function<bool(const DecodedImage&)>& frame,
                             const DecodeLimits& limits = {});
 
+// The size a PNG, GIF, BMP or WebP declares in its header, without reading
+// further (to name it when the picture is refused); false for other formats.
+bool ProbeImageSize(const uint8_t* data, size_t size, int& width, int& height);
+
 // The frames of any picture as a viewer shows them: an animated GIF or
 // WebP frame by frame (GIF with its own transparency), each a 32-bit
 // picture of the screen's size with its display time; any other picture

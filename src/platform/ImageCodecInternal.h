@@ -73,6 +73,7 @@ CodecStatus DecodeWebp(const uint8_t* data, size_t size, DecodedImage& out, cons
 // The frames of a WebP (a still picture is one), each composed on the canvas
 // with its display time; 0 frames for damage or another format.
 int CountWebpFrames(const uint8_t* data, size_t size);
+bool ProbeWebpSize(const uint8_t* data, size_t size, int& width, int& height);
 CodecStatus DecodeWebpFrames(const uint8_t* data, size_t size, int maxFrames,
                              const std::function<bool(const DecodedImage&)>& sink,
                              const DecodeLimits& limits);

@@ -38,6 +38,17 @@ int CountWebpFrames(const uint8_t* data, size_t size)
     return int(WebPDemuxGetI(d.demux, WEBP_FF_FRAME_COUNT));
 }
 
+bool ProbeWebpSize(const uint8_t* data, size_t size, int& width, int& height)
+{
+    const WebPData wd{data, size};
+    DemuxCloser d{WebPDemuxPartial(&wd, nullptr)};
+    if (!d.demux)
+        return false;
+    width = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_WIDTH));
+    height = int(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_HEIGHT));
+    return width > 0 && height > 0;
+}
+
 CodecStatus DecodeWebp(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits)
 {
     return DecodeWebpFrames(data, size, 1, [&](const DecodedImage& first) {
