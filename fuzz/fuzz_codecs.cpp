@@ -28,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         limits.maxPixels = 1 << 22;
     }
+    int probedWidth = 0, probedHeight = 0;
+    if (ProbeImageSize(data, size, probedWidth, probedHeight) && (probedWidth <= 0 || probedHeight <= 0))
+        __builtin_trap();
     DecodedImage pic;
     if (DecodeImage(data, size, pic, limits) != CodecStatus::Ok)
         return 0;

@@ -144,7 +144,7 @@ TEST_F(AnimeDoc, CellsOutsideTheSheetAreRefusedWhole)
     EXPECT_FALSE(doc.EditAnimeSlot(0));
     EXPECT_EQ(seen.framesShown, "1,2");
     EXPECT_EQ(seen.speedShown, "遅い");
-    EXPECT_EQ(port.messages, std::vector<std::string>{"範囲外のデータが設定されています。"});
+    EXPECT_EQ(port.messages, std::vector<std::string>{"範囲外のデータが設定されています。「12」"});
     // Neither the list nor the speed changed.
     EXPECT_EQ(doc.m_Anime[0].strFrames, "1,2");
     EXPECT_EQ(doc.m_Anime[0].nSpeed, 3);

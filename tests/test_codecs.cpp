@@ -960,3 +960,60 @@ TEST(CodecSeeds, WriteWhenAsked)
     WriteFile(dir + "/rle8.bmp", IndexedBmp(8, 4, 2, 16, 1, {3, 5, 1, 9, 0, 0, 0, 3, 1, 2, 3, 0, 0, 1}));
     WriteFile(dir + "/bits4.bmp", IndexedBmp(4, 3, 1, 16, 0, {0x2F, 0x70, 0, 0}));
 }
+
+// Animations read back frame by frame: WebP exactly with its alpha and
+// times, GIF with its times (in hundredths).
+TEST(CodecFrames, AnimationsComeBackWithTheirTimes)
+{
+    CImageEx a, b;
+    Make32(a, 6, 5, true);
+    Make32(b, 6, 5, true);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            b.GetRow(y)[4 * x + 2] ^= 0x40;  // another red
+    PaletteEntry ta[256], tb[256];
+    AnimationSource anim;
+    anim.frames = {ImageSourceOf(a, ta), ImageSourceOf(b, tb)};
+    anim.delaysMs = {120, 300};
+    struct Case {
+        const char* name;
+        bool webp;
+    } cases[] = {{"webp", true}, {"gif", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes;
+        ASSERT_EQ(c.webp ? EncodeAnimatedWebP(anim, bytes) : EncodeAnimatedGif(anim, bytes), CodecStatus::Ok);
+        EXPECT_EQ(CountImageFramesIn(bytes.data(), bytes.size()), 2);
+        std::vector<DecodedImage> frames;
+        ASSERT_EQ(DecodeImageFrames(bytes.data(), bytes.size(), 8,
+                                    [&](const DecodedImage& f) {
+                                        frames.push_back(f);
+                                        return true;
+                                    }),
+                  CodecStatus::Ok);
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_EQ(frames[0].delayMs, 120);
+        EXPECT_EQ(frames[1].delayMs, 300);
+        for (int k = 0; k < 2; ++k) {
+            const CImageEx& src = k ? b : a;
+            ASSERT_EQ(frames[k].width, 6);
+            ASSERT_EQ(frames[k].bpp, 32);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 6; ++x) {
+                    const uint8_t* s = src.GetRow(y) + 4 * x;
+                    const uint8_t* d = frames[k].row(y) + 4 * x;
+                    // Lossless: colours may differ only where nothing shows.
+                    if (c.webp)
+                        EXPECT_TRUE(d[3] == s[3] && (s[3] == 0 || std::memcmp(s, d, 3) == 0))
+                            << k << " " << x << "," << y;
+                    else
+                        EXPECT_EQ(d[3], s[3] < 128 ? 0 : 255) << k << " " << x << "," << y;
+                }
+        }
+        if (c.webp) {
+            DecodedImage still;
+            EXPECT_EQ(DecodeImage(bytes.data(), bytes.size(), still), CodecStatus::Ok);
+            EXPECT_EQ(std::memcmp(still.pixels.data(), frames[0].pixels.data(), still.pixels.size()), 0);
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include "support/FakeUiPort.h"
 #include "doc/Archive.h"
+#include "doc/ImageFiles.h"
 #include "doc/TesvanDoc.h"
 
 #include <gtest/gtest.h>
@@ -809,4 +810,45 @@ TEST_F(DocFile, SummaryReadsSettingsAndRecordsWithoutPixels)
     ui.messages.clear();
     EXPECT_FALSE(cut.ReadSummary(path, pixels));
     EXPECT_EQ(ui.messages, WithFile({kMsgBadFormat}, "big.tvn"));
+}
+
+// A picture that cannot become a sheet (larger than the sheet limit, cut
+// off, or no picture at all) is reported, the size named, and the open
+// document stays exactly as it was.
+TEST_F(DocFile, RefusedPicturesLeaveTheDocumentAlone)
+{
+    CFakeUiPort port;
+    CImageEx big;
+    ASSERT_TRUE(big.CreateEx(4100, 4100, 32, CImageEx::createAlphaChannel));
+    ASSERT_TRUE(SaveImageFile(big, Path("big.png")));
+    CImageEx small;
+    ASSERT_TRUE(small.CreateEx(8, 8, 32, CImageEx::createAlphaChannel));
+    ASSERT_TRUE(SaveImageFile(small, Path("small.png")));
+    Bytes cut = ReadFile(Path("small.png"));
+    cut.resize(cut.size() / 2);
+    std::ofstream(Path("cut.png"), std::ios::binary).write(reinterpret_cast<const char*>(cut.data()),
+                                                          std::streamsize(cut.size()));
+    // A screen beyond what the decoder takes at all: named from the header.
+    const uint8_t huge[] = {'G', 'I', 'F', '8', '9', 'a', 0x60, 0xEA, 0x60, 0xEA, 0, 0, 0, ',', 0, 0, 0, 0,
+                            0x60, 0xEA, 0x60, 0xEA, 0, 2, 2, 0x44, 1, 0, ';'};
+    std::ofstream(Path("huge.gif"), std::ios::binary).write(reinterpret_cast<const char*>(huge), sizeof huge);
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"big.png", "画像が大きすぎるため開けません(4100 x 4100)。"},
+        {"huge.gif", "画像が大きすぎるため開けません(60000 x 60000)。"},
+        {"cut.png", "画像を読み込めませんでした。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CLiveDoc live;
+        port.messages.clear();
+        EXPECT_TRUE(CTesvanDoc::IsPictureFile(Path(c.file)));
+        EXPECT_FALSE(live.doc.OpenPicture(Path(c.file)));
+        EXPECT_EQ(port.messages, std::vector<std::string>{c.message});
+        live.ExpectUnchanged();
+    }
+    EXPECT_FALSE(CTesvanDoc::IsPictureFile(Path("none")));
+    EXPECT_TRUE(CTesvanDoc().OpenPicture(Path("small.png")));
 }

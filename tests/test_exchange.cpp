@@ -248,7 +248,7 @@ TEST(Import, ModeZeroDrawsSmallPicturesAtTheirSizeAndShrinksLargeOnes)
     ui.files.push_back(small);
     ui.Fields({});
     EXPECT_EQ(doc.ImportImage(2), 1);
-    EXPECT_EQ(ui.fileRequests[0].filters.size(), 4u);
+    EXPECT_EQ(ui.fileRequests[0].filters.size(), 6u);
     EXPECT_TRUE(ui.fileRequests[0].extFollowsFilter);
     EXPECT_EQ(Pixel(doc, 2, 99, 49), 0xFF102030u);
     EXPECT_EQ(Pixel(doc, 2, 100, 49), 0u);

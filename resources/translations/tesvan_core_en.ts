@@ -1372,5 +1372,67 @@ Colour Precision</translation>
         <source>メモリが足りません。</source>
         <translation>Not enough memory.</translation>
     </message>
+    <message>
+        <source>範囲外のデータが設定されています。「%1」</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>A cell number is out of range: “%1”.</translation>
+    </message>
+    <message>
+        <source>範囲の書き方が正しくありません。「%1」(例:0-3)</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>A range is malformed: “%1” (write it like 0-3).</translation>
+    </message>
+    <message>
+        <source>フレームが多すぎます。「%1」</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>Too many frames: “%1”.</translation>
+    </message>
+    <message>
+        <source>ステップ時間(ミリ秒、0 はなし)</source>
+        <translation>Step time (ms, 0 = none)</translation>
+    </message>
+    <message>
+        <source>ステップ時間には 0 (なし) か 20 から 10000 までの整数を入力してください。</source>
+        <translation>Enter 0 (none) or a whole number from 20 to 10000 as the step time.</translation>
+    </message>
+    <message>
+        <source>画像を読み込めませんでした。</source>
+        <translation>The picture could not be read.</translation>
+    </message>
+    <message>
+        <source>画像が大きすぎるため開けません。</source>
+        <translation>The picture is too large to open.</translation>
+    </message>
+    <message>
+        <source>画像が大きすぎるため開けません(%1 x %2)。</source>
+        <translatorcomment>Variable parts: %1, %2, ... in the order of the source.</translatorcomment>
+        <translation>The picture is too large to open (%1 x %2).</translation>
+    </message>
+    <message>
+        <source>画像の読み込みは 32bit のドキュメントでのみできます。</source>
+        <translation>Pictures can be imported into 32-bit documents only.</translation>
+    </message>
+    <message>
+        <source>TIFFファイル</source>
+        <translation>TIFF files</translation>
+    </message>
+    <message>
+        <source>WebPファイル</source>
+        <translation>WebP files</translation>
+    </message>
+    <message>
+        <source>画像ファイル</source>
+        <translation>Picture files</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)	Ctrl+W</source>
+        <translation>&amp;Close	Ctrl+W</translation>
+    </message>
+    <message>
+        <source>作業中のファイルを閉じて新規ファイルにする
+閉じる</source>
+        <translation>Close the current file and start a new one
+Close</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,14 @@
 <context>
     <name>AnimationDlg</name>
     <message>
+        <source>表示倍率</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>%1倍</source>
+        <translation>%1×</translation>
+    </message>
+    <message>
         <source>アニメーション表示</source>
         <translation>Animation</translation>
     </message>
@@ -213,6 +221,10 @@
 </context>
 <context>
     <name>CMainFrame</name>
+    <message>
+        <source>%1倍</source>
+        <translation>%1×</translation>
+    </message>
     <message>
         <source>標準</source>
         <translation>Standard</translation>

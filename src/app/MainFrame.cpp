@@ -16,6 +16,7 @@
 #include "app/AidCommands.h"
 #include "app/ToolCommands.h"
 #include "doc/TesvanDoc.h"
+#include "platform/UiPort.h"
 #include "views/LeftView.h"
 #include "views/RightView.h"
 #include "views/Language.h"
@@ -253,6 +254,11 @@ void CMainFrame::BuildStatusBar()
     m_pPointerPane->setMinimumWidth(0);
     bar->addPermanentWidget(m_pPointerPane);
     RightView()->SetStatusSink([this](const QString& text) { m_pPointerPane->setText(text); });
+    m_pZoomPane = new QLabel(bar);
+    m_pZoomPane->setFrameShape(QFrame::Panel);
+    m_pZoomPane->setFrameShadow(QFrame::Sunken);
+    m_pZoomPane->setAlignment(Qt::AlignCenter);
+    bar->addPermanentWidget(m_pZoomPane);
     const char* texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         m_pLockPanes[i] = new QLabel(QString::fromLatin1(texts[i]), bar);
@@ -341,6 +347,8 @@ void CMainFrame::UpdateCommandUi()
         if (!ui.text.isEmpty())
             action->setText(TrCore(ui.text));
     }
+    if (m_pZoomPane)
+        m_pZoomPane->setText(tr("%1倍").arg(m_pDoc->m_nZoom));
 }
 
 void CMainFrame::OnIdle()
@@ -510,10 +518,27 @@ void CMainFrame::dropEvent(QDropEvent* event)
         // Only the first of several dropped files is opened.
         // Opened after the drop has finished: the save question is modal.
         QString path = url.toLocalFile();
-        QTimer::singleShot(0, this, [path] {
-            if (CTesvanApp* app = CTesvanApp::Instance())
-                app->OpenDocumentFile(path);
-        });
+        QWidget* canvas = RightView()->viewport();
+        const bool onCanvas = canvas->rect().contains(canvas->mapFrom(this, event->position().toPoint()));
+        QTimer::singleShot(0, this, [this, path, onCanvas] { DropFile(path, onCanvas); });
         return;
     }
+}
+
+void CMainFrame::DropFile(const QString& path, bool onCanvas)
+{
+    // A picture dropped on the canvas goes into the current layer; anything
+    // else dropped anywhere is opened.
+    if (onCanvas && CTesvanDoc::IsPictureFile(path.toStdString())) {
+        if (m_pDoc->m_nBitCount != 32) {
+            UiPort().MessageBox("画像の読み込みは 32bit のドキュメントでのみできます。");
+            return;
+        }
+        CUndoRecorder undo(*m_pDoc, "イメージ読込");
+        if (m_pDoc->ImportImage(m_pDoc->m_nCurrentLayer, path.toStdString()))
+            m_pDoc->UpdateAllViews(0);
+        return;
+    }
+    if (CTesvanApp* app = CTesvanApp::Instance())
+        app->OpenDocumentFile(path);
 }

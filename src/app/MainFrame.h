@@ -55,6 +55,8 @@ public:
     // The framework's initial update of every view, after each new or
     // loaded document.
     void InitialUpdateFrame();
+    // A file dropped on the window (onCanvas: on the canvas).
+    void DropFile(const QString& path, bool onCanvas);
     // The two context menus, built from the command table.
     QMenu* LayerMenu() const { return m_pLayerMenu; }
     // Help contents (Cmd::HelpFinder, F1): the manual in its own window.
@@ -99,6 +101,7 @@ private:
     QLabel* m_pMessage = nullptr;
     QLabel* m_pLockPanes[3] = {};
     QLabel* m_pPointerPane = nullptr;
+    QLabel* m_pZoomPane = nullptr;     // the canvas zoom
     bool m_bStorePlacement = true;
     CHelpWindow* m_pHelp = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGridLayout>
@@ -23,6 +24,8 @@
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString g_strLastFolder;
 
 QString PatternOf(const FileDialogRequest& request, const QString& nameFilter)
 {
@@ -84,8 +87,9 @@ void CQtUiPort::PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& 
         dialog.setNameFilters(filters);
     if (request.selectedFilter >= 0 && request.selectedFilter < filters.size())
         dialog.selectNameFilter(filters[request.selectedFilter]);
-    if (!request.folder.empty())
-        dialog.setDirectory(Q(request.folder));
+    const QString folder = request.folder.empty() ? StartFolder() : Q(request.folder);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     if (!request.initialName.empty())
         dialog.selectFile(request.initialNameIsText ? TrCore(Q(request.initialName)) : Q(request.initialName));
 
@@ -132,7 +136,14 @@ bool CQtUiPort::FileDialog(const FileDialogRequest& request, std::string& path)
         chosen = ApplyDefaultExtension(chosen, suffix);
     }
     path = chosen.toStdString();
+    g_strLastFolder = QFileInfo(chosen).absolutePath();
     return true;
+}
+
+QString CQtUiPort::StartFolder()
+{
+    const QString folder = s_documentFolder ? s_documentFolder() : QString();
+    return folder.isEmpty() ? g_strLastFolder : folder;
 }
 
 bool CQtUiPort::ChooseColor(uint32_t& colour)

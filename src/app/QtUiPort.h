@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
+
 class QFileDialog;
 class QWidget;
 
@@ -30,6 +32,12 @@ public:
     // negative height is the em, a positive one the cell).
     static QFont FontFromLogFont(const LogFont& font);
     static void LogFontFromFont(const QFont& qfont, LogFont& font);
+
+    // Where a file dialog starts when its request names no folder: the
+    // current document's folder (the app says which), else the folder of the
+    // last file chosen.
+    static inline std::function<QString()> s_documentFolder;
+    static QString StartFolder();
 
 private:
     static QWidget* Owner();

@@ -86,6 +86,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"type", &CScriptRunner::OnType},
     {"focus", &CScriptRunner::OnFocus},
     {"wheel", &CScriptRunner::OnWheel},
+    {"drop", &CScriptRunner::OnDrop},
     {"pane", &CScriptRunner::OnPane},
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
@@ -266,8 +267,10 @@ int CScriptRunner::Execute(CTesvanApp& app, const std::vector<ScriptStatement>& 
             return kNoAnswer;
         }
         const QString wanted = QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+        // A picture opens as an untitled document: it has no path to compare.
+        const bool picture = CTesvanDoc::IsPictureFile(path);
         if (port.MessageCount() != messages || wanted.isEmpty() ||
-            QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath() != wanted) {
+            (!picture && QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath() != wanted)) {
             std::fprintf(stderr, "tesvan: cannot open %s\n", path.c_str());
             return kFailed;
         }
@@ -364,8 +367,11 @@ int CScriptRunner::RunFileCommand(const ScriptStatement& st, int id, const std::
     const QString wanted =
         QFileInfo(QString::fromStdString(m_pPort->LastFile())).canonicalFilePath();
     const QString now = QFileInfo(QString::fromStdString(Doc()->GetPathName())).canonicalFilePath();
+    // An opened picture is an untitled document: no path to compare.
+    const bool picture = id == Cmd::FileOpen && CTesvanDoc::IsPictureFile(m_pPort->LastFile());
     const bool failed = m_pPort->MessageCount() != messages ||
-                        (m_pPort->CancelCount() == cancels && (wanted.isEmpty() || wanted != now));
+                        (m_pPort->CancelCount() == cancels &&
+                         (wanted.isEmpty() || (wanted != now && !picture)));
     if (failed) {
         std::fprintf(stderr, "line %d: %s failed: %s\n", st.line, st.verb.c_str(), path.c_str());
         return kFailed;
@@ -671,6 +677,14 @@ int CScriptRunner::OnWheel(const ScriptStatement& st)
     CRightView* view = m_pFrame->RightView();
     view->Wheel(ClientPoint(view, Num(st.args[0]), Num(st.args[1])), st.args[2] == "up" ? 1 : -1,
                 InputFlags(st.args, 3));
+    return kOk;
+}
+
+// drop PATH X Y: a file dropped on the canvas; any dialog it brings up takes
+// the queued answers at once.
+int CScriptRunner::OnDrop(const ScriptStatement& st)
+{
+    m_pFrame->DropFile(QString::fromStdString(ExpandScriptPath(st.args[0])), true);
     return kOk;
 }
 

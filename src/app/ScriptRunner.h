@@ -79,6 +79,7 @@ private:
     int OnType(const ScriptStatement& st);
     int OnFocus(const ScriptStatement& st);
     int OnWheel(const ScriptStatement& st);
+    int OnDrop(const ScriptStatement& st);
     // Key flags of the buttons held now and the words [ctrl] [shift] from `first` on.
     unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
     int OnPane(const ScriptStatement& st);

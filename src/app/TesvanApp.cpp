@@ -131,6 +131,10 @@ bool CTesvanApp::InitInstance(const QStringList& arguments)
     RegisterDialogPresenters();
     InstallSettingsStore();
     m_pUiPort = std::make_unique<CQtUiPort>();
+    CQtUiPort::s_documentFolder = [this] {
+        const std::string path = m_pDoc ? m_pDoc->GetPathName() : std::string();
+        return path.empty() ? QString() : QFileInfo(QString::fromStdString(path)).absolutePath();
+    };
     SetUiPort(m_pUiPort.get());
 
     // The first argument that is not an option names a file to open.
@@ -309,6 +313,8 @@ bool CTesvanApp::CreateShell()
     CCommandTable& t = m_pFrame->Commands();
     t.SetHandler(Cmd::FileNew, [this] { OnFileNew(); });
     t.SetHandler(Cmd::FileOpen, [this] { OnFileOpen(); });
+    // Closing leaves the empty document a new one is, after the same question.
+    t.SetHandler(Cmd::FileClose, [this] { OnFileNew(); });
     t.SetHandler(Cmd::FileSave, [this] { OnFileSave(false); });
     t.SetHandler(Cmd::FileSaveAs, [this] { OnFileSave(true); });
     t.SetHandler(Cmd::HelpAbout, [this] { OnAppAbout(); });
@@ -348,7 +354,9 @@ void CTesvanApp::OnFileOpen()
         return;
     FileDialogRequest request;
     request.open = true;
-    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"すべてのファイル (*)", "*"}};
+    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"},
+                       {"画像ファイル", "*.png;*.gif;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.webp"},
+                       {"すべてのファイル (*)", "*"}};
     request.defaultExt = "tvn";
     std::string path;
     if (!UiPort().FileDialog(request, path))
@@ -366,6 +374,15 @@ void CTesvanApp::OpenDocumentFile(const QString& path)
 bool CTesvanApp::OpenFile(const QString& path)
 {
     QString full = AbsolutePath(path);
+    // A picture becomes a new untitled document; its file stays as it is.
+    if (CTesvanDoc::IsPictureFile(full.toStdString())) {
+        if (!m_pDoc->OpenPicture(full.toStdString()))
+            return false;
+        m_bAskBeforeSave = false;
+        AddToRecentFileList(full);
+        m_pFrame->InitialUpdateFrame();
+        return true;
+    }
     if (!m_pDoc->OnOpenDocument(full.toStdString()))
         return false;
     m_pDoc->SetPathName(full.toStdString());

@@ -7,11 +7,24 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstdint>
 
 namespace {
 
-constexpr const char* kOutOfRange = "範囲外のデータが設定されています。";
+constexpr const char* kOutOfRange = "範囲外のデータが設定されています。「%1」";
+constexpr const char* kBadRange = "範囲の書き方が正しくありません。「%1」(例:0-3)";
+constexpr const char* kTooManyFrames = "フレームが多すぎます。「%1」";
+// Ranges are written out into the stored list; this keeps that list small
+// (a list typed out in full is taken as it is).
+constexpr size_t kMaxRangeFrames = 10000;
+
+std::string Named(const char* text, const std::string& piece)
+{
+    std::string s = text;
+    s.replace(s.find("%1"), 2, piece);
+    return s;
+}
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -33,6 +46,26 @@ std::vector<std::string> SplitFrameList(const std::string& list)
     return pieces;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads blanks, then digits into `value` (saturating); false without digits.
+bool ReadCellNumber(const std::string& piece, size_t& i, long long& value)
+{
+    while (i < piece.size() && IsSpace(piece[i]))
+        ++i;
+    const size_t start = i;
+    value = 0;
+    for (; i < piece.size() && IsDigit(piece[i]); ++i)
+        value = std::min<long long>(value * 10 + (piece[i] - '0'), INT_MAX);
+    return i > start;
+}
+
+void SkipSpace(const std::string& piece, size_t& i)
+{
+    while (i < piece.size() && IsSpace(piece[i]))
+        ++i;
+}
+
 } // namespace
 
 const char* const CSetAnimeDlg::kSpeeds[3] = {"早い", "普通", "遅い"};
@@ -48,6 +81,23 @@ std::vector<int> PlayedAnimeFrames(const std::vector<int>& frames, int direction
             played.push_back(frames[i]);
     }
     return played;
+}
+
+bool CAnimePlayer::Run(long long ms, int speed, int stepMs)
+{
+    if (aFrames.empty() || ms <= 0)
+        return false;
+    const long long period = stepMs > 0 ? stepMs : kAnimeTimerMs;
+    const long long total = nElapsed + ms;
+    const long long units = total / period;
+    nElapsed = int(total % period);
+    if (stepMs <= 0)
+        return units == 1 ? Tick(speed) : Advance(units, speed);
+    if (units == 0)
+        return false;
+    const long long count = (long long)aFrames.size();
+    nPos = int((nPos + units % count) % count);
+    return true;
 }
 
 bool CAnimePlayer::Tick(int speed)
@@ -128,6 +178,66 @@ std::vector<int> ParseAnimeFrames(const std::string& list)
     return frames;
 }
 
+bool CheckAnimeFrames(const std::string& list, long long cells, std::string& stored,
+                      std::string& message)
+{
+    stored = list;
+    if (list.empty())
+        return true;
+    std::vector<int> frames;
+    bool ranges = false;
+    for (const std::string& piece : SplitFrameList(list)) {
+        const std::string shown = Cp932ToUtf8(piece);
+        size_t i = 0;
+        long long first = 0, last = 0;
+        const bool number = ReadCellNumber(piece, i, first);
+        SkipSpace(piece, i);
+        if (number && i < piece.size() && piece[i] == '-') {
+            // "A-B": both ends cells of the sheet, nothing after them.
+            ++i;
+            const bool second = ReadCellNumber(piece, i, last);
+            SkipSpace(piece, i);
+            if (!second || i != piece.size()) {
+                message = Named(kBadRange, shown);
+                return false;
+            }
+            if (first >= cells || last >= cells) {
+                message = Named(kOutOfRange, shown);
+                return false;
+            }
+            const size_t count = size_t(std::llabs(last - first)) + 1;
+            if (frames.size() + count > kMaxRangeFrames) {
+                message = Named(kTooManyFrames, shown);
+                return false;
+            }
+            for (long long n = first;; n += first <= last ? 1 : -1) {
+                frames.push_back(int(n));
+                if (n == last)
+                    break;
+            }
+            ranges = true;
+            continue;
+        }
+        const int n = AnimeFrameNumber(piece);
+        if (n < 0 || n >= cells) {
+            message = Named(kOutOfRange, shown);
+            return false;
+        }
+        frames.push_back(n);
+    }
+    if (ranges) {
+        stored.clear();
+        for (size_t k = 0; k < frames.size(); ++k)
+            stored += (k ? "," : "") + std::to_string(frames[k]);
+    }
+    return true;
+}
+
+int AnimeSpeedForStep(int stepMs)
+{
+    return std::clamp((stepMs + kAnimeTimerMs / 2) / kAnimeTimerMs, 1, 3);
+}
+
 std::string AnimeSpeedName(int speed)
 {
     if (speed >= 1 && speed <= 3)
@@ -174,6 +284,13 @@ bool CSetAnimeDlg::SetField(const std::string& name, const std::string& value, s
         m_strName = value;
         return true;
     }
+    if (name == "m_nStepTime") {
+        if (!ParseDialogInt(value, m_nStepTime)) {
+            error = kMsgEnterInteger;
+            return false;
+        }
+        return true;
+    }
     if (name == "m_nDirection") {
         for (int d = 0; d < 3; ++d)
             if (value == std::to_string(d) || value == kDirections[d]) {
@@ -193,6 +310,13 @@ bool CSetAnimeDlg::Validate(std::string& message)
         message = kNoName;
         return false;
     }
+    if (m_nStepTime != 0 && (m_nStepTime < kAnimeStepMin || m_nStepTime > kAnimeStepMax)) {
+        message = kBadStep;
+        return false;
+    }
+    std::string stored;
+    if (m_strFrames != m_strOldFrames && !CheckAnimeFrames(m_strFrames, m_nCells, stored, message))
+        return false;
     return true;
 }
 
@@ -208,6 +332,8 @@ std::string CTesvanDoc::AnimeName(int slot) const
 
 int CTesvanDoc::AnimeStepMs(int slot) const
 {
+    if (m_Anime[slot].nStepMs > 0)
+        return m_Anime[slot].nStepMs;
     const int64_t ticks = std::clamp<int64_t>(m_Anime[slot].nSpeed, 1, INT_MAX / kAnimeTimerMs);
     return int(ticks * kAnimeTimerMs);
 }
@@ -241,6 +367,7 @@ int CTesvanDoc::PrepareAnimePlayer(int slot, CAnimePlayer& player) const
     player.aFrames = PlayedAnimeFrames(ParseAnimeFrames(s.strFrames), s.nDirection);
     player.nWait = s.nSpeed;
     player.nPos = 0;
+    player.nElapsed = 0;
     return int(player.aFrames.size());
 }
 
@@ -254,6 +381,9 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     dlg.m_strSpeed = AnimeSpeedName(s.nSpeed);
     dlg.m_strName = AnimeName(slot);
     dlg.m_nDirection = s.nDirection;
+    dlg.m_nStepTime = s.nStepMs;
+    dlg.m_strOldFrames = s.strFrames;
+    dlg.m_nCells = int64_t(m_nColumns) * m_nRows;
     if (!UiPort().DoModal(dlg))
         return false;
     // The model's own check, for ports that confirm without running it.
@@ -266,18 +396,22 @@ bool CTesvanDoc::EditAnimeSlot(int slot)
     bool changed = false;
     if (dlg.m_strFrames != s.strFrames) {
         // Every piece counts, an empty one as cell 0.
-        const int64_t cells = int64_t(m_nColumns) * m_nRows;
-        for (const std::string& piece : SplitFrameList(dlg.m_strFrames)) {
-            const int n = AnimeFrameNumber(piece);
-            if (n < 0 || n >= cells) {
-                UiPort().MessageBox(kOutOfRange);
-                return false;
-            }
+        std::string stored;
+        if (!CheckAnimeFrames(dlg.m_strFrames, dlg.m_nCells, stored, refusal)) {
+            UiPort().MessageBox(refusal);
+            return false;
         }
-        s.strFrames = dlg.m_strFrames;
+        s.strFrames = stored;
         changed = true;
     }
-    const int speed = AnimeSpeedFromName(dlg.m_strSpeed);
+    // A step time of its own rules the slot; the standard speed keeps the
+    // nearest of the three for readers that know only those.
+    const int step = dlg.m_nStepTime > 0 ? dlg.m_nStepTime : 0;
+    if (step != s.nStepMs) {
+        s.nStepMs = step;
+        changed = true;
+    }
+    const int speed = step ? AnimeSpeedForStep(step) : AnimeSpeedFromName(dlg.m_strSpeed);
     if (speed != s.nSpeed) {
         s.nSpeed = speed;
         changed = true;

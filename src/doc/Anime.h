@@ -16,6 +16,12 @@ struct CAnimePlayer {
     int nPos = 0;                // index into aFrames of the frame shown
     std::vector<int> aFrames;    // cell numbers of one loop, as played
 
+    int nElapsed = 0;            // milliseconds run since the last step or tick
+
+    // `ms` milliseconds of play for a slot of the given speed or, when
+    // stepMs is positive, of that step time; true when the frame shown
+    // changed. Speeds count in ticks of kAnimeTimerMs.
+    bool Run(long long ms, int speed, int stepMs);
     // One timer tick for a slot of the given speed; true when the pane
     // shows another frame (and must be repainted). A player without frames
     // is skipped.
@@ -32,6 +38,21 @@ struct CAnimePlayer {
 // skipped, an optional sign, digits up to the first other character; 0
 // without digits). An empty text gives no frames.
 std::vector<int> ParseAnimeFrames(const std::string& list);
+
+// The check a frame list gets when it is confirmed in the settings dialog:
+// every piece a cell number below `cells`, or a range "A-B" of them (played
+// from A to B, either way). False with the message naming the first bad
+// piece. `stored` receives the text to keep: the list as typed, or with its
+// ranges written out when it has any, so every reader of the file plays
+// the same cells.
+bool CheckAnimeFrames(const std::string& list, long long cells, std::string& stored,
+                      std::string& message);
+
+// The step times a slot may have besides its speed, in milliseconds.
+constexpr int kAnimeStepMin = 20;
+constexpr int kAnimeStepMax = 10000;
+// The speed (1..3) whose step lies nearest to a step time.
+int AnimeSpeedForStep(int stepMs);
 // One piece as above; values beyond an int saturate.
 int AnimeFrameNumber(const std::string& piece);
 
@@ -70,6 +91,8 @@ public:
     static constexpr const char* kSpeedLabel = "スピード";
     static constexpr const char* kDirectionLabel = "再生方向";
     static constexpr const char* kNoName = "名前を入力してください。";
+    static constexpr const char* kStepLabel = "ステップ時間(ミリ秒、0 はなし)";
+    static constexpr const char* kBadStep = "ステップ時間には 0 (なし) か 20 から 10000 までの整数を入力してください。";
     // The speed list, in this order.
     static const char* const kSpeeds[3];
     // The directions 0, 1, 2.
@@ -78,10 +101,18 @@ public:
     const char* ClassName() const override { return "CSetAnimeDlg"; }
     bool SetField(const std::string& name, const std::string& value, std::string& error) override;
     // A slot needs a name: it names the slot's animation in exported data.
+    // A changed frame list must name cells of the sheet.
     bool Validate(std::string& message) override;
 
     std::string m_strName;
     std::string m_strFrames;
-    std::string m_strSpeed;      // an editable combo box
+    std::string m_strSpeed;      // one of kSpeeds
     int m_nDirection = 0;        // ANIME_FORWARD, ANIME_REVERSE, ANIME_PINGPONG
+    int m_nStepTime = 0;         // milliseconds a frame shows, 0 = by the speed
+
+    // Set by whoever opens the dialog: the list as the slot holds it (left
+    // unchecked, since cells may lie beyond a sheet made smaller) and the
+    // sheet's cell count.
+    std::string m_strOldFrames;
+    long long m_nCells = 0;
 };

@@ -16,6 +16,7 @@ struct CAnimeSlot {
     int nSpeed = 2;
     std::string strName;     // "anime1".."anime4" unless renamed
     int nDirection = ANIME_FORWARD;
+    int nStepMs = 0;         // a step time of its own (extension block), 0 = by nSpeed
     bool operator==(const CAnimeSlot&) const = default;
 };
 

@@ -33,6 +33,7 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
 #define TESVAN_COMMAND_LIST(X) \
     X(57600, FileNew,              File,    1, 101, None,       "new",           "",         "新規作成(&N)\tCtrl+N", "Ctrl+N", "新規にファイルを作成\n新規ファイル") \
     X(57601, FileOpen,             File,    1, 102, None,       "open",          "",         "開く(&O)...\tCtrl+O", "Ctrl+O", "既存のファイルを開く\n開く") \
+    X(57602, FileClose,            File,    1,   0, None,       "",              "",         "閉じる(&C)\tCtrl+W", "Ctrl+W", "作業中のファイルを閉じて新規ファイルにする\n閉じる") \
     X(57603, FileSave,             File,    1, 103, None,       "save",          "",         "上書き保存(&S)\tCtrl+S", "Ctrl+S", "作業中のファイルを上書きして保存\n保存") \
     X(57604, FileSaveAs,           File,    1,   0, None,       "",              "",         "名前を付けて保存(&A)...", "", "作業中のファイルを新しい名前で保存\n名前をつけて保存") \
     X(32857, FileExportImage,      File,    1,   0, None,       "",              "",         "イメージファイルへ保存", "", "データをjpg,gif,png,bmp 形式で保存") \

@@ -10,13 +10,16 @@
 //           uint32 n, n bytes of UTF-8 name, uint32 layer count, then per
 //           layer uint32 flags (bit 0 shown), uint32 n, n bytes of name,
 //           width x height uint32 cells (cell number + 1 | flip bits, 0 empty)
+//   "STEP"  four uint32: each slot's step time in milliseconds, 0 = by its speed
 //
 // A block is written only when it carries something, so documents that need
 // none stay byte for byte what the standard form writes.
 #include "doc/TesvanDoc.h"
 
+#include "doc/Anime.h"
 #include "doc/Archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -35,6 +38,7 @@ const uint32_t kTagPrecision = Tag("CPRE");
 const uint32_t kTagMap = Tag("CMAP");
 // The largest map record: every layer at the cell limit, with long names.
 constexpr uint64_t kMaxMapRecord = uint64_t(CChipMap::kMaxLayers) * (CChipMap::kMaxCells * 4 + 4096) + 4096;
+const uint32_t kTagStep = Tag("STEP");
 
 bool IsZoomFactor(uint32_t z)
 {
@@ -184,6 +188,15 @@ void CTesvanDoc::WriteExtension(CArchive& ar) const
     }
     for (const CChipMap& m : m_Maps.maps)
         records.emplace_back(kTagMap, MapRecord(m));
+    bool anySteps = false;
+    for (int k = 0; k < kAnimeSlots; ++k)
+        anySteps = anySteps || m_Anime[k].nStepMs > 0;
+    if (anySteps) {
+        std::vector<uint8_t> b;
+        for (int k = 0; k < kAnimeSlots; ++k)
+            Put32(b, uint32_t(std::max(m_Anime[k].nStepMs, 0)));
+        records.emplace_back(kTagStep, std::move(b));
+    }
     if (records.empty())
         return;
     ar.Write(kMagic, 4);
@@ -214,6 +227,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
     int zoom = 0;
     int precision = PRECISION_FULL;
     CChipMaps maps;
+    int steps[kAnimeSlots] = {};
     while (ar.Remaining() > 0) {
         if (ar.Remaining() < 8)
             return false;
@@ -221,7 +235,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         const uint32_t length = ar.ReadUInt32();
         if (length > ar.Remaining())
             return false;
-        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision && tag != kTagMap) {
+        if (tag != kTagAnim && tag != kTagZoom && tag != kTagPrecision && tag != kTagMap && tag != kTagStep) {
             ar.Skip(length);
             continue;
         }
@@ -252,6 +266,16 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
             zoom = IsZoomFactor(z) ? int(z) : 0;
             continue;
         }
+        if (tag == kTagStep) {
+            if (length < 4 * kAnimeSlots)
+                return false;
+            // A time outside what the dialog allows plays by the speed.
+            for (int k = 0; k < kAnimeSlots; ++k) {
+                const uint32_t ms = Get32(b.data() + 4 * k);
+                steps[k] = ms >= uint32_t(kAnimeStepMin) && ms <= uint32_t(kAnimeStepMax) ? int(ms) : 0;
+            }
+            continue;
+        }
         size_t at = 0;
         for (int k = 0; k < kAnimeSlots; ++k) {
             if (b.size() - at < 8)
@@ -280,5 +304,7 @@ bool CTesvanDoc::ReadExtension(CArchive& ar)
         m_nZoom = zoom;
     m_nColorPrecision = precision;
     m_Maps = std::move(maps);
+    for (int k = 0; k < kAnimeSlots; ++k)
+        m_Anime[k].nStepMs = steps[k];
     return true;
 }

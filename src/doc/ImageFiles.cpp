@@ -63,9 +63,7 @@ int CountImageFrames(const std::string& path)
     std::vector<uint8_t> data;
     if (ReadImageFileBytes(path, data) != CodecStatus::Ok || data.empty())
         return 0;
-    if (SniffImageFormat(data.data(), data.size()) != ImageFormat::Gif)
-        return 1;
-    return CountGifFrames(data.data(), data.size());
+    return CountImageFramesIn(data.data(), data.size());
 }
 
 bool LoadImageFrames(const std::string& path, GifFrameKey key, int maxFrames,
@@ -75,10 +73,11 @@ bool LoadImageFrames(const std::string& path, GifFrameKey key, int maxFrames,
     CodecStatus st = ReadImageFileBytes(path, data);
     if (st == CodecStatus::Ok) {
         CImageEx frame;
-        st = DecodeGifFrames(data.data(), data.size(), key, maxFrames,
-                             [&](const DecodedImage& pic) {
-                                 return ImageFromDecoded(pic, frame) && each(frame);
-                             });
+        auto sink = [&](const DecodedImage& pic) { return ImageFromDecoded(pic, frame) && each(frame); };
+        // WebP frames carry their own alpha; the key chooses among GIF's indices.
+        st = SniffImageFormat(data.data(), data.size()) == ImageFormat::Webp
+                 ? DecodeImageFrames(data.data(), data.size(), maxFrames, sink)
+                 : DecodeGifFrames(data.data(), data.size(), key, maxFrames, sink);
     }
     if (status)
         *status = st;

@@ -25,11 +25,11 @@
 bool LoadImageFile(const std::string& path, CImageEx& out, int* fileBits = nullptr,
                    tesvan::CodecStatus* status = nullptr);
 
-// The frames of an animated picture (a GIF of several images); 1 for any
+// The frames of an animated picture (a GIF or WebP of several images); 1 for any
 // other readable picture, 0 when the file cannot be read.
 int CountImageFrames(const std::string& path);
 
-// Each of the first maxFrames frames of an animated GIF, composed as a
+// Each of the first maxFrames frames of an animated GIF or WebP, composed as a
 // viewer shows them, as a 32-bit image with alpha (key: which pixels come
 // out transparent), handed to `each`, which may stop the work by returning
 // false. False, with the codec's status, when the file cannot be read or a

@@ -120,6 +120,14 @@ public:
 
     // ---- framework side: life cycle, path, title, modified flag, files
     bool OnNewDocument();
+    // Whether the file's content is a picture the codecs read (not a .tvn).
+    static bool IsPictureFile(const std::string& path);
+    // A new 32-bit document of the picture: one cell per frame in one row,
+    // the pixels on layer 0, an animation slot at the frames' time when
+    // there are several; untitled under the picture's name. A picture that
+    // cannot be read or is larger than a sheet is reported and changes
+    // nothing.
+    bool OpenPicture(const std::string& path);
     // Opens a .tvn file. On any failure the document stays exactly as it
     // was and the reason is shown through the user-interface port. Refused:
     // a depth other than 8 or 32, cell sizes or counts below 1, a sheet above
@@ -366,7 +374,8 @@ public:
     bool ExportImage(const std::string& path);
     // Imports a picture into a layer of a 32-bit document; 1 when
     // imported or cancelled, 0 on failure.
-    int ImportImage(int layer);
+    // With a path the picture is taken from it instead of a file dialog.
+    int ImportImage(int layer, const std::string& path = {});
     // Size dialog.
     void OnSheetSize();
     // Rebuilds the working image and every layer image at the current

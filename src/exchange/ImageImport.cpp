@@ -289,6 +289,8 @@ const char* const kImageFilter[][2] = {
     {"Gifフィル (*.gif)", "*.gif"},
     {"Bitmapファイル (*.bmp)", "*.bmp"},
     {"JPEG ファイル (*.jpg)", "*.jpg"},
+    {"TIFFファイル", "*.tif;*.tiff"},
+    {"WebPファイル", "*.webp"},
 };
 
 // Every refusal ends the import without a picture: a failed file operation.
@@ -391,7 +393,7 @@ int ImportFrames(CTesvanDoc& doc, CLayer& layer, const std::string& path, int fr
 
 } // namespace
 
-int CTesvanDoc::ImportImage(int index)
+int CTesvanDoc::ImportImage(int index, const std::string& given)
 {
     // Pictures go into 32-bit documents only (the command is greyed else).
     if (index < 0 || index >= kLayers || m_nBitCount != 32)
@@ -406,8 +408,8 @@ int CTesvanDoc::ImportImage(int index)
     request.folder = layer.m_strFolder;
     request.extFollowsFilter = true;
     request.defaultExt = "png";
-    std::string path;
-    if (!UiPort().FileDialog(request, path))
+    std::string path = given;
+    if (path.empty() && !UiPort().FileDialog(request, path))
         return 1;
     layer.m_strPath = path;
     layer.m_strFolder = FolderPart(path);

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,6 +106,8 @@ ImageFormat SniffImageFormat(const uint8_t* data, size_t size)
         return ImageFormat::Tiff;
     if (size >= 2 && data[0] == 'B' && data[1] == 'M')
         return ImageFormat::Bmp;
+    if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0)
+        return ImageFormat::Webp;
     return ImageFormat::None;
 }
 
@@ -119,6 +123,7 @@ CodecStatus DecodeImage(const uint8_t* data, size_t size, DecodedImage& out,
     case ImageFormat::Gif: st = codec::DecodeGif(data, size, out, limits); break;
     case ImageFormat::Tiff: st = codec::DecodeTiff(data, size, out, limits); break;
     case ImageFormat::Bmp: st = codec::DecodeBmp(data, size, out, limits); break;
+    case ImageFormat::Webp: st = codec::DecodeWebp(data, size, out, limits); break;
     case ImageFormat::None: break;
     }
     } catch (const std::bad_alloc&) {
@@ -136,6 +141,82 @@ CodecStatus DecodeImageFile(const std::string& path, DecodedImage& out, const De
     if (CodecStatus st = ReadImageFileBytes(path, data); st != CodecStatus::Ok)
         return st;
     return DecodeImage(data.data(), data.size(), out, limits);
+}
+
+bool ProbeImageSize(const uint8_t* data, size_t size, int& width, int& height)
+{
+    auto be32 = [&](size_t at) { return uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 | uint32_t(data[at + 2]) << 8 | data[at + 3]; };
+    auto le32 = [&](size_t at) { return uint32_t(data[at]) | uint32_t(data[at + 1]) << 8 | uint32_t(data[at + 2]) << 16 | uint32_t(data[at + 3]) << 24; };
+    int64_t w = 0, h = 0;
+    switch (SniffImageFormat(data, size)) {
+    case ImageFormat::Png:
+        if (size < 24)
+            return false;
+        w = be32(16);
+        h = be32(20);
+        break;
+    case ImageFormat::Gif:
+        if (size < 10)
+            return false;
+        w = data[6] | data[7] << 8;
+        h = data[8] | data[9] << 8;
+        break;
+    case ImageFormat::Bmp:
+        if (size < 26)
+            return false;
+        if (le32(14) == 12) {  // the old core header: 16-bit sizes
+            w = data[18] | data[19] << 8;
+            h = data[20] | data[21] << 8;
+        } else {
+            w = int32_t(le32(18));
+            h = std::abs(int64_t(int32_t(le32(22))));
+        }
+        break;
+    case ImageFormat::Webp:
+        return codec::ProbeWebpSize(data, size, width, height);
+    default:
+        return false;
+    }
+    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
+        return false;
+    width = int(w);
+    height = int(h);
+    return true;
+}
+
+int CountImageFramesIn(const uint8_t* data, size_t size)
+{
+    switch (SniffImageFormat(data, size)) {
+    case ImageFormat::Gif: return CountGifFrames(data, size);
+    case ImageFormat::Webp: return codec::CountWebpFrames(data, size);
+    case ImageFormat::None: return 0;
+    default: return 1;
+    }
+}
+
+CodecStatus DecodeImageFrames(const uint8_t* data, size_t size, int maxFrames,
+                              const std::function<bool(const DecodedImage&)>& frame,
+                              const DecodeLimits& limits)
+{
+    if (maxFrames < 1)
+        return CodecStatus::InvalidArgument;
+    try {
+        switch (SniffImageFormat(data, size)) {
+        case ImageFormat::Gif:
+            return DecodeGifFrames(data, size, GifFrameKey::Own, maxFrames, frame, limits);
+        case ImageFormat::Webp:
+            return codec::DecodeWebpFrames(data, size, maxFrames, frame, limits);
+        default: {
+            DecodedImage pic;
+            const CodecStatus st = DecodeImage(data, size, pic, limits);
+            if (st != CodecStatus::Ok)
+                return st;
+            return frame(pic) ? CodecStatus::Ok : CodecStatus::GeneralFailure;
+        }
+        }
+    } catch (const std::bad_alloc&) {
+        return CodecStatus::OutOfMemory;
+    }
 }
 
 CodecStatus ReadImageFileBytes(const std::string& path, std::vector<uint8_t>& data)
@@ -207,6 +288,7 @@ CodecStatus EncodeImage(const ImageSource& src, ImageFormat format, std::vector<
         case ImageFormat::Gif: st = codec::EncodeGif(src, out); break;
         case ImageFormat::Tiff: st = codec::EncodeTiff(src, out); break;
         case ImageFormat::Bmp: st = codec::EncodeBmp(src, out); break;
+        case ImageFormat::Webp:
         case ImageFormat::None: break;
         }
     } catch (const std::bad_alloc&) {

@@ -1,4 +1,5 @@
-// Image codec service: reads and writes PNG, JPEG, GIF, TIFF and BMP files.
+// Image codec service: reads and writes PNG, JPEG, GIF, TIFF and BMP files,
+// and reads WebP.
 //
 // Decoding delivers one of three plain forms (DecodedImage):
 //   8 bits   an indexed picture of 1 to 8 bits per pixel, indices widened to
@@ -71,6 +72,7 @@ struct DecodedImage {
     bool hasAlpha = false;  // true exactly when bpp == 32
     int transparentIndex = -1;
     int sourceBits = 0;     // bits per pixel as stored in the file (1..64), for information
+    int delayMs = 0;        // a frame of an animation: how long it shows
     std::vector<uint8_t> pixels;        // top-down, stride() bytes per row
     std::vector<PaletteEntry> palette;  // 8 bits only: 1..256 entries
 
@@ -106,7 +108,8 @@ struct ImageSource {
     const uint8_t* row(int y) const { return bits + ptrdiff_t(y) * pitch; }
 };
 
-enum class ImageFormat { None, Bmp, Jpeg, Gif, Tiff, Png };
+// WebP is read only: no encoder names it (animations have their own).
+enum class ImageFormat { None, Bmp, Jpeg, Gif, Tiff, Png, Webp };
 
 struct EncoderInfo {
     const char* id;        // stable identifier, e.g. "image/png"
@@ -161,6 +164,19 @@ enum class GifFrameKey {
 CodecStatus DecodeGifFrames(const uint8_t* data, size_t size, GifFrameKey key, int maxFrames,
                             const std::function<bool(const DecodedImage&)>& frame,
                             const DecodeLimits& limits = {});
+
+// The size a PNG, GIF, BMP or WebP declares in its header, without reading
+// further (to name it when the picture is refused); false for other formats.
+bool ProbeImageSize(const uint8_t* data, size_t size, int& width, int& height);
+
+// The frames of any picture as a viewer shows them: an animated GIF or
+// WebP frame by frame (GIF with its own transparency), each a 32-bit
+// picture of the screen's size with its display time; any other picture
+// as its single frame in its decoded form (delayMs 0).
+int CountImageFramesIn(const uint8_t* data, size_t size);
+CodecStatus DecodeImageFrames(const uint8_t* data, size_t size, int maxFrames,
+                              const std::function<bool(const DecodedImage&)>& frame,
+                              const DecodeLimits& limits = {});
 
 // JPEG quality used by the encoder (0..100); 4:4:4 sampling keeps the hard
 // colour edges of pixel art.

@@ -171,6 +171,7 @@ namespace {
 struct FrameControl {
     int transparent = -1;
     int disposal = DISPOSAL_UNSPECIFIED;
+    int delayMs = 0;
 };
 
 // Reads one extension record; a graphic control extension sets `control`.
@@ -185,6 +186,7 @@ bool ReadExtension(GifFileType* gif, FrameControl& control)
         if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
             control.transparent = gcb.TransparentColor;
             control.disposal = gcb.DisposalMode;
+            control.delayMs = gcb.DelayTime * 10;
         }
     }
     while (ext)
@@ -376,6 +378,8 @@ CodecStatus ComposeFrames(GifFileType* gif, GifFrameKey key, int maxFrames,
         if (!ReadRows(desc, readRow))
             return CodecStatus::BadData;
         canvas.Emit(key, frame);
+        // Delays below 20 ms play, as browsers play them, at 100 ms.
+        frame.delayMs = control.delayMs >= 20 ? control.delayMs : 100;
         if (!sink(frame))
             return CodecStatus::GeneralFailure;
         ++count;

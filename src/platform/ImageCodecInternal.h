@@ -68,6 +68,15 @@ CodecStatus DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, cons
 CodecStatus DecodeGif(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits);
 CodecStatus DecodeTiff(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits);
 CodecStatus DecodeBmp(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits);
+// The first frame, composed, as a 32-bit picture.
+CodecStatus DecodeWebp(const uint8_t* data, size_t size, DecodedImage& out, const DecodeLimits& limits);
+// The frames of a WebP (a still picture is one), each composed on the canvas
+// with its display time; 0 frames for damage or another format.
+int CountWebpFrames(const uint8_t* data, size_t size);
+bool ProbeWebpSize(const uint8_t* data, size_t size, int& width, int& height);
+CodecStatus DecodeWebpFrames(const uint8_t* data, size_t size, int maxFrames,
+                             const std::function<bool(const DecodedImage&)>& sink,
+                             const DecodeLimits& limits);
 
 CodecStatus EncodePng(const ImageSource& src, std::vector<uint8_t>& out);
 CodecStatus EncodeJpeg(const ImageSource& src, std::vector<uint8_t>& out);

@@ -33,6 +33,7 @@ const Form kForms[] = {
     {"type", nullptr, "S", "type \"TEXT\""},
     {"focus", nullptr, "{canvas|elsewhere}", "focus canvas|elsewhere"},
     {"wheel", nullptr, "N N {up|down} [ctrl] [shift]", "wheel X Y up|down [ctrl] [shift]"},
+    {"drop", nullptr, "S N N", "drop PATH X Y"},
     {"pane", "release", "N N {left|right} [ctrl]", "pane release X Y left|right [ctrl]"},
     {"tab", "select", "L", "tab select N (0..11)"},
     {"tab", "menu", "L", "tab menu N (0..11)"},

@@ -2,6 +2,7 @@
 
 #include "views/WorkImage.h"
 
+#include "platform/Settings.h"
 #include "platform/UiPort.h"
 
 #include "views/Language.h"
@@ -9,6 +10,9 @@
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QWheelEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHideEvent>
@@ -18,7 +22,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -61,7 +68,7 @@ protected:
         if (picture.isNull())
             p.fillRect(inside, palette().color(QPalette::Window));
         else
-            p.drawImage(inside.topLeft(), picture);
+            p.drawImage(inside, picture);  // enlarged by whole pixels, unsmoothed
     }
 
 private:
@@ -74,6 +81,7 @@ CAnimaitionDlg::CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner)
 {
     setWindowTitle(QCoreApplication::translate("AnimationDlg", "アニメーション表示"));
     setModal(false);
+    m_nZoom = std::clamp(SettingsStore().GetInt("Settings", "AnimeZoom", 1), 1, kMaxZoom);
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
         m_pPictures[k] = new CAnimePane(this, k);
         m_pButtons[k] = new QPushButton(QCoreApplication::translate("AnimationDlg", "設定"), this);
@@ -98,8 +106,11 @@ CAnimaitionDlg::~CAnimaitionDlg()
 void CAnimaitionDlg::RefreshLayout()
 {
     const int buttonHeight = m_pButtons[0]->sizeHint().height();
+    // Large cells are enlarged only as far as a pane stays within 4096 pixels.
+    const int side = std::max({m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight, 1});
+    const int zoom = std::clamp(4096 / side, 1, m_nZoom);
     const AnimeLayout layout =
-        ComputeAnimeLayout(m_pDoc->m_nCellWidth, m_pDoc->m_nCellHeight, buttonHeight);
+        ComputeAnimeLayout(m_pDoc->m_nCellWidth * zoom, m_pDoc->m_nCellHeight * zoom, buttonHeight);
     // The top-left corner stays; the client area takes the new size.
     setFixedSize(layout.nClientWidth, layout.nClientHeight);
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
@@ -109,6 +120,44 @@ void CAnimaitionDlg::RefreshLayout()
         m_pButtons[k]->setGeometry(btn.x, btn.y, btn.cx, btn.cy);
         m_pPictures[k]->update();
     }
+}
+
+void CAnimaitionDlg::SetZoom(int zoom)
+{
+    zoom = std::clamp(zoom, 1, kMaxZoom);
+    if (zoom == m_nZoom)
+        return;
+    m_nZoom = zoom;
+    SettingsStore().SetInt("Settings", "AnimeZoom", zoom);
+    RefreshLayout();
+}
+
+void CAnimaitionDlg::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QDialog::wheelEvent(event);
+        return;
+    }
+    // Whole notches only, so a touchpad's small steps add up.
+    m_nWheelRest += event->angleDelta().y();
+    const int steps = m_nWheelRest / 120;
+    m_nWheelRest %= 120;
+    if (steps)
+        SetZoom(m_nZoom + steps);
+    event->accept();
+}
+
+void CAnimaitionDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QMenu* zoom = menu.addMenu(QCoreApplication::translate("AnimationDlg", "表示倍率"));
+    for (int z = 1; z <= kMaxZoom; ++z) {
+        QAction* item = zoom->addAction(QCoreApplication::translate("AnimationDlg", "%1倍").arg(z));
+        item->setCheckable(true);
+        item->setChecked(z == m_nZoom);
+        connect(item, &QAction::triggered, this, [this, z] { SetZoom(z); });
+    }
+    menu.exec(event->globalPos());
 }
 
 void CAnimaitionDlg::ShowWindow(bool show)
@@ -134,9 +183,18 @@ void CAnimaitionDlg::StartPlaying()
         m_pDoc->PrepareAnimePlayer(k, m_Players[k]);
         m_pPictures[k]->update();
     }
+    m_nPeriod = TimerPeriod();
     if (!s_bManualTicks)
-        m_Timer.start(kTimerMs, this);
+        m_Timer.start(m_nPeriod, this);
     m_bTimer = true;
+}
+
+int CAnimaitionDlg::TimerPeriod() const
+{
+    for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k)
+        if (m_pDoc->m_Anime[k].nStepMs > 0)
+            return kFineTimerMs;
+    return kTimerMs;
 }
 
 void CAnimaitionDlg::StopTimer()
@@ -182,10 +240,10 @@ void CAnimaitionDlg::OnTimer(int count)
 {
     if (!m_bTimer)
         return;
+    const long long ms = (long long)std::max(count, 0) * m_nPeriod;
     for (int k = 0; k < CTesvanDoc::kAnimeSlots; ++k) {
-        const bool changed = count == 1 ? m_Players[k].Tick(m_pDoc->m_Anime[k].nSpeed)
-                                        : m_Players[k].Advance(count, m_pDoc->m_Anime[k].nSpeed);
-        if (changed)
+        const CAnimeSlot& s = m_pDoc->m_Anime[k];
+        if (m_Players[k].Run(ms, s.nSpeed, s.nStepMs))
             m_pPictures[k]->update();
     }
 }
@@ -198,6 +256,12 @@ void CAnimaitionDlg::OnSetting(int slot)
         return;
     m_pDoc->PrepareAnimePlayer(slot, m_Players[slot]);
     m_pPictures[slot]->update();
+    // A step time of its own needs the finer clock (and none, the plain one).
+    if (m_bTimer && TimerPeriod() != m_nPeriod) {
+        m_nPeriod = TimerPeriod();
+        if (!s_bManualTicks)
+            m_Timer.start(m_nPeriod, this);
+    }
 }
 
 int CAnimaitionDlg::ShownCell(int slot) const
@@ -222,12 +286,16 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
     dialog.setWindowTitle(TrCore(Q(CSetAnimeDlg::kTitle)));
     auto* frames = new QLineEdit(Q(dlg.m_strFrames), &dialog);
     auto* speed = new QComboBox(&dialog);
-    speed->setEditable(true);
     // The speed names are shown translated and read back as the model's own.
     for (const char* name : CSetAnimeDlg::kSpeeds)
         speed->addItem(TrCore(Q(name)), Q(name));
-    speed->setCurrentIndex(-1);
-    speed->setEditText(TrCore(Q(dlg.m_strSpeed)));
+    speed->setCurrentIndex(std::max(speed->findData(Q(dlg.m_strSpeed)), 0));
+    auto* step = new QSpinBox(&dialog);
+    step->setRange(0, kAnimeStepMax);
+    step->setValue(dlg.m_nStepTime);
+    // A step time overrides the speed: the speed box is idle meanwhile.
+    speed->setEnabled(dlg.m_nStepTime == 0);
+    QObject::connect(step, &QSpinBox::valueChanged, speed, [speed](int v) { speed->setEnabled(v == 0); });
     auto* name = new QLineEdit(Q(dlg.m_strName), &dialog);
     auto* direction = new QComboBox(&dialog);
     for (const char* text : CSetAnimeDlg::kDirections)
@@ -244,8 +312,10 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
     grid->addWidget(frames, 1, 1);
     grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kSpeedLabel)), &dialog), 2, 0);
     grid->addWidget(speed, 2, 1);
-    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kDirectionLabel)), &dialog), 3, 0);
-    grid->addWidget(direction, 3, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kStepLabel)), &dialog), 3, 0);
+    grid->addWidget(step, 3, 1);
+    grid->addWidget(new QLabel(TrCore(Q(CSetAnimeDlg::kDirectionLabel)), &dialog), 4, 0);
+    grid->addWidget(direction, 4, 1);
     grid->setColumnMinimumWidth(1, 260);
     auto* column = new QVBoxLayout(&dialog);
     column->addLayout(grid);
@@ -255,11 +325,8 @@ bool PresentSetAnimeDlg(CDialogModel& model, QWidget* owner)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         CSetAnimeDlg confirmed = dlg;
         confirmed.m_strFrames = frames->text().toStdString();
-        QString speedText = speed->currentText();
-        const int shown = speed->findText(speedText, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-        if (shown >= 0)
-            speedText = speed->itemData(shown).toString();
-        confirmed.m_strSpeed = speedText.toStdString();
+        confirmed.m_strSpeed = speed->currentData().toString().toStdString();
+        confirmed.m_nStepTime = step->value();
         confirmed.m_strName = name->text().toStdString();
         confirmed.m_nDirection = direction->currentIndex();
         std::string message;

@@ -15,6 +15,8 @@ class CAnimaitionDlg : public QDialog, public CAnimeWindow {
     Q_OBJECT
 public:
     static constexpr int kTimerMs = 150;
+    // While a slot has a step time of its own the timer ticks this often.
+    static constexpr int kFineTimerMs = 10;
 
     CAnimaitionDlg(CTesvanDoc* doc, QWidget* owner);
     ~CAnimaitionDlg() override;
@@ -27,7 +29,8 @@ public:
     void RefreshLayout() override;
 
     // Messages of timer 1 (`count` of them in a row): every pane with frames
-    // counts down and steps. Nothing happens while the timer is stopped.
+    // counts down and steps. Nothing happens while the timer is stopped. A
+    // tick is kTimerMs, or kFineTimerMs while a slot has a step time.
     void OnTimer(int count = 1);
     // The "設定" button of slot k.
     void OnSetting(int slot);
@@ -45,15 +48,23 @@ public:
 
     CTesvanDoc* GetDocument() const { return m_pDoc; }
 
+    // The panes show each cell enlarged 1-8 times (kept in the settings).
+    static constexpr int kMaxZoom = 8;
+    int Zoom() const { return m_nZoom; }
+    void SetZoom(int zoom);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void StartPlaying();
     void StopTimer();
+    int TimerPeriod() const;
 
     CTesvanDoc* m_pDoc;
     CAnimePlayer m_Players[CTesvanDoc::kAnimeSlots];
@@ -61,6 +72,9 @@ private:
     QPushButton* m_pButtons[CTesvanDoc::kAnimeSlots] = {};
     QBasicTimer m_Timer;
     bool m_bTimer = false;
+    int m_nPeriod = kTimerMs;
+    int m_nZoom = 1;
+    int m_nWheelRest = 0;
     static inline bool s_bManualTicks = false;
 };
 

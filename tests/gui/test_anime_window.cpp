@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,9 +21,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -113,6 +116,46 @@ TEST_F(AnimeWindowTest, PanesHoldOneCellAndColumnsAtLeast64Pixels)
     EXPECT_EQ(panes, 4);
 }
 
+// Ctrl+wheel enlarges the panes 1 to 8 times, pixel for pixel.
+TEST_F(AnimeWindowTest, CtrlWheelZoomsThePanesByWholePixels)
+{
+    doc->m_nCellWidth = doc->m_nCellHeight = 32;
+    doc->m_nColumns = doc->m_nRows = 1;
+    doc->OnNewDocument();
+    doc->m_Layers[0].CreateImage(32, 32, doc->m_Palette, false, 32);
+    const uint32_t red = 0xFFFF0000u;
+    std::memcpy(doc->m_Layers[0].m_pImage->GetRow(0), &red, 4);
+    doc->ComposeAll(true);
+    doc->m_Anime[0] = {"0", 1};
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    auto wheel = [this](int notches, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(5, 5), window->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window, &e);
+    };
+    const int zoom = window->Zoom();
+    wheel(1, Qt::NoModifier);
+    EXPECT_EQ(window->Zoom(), zoom);
+    window->SetZoom(1);
+    wheel(2, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 3);
+    wheel(20, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 8);
+    wheel(-5, Qt::ControlModifier);
+    EXPECT_EQ(window->Zoom(), 3);
+    QWidget* pane = nullptr;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (!qobject_cast<QPushButton*>(child) && child->pos() == QPoint(15, 15))
+            pane = child;
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->size(), QSize(98, 98));
+    const QImage shot = pane->grab().toImage();
+    EXPECT_EQ(shot.pixel(3, 3), 0xFFFF0000u);
+    EXPECT_NE(shot.pixel(4, 1), 0xFFFF0000u);
+    EXPECT_NE(shot.pixel(1, 4), 0xFFFF0000u);
+    window->SetZoom(1);  // the remembered zoom is the process's, for the tests after
+}
+
 TEST_F(AnimeWindowTest, TheTimerStepsThePanesWhileShown)
 {
     doc->m_Anime[0] = {"0,1", 1};
@@ -132,6 +175,8 @@ TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
     dlg.m_strName = "anime1";    // a slot always has a name; an empty one is refused
     dlg.m_strFrames = "0,1";
     dlg.m_strSpeed = "遅い";
+    dlg.m_strOldFrames = "0,1";
+    dlg.m_nCells = 12;
     WhenModal([](QWidget* modal) {
         EXPECT_EQ(modal->windowTitle(), QStringLiteral("アニメーション設定"));
         auto* edit = modal->findChild<QLineEdit*>();
@@ -143,11 +188,17 @@ TEST_F(AnimeWindowTest, SettingsDialogShowsTheSlotAndReturnsWhatWasTyped)
         EXPECT_EQ(combo->itemText(0), QStringLiteral("早い"));
         edit->setText(QStringLiteral("2,3"));
         combo->setCurrentIndex(0);
+        // A step time of its own leaves the speed idle.
+        auto* step = modal->findChild<QSpinBox*>();
+        ASSERT_TRUE(step);
+        step->setValue(120);
+        EXPECT_FALSE(combo->isEnabled());
         Button(modal, QStringLiteral("OK"))->click();
     });
     ASSERT_TRUE(PresentSetAnimeDlg(dlg, frame));
     EXPECT_EQ(dlg.m_strFrames, "2,3");
     EXPECT_EQ(dlg.m_strSpeed, "早い");
+    EXPECT_EQ(dlg.m_nStepTime, 120);
     EXPECT_EQ(dlg.m_strName, "anime1");
 }
 

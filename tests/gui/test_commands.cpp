@@ -38,7 +38,7 @@ std::vector<int> Ids(const QList<QAction*>& actions)
 TEST(CommandTable, HoldsEveryCommandOfTheMap)
 {
     CCommandTable table;
-    const int all[] = {57600, 57601, 57603, 57604, 32857, 32780, 32858, 32860, 57607, 57616, 57617,
+    const int all[] = {57600, 57601, 57602, 57603, 57604, 32857, 32780, 32858, 32860, 57607, 57616, 57617,
                        57618, 57619, 57665, 57643, 32796, 32820, 57635, 57634, 57637, 32883, 32889,
                        32844, 32845, 32853, 32869, 59392, 59393, 32865, 32879, 32893, 32895, 32896,
                        32791, 32792, 32793, 32798, 32797, 32799, 32805, 32806, 32802, 32832, 32804,
@@ -56,7 +56,7 @@ TEST(CommandTable, MenuOrderSeparatorsAndTexts)
 {
     using V = std::vector<int>;
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::File),
-              (V{57600, 57601, 57603, 57604, 32857, 33020, 33041, 33060, 0, 32780, 0, 32858, 32860, 0, 57607, 0, 57616, 0, 57665}));
+              (V{57600, 57601, 57602, 57603, 57604, 32857, 33020, 33041, 33060, 0, 32780, 0, 32858, 32860, 0, 57607, 0, 57616, 0, 57665}));
     EXPECT_EQ(CCommandTable::MenuOrder(CommandMenu::Edit),
               (V{57643, 33000, 0, 32796, 32820, 0, 57635, 57634, 57637, 32883, 32889, 0, 32844, 32845,
                  32853, 0, 33001}));
@@ -98,6 +98,7 @@ TEST(CommandTable, AcceleratorTableIsComplete)
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), 32883},
         {QKeySequence(Qt::ALT | Qt::Key_Backspace), 57643}, {QKeySequence(Qt::CTRL | Qt::Key_Z), 57643},
         {QKeySequence(Qt::CTRL | Qt::Key_N), 57600}, {QKeySequence(Qt::CTRL | Qt::Key_O), 57601},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), 57602},
         {QKeySequence(Qt::CTRL | Qt::Key_P), 57607}, {QKeySequence(Qt::CTRL | Qt::Key_S), 57603},
         {QKeySequence(Qt::Key_F6), 57680}, {QKeySequence(Qt::SHIFT | Qt::Key_F6), 57681},
         // F1 opens the manual, as on every desktop.
