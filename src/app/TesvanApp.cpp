@@ -354,9 +354,8 @@ void CTesvanApp::OnFileOpen()
         return;
     FileDialogRequest request;
     request.open = true;
-    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"},
-                       {"画像ファイル", "*.png;*.gif;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.webp"},
-                       {"すべてのファイル (*)", "*"}};
+    static const char* const kPictures = "*.png;*.gif;*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.webp";
+    request.filters = {{"Tesvan Files (*.tvn)", "*.tvn"}, {"画像ファイル", kPictures}, {"すべてのファイル (*)", "*"}};
     request.defaultExt = "tvn";
     std::string path;
     if (!UiPort().FileDialog(request, path))
