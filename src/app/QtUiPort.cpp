@@ -9,7 +9,10 @@
 #include "app/FileDlgEx.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
+#include <QImage>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -19,6 +22,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +37,73 @@ QString PatternOf(const FileDialogRequest& request, const QString& nameFilter)
 }
 
 } // namespace
+
+namespace {
+
+const QString kClipMark = QStringLiteral("application/x-tesvan-picture");
+
+QByteArray ProcessMark() { return QByteArray::number(QCoreApplication::applicationPid()); }
+
+} // namespace
+
+CQtUiPort::CQtUiPort() : m_pClipboardWatch(std::make_unique<QObject>())
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        QObject::connect(clipboard, &QClipboard::dataChanged, m_pClipboardWatch.get(),
+                         [this] { m_nHasPicture = -1; });
+}
+
+CQtUiPort::~CQtUiPort() = default;
+
+void CQtUiPort::SetClipboardPicture(const ClipboardPicture& picture)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard || picture.width <= 0 || picture.height <= 0 ||
+        picture.bgra.size() < size_t(picture.width) * size_t(picture.height) * 4)
+        return;
+    // ARGB32 keeps each pixel as blue, green, red, alpha bytes in memory.
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return;
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
+                    size_t(picture.width) * 4);
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    data->setData(kClipMark, ProcessMark());
+    clipboard->setMimeData(data);
+    m_nHasPicture = 1;
+}
+
+bool CQtUiPort::HasClipboardPicture()
+{
+    if (m_nHasPicture < 0) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+        m_nHasPicture = data && data->hasImage() ? 1 : 0;
+    }
+    return m_nHasPicture == 1;
+}
+
+bool CQtUiPort::GetClipboardPicture(ClipboardPicture& picture, bool& foreign)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data || !data->hasImage())
+        return false;
+    QImage image = qvariant_cast<QImage>(data->imageData());
+    if (image.isNull())
+        return false;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    foreign = data->data(kClipMark) != ProcessMark();
+    picture.width = image.width();
+    picture.height = image.height();
+    picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, image.constScanLine(y),
+                    size_t(picture.width) * 4);
+    return true;
+}
 
 QWidget* CQtUiPort::Owner()
 {

@@ -19,11 +19,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -83,6 +87,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"tab", &CScriptRunner::OnTab},
     {"anime", &CScriptRunner::OnAnime},
     {"wait", &CScriptRunner::OnWait},
+    {"clipboard", &CScriptRunner::OnClipboard},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -569,7 +574,11 @@ unsigned CScriptRunner::InputFlags(const std::vector<std::string>& words, size_t
             flags |= kKeyFlagControl;
         else if (words[i] == "shift")
             flags |= kKeyFlagShift;
+        else if (words[i] == "alt")
+            flags |= kKeyFlagAlt;
     }
+    if (m_Modifiers & Qt::AltModifier)
+        flags |= kKeyFlagAlt;
     return flags;
 }
 
@@ -613,13 +622,100 @@ int CScriptRunner::OnRelease(const ScriptStatement& st)
 int CScriptRunner::OnKey(const ScriptStatement& st)
 {
     const std::string& which = st.args[1];
-    const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
-    CCanvasInput& input = m_pFrame->RightView()->Input();
-    if (st.args[0] == "down")
-        input.OnKeyDown(key);
-    else
-        input.OnKeyUp(key);
+    const bool down = st.args[0] == "down";
+    // Modifiers held by the script join the keys that follow.
+    auto hold = [&](Qt::KeyboardModifier modifier) {
+        m_Modifiers = down ? (m_Modifiers | modifier) : (m_Modifiers & ~modifier);
+    };
+    if (which == "shift" || which == "escape" || which == "control") {
+        if (which != "escape")
+            hold(which == "shift" ? Qt::ShiftModifier : Qt::ControlModifier);
+        const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
+        CCanvasInput& input = m_pFrame->RightView()->Input();
+        if (down)
+            input.OnKeyDown(key);
+        else
+            input.OnKeyUp(key);
+        return kOk;
+    }
+    if (which == "alt" || which == "meta") {
+        hold(which == "alt" ? Qt::AltModifier : Qt::MetaModifier);
+        return kOk;
+    }
+    // Any other key Qt names, as a person presses it where the focus is:
+    // the shortcuts first (unless the focus types it), then the widget.
+    const QKeySequence sequence = QKeySequence::fromString(QString::fromStdString(which), QKeySequence::PortableText);
+    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown ||
+        sequence[0].keyboardModifiers() != Qt::NoModifier)
+        return Malformed(st, "unknown key " + which);
+    const Qt::Key key = sequence[0].key();
+    QString text;
+    if (!(m_Modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            text = QChar(m_Modifiers & Qt::ShiftModifier ? int(key) : int(key) - 'A' + 'a');
+        else if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
+            text = QChar(int(key));
+        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            text = QStringLiteral("\r");
+        else if (key == Qt::Key_Backspace)
+            text = QStringLiteral("\b");
+    }
+    QWidget* target = QApplication::focusWidget();
+    if (!target || !target->isVisible())
+        target = m_pFrame->RightView();
+    if (down) {
+        if (m_pFrame->DispatchKey(target, QKeyCombination(m_Modifiers, key), text))
+            return kOk;
+        QKeyEvent press(QEvent::KeyPress, key, m_Modifiers, text);
+        QCoreApplication::sendEvent(target, &press);
+    } else {
+        QKeyEvent release(QEvent::KeyRelease, key, m_Modifiers, text);
+        QCoreApplication::sendEvent(target, &release);
+    }
     return kOk;
+}
+
+// clipboard set PATH: the picture goes on the desktop clipboard as another
+// program puts it there; clipboard get PATH: the clipboard's picture as PNG.
+int CScriptRunner::OnClipboard(const ScriptStatement& st)
+{
+    const QString path = QString::fromStdString(ExpandScriptPath(st.args[1]));
+    if (st.args[0] == "set") {
+        QImage image(path);
+        if (image.isNull()) {
+            std::fprintf(stderr, "line %d: cannot read %s\n", st.line, path.toLocal8Bit().constData());
+            return kFailed;
+        }
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        ClipboardPicture picture;
+        picture.width = image.width();
+        picture.height = image.height();
+        picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
+        for (int y = 0; y < picture.height; ++y)
+            std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, image.constScanLine(y),
+                        size_t(picture.width) * 4);
+        m_pPort->SetForeignPicture(picture);
+        return kOk;
+    }
+    ClipboardPicture picture;
+    bool foreign = false;
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error = "the clipboard holds no picture";
+    if (m_pPort->GetClipboardPicture(picture, foreign)) {
+        QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height && !image.isNull(); ++y)
+            std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
+                        size_t(picture.width) * 4);
+        error.clear();
+        if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+            error = "cannot encode the picture";
+        else if (WriteFileSafely(path.toStdString(), png.constData(), size_t(png.size()), &error))
+            return kOk;
+    }
+    std::fprintf(stderr, "line %d: cannot write %s: %s\n", st.line, path.toLocal8Bit().constData(),
+                 error.c_str());
+    return kFailed;
 }
 
 int CScriptRunner::OnChar(const ScriptStatement& st)

@@ -6,6 +6,7 @@
 
 #include "views/Language.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -194,7 +196,24 @@ void CAnimaitionDlg::OnSetting(int slot)
 {
     if (slot < 0 || slot >= CTesvanDoc::kAnimeSlots)
         return;
-    if (!m_pDoc->EditAnimeSlot(slot))
+    // Where the person works: the focus before the settings, or, when it
+    // was this window's button, the main window's last focus (the canvas).
+    QPointer<QWidget> back = QApplication::focusWidget();
+    if ((!back || back->window() == this) && parentWidget())
+        back = parentWidget()->window()->focusWidget();
+    const bool changed = m_pDoc->EditAnimeSlot(slot);
+    if (back) {
+        auto restore = [back] {
+            if (back && back->isVisible()) {
+                back->window()->activateWindow();
+                back->setFocus(Qt::OtherFocusReason);
+            }
+        };
+        restore();
+        // The window system activates this window again after the dialog.
+        QTimer::singleShot(0, back, restore);
+    }
+    if (!changed)
         return;
     m_pDoc->PrepareAnimePlayer(slot, m_Players[slot]);
     m_pPictures[slot]->update();

@@ -154,13 +154,14 @@ TEST_F(FrameTest, MenusAndToolbarFollowTheTable)
             EXPECT_FALSE(action->icon().isNull());
             EXPECT_FALSE(action->toolTip().isEmpty());
         }
-    EXPECT_EQ(buttons, 29);
+    EXPECT_EQ(buttons, 30);
     EXPECT_EQ(Ids(frame->ToolBar()->actions()), CCommandTable::ToolbarOrder());
     EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("標準"));
 
-    // Highlighting an item shows its prompt; the tooltip is the part after "\n".
+    // Highlighting an item shows its prompt; the tooltip is the part after
+    // "\n" with the key that chooses it.
     QAction* open = frame->ToolBar()->actions().value(1);
-    EXPECT_EQ(open->toolTip(), QStringLiteral("開く"));
+    EXPECT_EQ(open->toolTip(), QStringLiteral("開く (Ctrl+O)"));
     open->showStatusText(frame);
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("既存のファイルを開く"));
 }
