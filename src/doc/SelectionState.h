@@ -42,8 +42,10 @@ public:
     // What the last cut or copy took, kept while no paste floats (a tool
     // change, Escape, a right press, another cell or undo drops the floating
     // paste, not the pieces), so that paste can float it again: the pieces,
-    // their selection layer and depth, and the cell-local place and turn of
-    // the paste when it was dropped.
+    // their selection layer, the depth they were packed in (set as they are
+    // made: a load may change the document's depth before the paste is
+    // dropped), and the cell-local place and turn of the paste when it was
+    // dropped.
     int m_nKeptCount = 0;
     CLayerRegion m_Kept[kPieces];
     int m_nKeptLayer = 0;

@@ -93,7 +93,6 @@ void CTesvanDoc::ResetSelection(bool redraw)
         }
         m_nKeptCount = n;
         m_nKeptLayer = m_nSelLayer;
-        m_nKeptBits = m_nBitCount;
         const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
         m_rcKept = CRect{m_rcSel.left - ox, m_rcSel.top - oy, m_rcSel.right - ox, m_rcSel.bottom - oy};
         m_bKeptRotated = m_bPasteRotated;

@@ -69,8 +69,9 @@ bool ComposePieces(const CTesvanDoc& doc, ClipboardPicture& picture)
     if (!piece.CreateEx(w, h, doc.m_nBitCount))
         return false;
     for (int k = 0; k < std::clamp(doc.m_nPieceCount, 0, CTesvanDoc::kLayers); ++k) {
-        if (doc.m_nBitCount == 8)
-            std::memset(piece.GetBits(), 0, size_t(piece.GetPitch()) * size_t(h));
+        // Cleared for a piece whose runs end early (rows may run bottom-up).
+        for (int y = 0; y < h; ++y)
+            std::memset(piece.GetRow(y), 0, size_t(w) * size_t(doc.m_nBitCount / 8));
         PutRegion(doc.m_Pieces[k], piece, 0, 0, false, 0, true);
         for (int y = 0; y < h; ++y) {
             const uint8_t* src = piece.GetRow(y);
@@ -193,6 +194,7 @@ void LiftPieces(CTesvanDoc& doc, bool cut)
         doc.m_nKeptCount = 0;
         for (CLayerRegion& kept : doc.m_Kept)
             kept.Reset();
+        doc.m_nKeptBits = doc.m_nBitCount;
         ClipboardPicture picture;
         if (ComposePieces(doc, picture))
             UiPort().SetClipboardPicture(picture);
@@ -267,6 +269,11 @@ bool FloatPicture(CTesvanDoc& doc, const ClipboardPicture& picture)
     else
         Compress32(image, 0, 0, w, h, piece.data);
     doc.m_nPieceCount = 1;
+    // The picture takes the place of what was kept, as a cut or copy would.
+    doc.m_nKeptCount = 0;
+    for (CLayerRegion& kept : doc.m_Kept)
+        kept.Reset();
+    doc.m_nKeptBits = doc.m_nBitCount;
     doc.m_nSelLayer = layer.m_nPage;
     doc.m_rcSel = CRect{piece.left, piece.top, piece.right, piece.bottom};
     doc.m_nSelState = SelState::Floating;
