@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 namespace {
@@ -205,7 +206,10 @@ void CAnimaitionDlg::OnSetting(int slot)
     if (back) {
         auto restore = [back] {
             if (back && back->isVisible()) {
-                back->window()->activateWindow();
+                // activateWindow() would do nothing: the owner counts as
+                // active while this window, its transient child, is.
+                if (QWindow* handle = back->window()->windowHandle())
+                    handle->requestActivate();
                 back->setFocus(Qt::OtherFocusReason);
             }
         };

@@ -10,6 +10,7 @@
 #include "doc/TesvanDoc.h"
 #include "views/AnimationDlg.h"
 #include "views/Print.h"
+#include "views/RightView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -64,6 +65,34 @@ QPushButton* Button(QWidget* dialog, const QString& text)
 }
 
 } // namespace
+
+// The toolkit's own way into its shortcut map (what its test library calls):
+// true when a shortcut took the key.
+bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                  const QString& text, bool autorep, ushort count);
+
+TEST_F(AnimeWindowTest, MainWindowKeysActThereUnlessTheTextToolTypesThem)
+{
+    frame->show();
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    CRightView* canvas = frame->RightView();
+    canvas->setFocus();
+    window->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), window);
+
+    doc->OnToolCommand(Cmd::ToolLine);
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(window, 0, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolPencil);
+
+    // While the text tool has an entry the canvas keeps the letters.
+    doc->OnToolCommand(Cmd::ToolText);
+    doc->m_bTextPlaced = true;
+    EXPECT_FALSE(qt_sendShortcutOverrideEvent(canvas, 0, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolText);
+    window->hide();
+    frame->hide();
+}
 
 TEST_F(AnimeWindowTest, CreatedHiddenShownByTheCommandAndUntickedByTheCloseBox)
 {
