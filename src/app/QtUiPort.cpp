@@ -44,11 +44,17 @@ const QString kClipMark = QStringLiteral("application/x-tesvan-picture");
 
 QByteArray ProcessMark() { return QByteArray::number(QCoreApplication::applicationPid()); }
 
+// None without a display (shell printing runs without one).
+QClipboard* DesktopClipboard()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+
 } // namespace
 
 CQtUiPort::CQtUiPort() : m_pClipboardWatch(std::make_unique<QObject>())
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
+    if (QClipboard* clipboard = DesktopClipboard())
         QObject::connect(clipboard, &QClipboard::dataChanged, m_pClipboardWatch.get(),
                          [this] { m_nHasPicture = -1; });
 }
@@ -57,7 +63,7 @@ CQtUiPort::~CQtUiPort() = default;
 
 void CQtUiPort::SetClipboardPicture(const ClipboardPicture& picture)
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
+    QClipboard* clipboard = DesktopClipboard();
     if (!clipboard || picture.width <= 0 || picture.height <= 0 ||
         picture.bgra.size() < size_t(picture.width) * size_t(picture.height) * 4)
         return;
@@ -78,7 +84,7 @@ void CQtUiPort::SetClipboardPicture(const ClipboardPicture& picture)
 bool CQtUiPort::HasClipboardPicture()
 {
     if (m_nHasPicture < 0) {
-        QClipboard* clipboard = QGuiApplication::clipboard();
+        QClipboard* clipboard = DesktopClipboard();
         const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
         m_nHasPicture = data && data->hasImage() ? 1 : 0;
     }
@@ -87,7 +93,7 @@ bool CQtUiPort::HasClipboardPicture()
 
 bool CQtUiPort::GetClipboardPicture(ClipboardPicture& picture, bool& foreign)
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
+    QClipboard* clipboard = DesktopClipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
     if (!data || !data->hasImage())
         return false;
