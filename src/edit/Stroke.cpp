@@ -340,7 +340,12 @@ bool CTesvanDoc::PickColorAt(CPoint point, int button)
     }
     if (button != 1 && button != 2)
         return false;
-    const CPoint c = CellPixel(point);
+    CPoint c = CellPixel(point);
+    if (m_Aids.bWrap && m_nCellWidth > 0 && m_nCellHeight > 0) {
+        // The tiles around the cell show the cell itself.
+        c.x = (c.x % m_nCellWidth + m_nCellWidth) % m_nCellWidth;
+        c.y = (c.y % m_nCellHeight + m_nCellHeight) % m_nCellHeight;
+    }
     const int x = c.x + m_nEditColumn * m_nCellWidth;
     const int y = c.y + m_nEditRow * m_nCellHeight;
     CLayer& layer = CurrentLayer();
