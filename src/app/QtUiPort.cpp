@@ -61,19 +61,39 @@ CQtUiPort::CQtUiPort() : m_pClipboardWatch(std::make_unique<QObject>())
 
 CQtUiPort::~CQtUiPort() = default;
 
+QImage CQtUiPort::ImageFromPicture(const ClipboardPicture& picture)
+{
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.bgra.size() < size_t(picture.width) * size_t(picture.height) * 4)
+        return {};
+    // ARGB32 keeps each pixel as blue, green, red, alpha bytes in memory.
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height && !image.isNull(); ++y)
+        std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
+                    size_t(picture.width) * 4);
+    return image;
+}
+
+bool CQtUiPort::PictureFromImage(const QImage& image, ClipboardPicture& picture)
+{
+    if (image.isNull())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    picture.width = argb.width();
+    picture.height = argb.height();
+    picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, argb.constScanLine(y),
+                    size_t(picture.width) * 4);
+    return true;
+}
+
 void CQtUiPort::SetClipboardPicture(const ClipboardPicture& picture)
 {
     QClipboard* clipboard = DesktopClipboard();
-    if (!clipboard || picture.width <= 0 || picture.height <= 0 ||
-        picture.bgra.size() < size_t(picture.width) * size_t(picture.height) * 4)
+    const QImage image = ImageFromPicture(picture);
+    if (!clipboard || image.isNull())
         return;
-    // ARGB32 keeps each pixel as blue, green, red, alpha bytes in memory.
-    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
-    if (image.isNull())
-        return;
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
-                    size_t(picture.width) * 4);
     auto* data = new QMimeData;
     data->setImageData(image);
     data->setData(kClipMark, ProcessMark());
@@ -95,19 +115,9 @@ bool CQtUiPort::GetClipboardPicture(ClipboardPicture& picture, bool& foreign)
 {
     QClipboard* clipboard = DesktopClipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    if (!data || !data->hasImage())
+    if (!data || !data->hasImage() || !PictureFromImage(qvariant_cast<QImage>(data->imageData()), picture))
         return false;
-    QImage image = qvariant_cast<QImage>(data->imageData());
-    if (image.isNull())
-        return false;
-    image = image.convertToFormat(QImage::Format_ARGB32);
     foreign = data->data(kClipMark) != ProcessMark();
-    picture.width = image.width();
-    picture.height = image.height();
-    picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
-    for (int y = 0; y < picture.height; ++y)
-        std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, image.constScanLine(y),
-                    size_t(picture.width) * 4);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QFileDialog;
+class QImage;
 class QObject;
 class QWidget;
 
@@ -29,6 +30,10 @@ public:
     void SetClipboardPicture(const ClipboardPicture& picture) override;
     bool HasClipboardPicture() override;
     bool GetClipboardPicture(ClipboardPicture& picture, bool& foreign) override;
+    // A clipboard picture as a toolkit image and back (any image format in;
+    // false for a null image).
+    static QImage ImageFromPicture(const ClipboardPicture& picture);
+    static bool PictureFromImage(const QImage& image, ClipboardPicture& picture);
 
     // Sets up the dialog from a request (filters, selected filter, name,
     // folder, default extension and, for the shared dialog, the rule that

@@ -3,6 +3,7 @@
 #include "app/HelpWindow.h"
 
 #include "app/MainFrame.h"
+#include "app/QtUiPort.h"
 #include "app/TesvanApp.h"
 #include "doc/DocFields.h"
 #include "doc/TesvanDoc.h"
@@ -627,9 +628,10 @@ int CScriptRunner::OnKey(const ScriptStatement& st)
     auto hold = [&](Qt::KeyboardModifier modifier) {
         m_Modifiers = down ? (m_Modifiers | modifier) : (m_Modifiers & ~modifier);
     };
-    if (which == "shift" || which == "escape" || which == "control") {
+    const bool control = which == "control" || which == "ctrl";
+    if (which == "shift" || which == "escape" || control) {
         if (which != "escape")
-            hold(which == "shift" ? Qt::ShiftModifier : Qt::ControlModifier);
+            hold(control ? Qt::ControlModifier : Qt::ShiftModifier);
         const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
         CCanvasInput& input = m_pFrame->RightView()->Input();
         if (down)
@@ -681,19 +683,11 @@ int CScriptRunner::OnClipboard(const ScriptStatement& st)
 {
     const QString path = QString::fromStdString(ExpandScriptPath(st.args[1]));
     if (st.args[0] == "set") {
-        QImage image(path);
-        if (image.isNull()) {
+        ClipboardPicture picture;
+        if (!CQtUiPort::PictureFromImage(QImage(path), picture)) {
             std::fprintf(stderr, "line %d: cannot read %s\n", st.line, path.toLocal8Bit().constData());
             return kFailed;
         }
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        ClipboardPicture picture;
-        picture.width = image.width();
-        picture.height = image.height();
-        picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
-        for (int y = 0; y < picture.height; ++y)
-            std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, image.constScanLine(y),
-                        size_t(picture.width) * 4);
         m_pPort->SetForeignPicture(picture);
         return kOk;
     }
@@ -703,10 +697,7 @@ int CScriptRunner::OnClipboard(const ScriptStatement& st)
     QBuffer buffer(&png);
     std::string error = "the clipboard holds no picture";
     if (m_pPort->GetClipboardPicture(picture, foreign)) {
-        QImage image(picture.width, picture.height, QImage::Format_ARGB32);
-        for (int y = 0; y < picture.height && !image.isNull(); ++y)
-            std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
-                        size_t(picture.width) * 4);
+        const QImage image = CQtUiPort::ImageFromPicture(picture);
         error.clear();
         if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
             error = "cannot encode the picture";
