@@ -53,9 +53,19 @@ void BlendOver(uint8_t* dst, const uint8_t* src)
     dst[3] = uint8_t((out + 127) / 255);
 }
 
+// Whether the layer a piece came from is shown.
+bool PieceShown(const CTesvanDoc& doc, const CLayerRegion& piece)
+{
+    for (const CLayer& layer : doc.m_Layers)
+        if (layer.m_nPage == piece.nLayer)
+            return layer.m_bVisible != 0;
+    return false;
+}
+
 // The pieces composed in layer order as one picture with alpha, as other
-// programs take it from the desktop clipboard. 8-bit index 0 and 32-bit
-// pixels of alpha 0 (cut leaves 0x00000001) are transparent.
+// programs take it from the desktop clipboard: the shown layers, as the
+// canvas composes them (all pieces when none is shown). 8-bit index 0 and
+// 32-bit pixels of alpha 0 (cut leaves 0x00000001) are transparent.
 bool ComposePieces(const CTesvanDoc& doc, ClipboardPicture& picture)
 {
     const CRect& rc = doc.m_rcSel;
@@ -68,7 +78,13 @@ bool ComposePieces(const CTesvanDoc& doc, ClipboardPicture& picture)
     CImageEx piece;
     if (!piece.CreateEx(w, h, doc.m_nBitCount))
         return false;
-    for (int k = 0; k < std::clamp(doc.m_nPieceCount, 0, CTesvanDoc::kLayers); ++k) {
+    const int n = std::clamp(doc.m_nPieceCount, 0, CTesvanDoc::kLayers);
+    bool anyShown = false;
+    for (int k = 0; k < n; ++k)
+        anyShown = anyShown || PieceShown(doc, doc.m_Pieces[k]);
+    for (int k = 0; k < n; ++k) {
+        if (anyShown && !PieceShown(doc, doc.m_Pieces[k]))
+            continue;
         // Cleared for a piece whose runs end early (rows may run bottom-up).
         for (int y = 0; y < h; ++y)
             std::memset(piece.GetRow(y), 0, size_t(w) * size_t(doc.m_nBitCount / 8));
