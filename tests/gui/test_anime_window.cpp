@@ -71,9 +71,13 @@ QPushButton* Button(QWidget* dialog, const QString& text)
 bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
                                   const QString& text, bool autorep, ushort count);
 
-TEST_F(AnimeWindowTest, MainWindowKeysActThereUnlessTheTextToolTypesThem)
+TEST_F(AnimeWindowTest, MainWindowKeysActThereAndTheSettingsGiveTheFocusBack)
 {
+    // Shown as on a screen, so that the window system can activate it.
+    frame->hide();
+    frame->setAttribute(Qt::WA_DontShowOnScreen, false);
     frame->show();
+    QApplication::processEvents();
     ASSERT_TRUE(frame->ExecuteCommand(32869));
     CRightView* canvas = frame->RightView();
     canvas->setFocus();
@@ -84,6 +88,13 @@ TEST_F(AnimeWindowTest, MainWindowKeysActThereUnlessTheTextToolTypesThem)
     doc->OnToolCommand(Cmd::ToolLine);
     EXPECT_TRUE(qt_sendShortcutOverrideEvent(window, 0, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), false, 1));
     EXPECT_EQ(doc->m_nTool, Cmd::ToolPencil);
+
+    // The settings closed (cancelled here), the canvas has the focus again.
+    Button(window, QStringLiteral("設定"))->setFocus();
+    window->OnSetting(0);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), frame);
+    EXPECT_EQ(QApplication::focusWidget(), canvas);
 
     // While the text tool has an entry the canvas keeps the letters.
     doc->OnToolCommand(Cmd::ToolText);
