@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include "../support/FakeUiPort.h"
+#include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/Anime.h"
@@ -101,6 +102,21 @@ TEST_F(AnimeWindowTest, MainWindowKeysActThereAndTheSettingsGiveTheFocusBack)
     doc->m_bTextPlaced = true;
     EXPECT_FALSE(qt_sendShortcutOverrideEvent(canvas, 0, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), false, 1));
     EXPECT_EQ(doc->m_nTool, Cmd::ToolText);
+
+    // The help window: its search field types the letter, its page does not.
+    doc->m_bTextPlaced = false;
+    ASSERT_TRUE(frame->ExecuteCommand(57667));
+    auto* help = frame->findChild<CHelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    help->activateWindow();
+    QApplication::processEvents();
+    auto* search = help->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(qt_sendShortcutOverrideEvent(search, 0, Qt::Key_L, Qt::NoModifier, QStringLiteral("l"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolText);
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(help, 0, Qt::Key_L, Qt::NoModifier, QStringLiteral("l"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolLine);
+    help->hide();
     window->hide();
     frame->hide();
 }
