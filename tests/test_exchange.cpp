@@ -547,7 +547,9 @@ TEST(Export, TransparentWhereNoLayerDrawsAndTheCanvasComesBack)
     EXPECT_TRUE(doc.m_strText.empty());
     EXPECT_FALSE(ui.fileRequests[0].open);
     EXPECT_EQ(ui.fileRequests[0].filters[0].second, "*.png");
-    EXPECT_FALSE(doc.IsModified());
+    // The typed text was written into the layer first.
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nUndoCount, 1);
     EXPECT_EQ(Px(doc.m_imgWork, 3, 1), 0xFFFFFFFFu);
     CImageEx back;
     ASSERT_TRUE(LoadImageFile(path, back));

@@ -345,7 +345,7 @@ TEST_F(SelectionTest, CutPixelsPasteEvenTransparently)
     EXPECT_EQ(Px(img, 40, 40), 1u);
 }
 
-TEST_F(SelectionTest, PieceOfAVanishedLayerIsSkipped)
+TEST_F(SelectionTest, PieceOfAVanishedLayerIsSkippedAnEmptyOneGetsAnImage)
 {
     Open(32);
     SetPx(Image(0), 0, 0, 0xFF000001);
@@ -360,7 +360,8 @@ TEST_F(SelectionTest, PieceOfAVanishedLayerIsSkipped)
     doc.m_rcSel = CRect{8, 8, 8, 8};
     doc.OnEditPaste();
     EXPECT_EQ(Px(*doc.m_Layers[0].m_pImage, 8, 8), 0xFF000001u);
-    EXPECT_EQ(doc.m_Layers[3].m_pImage, nullptr);
+    ASSERT_NE(doc.m_Layers[3].m_pImage, nullptr);
+    EXPECT_EQ(Px(*doc.m_Layers[3].m_pImage, 8, 8), 0xFF000004u);
     EXPECT_EQ(Px(*doc.m_Layers[5].m_pImage, 8, 8), 0u);
 }
 

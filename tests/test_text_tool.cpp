@@ -167,7 +167,7 @@ TEST_F(TextTool, TextIsCutAtTheCellEdge)
     EXPECT_EQ(Count(img, 32, 0, 63, 31), 0);  // the next cell
 }
 
-TEST_F(TextTool, EscapeAnotherToolAndCancelDiscardTheText)
+TEST_F(TextTool, EscapeAndCancelDiscardTheTextAnotherToolFixesIt)
 {
     Place(2, 2);
     Type("abc");
@@ -179,8 +179,9 @@ TEST_F(TextTool, EscapeAnotherToolAndCancelDiscardTheText)
     Type("abc");
     doc.OnToolCommand(Cmd::ToolLine);
     EXPECT_TRUE(doc.m_strText.empty());
-    EXPECT_EQ(Count(doc.m_imgWork, 0, 0, 31, 31, 0xFFFFFFFFu), 0);
-    EXPECT_EQ(doc.CurrentLayer().m_pImage, nullptr);
+    ASSERT_NE(doc.CurrentLayer().m_pImage, nullptr);
+    EXPECT_GT(Count(*doc.CurrentLayer().m_pImage, 0, 0, 31, 31), 0);
+    EXPECT_EQ(doc.m_nUndoCount, 1);
 
     // Nothing to cancel: no recomposition, no notification.
     log.hints.clear();

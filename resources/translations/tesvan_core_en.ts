@@ -106,12 +106,20 @@ Undo</translation>
         <translation>Select</translation>
     </message>
     <message>
+        <source>範囲選択	M</source>
+        <translation>Select	M</translation>
+    </message>
+    <message>
         <source>選択ツール</source>
         <translation>Selection tool</translation>
     </message>
     <message>
         <source>全レイヤー範囲選択</source>
         <translation>Select on All Layers</translation>
+    </message>
+    <message>
+        <source>全レイヤー範囲選択	Shift+M</source>
+        <translation>Select on All Layers	Shift+M</translation>
     </message>
     <message>
         <source>全レイヤー選択</source>
@@ -154,6 +162,10 @@ Paste</translation>
     <message>
         <source>スポイト</source>
         <translation>Eyedropper</translation>
+    </message>
+    <message>
+        <source>スポイト	I</source>
+        <translation>Eyedropper	I</translation>
     </message>
     <message>
         <source>貼付範囲回転90°</source>
@@ -242,28 +254,56 @@ Toggle status bar</translation>
         <translation>Pencil</translation>
     </message>
     <message>
+        <source>鉛筆	B</source>
+        <translation>Pencil	B</translation>
+    </message>
+    <message>
         <source>直線</source>
         <translation>Line</translation>
+    </message>
+    <message>
+        <source>直線	L</source>
+        <translation>Line	L</translation>
     </message>
     <message>
         <source>四角形枠</source>
         <translation>Rectangle</translation>
     </message>
     <message>
+        <source>四角形枠	U</source>
+        <translation>Rectangle	U</translation>
+    </message>
+    <message>
         <source>四角形</source>
         <translation>Filled Rectangle</translation>
+    </message>
+    <message>
+        <source>四角形	Shift+U</source>
+        <translation>Filled Rectangle	Shift+U</translation>
     </message>
     <message>
         <source>楕円枠</source>
         <translation>Ellipse</translation>
     </message>
     <message>
+        <source>楕円枠	O</source>
+        <translation>Ellipse	O</translation>
+    </message>
+    <message>
         <source>楕円</source>
         <translation>Filled Ellipse</translation>
     </message>
     <message>
+        <source>楕円	Shift+O</source>
+        <translation>Filled Ellipse	Shift+O</translation>
+    </message>
+    <message>
         <source>曲線</source>
         <translation>Curve</translation>
+    </message>
+    <message>
+        <source>曲線	C</source>
+        <translation>Curve	C</translation>
     </message>
     <message>
         <source>曲線
@@ -276,8 +316,16 @@ Hold Ctrl or Shift to continue</translation>
         <translation>Fill</translation>
     </message>
     <message>
+        <source>塗りつぶし	G</source>
+        <translation>Fill	G</translation>
+    </message>
+    <message>
         <source>テキスト</source>
         <translation>Text</translation>
+    </message>
+    <message>
+        <source>テキスト	T</source>
+        <translation>Text	T</translation>
     </message>
     <message>
         <source>フォント設定</source>

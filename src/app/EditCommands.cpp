@@ -31,8 +31,10 @@ void InstallEditCommands(CCommandTable& t, CTesvanDoc* doc)
     t.SetHandler(Cmd::EditCopy, lift(&CTesvanDoc::OnEditCopy), selected);
 
     auto floating = [doc](CommandUi& ui) { ui.enabled = doc->CanPaste(); };
-    t.SetHandler(Cmd::EditPaste, [doc] { doc->OnEditPaste(); }, floating);
-    t.SetHandler(Cmd::EditPasteTransparent, [doc] { doc->OnPasteTransparent(); }, floating);
+    // With no floating paste, paste floats the kept pieces or the desktop's picture.
+    auto pastable = [doc](CommandUi& ui) { ui.enabled = doc->CanPasteAnything(); };
+    t.SetHandler(Cmd::EditPaste, lift(&CTesvanDoc::OnEditPaste), pastable);
+    t.SetHandler(Cmd::EditPasteTransparent, lift(&CTesvanDoc::OnPasteTransparent), pastable);
     t.SetHandler(Cmd::EditPasteRotate, [doc] { doc->OnPasteRotate(); },
                  [doc](CommandUi& ui) { ui.enabled = doc->CanRotatePaste(); });
     t.SetHandler(Cmd::EditPasteMirrorLR, [doc] { doc->OnPasteMirrorLR(); }, floating);

@@ -23,7 +23,7 @@ namespace {
 // with progress for long ones and a message for every failure.
 void OnExportAnime(CTesvanDoc* doc)
 {
-    doc->CancelText();
+    doc->FixText();
     if (doc->m_nSelState != SelState::None) {
         doc->ResetSelection(true);
         doc->UpdateAllViews(3);

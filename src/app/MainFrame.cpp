@@ -29,6 +29,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QActionGroup>
@@ -162,7 +163,13 @@ QAction* CMainFrame::MakeAction(int id)
     action->setData(id);
     action->setStatusTip(CCommandTable::StatusPrompt(prompt));
     QString tip = CCommandTable::ToolTip(prompt);
-    action->setToolTip(tip.isEmpty() ? PlainText(text) : tip);
+    if (tip.isEmpty())
+        tip = PlainText(text);
+    // The key that chooses it, as in the menus.
+    if (!info->keys.isEmpty())
+        tip += QStringLiteral(" (%1)").arg(
+            QKeySequence(info->keys.first(), QKeySequence::PortableText).toString(QKeySequence::NativeText));
+    action->setToolTip(tip);
     if (info->toolbar)
         action->setIcon(CommandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -306,12 +313,33 @@ void CMainFrame::BuildShortcuts()
     for (const CommandInfo& info : m_Commands.Commands()) {
         for (const QString& key : info.keys) {
             auto* shortcut = new QShortcut(QKeySequence(key, QKeySequence::PortableText), this);
-            shortcut->setContext(Qt::WindowShortcut);
+            // Every window of the editor takes them (the animation and help
+            // windows too); a modal dialog still keeps them to itself, and a
+            // text field or the text tool's entry keeps the keys it types.
+            shortcut->setContext(Qt::ApplicationShortcut);
             shortcut->setAutoRepeat(false);
             const int id = info.id;
             connect(shortcut, &QShortcut::activated, this, [this, id] { ExecuteCommand(id); });
         }
     }
+}
+
+bool CMainFrame::DispatchKey(QWidget* target, QKeyCombination combination, const QString& text)
+{
+    // As the toolkit does: the focus widget may claim the key first.
+    QKeyEvent override(QEvent::ShortcutOverride, combination.key(), combination.keyboardModifiers(), text);
+    override.ignore();
+    QCoreApplication::sendEvent(target, &override);
+    if (override.isAccepted())
+        return false;
+    const QKeySequence pressed(combination);
+    for (const CommandInfo& info : m_Commands.Commands())
+        for (const QString& key : info.keys)
+            if (QKeySequence(key, QKeySequence::PortableText) == pressed) {
+                ExecuteCommand(info.id);
+                return true;
+            }
+    return false;
 }
 
 CMainFrame::CommandState CMainFrame::QueryCommand(int id)

@@ -35,6 +35,10 @@ public:
     // Routed and enable-checked like a menu click; false (doing nothing)
     // when the command is disabled or unknown.
     bool ExecuteCommand(int id);
+    // A key press from a script: the target widget may claim it (a text
+    // entry), else the command whose key it is runs; false when no command
+    // took it (the caller then delivers the key to the target).
+    bool DispatchKey(QWidget* target, QKeyCombination combination, const QString& text);
 
     CTesvanView* TabView() const { return m_pTabView; }
     CLeftView* LeftView() const;

@@ -9,7 +9,10 @@
 #include "app/FileDlgEx.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
+#include <QImage>
+#include <QMimeData>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -20,6 +23,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -36,6 +40,89 @@ QString PatternOf(const FileDialogRequest& request, const QString& nameFilter)
 }
 
 } // namespace
+
+namespace {
+
+const QString kClipMark = QStringLiteral("application/x-tesvan-picture");
+
+QByteArray ProcessMark() { return QByteArray::number(QCoreApplication::applicationPid()); }
+
+// None without a display (shell printing runs without one).
+QClipboard* DesktopClipboard()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+
+} // namespace
+
+CQtUiPort::CQtUiPort() : m_pClipboardWatch(std::make_unique<QObject>())
+{
+    if (QClipboard* clipboard = DesktopClipboard())
+        QObject::connect(clipboard, &QClipboard::dataChanged, m_pClipboardWatch.get(),
+                         [this] { m_nHasPicture = -1; });
+}
+
+CQtUiPort::~CQtUiPort() = default;
+
+QImage CQtUiPort::ImageFromPicture(const ClipboardPicture& picture)
+{
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.bgra.size() < size_t(picture.width) * size_t(picture.height) * 4)
+        return {};
+    // ARGB32 keeps each pixel as blue, green, red, alpha bytes in memory.
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height && !image.isNull(); ++y)
+        std::memcpy(image.scanLine(y), picture.bgra.data() + size_t(y) * size_t(picture.width) * 4,
+                    size_t(picture.width) * 4);
+    return image;
+}
+
+bool CQtUiPort::PictureFromImage(const QImage& image, ClipboardPicture& picture)
+{
+    if (image.isNull())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    picture.width = argb.width();
+    picture.height = argb.height();
+    picture.bgra.resize(size_t(picture.width) * size_t(picture.height) * 4);
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(picture.bgra.data() + size_t(y) * size_t(picture.width) * 4, argb.constScanLine(y),
+                    size_t(picture.width) * 4);
+    return true;
+}
+
+void CQtUiPort::SetClipboardPicture(const ClipboardPicture& picture)
+{
+    QClipboard* clipboard = DesktopClipboard();
+    const QImage image = ImageFromPicture(picture);
+    if (!clipboard || image.isNull())
+        return;
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    data->setData(kClipMark, ProcessMark());
+    clipboard->setMimeData(data);
+    m_nHasPicture = 1;
+}
+
+bool CQtUiPort::HasClipboardPicture()
+{
+    if (m_nHasPicture < 0) {
+        QClipboard* clipboard = DesktopClipboard();
+        const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+        m_nHasPicture = data && data->hasImage() ? 1 : 0;
+    }
+    return m_nHasPicture == 1;
+}
+
+bool CQtUiPort::GetClipboardPicture(ClipboardPicture& picture, bool& foreign)
+{
+    QClipboard* clipboard = DesktopClipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data || !data->hasImage() || !PictureFromImage(qvariant_cast<QImage>(data->imageData()), picture))
+        return false;
+    foreign = data->data(kClipMark) != ProcessMark();
+    return true;
+}
 
 QWidget* CQtUiPort::Owner()
 {

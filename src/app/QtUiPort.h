@@ -7,12 +7,17 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QFileDialog;
+class QImage;
+class QObject;
 class QWidget;
 
 class CQtUiPort : public CUiPort {
 public:
+    CQtUiPort();
+    ~CQtUiPort() override;
     void MessageBox(const std::string& text) override;
     UiAnswer Question(const std::string& text, bool withCancel) override;
     bool FileDialog(const FileDialogRequest& request, std::string& path) override;
@@ -21,6 +26,15 @@ public:
     bool ChooseFont(LogFont& font) override;
     bool DoModal(CDialogModel& dialog) override;
     bool ChoosePrinter(PrinterChoice& choice) override;
+    // The desktop clipboard (QClipboard, image MIME data); our own pictures
+    // carry a mark of this process, so a picture without it came from elsewhere.
+    void SetClipboardPicture(const ClipboardPicture& picture) override;
+    bool HasClipboardPicture() override;
+    bool GetClipboardPicture(ClipboardPicture& picture, bool& foreign) override;
+    // A clipboard picture as a toolkit image and back (any image format in;
+    // false for a null image).
+    static QImage ImageFromPicture(const ClipboardPicture& picture);
+    static bool PictureFromImage(const QImage& image, ClipboardPicture& picture);
 
     // Sets up the dialog from a request (filters, selected filter, name,
     // folder, default extension and, for the shared dialog, the rule that
@@ -41,4 +55,8 @@ public:
 
 private:
     static QWidget* Owner();
+
+    // Forgets whether the clipboard holds a picture when it changes.
+    std::unique_ptr<QObject> m_pClipboardWatch;
+    int m_nHasPicture = -1;  // -1: not asked since the last change
 };

@@ -6,6 +6,7 @@
 #include "app/MapCommands.h"
 #include "map/MapEdit.h"
 #include "views/MapWindow.h"
+#include "app/QtUiPort.h"
 #include "app/TesvanApp.h"
 #include "console/ConsoleExport.h"
 #include "doc/DocFields.h"
@@ -24,12 +25,16 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 
@@ -92,6 +97,7 @@ const CScriptRunner::VerbEntry CScriptRunner::kVerbs[] = {
     {"anime", &CScriptRunner::OnAnime},
     {"map", &CScriptRunner::OnMap},
     {"wait", &CScriptRunner::OnWait},
+    {"clipboard", &CScriptRunner::OnClipboard},
 };
 
 const CScriptRunner::PrintEntry CScriptRunner::kPrints[] = {
@@ -601,7 +607,11 @@ unsigned CScriptRunner::InputFlags(const std::vector<std::string>& words, size_t
             flags |= kKeyFlagControl;
         else if (words[i] == "shift")
             flags |= kKeyFlagShift;
+        else if (words[i] == "alt")
+            flags |= kKeyFlagAlt;
     }
+    if (m_Modifiers & Qt::AltModifier)
+        flags |= kKeyFlagAlt;
     return flags;
 }
 
@@ -645,13 +655,90 @@ int CScriptRunner::OnRelease(const ScriptStatement& st)
 int CScriptRunner::OnKey(const ScriptStatement& st)
 {
     const std::string& which = st.args[1];
-    const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
-    CCanvasInput& input = m_pFrame->RightView()->Input();
-    if (st.args[0] == "down")
-        input.OnKeyDown(key);
-    else
-        input.OnKeyUp(key);
+    const bool down = st.args[0] == "down";
+    // Modifiers held by the script join the keys that follow.
+    auto hold = [&](Qt::KeyboardModifier modifier) {
+        m_Modifiers = down ? (m_Modifiers | modifier) : (m_Modifiers & ~modifier);
+    };
+    const bool control = which == "control" || which == "ctrl";
+    if (which == "shift" || which == "escape" || control) {
+        if (which != "escape")
+            hold(control ? Qt::ControlModifier : Qt::ShiftModifier);
+        const int key = which == "shift" ? kVkShift : which == "escape" ? kVkEscape : kVkControl;
+        CCanvasInput& input = m_pFrame->RightView()->Input();
+        if (down)
+            input.OnKeyDown(key);
+        else
+            input.OnKeyUp(key);
+        return kOk;
+    }
+    if (which == "alt" || which == "meta") {
+        hold(which == "alt" ? Qt::AltModifier : Qt::MetaModifier);
+        return kOk;
+    }
+    // Any other key Qt names, as a person presses it where the focus is:
+    // the shortcuts first (unless the focus types it), then the widget.
+    const QKeySequence sequence = QKeySequence::fromString(QString::fromStdString(which), QKeySequence::PortableText);
+    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown ||
+        sequence[0].keyboardModifiers() != Qt::NoModifier)
+        return Malformed(st, "unknown key " + which);
+    const Qt::Key key = sequence[0].key();
+    QString text;
+    if (!(m_Modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            text = QChar(m_Modifiers & Qt::ShiftModifier ? int(key) : int(key) - 'A' + 'a');
+        else if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)
+            text = QChar(int(key));
+        else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            text = QStringLiteral("\r");
+        else if (key == Qt::Key_Backspace)
+            text = QStringLiteral("\b");
+    }
+    QWidget* target = QApplication::focusWidget();
+    if (!target || !target->isVisible())
+        target = m_pFrame->RightView();
+    if (down) {
+        if (m_pFrame->DispatchKey(target, QKeyCombination(m_Modifiers, key), text))
+            return kOk;
+        QKeyEvent press(QEvent::KeyPress, key, m_Modifiers, text);
+        QCoreApplication::sendEvent(target, &press);
+    } else {
+        QKeyEvent release(QEvent::KeyRelease, key, m_Modifiers, text);
+        QCoreApplication::sendEvent(target, &release);
+    }
     return kOk;
+}
+
+// clipboard set PATH: the picture goes on the desktop clipboard as another
+// program puts it there; clipboard get PATH: the clipboard's picture as PNG.
+int CScriptRunner::OnClipboard(const ScriptStatement& st)
+{
+    const QString path = QString::fromStdString(ExpandScriptPath(st.args[1]));
+    if (st.args[0] == "set") {
+        ClipboardPicture picture;
+        if (!CQtUiPort::PictureFromImage(QImage(path), picture)) {
+            std::fprintf(stderr, "line %d: cannot read %s\n", st.line, path.toLocal8Bit().constData());
+            return kFailed;
+        }
+        m_pPort->SetForeignPicture(picture);
+        return kOk;
+    }
+    ClipboardPicture picture;
+    bool foreign = false;
+    QByteArray png;
+    QBuffer buffer(&png);
+    std::string error = "the clipboard holds no picture";
+    if (m_pPort->GetClipboardPicture(picture, foreign)) {
+        const QImage image = CQtUiPort::ImageFromPicture(picture);
+        error.clear();
+        if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+            error = "cannot encode the picture";
+        else if (WriteFileSafely(path.toStdString(), png.constData(), size_t(png.size()), &error))
+            return kOk;
+    }
+    std::fprintf(stderr, "line %d: cannot write %s: %s\n", st.line, path.toLocal8Bit().constData(),
+                 error.c_str());
+    return kFailed;
 }
 
 int CScriptRunner::OnChar(const ScriptStatement& st)

@@ -7,6 +7,7 @@
 #include "platform/ScriptParser.h"
 
 #include <QString>
+#include <Qt>
 
 #include <string>
 #include <vector>
@@ -80,6 +81,7 @@ private:
     int OnFocus(const ScriptStatement& st);
     int OnWheel(const ScriptStatement& st);
     int OnDrop(const ScriptStatement& st);
+    int OnClipboard(const ScriptStatement& st);
     // Key flags of the buttons held now and the words [ctrl] [shift] from `first` on.
     unsigned InputFlags(const std::vector<std::string>& words, size_t first) const;
     int OnPane(const ScriptStatement& st);
@@ -119,4 +121,5 @@ private:
     CMainFrame* m_pFrame = nullptr;
     CScriptUiPort* m_pPort = nullptr;
     unsigned m_nHeldButtons = 0;      // canvas buttons pressed and not released
+    Qt::KeyboardModifiers m_Modifiers; // modifier keys held by "key down"
 };

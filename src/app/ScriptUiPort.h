@@ -97,7 +97,32 @@ public:
     bool ChooseColor(uint32_t& colour) override;
     bool ChooseFolder(const std::string& title, std::string& folder) override;
 
+    // The desktop clipboard of a run, held in the process so that scripts
+    // need no display: the editor's own pictures, or one "clipboard set"
+    // puts there as another program would.
+    void SetClipboardPicture(const ClipboardPicture& picture) override
+    {
+        m_Clipboard = picture;
+        m_bClipboardForeign = false;
+    }
+    bool HasClipboardPicture() override { return m_Clipboard.width > 0; }
+    bool GetClipboardPicture(ClipboardPicture& picture, bool& foreign) override
+    {
+        if (m_Clipboard.width <= 0)
+            return false;
+        picture = m_Clipboard;
+        foreign = m_bClipboardForeign;
+        return true;
+    }
+    void SetForeignPicture(const ClipboardPicture& picture)
+    {
+        m_Clipboard = picture;
+        m_bClipboardForeign = true;
+    }
+
 private:
+    ClipboardPicture m_Clipboard;
+    bool m_bClipboardForeign = false;
     std::deque<ScriptAnswer> m_Queue;
     std::string m_strPending;
     bool m_bPending = false;

@@ -49,18 +49,18 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(57618, FileMru3,             None,    0,   0, None,       "",              "",         "", "", "指定のファイルを開く") \
     X(57619, FileMru4,             None,    0,   0, None,       "",              "",         "", "", "指定のファイルを開く") \
     X(57665, FileExit,             File,    6,   0, None,       "",              "",         "終了(&X)", "", "Tesvanを終了し、ファイルの保存を指示\n終了") \
-    X(57643, EditUndo,             Edit,    1,   0, None,       "",              "",         "元に戻す(&U)\tCtrl+Z", "Ctrl+Z Alt+Backspace", "直前に行った動作を元に戻す\n元に戻す") \
-    X(33000, EditRedo,             Edit,    1, 200, None,       "redo",          "",         "やり直し(&R)\tCtrl+Y", "Ctrl+Y Ctrl+Shift+Z", "元に戻した動作をやり直す\nやり直し") \
-    X(32796, ToolSelect,           Edit,    2, 205, Select,     "select",        "",         "範囲選択", "", "選択ツール") \
-    X(32820, ToolSelectAllLayers,  Edit,    2, 206, Select,     "select-all",    "",         "全レイヤー範囲選択", "", "全レイヤー選択") \
-    X(57635, EditCut,              Edit,    3, 201, None,       "cut",           "切取",     "切り取り(&T)\tCtrl+X", "Ctrl+X Shift+Del", "選択範囲を切り取ってクリップボードに保存\n切り取り") \
-    X(57634, EditCopy,             Edit,    3, 202, None,       "copy",          "",         "コピー(&C)\tCtrl+C", "Ctrl+C Ctrl+Ins", "選択範囲をコピーしてクリップボードに保存\nコピー") \
-    X(57637, EditPaste,            Edit,    3, 203, None,       "paste",         "貼付",     "貼り付け(&P)\tCtrl+V", "Ctrl+V Shift+Ins", "クリップボードの内容を貼り付け\n貼り付け") \
+    X(57643, EditUndo,             Edit,    1, 200, None,       "undo",          "",         "元に戻す(&U)\tCtrl+Z", "Ctrl+Z Alt+Backspace", "直前に行った動作を元に戻す\n元に戻す") \
+    X(33000, EditRedo,             Edit,    1, 201, None,       "redo",          "",         "やり直し(&R)\tCtrl+Y", "Ctrl+Y Ctrl+Shift+Z", "元に戻した動作をやり直す\nやり直し") \
+    X(32796, ToolSelect,           Edit,    2, 206, Select,     "select",        "",         "範囲選択\tM", "M", "選択ツール") \
+    X(32820, ToolSelectAllLayers,  Edit,    2, 207, Select,     "select-all",    "",         "全レイヤー範囲選択\tShift+M", "Shift+M", "全レイヤー選択") \
+    X(57635, EditCut,              Edit,    3, 202, None,       "cut",           "切取",     "切り取り(&T)\tCtrl+X", "Ctrl+X Shift+Del", "選択範囲を切り取ってクリップボードに保存\n切り取り") \
+    X(57634, EditCopy,             Edit,    3, 203, None,       "copy",          "",         "コピー(&C)\tCtrl+C", "Ctrl+C Ctrl+Ins", "選択範囲をコピーしてクリップボードに保存\nコピー") \
+    X(57637, EditPaste,            Edit,    3, 204, None,       "paste",         "貼付",     "貼り付け(&P)\tCtrl+V", "Ctrl+V Shift+Ins", "クリップボードの内容を貼り付け\n貼り付け") \
     X(32883, EditPasteTransparent, Edit,    3,   0, None,       "",              "",         "透過貼り付け(V)\tCtrl+Shift+V", "Ctrl+Shift+V", "") \
-    X(32889, ToolDropper,          Edit,    3, 204, Eyedropper, "dropper",       "",         "スポイト", "", "") \
-    X(32844, EditPasteRotate,      Edit,    4, 207, None,       "rotate",        "",         "貼付範囲回転90°", "", "貼付範囲を90°回転") \
-    X(32845, EditPasteMirrorLR,    Edit,    4, 208, None,       "mirror-lr",     "",         "貼付範囲左右反転", "", "貼付範囲を左右反転") \
-    X(32853, EditPasteMirrorUD,    Edit,    4, 209, None,       "mirror-ud",     "",         "貼付範囲上下反転", "", "貼付範囲を上下反転") \
+    X(32889, ToolDropper,          Edit,    3, 205, Eyedropper, "dropper",       "",         "スポイト\tI", "I", "") \
+    X(32844, EditPasteRotate,      Edit,    4, 208, None,       "rotate",        "",         "貼付範囲回転90°", "", "貼付範囲を90°回転") \
+    X(32845, EditPasteMirrorLR,    Edit,    4, 209, None,       "mirror-lr",     "",         "貼付範囲左右反転", "", "貼付範囲を左右反転") \
+    X(32853, EditPasteMirrorUD,    Edit,    4, 210, None,       "mirror-ud",     "",         "貼付範囲上下反転", "", "貼付範囲を上下反転") \
     X(33001, EditPreferences,      Edit,    5,   0, None,       "",              "",         "環境設定...", "", "履歴の段数と使うメモリを設定\n環境設定") \
     X(32869, ViewAnimation,        View,    1,   0, None,       "",              "",         "アニメーション", "", "") \
     X(33040, ViewMap,              View,    1,   0, None,       "",              "",         "マップ", "", "シートのチップで作るマップのウィンドウ\nマップ") \
@@ -85,15 +85,15 @@ enum class ToolKind { None, Freehand, Shape, Curve, Fill, Eyedropper, Select, Te
     X(32791, ToolPenWidth1,        Tools,   1, 301, None,       "pen1",          "",         "１ピクセルの線", "", "１ピクセルの線") \
     X(32792, ToolPenWidth2,        Tools,   1, 302, None,       "pen2",          "",         "２ピクセルの線", "", "２ピクセルの線") \
     X(32793, ToolPenWidth3,        Tools,   1, 303, None,       "pen3",          "",         "３ピクセルの線", "", "３ピクセルの線") \
-    X(32798, ToolPencil,           Tools,   2, 401, Freehand,   "pencil",        "鉛筆",     "鉛筆", "", "鉛筆") \
-    X(32797, ToolLine,             Tools,   2, 402, Shape,      "line",          "直線",     "直線", "", "直線") \
-    X(32799, ToolRectFrame,        Tools,   2, 403, Shape,      "rect-frame",    "四角形枠", "四角形枠", "", "四角形枠") \
-    X(32805, ToolRectFill,         Tools,   2, 404, Shape,      "rect-fill",     "四角形",   "四角形", "", "四角形") \
-    X(32806, ToolEllipseFrame,     Tools,   2, 405, Shape,      "ellipse-frame", "楕円枠",   "楕円枠", "", "楕円枠") \
-    X(32802, ToolEllipseFill,      Tools,   2, 406, Shape,      "ellipse-fill",  "楕円",     "楕円", "", "楕円") \
-    X(32832, ToolCurve,            Tools,   2, 407, Curve,      "curve",         "曲線",     "曲線", "", "曲線\nCtrlまたはShiftキー押し下げで連続") \
-    X(32804, ToolFill,             Tools,   2, 408, Fill,       "fill",          "塗りつぶし", "塗りつぶし", "", "塗りつぶし") \
-    X(32872, ToolText,             Tools,   2, 409, Text,       "text",          "テキスト", "テキスト", "", "テキスト") \
+    X(32798, ToolPencil,           Tools,   2, 401, Freehand,   "pencil",        "鉛筆",     "鉛筆\tB", "B", "鉛筆") \
+    X(32797, ToolLine,             Tools,   2, 402, Shape,      "line",          "直線",     "直線\tL", "L", "直線") \
+    X(32799, ToolRectFrame,        Tools,   2, 403, Shape,      "rect-frame",    "四角形枠", "四角形枠\tU", "U", "四角形枠") \
+    X(32805, ToolRectFill,         Tools,   2, 404, Shape,      "rect-fill",     "四角形",   "四角形\tShift+U", "Shift+U", "四角形") \
+    X(32806, ToolEllipseFrame,     Tools,   2, 405, Shape,      "ellipse-frame", "楕円枠",   "楕円枠\tO", "O", "楕円枠") \
+    X(32802, ToolEllipseFill,      Tools,   2, 406, Shape,      "ellipse-fill",  "楕円",     "楕円\tShift+O", "Shift+O", "楕円") \
+    X(32832, ToolCurve,            Tools,   2, 407, Curve,      "curve",         "曲線",     "曲線\tC", "C", "曲線\nCtrlまたはShiftキー押し下げで連続") \
+    X(32804, ToolFill,             Tools,   2, 408, Fill,       "fill",          "塗りつぶし", "塗りつぶし\tG", "G", "塗りつぶし") \
+    X(32872, ToolText,             Tools,   2, 409, Text,       "text",          "テキスト", "テキスト\tT", "T", "テキスト") \
     X(32874, ToolFont,             Tools,   3,   0, None,       "",              "",         "フォント設定", "", "") \
     X(33016, ToolPixelPerfect,     Tools,   3,   0, None,       "",              "",         "ピクセルパーフェクト", "", "１ピクセルの鉛筆で角の重なりを描かない") \
     X(32795, ToolThickBrush,       None,    0,   0, Freehand,   "",              "太いブラシ", "太いブラシ", "", "") \

@@ -360,6 +360,8 @@ bool CTesvanDoc::DoSave(const std::string& path, bool replace)
         if (file.find('.', 1) == std::string::npos)
             name += ".tvn";
     }
+    // Typed text is part of what is saved.
+    FixText();
     const std::string oldPath = m_strPathName;
     if (!OnSaveDocument(name))
         return false;

@@ -96,8 +96,9 @@ bool CTesvanDoc::CanPrint() const
 
 void CTesvanDoc::OnFilePrint()
 {
-    // Uncommitted text is dropped and the selection with its floating paste.
-    CancelText();
+    // Typed text is written into its layer; the selection and its floating
+    // paste are dropped.
+    FixText();
     if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(HINT_CANVAS | HINT_PANE);

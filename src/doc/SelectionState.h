@@ -38,4 +38,19 @@ public:
     int m_nPieceCount = 0;
     CLayerRegion m_Pieces[kPieces];
     int m_bShift = 0;  // the paste preview is transparent while Shift is held
+
+    // What the last cut or copy took, kept while no paste floats (a tool
+    // change, Escape, a right press, another cell or undo drops the floating
+    // paste, not the pieces), so that paste can float it again: the pieces,
+    // their selection layer, the depth they were packed in (set as they are
+    // made: a load may change the document's depth before the paste is
+    // dropped), and the cell-local place and turn of the paste when it was
+    // dropped.
+    int m_nKeptCount = 0;
+    CLayerRegion m_Kept[kPieces];
+    int m_nKeptLayer = 0;
+    int m_nKeptBits = 0;
+    CRect m_rcKept;
+    int m_bKeptRotated = 0;
+    int m_nKeptFlip = 0;
 };

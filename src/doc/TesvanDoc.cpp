@@ -86,6 +86,21 @@ void CTesvanDoc::ResetPalette()
 
 void CTesvanDoc::ResetSelection(bool redraw)
 {
+    // A dropped paste goes back to the kept pieces, as it stood in its cell.
+    if (IsPasteFloating() && m_nPieceCount > 0) {
+        const int n = std::clamp(m_nPieceCount, 0, kLayers);
+        for (int k = 0; k < kLayers; ++k) {
+            std::swap(m_Kept[k], m_Pieces[k]);
+            if (k >= n)
+                m_Kept[k].Reset();
+        }
+        m_nKeptCount = n;
+        m_nKeptLayer = m_nSelLayer;
+        const int ox = m_nEditColumn * m_nCellWidth, oy = m_nEditRow * m_nCellHeight;
+        m_rcKept = CRect{m_rcSel.left - ox, m_rcSel.top - oy, m_rcSel.right - ox, m_rcSel.bottom - oy};
+        m_bKeptRotated = m_bPasteRotated;
+        m_nKeptFlip = m_nPasteFlip;
+    }
     ClearSelectionState();
     if (redraw)
         ComposeAll(true);
@@ -116,6 +131,7 @@ void CTesvanDoc::CancelText()
 {
     if (m_strText.empty()) {
         m_chLead = 0;       // a lone lead byte is no text: nothing to redraw
+        m_bTextPlaced = false;
         return;
     }
     ClearTextEntry();

@@ -225,6 +225,10 @@ public:
     void OnEscapeKey();
     void SelectCell(int index);
     void PickColor();
+    // Alt with a press of a drawing tool: the current layer's colour under a
+    // canvas logical point becomes that button's colour (8-bit: the index;
+    // 32-bit: as the eyedropper takes it). False for tools that draw nothing.
+    bool PickColorAt(CPoint point, int button);
     // Cell-local pixel of a canvas logical point.
     CPoint CellPixel(CPoint point) const;
     // Draws the current tool's figure onto a sheet-sized target; 1 when the
@@ -241,6 +245,10 @@ public:
     int OnTextChar(unsigned c);
     void CommitText();
     void CancelText();
+    // Writes typed text into the layer as Enter does before something that
+    // would otherwise leave it behind (a tool, cell or layer change, a save,
+    // an export, a palette file); nothing when no text is typed.
+    void FixText();
     // Moves the screen pointer to a canvas logical point (the canvas installs
     // it; it converts to client and screen coordinates). Null: no warp.
     static void (*s_pfnMovePointer)(CTesvanDoc& doc, CPoint viewPoint);
@@ -258,6 +266,12 @@ public:
     // Enable rules of the commands above (cut, copy and paste: the selection
     // part's CanCutCopy and CanPaste).
     bool CanRotatePaste() const;   // a floating paste whose turned size fits the cell
+    // Paste and transparent paste: a floating paste to write, kept pieces or
+    // a picture on the desktop clipboard to float.
+    bool CanPasteAnything() const;
+    // Whether the kept pieces can float in the current document (same depth,
+    // fitting the cell).
+    bool HasKeptPieces() const;
     // Moves the floating paste back inside the current cell; 1 if it moved.
     int KeepPasteInCell();
     // The selection frame in canvas pixels: 0 none (or its corner lies in

@@ -189,6 +189,9 @@ void CCanvasInput::OnButtonDown(CPoint client, unsigned flags, int button)
                                        : InCanvasPointerArea(q, d.m_nZoom, d.m_nCellWidth, d.m_nCellHeight);
     if (!inside)
         return;
+    // Alt with a drawing tool picks the colour for that button, the tool stays.
+    if ((flags & kKeyFlagAlt) && d.m_nButton == 0 && d.PickColorAt(q, button))
+        return;
     CPoint point = q;
     if (d.BeginStroke(point, flags, button)) {
         m_bCaptured = true;
@@ -307,10 +310,10 @@ void CCanvasInput::OnSetFocus()
 void CCanvasInput::OnKillFocus()
 {
     m_bFocus = false;
-    if (m_bCaret) {
+    // Typed text stays (a click on a tab or the sheet pane takes the focus
+    // before it fixes the text into its layer and cell).
+    if (m_bCaret)
         RemoveCaret();
-        m_pDoc->CancelText();
-    }
 }
 
 void CCanvasInput::OnDocumentChanged()

@@ -92,7 +92,7 @@ void CTesvanDoc::OnToolCommand(int id)
         ReleasePoints(m_Points);
         ComposeAll(true);
     }
-    CancelText();
+    FixText();
     if (m_nSelState != SelState::None)
         ResetSelection(true);
     UpdateAllViews(HINT_CANVAS | HINT_PANE);
@@ -307,8 +307,10 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
         UpdateAllViews(HINT_CANVAS | HINT_PANE);
         return 1;
     case KIND_TEXT:
-        if (!m_Points.empty())
+        if (!m_Points.empty()) {
             m_ptText = m_Points[0];
+            m_bTextPlaced = true;
+        }
         m_nButton = 0;
         ReleasePoints(m_Points);
         return 1;
@@ -322,6 +324,44 @@ int CTesvanDoc::EndStroke(unsigned keyFlags)
         ReleasePoints(m_Points);
         return 1;
     }
+}
+
+bool CTesvanDoc::PickColorAt(CPoint point, int button)
+{
+    switch (CommandToolKind(m_nTool)) {
+    case ToolKind::Freehand:
+    case ToolKind::Shape:
+    case ToolKind::Curve:
+    case ToolKind::Fill:
+    case ToolKind::Text:
+        break;
+    default:
+        return false;
+    }
+    if (button != 1 && button != 2)
+        return false;
+    CPoint c = CellPixel(point);
+    if (m_Aids.bWrap && m_nCellWidth > 0 && m_nCellHeight > 0) {
+        // The tiles around the cell show the cell itself.
+        c.x = (c.x % m_nCellWidth + m_nCellWidth) % m_nCellWidth;
+        c.y = (c.y % m_nCellHeight + m_nCellHeight) % m_nCellHeight;
+    }
+    const int x = c.x + m_nEditColumn * m_nCellWidth;
+    const int y = c.y + m_nEditRow * m_nCellHeight;
+    CLayer& layer = CurrentLayer();
+    const CImageEx* image = layer.m_pImage;
+    if (c.x < 0 || c.y < 0 || c.x >= m_nCellWidth || c.y >= m_nCellHeight || !image ||
+        image->IsNull() || x >= image->GetWidth() || y >= image->GetHeight())
+        return true;
+    const int slot = button - 1;
+    if (image->GetBPP() == 8 && m_nBitCount == 8) {
+        SelectColor(image->GetRow(y)[x], slot, 1);
+    } else if (image->GetBPP() == 32 && m_nBitCount == 32) {
+        const uint8_t* px = image->GetRow(y) + 4 * x;
+        if (px[3] != 0)
+            ChangePaletteColor(layer.m_nColor[slot], RGB(px[2], px[1], px[0]));
+    }
+    return true;
 }
 
 void CTesvanDoc::PickColor()
@@ -364,6 +404,9 @@ void CTesvanDoc::SelectCell(int index)
         return;
     const int column = index % m_nColumns;
     const int row = index / m_nColumns;
+    // Typed text goes into the cell it was typed in.
+    if (column != m_nEditColumn || row != m_nEditRow)
+        FixText();
     if (m_nSelState == SelState::Floating) {
         const int dx = (column - m_nEditColumn) * m_nCellWidth;
         const int dy = (row - m_nEditRow) * m_nCellHeight;

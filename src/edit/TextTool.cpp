@@ -85,3 +85,14 @@ void CTesvanDoc::CommitText()
     CancelText();
 }
 
+
+void CTesvanDoc::FixText()
+{
+    if (m_strText.empty()) {
+        m_chLead = 0;
+        m_bTextPlaced = false;
+        return;
+    }
+    CommitText();
+    UpdateAllViews(HINT_ERASE | HINT_PIXELS | HINT_CANVAS | HINT_PANE);
+}

@@ -36,7 +36,7 @@ bool CTesvanDoc::ExportImage(const std::string& path)
 
 void CTesvanDoc::OnExportImage()
 {
-    CancelText();
+    FixText();
     if (m_nSelState != SelState::None) {
         ResetSelection(true);
         UpdateAllViews(3);

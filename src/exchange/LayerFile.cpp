@@ -74,6 +74,8 @@ void CTesvanDoc::SaveLayerFile(int index)
 {
     if (index < 0 || index >= kLayers)
         return;
+    // Typed text belongs in what is written out.
+    FixText();
     CLayer& layer = m_Layers[index];
     FileDialogRequest request;
     request.open = false;

@@ -95,10 +95,10 @@ void CTesvanDoc::OnChangeColor(int entry, int absolute)
 
 namespace {
 
-// Uncommitted text is discarded; a selection or floating paste is dropped.
+// Typed text is written into its layer; a selection or floating paste is dropped.
 void CommonStart(CTesvanDoc& doc)
 {
-    doc.CancelText();
+    doc.FixText();
     if (doc.m_nSelState != SelState::None) {
         doc.ResetSelection(true);
         doc.UpdateAllViews(3);

@@ -25,10 +25,10 @@ const Form kForms[] = {
     {"open", nullptr, "S", "open PATH"},
     {"save", nullptr, "S", "save PATH"},
     {"command", nullptr, "C", "command ID|NAME"},
-    {"press", nullptr, "N N {left|right} [ctrl] [shift]", "press X Y left|right [ctrl] [shift]"},
+    {"press", nullptr, "N N {left|right} [ctrl] [shift] [alt]", "press X Y left|right [ctrl] [shift] [alt]"},
     {"move", nullptr, "N N [ctrl] [shift]", "move X Y [ctrl] [shift]"},
     {"release", nullptr, "{left|right} [ctrl] [shift]", "release left|right [ctrl] [shift]"},
-    {"key", nullptr, "{down|up} {shift|escape|control}", "key down|up shift|escape|control"},
+    {"key", nullptr, "{down|up} S", "key down|up NAME"},
     {"char", nullptr, "B", "char CODE (0..255)"},
     {"type", nullptr, "S", "type \"TEXT\""},
     {"focus", nullptr, "{canvas|elsewhere}", "focus canvas|elsewhere"},
@@ -75,6 +75,8 @@ const Form kForms[] = {
     {"print", "gradation", "R", "print gradation R (0..29)"},
     {"print", "console", "{gba|snes|md|pce}", "print console gba|snes|md|pce"},
     {"snapshot", nullptr, "S", "snapshot PATH"},
+    {"clipboard", "set", "S", "clipboard set PATH"},
+    {"clipboard", "get", "S", "clipboard get PATH"},
     {"wait", nullptr, "U", "wait MS"},
 };
 

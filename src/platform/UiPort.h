@@ -59,6 +59,14 @@ struct PrinterChoice {
     std::shared_ptr<CPrintSink> pSink;
 };
 
+// A picture on the desktop clipboard: 32-bit pixels with straight alpha, in
+// blue, green, red, alpha byte order, rows from the top.
+struct ClipboardPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> bgra;  // width * height * 4 bytes
+};
+
 class CUiPort {
 public:
     virtual ~CUiPort() = default;
@@ -81,6 +89,14 @@ public:
     // The print dialog; on OK the choice holds the printer's page and its
     // drawing surface.
     virtual bool ChoosePrinter(PrinterChoice& choice) { return false; }
+    // Puts a picture on the desktop clipboard, for other programs to paste.
+    virtual void SetClipboardPicture(const ClipboardPicture& picture) {}
+    // Whether the desktop clipboard holds a picture; cheap enough to ask
+    // whenever the menus are refreshed.
+    virtual bool HasClipboardPicture() { return false; }
+    // The desktop clipboard's picture; false when it holds none. `foreign`:
+    // another program put it there after our last SetClipboardPicture.
+    virtual bool GetClipboardPicture(ClipboardPicture& picture, bool& foreign) { return false; }
 };
 
 // A port for runs without a person (batch modes): records every message

@@ -7,6 +7,7 @@
 
 #include "views/Language.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,6 +24,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -252,7 +255,27 @@ void CAnimaitionDlg::OnSetting(int slot)
 {
     if (slot < 0 || slot >= CTesvanDoc::kAnimeSlots)
         return;
-    if (!m_pDoc->EditAnimeSlot(slot))
+    // Where the person works: the focus before the settings, or, when it
+    // was this window's button, the main window's last focus (the canvas).
+    QPointer<QWidget> back = QApplication::focusWidget();
+    if ((!back || back->window() == this) && parentWidget())
+        back = parentWidget()->window()->focusWidget();
+    const bool changed = m_pDoc->EditAnimeSlot(slot);
+    if (back) {
+        auto restore = [back] {
+            if (back && back->isVisible()) {
+                // activateWindow() would do nothing: the owner counts as
+                // active while this window, its transient child, is.
+                if (QWindow* handle = back->window()->windowHandle())
+                    handle->requestActivate();
+                back->setFocus(Qt::OtherFocusReason);
+            }
+        };
+        restore();
+        // The window system activates this window again after the dialog.
+        QTimer::singleShot(0, back, restore);
+    }
+    if (!changed)
         return;
     m_pDoc->PrepareAnimePlayer(slot, m_Players[slot]);
     m_pPictures[slot]->update();

@@ -38,6 +38,8 @@ unsigned KeyFlags(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons)
         flags |= kKeyFlagShift;
     if (mods & Qt::ControlModifier)
         flags |= kKeyFlagControl;
+    if (mods & Qt::AltModifier)
+        flags |= kKeyFlagAlt;
     return flags;
 }
 
@@ -624,6 +626,20 @@ bool HandleSharedViewKey(CTesvanDoc& doc, QKeyEvent* event)
         CCanvasInput::SharedKeyUp(doc, key);
     event->accept();
     return true;
+}
+
+bool CRightView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (plain && m_pDoc->m_nTool == Cmd::ToolText && m_pDoc->HasTextEntry() && !key->text().isEmpty() &&
+            key->text().at(0) >= QLatin1Char(' ')) {
+            key->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 void CRightView::keyPressEvent(QKeyEvent* event)

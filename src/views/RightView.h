@@ -74,6 +74,9 @@ public:
     void ShowPointerStatus(const std::string& text) override;
 
 protected:
+    // Keys that type text win over the one-key shortcuts while the text
+    // tool has an entry.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -112,6 +112,9 @@ void CTesvanView::OnTabChanged(int index)
         SetTabIcon(old, TabIconIndex(old) - 2);
     if (TabIconIndex(index) < 2)
         SetTabIcon(index, TabIconIndex(index) + 2);
+    // Typed text goes into the layer it was typed on.
+    if (m_pDoc->m_bInitialized && index != m_pDoc->m_nCurrentLayer)
+        m_pDoc->FixText();
     m_pDoc->m_nCurrentLayer = index;
     if (!m_pDoc->m_bInitialized)
         return;

@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include "../support/FakeUiPort.h"
+#include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/TesvanApp.h"
 #include "doc/Anime.h"
@@ -10,6 +11,7 @@
 #include "doc/TesvanDoc.h"
 #include "views/AnimationDlg.h"
 #include "views/Print.h"
+#include "views/RightView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +69,54 @@ QPushButton* Button(QWidget* dialog, const QString& text)
 }
 
 } // namespace
+
+// The toolkit's own way into its shortcut map (what its test library calls):
+// true when a shortcut took the key.
+bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k, Qt::KeyboardModifiers mods,
+                                  const QString& text, bool autorep, ushort count);
+
+TEST_F(AnimeWindowTest, MainWindowKeysActThereAndTheSettingsGiveTheFocusBack)
+{
+    // Shown as on a screen, so that the window system can activate it.
+    frame->hide();
+    frame->setAttribute(Qt::WA_DontShowOnScreen, false);
+    frame->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(frame->ExecuteCommand(32869));
+    CRightView* canvas = frame->RightView();
+    canvas->setFocus();
+    window->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), window);
+
+    doc->OnToolCommand(Cmd::ToolLine);
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(window, 0, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolPencil);
+
+    // The settings closed (cancelled here), the canvas has the focus again.
+    Button(window, QStringLiteral("設定"))->setFocus();
+    window->OnSetting(0);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), frame);
+    EXPECT_EQ(QApplication::focusWidget(), canvas);
+
+    // The help window: its search field types the letter, its page does not.
+    doc->OnToolCommand(Cmd::ToolText);
+    ASSERT_TRUE(frame->ExecuteCommand(57667));
+    auto* help = frame->findChild<CHelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    help->activateWindow();
+    QApplication::processEvents();
+    auto* search = help->findChild<QLineEdit*>();
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(qt_sendShortcutOverrideEvent(search, 0, Qt::Key_L, Qt::NoModifier, QStringLiteral("l"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolText);
+    EXPECT_TRUE(qt_sendShortcutOverrideEvent(help, 0, Qt::Key_L, Qt::NoModifier, QStringLiteral("l"), false, 1));
+    EXPECT_EQ(doc->m_nTool, Cmd::ToolLine);
+    help->hide();
+    window->hide();
+    frame->hide();
+}
 
 TEST_F(AnimeWindowTest, CreatedHiddenShownByTheCommandAndUntickedByTheCloseBox)
 {

@@ -107,6 +107,13 @@ TEST(CommandTable, AcceleratorTableIsComplete)
         {QKeySequence(QStringLiteral("Ctrl++")), 33002}, {QKeySequence(Qt::CTRL | Qt::Key_Equal), 33002},
         {QKeySequence(Qt::CTRL | Qt::Key_Minus), 33003},
         {QKeySequence(Qt::Key_F7), 33010},
+        // One key for each tool, as the popular editors have them.
+        {QKeySequence(Qt::Key_B), 32798}, {QKeySequence(Qt::Key_L), 32797},
+        {QKeySequence(Qt::Key_U), 32799}, {QKeySequence(Qt::SHIFT | Qt::Key_U), 32805},
+        {QKeySequence(Qt::Key_O), 32806}, {QKeySequence(Qt::SHIFT | Qt::Key_O), 32802},
+        {QKeySequence(Qt::Key_C), 32832}, {QKeySequence(Qt::Key_G), 32804},
+        {QKeySequence(Qt::Key_T), 32872}, {QKeySequence(Qt::Key_I), 32889},
+        {QKeySequence(Qt::Key_M), 32796}, {QKeySequence(Qt::SHIFT | Qt::Key_M), 32820},
     };
     EXPECT_EQ(keys, expected);
 }
@@ -156,13 +163,14 @@ TEST_F(FrameTest, MenusAndToolbarFollowTheTable)
             EXPECT_FALSE(action->icon().isNull());
             EXPECT_FALSE(action->toolTip().isEmpty());
         }
-    EXPECT_EQ(buttons, 29);
+    EXPECT_EQ(buttons, 30);
     EXPECT_EQ(Ids(frame->ToolBar()->actions()), CCommandTable::ToolbarOrder());
     EXPECT_EQ(frame->ToolBar()->windowTitle(), QStringLiteral("標準"));
 
-    // Highlighting an item shows its prompt; the tooltip is the part after "\n".
+    // Highlighting an item shows its prompt; the tooltip is the part after
+    // "\n" with the key that chooses it.
     QAction* open = frame->ToolBar()->actions().value(1);
-    EXPECT_EQ(open->toolTip(), QStringLiteral("開く"));
+    EXPECT_EQ(open->toolTip(), QStringLiteral("開く (Ctrl+O)"));
     open->showStatusText(frame);
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("既存のファイルを開く"));
 }

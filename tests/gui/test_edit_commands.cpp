@@ -2,9 +2,13 @@
 #include "GuiTestSupport.h"
 
 #include "app/MainFrame.h"
+#include "app/QtUiPort.h"
 #include "app/TesvanApp.h"
 #include "doc/TesvanDoc.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <gtest/gtest.h>
@@ -92,3 +96,36 @@ TEST_F(EditCommandsTest, SelectionCommandsFollowTheState)
 }
 
 }  // namespace
+
+// The desktop clipboard through the toolkit: our own pictures are known as
+// ours, a picture another program puts there is foreign.
+TEST(QtClipboard, OwnPicturesAreKnownOthersAreForeign)
+{
+    EnsureApp();
+    CQtUiPort port;
+    ClipboardPicture out;
+    out.width = 2;
+    out.height = 1;
+    out.bgra = {0x10, 0x20, 0x30, 0xFF, 0x00, 0x00, 0xFF, 0x80};
+    port.SetClipboardPicture(out);
+    EXPECT_TRUE(port.HasClipboardPicture());
+    ClipboardPicture in;
+    bool foreign = true;
+    ASSERT_TRUE(port.GetClipboardPicture(in, foreign));
+    EXPECT_FALSE(foreign);
+    EXPECT_EQ(in.width, 2);
+    EXPECT_EQ(in.bgra, out.bgra);
+
+    QImage other(3, 3, QImage::Format_ARGB32);
+    other.fill(QColor(1, 2, 3));
+    QGuiApplication::clipboard()->setImage(other);
+    ASSERT_TRUE(port.GetClipboardPicture(in, foreign));
+    EXPECT_TRUE(foreign);
+    EXPECT_EQ(in.width, 3);
+    EXPECT_EQ(in.bgra[0], 3);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("text"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(port.HasClipboardPicture());
+    EXPECT_FALSE(port.GetClipboardPicture(in, foreign));
+}
