@@ -34,6 +34,18 @@ int Failed(const std::string& why)
     return 1;
 }
 
+// Opens the document to export; on failure its own messages, which name the
+// file and the reason, go to standard error.
+bool OpenForExport(CTesvanDoc& doc, const QString& file)
+{
+    CCollectingUiPort port;
+    if (doc.OnOpenDocument(file.toStdString()))
+        return true;
+    for (const std::string& m : port.messages)
+        Failed(m);
+    return false;
+}
+
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Lower(std::string s)
@@ -113,15 +125,9 @@ int RunGameExport(const GameExportRequest& r)
     if (!r.data.isEmpty() && !tesvan::FindEncoderForPath(out))
         return Report(AnimeExportError::UnknownType, out);
 
-    const std::string file = r.file.toStdString();
-    CCollectingUiPort port;
     CTesvanDoc doc;
-    // The document's own failure message names the file and the reason.
-    if (!doc.OnOpenDocument(file)) {
-        for (const std::string& m : port.messages)
-            Failed(m);
+    if (!OpenForExport(doc, r.file))
         return 1;
-    }
     std::string why;
     if (r.hasAnime) {
         const int slot = doc.FindAnimeSlot(r.anime.toStdString());
@@ -156,14 +162,9 @@ int RunConsoleExport(const ConsoleExportArgs& a)
     if (!a.dedupe.isEmpty() && !ParseConsoleDedupe(a.dedupe.toStdString(), request.dedupe))
         return Malformed(QCoreApplication::translate("BatchExport", "--dedupe には none、exact、flip のどれかを指定してください。"));
 
-    const std::string file = a.file.toStdString();
-    CCollectingUiPort port;
     CTesvanDoc doc;
-    if (!doc.OnOpenDocument(file)) {
-        for (const std::string& m : port.messages)
-            Failed(m);
+    if (!OpenForExport(doc, a.file))
         return 1;
-    }
     if (!a.map.isEmpty()) {
         std::string message;
         bool unknown = false;
