@@ -83,6 +83,9 @@ QJsonObject DocInfoJson(const CTesvanDoc& doc, const std::array<bool, CTesvanDoc
         }
         o.insert("maps", maps);
     }
+    // Likewise the colour precision, only where it is not full.
+    if (doc.m_nColorPrecision == PRECISION_15BIT || doc.m_nColorPrecision == PRECISION_9BIT)
+        o.insert("colorPrecision", doc.m_nColorPrecision == PRECISION_15BIT ? "15bit" : "9bit");
     return o;
 }
 
