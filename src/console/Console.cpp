@@ -4,6 +4,10 @@
 #include <cctype>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Bit positions from the consoles' hardware documentation.
@@ -24,24 +28,11 @@ uint32_t MirrorRow(uint32_t x)
     return __builtin_bswap32(x);
 }
 
-// Equality word by word (a library compare per tile costs more than the
-// rest of the tile's work).
-uint64_t Word64(const ConsoleTile& t, int i)
-{
-    return uint64_t(t.rows[size_t(2 * i)]) | uint64_t(t.rows[size_t(2 * i + 1)]) << 32;
-}
-
-bool Same(const ConsoleTile& a, const ConsoleTile& b)
-{
-    return ((Word64(a, 0) ^ Word64(b, 0)) | (Word64(a, 1) ^ Word64(b, 1)) | (Word64(a, 2) ^ Word64(b, 2)) |
-            (Word64(a, 3) ^ Word64(b, 3))) == 0;
-}
-
-inline uint64_t HashTile(const ConsoleTile& t)
+inline uint64_t HashWords(const uint64_t* w)
 {
     // Four independent products, so they run side by side.
-    const uint64_t h = (Word64(t, 0) * 0x9E3779B97F4A7C15ull) ^ (Word64(t, 1) * 0xBF58476D1CE4E5B9ull) ^
-                       (Word64(t, 2) * 0x94D049BB133111EBull) ^ (Word64(t, 3) * 0xD6E8FEB86659FD93ull);
+    const uint64_t h = (w[0] * 0x9E3779B97F4A7C15ull) ^ (w[1] * 0xBF58476D1CE4E5B9ull) ^
+                       (w[2] * 0x94D049BB133111EBull) ^ (w[3] * 0xD6E8FEB86659FD93ull);
     return h ^ (h >> 29) ^ (h >> 43);
 }
 
@@ -56,7 +47,7 @@ public:
     explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
     {
         if (dedupe != ConsoleDedupe::None)
-            m_Slots.assign(1024, -1);
+            m_Slots.assign(1024, Slot{});
     }
 
     // The stored tile's number and the flips that make this tile of it.
@@ -67,67 +58,78 @@ public:
             tiles.push_back(tile);
             return;
         }
-        const size_t slot = Find(tile);
-        const int32_t k = m_Slots[slot];
-        if (k >= 0) {
-            entry.tile = m_Stored[size_t(k)];
-            entry.h = m_Flip[size_t(k)] & 1;
-            entry.v = m_Flip[size_t(k)] & 2;
+        uint64_t w[4];
+        std::memcpy(w, tile.rows.data(), sizeof w);
+        const Slot& found = m_Slots[Find(w)];
+        if (found.value) {
+            entry.tile = (found.value >> 2) - 1;
+            entry.h = found.value & 1;
+            entry.v = found.value & 2;
             return;
         }
         const uint32_t number = uint32_t(tiles.size());
         tiles.push_back(tile);
         entry.tile = number;
-        Insert(slot, tile, number, 0);
+        Insert(w, number, 0);
         if (m_Dedupe == ConsoleDedupe::Flip)
             for (int f = 1; f < 4; ++f) {
                 const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
-                const size_t at = Find(t);
-                if (m_Slots[at] < 0)      // a symmetric tile is its own mirror
-                    Insert(at, t, number, f);
+                std::memcpy(w, t.rows.data(), sizeof w);
+                if (!m_Slots[Find(w)].value)      // a symmetric tile is its own mirror
+                    Insert(w, number, f);
             }
     }
 
 private:
+    // A key with what it names inline, so a lookup reads one place.
+    struct Slot {
+        uint64_t w[4] = {0, 0, 0, 0};
+        uint32_t value = 0;     // (stored tile + 1) << 2 | flips; 0: empty
+    };
+
+    static bool Same(const uint64_t* a, const uint64_t* b)
+    {
+        return ((a[0] ^ b[0]) | (a[1] ^ b[1]) | (a[2] ^ b[2]) | (a[3] ^ b[3])) == 0;
+    }
+
     // The slot holding the key, or the empty slot where it goes.
-    size_t Find(const ConsoleTile& t) const
+    size_t Find(const uint64_t* w) const
     {
         const size_t mask = m_Slots.size() - 1;
-        for (size_t i = HashTile(t) & mask;; i = (i + 1) & mask) {
-            const int32_t k = m_Slots[i];
-            if (k < 0 || Same(m_Keys[size_t(k)], t))
+        for (size_t i = HashWords(w) & mask;; i = (i + 1) & mask) {
+            const Slot& s = m_Slots[i];
+            if (!s.value || Same(s.w, w))
                 return i;
         }
     }
 
-    void Insert(size_t slot, const ConsoleTile& key, uint32_t number, int flip)
+    void Insert(const uint64_t* w, uint32_t number, int flip)
     {
-        m_Slots[slot] = int32_t(m_Keys.size());
-        m_Keys.push_back(key);
-        m_Stored.push_back(number);
-        m_Flip.push_back(uint8_t(flip));
-        if (m_Keys.size() * 2 >= m_Slots.size())
+        Slot& s = m_Slots[Find(w)];
+        std::memcpy(s.w, w, sizeof s.w);
+        s.value = (number + 1) << 2 | uint32_t(flip);
+        if (++m_nKeys * 2 >= m_Slots.size())
             Grow();
     }
 
     void Grow()
     {
-        std::vector<int32_t> slots(m_Slots.size() * 2, -1);
-        const size_t mask = slots.size() - 1;
-        for (size_t k = 0; k < m_Keys.size(); ++k) {
-            size_t i = HashTile(m_Keys[k]) & mask;
-            while (slots[i] >= 0)
+        std::vector<Slot> old(m_Slots.size() * 2);
+        old.swap(m_Slots);
+        const size_t mask = m_Slots.size() - 1;
+        for (const Slot& s : old) {
+            if (!s.value)
+                continue;
+            size_t i = HashWords(s.w) & mask;
+            while (m_Slots[i].value)
                 i = (i + 1) & mask;
-            slots[i] = int32_t(k);
+            m_Slots[i] = s;
         }
-        m_Slots.swap(slots);
     }
 
     ConsoleDedupe m_Dedupe;
-    std::vector<int32_t> m_Slots;
-    std::vector<ConsoleTile> m_Keys;    // every orientation of the stored tiles
-    std::vector<uint32_t> m_Stored;     // by key: the stored tile's number
-    std::vector<uint8_t> m_Flip;        // by key: the flips that make the key of it
+    std::vector<Slot> m_Slots;          // every orientation of the stored tiles
+    size_t m_nKeys = 0;
 };
 
 struct TileRead {
@@ -136,17 +138,14 @@ struct TileRead {
     int other = -1;      // a second bank, when it has two
 };
 
-// The bank of the tile's opaque pixels from the banks seen (OR and AND of
-// each opaque pixel's bank, a lane a pixel); with two, the first two in
+// The bank of the tile's opaque pixels from the OR and the AND of their
+// banks (the AND is 0xFF when none is opaque); with two, the first two in
 // reading order.
-void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows, int x)
+void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x)
 {
-    o |= o >> 32; o |= o >> 16; o |= o >> 8;
-    a &= a >> 32; a &= a >> 16; a &= a >> 8;
-    const int any = int(o & 0xFF), all = int(a & 0x0F);
-    if (any == 0 && (a & 0xFF) == 0xFF)
+    if (any == 0 && all == 0xFF)
         return;                         // nothing opaque
-    if (any == all) {
+    if (any == (all & 0x0F)) {
         r.bank = any;
         return;
     }
@@ -164,47 +163,85 @@ void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows,
         }
 }
 
-// Reads N tiles side by side from column x of the eight rows, a tile a lane
-// of one vector: each pixel's colour packed into the tile's row, and the
-// banks of its opaque pixels gathered (0..15 + 0x7F never carries out of a
-// byte, so bit 7 marks a colour that is not 0).
-// Reads N tiles side by side from column x of the eight rows, each in a
-// word of its own, so the words go through together: each pixel's colour
-// packed into the tile's row, and the banks of its opaque pixels gathered
-// (0..15 + 0x7F never carries out of a byte, so bit 7 marks a colour that
-// is not 0).
+// Reads a tile from column x of the eight rows: each pixel's colour packed
+// into the tile's row, and the banks of its opaque pixels gathered, a lane
+// a pixel (0..15 + 0x7F never carries out of a byte, so bit 7 marks a
+// colour that is not 0).
+void ReadTile(const uint8_t* const* rows, int x, TileRead& r)
+{
+    uint64_t o = 0, a = ~0ull;
+    for (int row = 0; row < 8; ++row) {
+        uint64_t v;
+        std::memcpy(&v, rows[row] + x, sizeof v);
+        const uint64_t lo = v & kLow;
+        const uint64_t hi = (v >> 4) & kLow;
+        const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
+        const uint64_t mask = (opaque << 8) - opaque;
+        o |= hi & mask;
+        a &= hi | ~mask;
+        uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
+        t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
+        r.tile.rows[size_t(row)] = uint32_t(t | (t >> 16));
+    }
+    o |= o >> 32; o |= o >> 16; o |= o >> 8;
+    a &= a >> 32; a &= a >> 16; a &= a >> 8;
+    FinishRead(r, int(o & 0xFF), int(a & 0xFF), rows, x);
+}
+
+#if defined(__SSE2__)
+// Two tiles side by side, one in each half of the vectors: sixteen pixels
+// a row go through each step together.
+void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    const __m128i low = _mm_set1_epi8(0x0F);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i byteOfWord = _mm_set1_epi16(0x00FF);
+    __m128i o = zero, a = _mm_set1_epi8(-1), packed[4];
+    for (int row = 0; row < 8; row += 2) {
+        __m128i p[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[row + k] + x));
+            const __m128i lo = _mm_and_si128(v, low);
+            const __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), low);
+            const __m128i clear = _mm_cmpeq_epi8(lo, zero);
+            o = _mm_or_si128(o, _mm_andnot_si128(clear, hi));
+            a = _mm_and_si128(a, _mm_or_si128(hi, clear));
+            // Each pair of pixels into one byte, the left one low.
+            p[k] = _mm_and_si128(_mm_or_si128(lo, _mm_srli_epi16(lo, 4)), byteOfWord);
+        }
+        // Rows of tiles 0, 1, 0, 1 to rows of tile 0, then of tile 1.
+        packed[row / 2] = _mm_shuffle_epi32(_mm_packus_epi16(p[0], p[1]), _MM_SHUFFLE(3, 1, 2, 0));
+    }
+    auto* t0 = reinterpret_cast<__m128i*>(out[0].tile.rows.data());
+    auto* t1 = reinterpret_cast<__m128i*>(out[1].tile.rows.data());
+    _mm_storeu_si128(t0, _mm_unpacklo_epi64(packed[0], packed[1]));
+    _mm_storeu_si128(t0 + 1, _mm_unpacklo_epi64(packed[2], packed[3]));
+    _mm_storeu_si128(t1, _mm_unpackhi_epi64(packed[0], packed[1]));
+    _mm_storeu_si128(t1 + 1, _mm_unpackhi_epi64(packed[2], packed[3]));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 32));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 16));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 8));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 32));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 16));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 8));
+    FinishRead(out[0], _mm_cvtsi128_si32(o) & 0xFF, _mm_cvtsi128_si32(a) & 0xFF, rows, x);
+    FinishRead(out[1], _mm_extract_epi16(o, 4) & 0xFF, _mm_extract_epi16(a, 4) & 0xFF, rows, x + 8);
+}
+#endif
+
+// Reads N tiles side by side from column x of the eight rows.
 template <int N>
 void ReadTiles(const uint8_t* const* rows, int x, TileRead* out)
 {
-    uint64_t orBanks[N], andBanks[N], packed[N][8];
-    for (int k = 0; k < N; ++k) {
-        orBanks[k] = 0;
-        andBanks[k] = ~0ull;
+#if defined(__SSE2__)
+    if constexpr (N % 2 == 0) {
+        for (int k = 0; k < N; k += 2)
+            ReadTwoTiles(rows, x + 8 * k, out + k);
+        return;
     }
-    for (int row = 0; row < 8; ++row) {
-        uint64_t v[N];
-        std::memcpy(v, rows[row] + x, sizeof v);
-        for (int k = 0; k < N; ++k) {
-            const uint64_t lo = v[k] & kLow;
-            const uint64_t hi = (v[k] >> 4) & kLow;
-            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
-            const uint64_t mask = (opaque << 8) - opaque;
-            orBanks[k] |= hi & mask;
-            andBanks[k] &= hi | ~mask;
-            uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
-            t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
-            packed[k][row] = (t | (t >> 16)) & 0xFFFFFFFFull;
-        }
-    }
-    for (int k = 0; k < N; ++k) {
-        TileRead& r = out[k];
-        // Two rows at a time, as the hash reads them back.
-        for (int row = 0; row < 8; row += 2) {
-            const uint64_t pair = packed[k][row] | packed[k][row + 1] << 32;
-            std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
-        }
-        FinishRead(r, orBanks[k], andBanks[k], rows, x + 8 * k);
-    }
+#endif
+    for (int k = 0; k < N; ++k)
+        ReadTile(rows, x + 8 * k, out[k]);
 }
 
 class CBuilder {
@@ -484,14 +521,18 @@ std::vector<uint8_t> ConsoleTileBytes(const ConsoleTarget& target, const std::ve
 
 std::vector<uint8_t> ConsoleMapBytes(const ConsoleTarget& target, const std::vector<ConsoleEntry>& map)
 {
-    std::vector<uint8_t> out;
-    out.reserve(map.size() * 2);
+    std::vector<uint8_t> out(map.size() * 2);
+    uint8_t* p = out.data();
     const uint32_t tileMask = uint32_t(target.MaxTiles() - 1);
+    const int hBit = target.HasFlips() ? target.hBit : 0, vBit = target.HasFlips() ? target.vBit : 0;
+    const uint32_t flips = target.HasFlips() ? 1 : 0;
+    const int high = target.entryBigEndian ? 0 : 1;
     for (const ConsoleEntry& e : map) {
-        uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift;
-        if (target.HasFlips())
-            v |= uint32_t(e.h) << target.hBit | uint32_t(e.v) << target.vBit;
-        Put16(out, v, target.entryBigEndian);
+        const uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift |
+                           (uint32_t(e.h) & flips) << hBit | (uint32_t(e.v) & flips) << vBit;
+        p[high] = uint8_t(v >> 8);
+        p[1 - high] = uint8_t(v);
+        p += 2;
     }
     return out;
 }
