@@ -197,8 +197,10 @@ void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
     const __m128i zero = _mm_setzero_si128();
     const __m128i byteOfWord = _mm_set1_epi16(0x00FF);
     __m128i o = zero, a = _mm_set1_epi8(-1), packed[4];
+#pragma GCC unroll 4
     for (int row = 0; row < 8; row += 2) {
         __m128i p[2];
+#pragma GCC unroll 2
         for (int k = 0; k < 2; ++k) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[row + k] + x));
             const __m128i lo = _mm_and_si128(v, low);
