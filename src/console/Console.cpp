@@ -50,8 +50,23 @@ public:
             m_Slots.assign(1024, Slot{});
     }
 
-    // The stored tile's number and the flips that make this tile of it.
-    void Add(const ConsoleTile& tile, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    static uint64_t Hash(const ConsoleTile& tile)
+    {
+        uint64_t w[4];
+        std::memcpy(w, tile.rows.data(), sizeof w);
+        return HashWords(w);
+    }
+
+    // Brings the slot where a lookup of that hash starts into the cache.
+    void Prefetch(uint64_t hash) const
+    {
+        if (!m_Slots.empty())
+            __builtin_prefetch(&m_Slots[hash & (m_Slots.size() - 1)]);
+    }
+
+    // The stored tile's number and the flips that make this tile of it;
+    // `hash` is the tile's Hash.
+    void Add(const ConsoleTile& tile, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
     {
         if (m_Dedupe == ConsoleDedupe::None) {
             entry.tile = uint32_t(tiles.size());
@@ -60,7 +75,7 @@ public:
         }
         uint64_t w[4];
         std::memcpy(w, tile.rows.data(), sizeof w);
-        const Slot& found = m_Slots[Find(w)];
+        const Slot& found = m_Slots[Find(w, hash)];
         if (found.value) {
             entry.tile = (found.value >> 2) - 1;
             entry.h = found.value & 1;
@@ -75,7 +90,7 @@ public:
             for (int f = 1; f < 4; ++f) {
                 const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
                 std::memcpy(w, t.rows.data(), sizeof w);
-                if (!m_Slots[Find(w)].value)      // a symmetric tile is its own mirror
+                if (!m_Slots[Find(w, HashWords(w))].value)  // a symmetric tile is its own mirror
                     Insert(w, number, f);
             }
     }
@@ -93,10 +108,10 @@ private:
     }
 
     // The slot holding the key, or the empty slot where it goes.
-    size_t Find(const uint64_t* w) const
+    size_t Find(const uint64_t* w, uint64_t hash) const
     {
         const size_t mask = m_Slots.size() - 1;
-        for (size_t i = HashWords(w) & mask;; i = (i + 1) & mask) {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& s = m_Slots[i];
             if (!s.value || Same(s.w, w))
                 return i;
@@ -105,7 +120,7 @@ private:
 
     void Insert(const uint64_t* w, uint32_t number, int flip)
     {
-        Slot& s = m_Slots[Find(w)];
+        Slot& s = m_Slots[Find(w, HashWords(w))];
         std::memcpy(s.w, w, sizeof s.w);
         s.value = (number + 1) << 2 | uint32_t(flip);
         if (++m_nKeys * 2 >= m_Slots.size())
@@ -273,7 +288,14 @@ public:
     {
         TileRead r;
         ReadTiles<1>(RowsAt(y), x, &r);
-        Store(r, x, y, h, v);
+        if ((h || v) && !m_Opt.target->HasFlips())
+            r.tile = FlipTile(r.tile, h, v);    // the flips go into the pixels
+        Store(r, x, y, CTileStore::Hash(r.tile));
+        if ((h || v) && m_Opt.target->HasFlips()) {
+            ConsoleEntry& e = m_Build.map[m_nNext - 1];
+            e.h = e.h != h;
+            e.v = e.v != v;
+        }
     }
 
     // Adds the N tiles from sheet pixel (x, y) on, side by side.
@@ -282,8 +304,15 @@ public:
     {
         TileRead r[N];
         ReadTiles<N>(RowsAt(y), x, r);
+        // The run's lookups are started together, so that their waits for
+        // the table overlap.
+        uint64_t hash[N];
+        for (int k = 0; k < N; ++k) {
+            hash[k] = CTileStore::Hash(r[k].tile);
+            m_Store.Prefetch(hash[k]);
+        }
         for (int k = 0; k < N && !Stopped(); ++k)
-            Store(r[k], x + 8 * k, y, false, false);
+            Store(r[k], x + 8 * k, y, hash[k]);
     }
 
     const uint8_t* const* RowsAt(int y)
@@ -296,7 +325,8 @@ public:
         return m_Rows;
     }
 
-    void Store(const TileRead& r, int x, int y, bool h, bool v)
+    // Stores the tile of hash `hash` (CTileStore::Hash).
+    void Store(const TileRead& r, int x, int y, uint64_t hash)
     {
         ConsoleEntry& e = m_Build.map[m_nNext++];
         const int first = m_Opt.firstBank;
@@ -306,21 +336,18 @@ public:
         else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
         e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
-        ConsoleTile tile = r.tile;
-        if ((h || v) && !m_Opt.target->HasFlips())
-            tile = FlipTile(tile, h, v);    // the flips go into the pixels
-        m_Store.Add(tile, m_Build.tiles, e);
-        if ((h || v) && m_Opt.target->HasFlips()) {
-            e.h = e.h != h;
-            e.v = e.v != v;
-        }
+        m_Store.Add(r.tile, hash, m_Build.tiles, e);
         if (e.tile >= uint32_t(m_Opt.target->MaxTiles()) && !m_bTooMany) {
             m_bTooMany = true;
             Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
         }
     }
 
-    void AddEmpty() { m_Store.Add(ConsoleTile{}, m_Build.tiles, m_Build.map[m_nNext++]); }
+    void AddEmpty()
+    {
+        const ConsoleTile empty{};
+        m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles, m_Build.map[m_nNext++]);
+    }
 
     void Problem(ConsoleRule rule, int x, int y, int a, int b)
     {
@@ -443,8 +470,8 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
     b.m_Build.mapHeight = mh;
     for (int ty = 0; ty < mh && !b.Stopped(); ++ty) {
         int tx = 0;
-        for (; tx + 3 < mw && !b.Stopped(); tx += 4)
-            b.AddRun<4>(tx * 8, ty * 8);
+        for (; tx + 7 < mw && !b.Stopped(); tx += 8)
+            b.AddRun<8>(tx * 8, ty * 8);
         for (; tx < mw && !b.Stopped(); ++tx)
             b.AddRun<1>(tx * 8, ty * 8);
     }
