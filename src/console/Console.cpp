@@ -50,10 +50,11 @@ public:
             m_Slots.assign(1024, Slot{});
     }
 
-    static uint64_t Hash(const ConsoleTile& tile)
+    // Of a tile's eight rows.
+    static uint64_t Hash(const uint32_t* rows)
     {
         uint64_t w[4];
-        std::memcpy(w, tile.rows.data(), sizeof w);
+        std::memcpy(w, rows, sizeof w);
         return HashWords(w);
     }
 
@@ -66,15 +67,17 @@ public:
 
     // The stored tile's number and the flips that make this tile of it;
     // `hash` is the tile's Hash.
-    void Add(const ConsoleTile& tile, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    void Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
     {
+        ConsoleTile tile;
         if (m_Dedupe == ConsoleDedupe::None) {
+            std::memcpy(tile.rows.data(), rows, sizeof tile.rows);
             entry.tile = uint32_t(tiles.size());
             tiles.push_back(tile);
             return;
         }
         uint64_t w[4];
-        std::memcpy(w, tile.rows.data(), sizeof w);
+        std::memcpy(w, rows, sizeof w);
         const Slot& found = m_Slots[Find(w, hash)];
         if (found.value) {
             entry.tile = (found.value >> 2) - 1;
@@ -82,6 +85,7 @@ public:
             entry.v = found.value & 2;
             return;
         }
+        std::memcpy(tile.rows.data(), rows, sizeof tile.rows);
         const uint32_t number = uint32_t(tiles.size());
         tiles.push_back(tile);
         entry.tile = number;
@@ -147,23 +151,17 @@ private:
     size_t m_nKeys = 0;
 };
 
+// Left uninitialised: the reads fill every field, and clearing a run of
+// them first costs a good part of the reading.
 struct TileRead {
-    ConsoleTile tile;
-    int bank = -1;       // the bank of its opaque pixels; -1: none opaque
-    int other = -1;      // a second bank, when it has two
+    alignas(16) uint32_t rows[8];   // as ConsoleTile::rows
+    int bank;            // the bank of its opaque pixels; -1: none opaque
+    int other;           // a second bank, when it has two
 };
 
-// The bank of the tile's opaque pixels from the OR and the AND of their
-// banks (the AND is 0xFF when none is opaque); with two, the first two in
-// reading order.
-void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x)
+// The first two banks in reading order of a tile with two.
+__attribute__((noinline)) void FindTwoBanks(TileRead& r, const uint8_t* const* rows, int x)
 {
-    if (any == 0 && all == 0xFF)
-        return;                         // nothing opaque
-    if (any == (all & 0x0F)) {
-        r.bank = any;
-        return;
-    }
     for (int row = 0; row < 8 && r.other < 0; ++row)
         for (int c = 0; c < 8; ++c) {
             const int i = rows[row][x + c];
@@ -176,6 +174,21 @@ void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x
                 break;
             }
         }
+}
+
+// The bank of the tile's opaque pixels from the OR and the AND of their
+// banks (the AND is 0xFF when none is opaque); with two, the first two in
+// reading order.
+inline void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x)
+{
+    r.bank = -1;
+    r.other = -1;
+    if (any == 0 && all == 0xFF)
+        return;                         // nothing opaque
+    if (any == (all & 0x0F))
+        r.bank = any;
+    else
+        FindTwoBanks(r, rows, x);
 }
 
 // Reads a tile from column x of the eight rows: each pixel's colour packed
@@ -196,7 +209,7 @@ void ReadTile(const uint8_t* const* rows, int x, TileRead& r)
         a &= hi | ~mask;
         uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
         t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
-        r.tile.rows[size_t(row)] = uint32_t(t | (t >> 16));
+        r.rows[row] = uint32_t(t | (t >> 16));
     }
     o |= o >> 32; o |= o >> 16; o |= o >> 8;
     a &= a >> 32; a &= a >> 16; a &= a >> 8;
@@ -229,8 +242,8 @@ void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
         // Rows of tiles 0, 1, 0, 1 to rows of tile 0, then of tile 1.
         packed[row / 2] = _mm_shuffle_epi32(_mm_packus_epi16(p[0], p[1]), _MM_SHUFFLE(3, 1, 2, 0));
     }
-    auto* t0 = reinterpret_cast<__m128i*>(out[0].tile.rows.data());
-    auto* t1 = reinterpret_cast<__m128i*>(out[1].tile.rows.data());
+    auto* t0 = reinterpret_cast<__m128i*>(out[0].rows);
+    auto* t1 = reinterpret_cast<__m128i*>(out[1].rows);
     _mm_storeu_si128(t0, _mm_unpacklo_epi64(packed[0], packed[1]));
     _mm_storeu_si128(t0 + 1, _mm_unpacklo_epi64(packed[2], packed[3]));
     _mm_storeu_si128(t1, _mm_unpackhi_epi64(packed[0], packed[1]));
@@ -288,9 +301,13 @@ public:
     {
         TileRead r;
         ReadTiles<1>(RowsAt(y), x, &r);
-        if ((h || v) && !m_Opt.target->HasFlips())
-            r.tile = FlipTile(r.tile, h, v);    // the flips go into the pixels
-        Store(r, x, y, CTileStore::Hash(r.tile));
+        if ((h || v) && !m_Opt.target->HasFlips()) {
+            ConsoleTile t;                      // the flips go into the pixels
+            std::memcpy(t.rows.data(), r.rows, sizeof r.rows);
+            t = FlipTile(t, h, v);
+            std::memcpy(r.rows, t.rows.data(), sizeof r.rows);
+        }
+        Store(r, x, y, CTileStore::Hash(r.rows));
         if ((h || v) && m_Opt.target->HasFlips()) {
             ConsoleEntry& e = m_Build.map[m_nNext - 1];
             e.h = e.h != h;
@@ -308,7 +325,7 @@ public:
         // the table overlap.
         uint64_t hash[N];
         for (int k = 0; k < N; ++k) {
-            hash[k] = CTileStore::Hash(r[k].tile);
+            hash[k] = CTileStore::Hash(r[k].rows);
             m_Store.Prefetch(hash[k]);
         }
         for (int k = 0; k < N && !Stopped(); ++k)
@@ -336,7 +353,7 @@ public:
         else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
         e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
-        m_Store.Add(r.tile, hash, m_Build.tiles, e);
+        m_Store.Add(r.rows, hash, m_Build.tiles, e);
         if (e.tile >= uint32_t(m_Opt.target->MaxTiles()) && !m_bTooMany) {
             m_bTooMany = true;
             Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
@@ -345,7 +362,7 @@ public:
 
     void AddEmpty()
     {
-        const ConsoleTile empty{};
+        const uint32_t empty[8] = {};
         m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles, m_Build.map[m_nNext++]);
     }
 
