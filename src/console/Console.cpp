@@ -43,11 +43,14 @@ inline uint64_t HashWords(const uint64_t* w)
 class CTileStore {
 public:
     // The table starts small and grows with the distinct tiles, so that a
-    // sheet of few distinct tiles keeps it in the cache.
+    // sheet of few distinct tiles keeps it in the cache; the keys sit
+    // apart, densely, so the table and they stay small.
     explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
     {
-        if (dedupe != ConsoleDedupe::None)
+        if (dedupe != ConsoleDedupe::None) {
             m_Slots.assign(1024, Slot{});
+            m_nMask = m_Slots.size() - 1;
+        }
     }
 
     // Of a tile's eight rows.
@@ -62,72 +65,77 @@ public:
     void Prefetch(uint64_t hash) const
     {
         if (!m_Slots.empty())
-            __builtin_prefetch(&m_Slots[hash & (m_Slots.size() - 1)]);
+            __builtin_prefetch(&m_Slots[hash & m_nMask]);
     }
 
     // The stored tile's number and the flips that make this tile of it;
     // `hash` is the tile's Hash.
     void Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
     {
-        ConsoleTile tile;
         if (m_Dedupe == ConsoleDedupe::None) {
-            std::memcpy(tile.rows.data(), rows, sizeof tile.rows);
             entry.tile = uint32_t(tiles.size());
-            tiles.push_back(tile);
+            tiles.emplace_back();
+            std::memcpy(tiles.back().rows.data(), rows, sizeof tiles.back().rows);
             return;
         }
-        uint64_t w[4];
-        std::memcpy(w, rows, sizeof w);
-        const Slot& found = m_Slots[Find(w, hash)];
-        if (found.value) {
-            entry.tile = (found.value >> 2) - 1;
-            entry.h = found.value & 1;
-            entry.v = found.value & 2;
+        Key key;
+        std::memcpy(key.w, rows, sizeof key.w);
+        const uint32_t value = m_Slots[Find(key, hash)].value;
+        if (value) {
+            entry.tile = (value >> 2) - 1;
+            entry.h = value & 1;
+            entry.v = value & 2;
             return;
         }
-        std::memcpy(tile.rows.data(), rows, sizeof tile.rows);
-        const uint32_t number = uint32_t(tiles.size());
-        tiles.push_back(tile);
-        entry.tile = number;
-        Insert(w, number, 0);
-        if (m_Dedupe == ConsoleDedupe::Flip)
-            for (int f = 1; f < 4; ++f) {
-                const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
-                std::memcpy(w, t.rows.data(), sizeof w);
-                if (!m_Slots[Find(w, HashWords(w))].value)  // a symmetric tile is its own mirror
-                    Insert(w, number, f);
-            }
+        AddNew(key, tiles, entry);
     }
 
 private:
-    // A key with what it names inline, so a lookup reads one place.
+    struct alignas(32) Key {
+        uint64_t w[4];
+    };
     struct Slot {
-        uint64_t w[4] = {0, 0, 0, 0};
-        uint32_t value = 0;     // (stored tile + 1) << 2 | flips; 0: empty
+        uint32_t key = 0;       // the key's index + 1; 0: empty
+        uint32_t value = 0;     // (stored tile + 1) << 2 | flips
     };
 
-    static bool Same(const uint64_t* a, const uint64_t* b)
+    // A tile not seen before, with its mirrors.
+    __attribute__((noinline)) void AddNew(Key key, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
     {
-        return ((a[0] ^ b[0]) | (a[1] ^ b[1]) | (a[2] ^ b[2]) | (a[3] ^ b[3])) == 0;
+        const uint32_t number = uint32_t(tiles.size());
+        tiles.emplace_back();
+        std::memcpy(tiles.back().rows.data(), key.w, sizeof key.w);
+        entry.tile = number;
+        Insert(key, number, 0);
+        if (m_Dedupe == ConsoleDedupe::Flip)
+            for (int f = 1; f < 4; ++f) {
+                const ConsoleTile t = FlipTile(tiles[number], f & 1, f & 2);
+                std::memcpy(key.w, t.rows.data(), sizeof key.w);
+                if (!m_Slots[Find(key, HashWords(key.w))].key)  // a symmetric tile is its own mirror
+                    Insert(key, number, f);
+            }
     }
 
     // The slot holding the key, or the empty slot where it goes.
-    size_t Find(const uint64_t* w, uint64_t hash) const
+    size_t Find(const Key& key, uint64_t hash) const
     {
-        const size_t mask = m_Slots.size() - 1;
-        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        for (size_t i = hash & m_nMask;; i = (i + 1) & m_nMask) {
             const Slot& s = m_Slots[i];
-            if (!s.value || Same(s.w, w))
+            if (!s.key)
+                return i;
+            const uint64_t* w = m_Keys[s.key - 1].w;
+            if (((w[0] ^ key.w[0]) | (w[1] ^ key.w[1]) | (w[2] ^ key.w[2]) | (w[3] ^ key.w[3])) == 0)
                 return i;
         }
     }
 
-    void Insert(const uint64_t* w, uint32_t number, int flip)
+    void Insert(const Key& key, uint32_t number, int flip)
     {
-        Slot& s = m_Slots[Find(w, HashWords(w))];
-        std::memcpy(s.w, w, sizeof s.w);
+        Slot& s = m_Slots[Find(key, HashWords(key.w))];
+        m_Keys.push_back(key);
+        s.key = uint32_t(m_Keys.size());
         s.value = (number + 1) << 2 | uint32_t(flip);
-        if (++m_nKeys * 2 >= m_Slots.size())
+        if (m_Keys.size() * 2 >= m_Slots.size())
             Grow();
     }
 
@@ -135,20 +143,21 @@ private:
     {
         std::vector<Slot> old(m_Slots.size() * 2);
         old.swap(m_Slots);
-        const size_t mask = m_Slots.size() - 1;
+        m_nMask = m_Slots.size() - 1;
         for (const Slot& s : old) {
-            if (!s.value)
+            if (!s.key)
                 continue;
-            size_t i = HashWords(s.w) & mask;
-            while (m_Slots[i].value)
-                i = (i + 1) & mask;
+            size_t i = HashWords(m_Keys[s.key - 1].w) & m_nMask;
+            while (m_Slots[i].key)
+                i = (i + 1) & m_nMask;
             m_Slots[i] = s;
         }
     }
 
     ConsoleDedupe m_Dedupe;
-    std::vector<Slot> m_Slots;          // every orientation of the stored tiles
-    size_t m_nKeys = 0;
+    std::vector<Slot> m_Slots;
+    size_t m_nMask = 0;
+    std::vector<Key> m_Keys;            // every orientation of the stored tiles
 };
 
 // Left uninitialised: the reads fill every field, and clearing a run of
