@@ -43,14 +43,13 @@ inline uint64_t HashWords(const uint64_t* w)
 class CTileStore {
 public:
     // The table starts small and grows with the distinct tiles, so that a
-    // sheet of few distinct tiles keeps it in the cache; the keys sit
-    // apart, densely, so the table and they stay small.
+    // sheet of few distinct tiles keeps it in the cache. A slot's key and
+    // value sit in two arrays at the same index, so a lookup's two reads
+    // go out together.
     explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
     {
-        if (dedupe != ConsoleDedupe::None) {
-            m_Slots.assign(1024, Slot{});
-            m_nMask = m_Slots.size() - 1;
-        }
+        if (dedupe != ConsoleDedupe::None)
+            Resize(1024);
     }
 
     // Of a tile's eight rows.
@@ -64,13 +63,15 @@ public:
     // Brings the slot where a lookup of that hash starts into the cache.
     void Prefetch(uint64_t hash) const
     {
-        if (!m_Slots.empty())
-            __builtin_prefetch(&m_Slots[hash & m_nMask]);
+        if (!m_Values.empty()) {
+            __builtin_prefetch(&m_Values[hash & m_nMask]);
+            __builtin_prefetch(&m_Keys[hash & m_nMask]);
+        }
     }
 
     // The stored tile's number and the flips that make this tile of it;
-    // `hash` is the tile's Hash.
-    void Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    // `hash` is the tile's Hash. Inline: it runs for every tile.
+    __attribute__((always_inline)) void Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
     {
         if (m_Dedupe == ConsoleDedupe::None) {
             entry.tile = uint32_t(tiles.size());
@@ -80,7 +81,7 @@ public:
         }
         Key key;
         std::memcpy(key.w, rows, sizeof key.w);
-        const uint32_t value = m_Slots[Find(key, hash)].value;
+        const uint32_t value = m_Values[Find(key, hash)];
         if (value) {
             entry.tile = (value >> 2) - 1;
             entry.h = value & 1;
@@ -91,12 +92,8 @@ public:
     }
 
 private:
-    struct alignas(32) Key {
+    struct Key {
         uint64_t w[4];
-    };
-    struct Slot {
-        uint32_t key = 0;       // the key's index + 1; 0: empty
-        uint32_t value = 0;     // (stored tile + 1) << 2 | flips
     };
 
     // A tile not seen before, with its mirrors.
@@ -111,53 +108,54 @@ private:
             for (int f = 1; f < 4; ++f) {
                 const ConsoleTile t = FlipTile(tiles[number], f & 1, f & 2);
                 std::memcpy(key.w, t.rows.data(), sizeof key.w);
-                if (!m_Slots[Find(key, HashWords(key.w))].key)  // a symmetric tile is its own mirror
+                if (!m_Values[Find(key, HashWords(key.w))])  // a symmetric tile is its own mirror
                     Insert(key, number, f);
             }
     }
 
     // The slot holding the key, or the empty slot where it goes.
-    size_t Find(const Key& key, uint64_t hash) const
+    __attribute__((always_inline)) size_t Find(const Key& key, uint64_t hash) const
     {
         for (size_t i = hash & m_nMask;; i = (i + 1) & m_nMask) {
-            const Slot& s = m_Slots[i];
-            if (!s.key)
-                return i;
-            const uint64_t* w = m_Keys[s.key - 1].w;
-            if (((w[0] ^ key.w[0]) | (w[1] ^ key.w[1]) | (w[2] ^ key.w[2]) | (w[3] ^ key.w[3])) == 0)
+            const uint64_t* w = m_Keys[i].w;
+            const bool same = ((w[0] ^ key.w[0]) | (w[1] ^ key.w[1]) | (w[2] ^ key.w[2]) | (w[3] ^ key.w[3])) == 0;
+            if (!m_Values[i] || same)
                 return i;
         }
     }
 
     void Insert(const Key& key, uint32_t number, int flip)
     {
-        Slot& s = m_Slots[Find(key, HashWords(key.w))];
-        m_Keys.push_back(key);
-        s.key = uint32_t(m_Keys.size());
-        s.value = (number + 1) << 2 | uint32_t(flip);
-        if (m_Keys.size() * 2 >= m_Slots.size())
-            Grow();
+        const size_t i = Find(key, HashWords(key.w));
+        m_Keys[i] = key;
+        m_Values[i] = (number + 1) << 2 | uint32_t(flip);
+        if (++m_nCount * 2 >= m_Values.size())
+            Resize(m_Values.size() * 2);
     }
 
-    void Grow()
+    void Resize(size_t slots)
     {
-        std::vector<Slot> old(m_Slots.size() * 2);
-        old.swap(m_Slots);
-        m_nMask = m_Slots.size() - 1;
-        for (const Slot& s : old) {
-            if (!s.key)
+        std::vector<Key> keys(slots, Key{});
+        std::vector<uint32_t> values(slots, 0);
+        keys.swap(m_Keys);
+        values.swap(m_Values);
+        m_nMask = slots - 1;
+        for (size_t k = 0; k < values.size(); ++k) {
+            if (!values[k])
                 continue;
-            size_t i = HashWords(m_Keys[s.key - 1].w) & m_nMask;
-            while (m_Slots[i].key)
+            size_t i = HashWords(keys[k].w) & m_nMask;
+            while (m_Values[i])
                 i = (i + 1) & m_nMask;
-            m_Slots[i] = s;
+            m_Keys[i] = keys[k];
+            m_Values[i] = values[k];
         }
     }
 
     ConsoleDedupe m_Dedupe;
-    std::vector<Slot> m_Slots;
-    size_t m_nMask = 0;
     std::vector<Key> m_Keys;            // every orientation of the stored tiles
+    std::vector<uint32_t> m_Values;     // (stored tile + 1) << 2 | flips; 0: empty
+    size_t m_nMask = 0;
+    size_t m_nCount = 0;
 };
 
 // Left uninitialised: the reads fill every field, and clearing a run of
@@ -352,7 +350,7 @@ public:
     }
 
     // Stores the tile of hash `hash` (CTileStore::Hash).
-    void Store(const TileRead& r, int x, int y, uint64_t hash)
+    __attribute__((always_inline)) void Store(const TileRead& r, int x, int y, uint64_t hash)
     {
         ConsoleEntry& e = m_Build.map[m_nNext++];
         const int first = m_Opt.firstBank;
