@@ -287,21 +287,16 @@ public:
         : m_Sheet(sheet), m_Opt(options),
           m_Store(options.target->HasFlips() ? options.dedupe
                   : options.dedupe == ConsoleDedupe::Flip ? ConsoleDedupe::Exact
-                                                          : options.dedupe)
+                                                          : options.dedupe),
+          m_nFirst(options.firstBank), m_nBanks(options.target->banks),
+          m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly)
     {
-        // Entries are written in place: one built aside and copied in
-        // field by field stalls the store it is read back from.
-        m_Build.map.resize(entries);
+        m_Build.map.reserve(entries);
     }
 
-    // Drops the entries not reached (a check that stopped early).
-    ConsoleBuild Finish()
-    {
-        m_Build.map.resize(m_nNext);
-        return std::move(m_Build);
-    }
+    ConsoleBuild Finish() { return std::move(m_Build); }
 
-    bool Stopped() const { return m_Opt.firstProblemOnly && !m_Build.problems.empty(); }
+    bool Stopped() const { return m_bFirstOnly && !m_Build.problems.empty(); }
 
     // Adds the tile at sheet pixel (x, y), flipped as the map cell asks.
     void Add(int x, int y, bool h, bool v)
@@ -316,7 +311,7 @@ public:
         }
         Store(r, x, y, CTileStore::Hash(r.rows));
         if ((h || v) && m_Opt.target->HasFlips()) {
-            ConsoleEntry& e = m_Build.map[m_nNext - 1];
+            ConsoleEntry& e = m_Build.map.back();
             e.h = e.h != h;
             e.v = e.v != v;
         }
@@ -352,25 +347,27 @@ public:
     // Stores the tile of hash `hash` (CTileStore::Hash).
     __attribute__((always_inline)) void Store(const TileRead& r, int x, int y, uint64_t hash)
     {
-        ConsoleEntry& e = m_Build.map[m_nNext++];
-        const int first = m_Opt.firstBank;
-        const int banks = m_Opt.target->banks;
+        ConsoleEntry e;
+        const bool inside = unsigned(r.bank - m_nFirst) < unsigned(m_nBanks);
         if (r.other >= 0)
             Problem(ConsoleRule::TwoBanks, x, y, r.bank, r.other);
-        else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
+        else if (r.bank >= 0 && !inside)
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
-        e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
+        e.bank = uint8_t(inside ? r.bank - m_nFirst : 0);
         m_Store.Add(r.rows, hash, m_Build.tiles, e);
-        if (e.tile >= uint32_t(m_Opt.target->MaxTiles()) && !m_bTooMany) {
+        m_Build.map.push_back(e);
+        if (e.tile >= m_nMaxTiles && !m_bTooMany) {
             m_bTooMany = true;
-            Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
+            Problem(ConsoleRule::TooManyTiles, x, y, int(m_nMaxTiles), 0);
         }
     }
 
     void AddEmpty()
     {
         const uint32_t empty[8] = {};
-        m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles, m_Build.map[m_nNext++]);
+        ConsoleEntry e;
+        m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles, e);
+        m_Build.map.push_back(e);
     }
 
     void Problem(ConsoleRule rule, int x, int y, int a, int b)
@@ -390,7 +387,9 @@ private:
     const ConsoleSheet& m_Sheet;
     const ConsoleOptions& m_Opt;
     CTileStore m_Store;
-    size_t m_nNext = 0;
+    const int m_nFirst, m_nBanks;
+    const uint32_t m_nMaxTiles;
+    const bool m_bFirstOnly;
     bool m_bTooMany = false;
     const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
     int m_nRowsAt = -1;
