@@ -289,12 +289,15 @@ public:
                   : options.dedupe == ConsoleDedupe::Flip ? ConsoleDedupe::Exact
                                                           : options.dedupe),
           m_nFirst(options.firstBank), m_nBanks(options.target->banks),
-          m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly)
+          m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly),
+          m_nSheetWidth(sheet.image->GetWidth())
     {
         m_Build.map.reserve(entries);
     }
 
     ConsoleBuild Finish() { return std::move(m_Build); }
+
+    static constexpr int kAhead = 256;     // bytes of a row fetched ahead
 
     bool Stopped() const { return m_bFirstOnly && !m_Build.problems.empty(); }
 
@@ -322,7 +325,13 @@ public:
     void AddRun(int x, int y)
     {
         TileRead r[N];
-        ReadTiles<N>(RowsAt(y), x, r);
+        const uint8_t* const* rows = RowsAt(y);
+        // The sheet is read once: fetched ahead without displacing the
+        // tile table from the caches.
+        if (N == 8 && x + 8 * N + kAhead <= m_nSheetWidth)
+            for (int k = 0; k < 8; ++k)
+                __builtin_prefetch(rows[k] + x + kAhead, 0, 0);
+        ReadTiles<N>(rows, x, r);
         // The run's lookups are started together, so that their waits for
         // the table overlap.
         uint64_t hash[N];
@@ -390,6 +399,7 @@ private:
     const int m_nFirst, m_nBanks;
     const uint32_t m_nMaxTiles;
     const bool m_bFirstOnly;
+    const int m_nSheetWidth;
     bool m_bTooMany = false;
     const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
     int m_nRowsAt = -1;
