@@ -183,24 +183,25 @@ __attribute__((noinline)) void FindTwoBanks(TileRead& r, const uint8_t* const* r
         }
 }
 
-// The bank of the tile's opaque pixels from the OR and the AND of their
-// banks (the AND is 0xFF when none is opaque); with two, the first two in
-// reading order.
+// The bank of the tile's opaque pixels from the OR and the AND of those
+// pixels' indices (the OR is 0 when none is opaque, as an opaque colour is
+// not 0; the banks agree when the high nibbles of both do); with two, the
+// first two in reading order.
 inline void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x)
 {
     r.bank = -1;
     r.other = -1;
-    if (any == 0 && all == 0xFF)
+    if (any == 0)
         return;                         // nothing opaque
-    if (any == (all & 0x0F))
-        r.bank = any;
+    if (((any ^ all) >> 4) == 0)
+        r.bank = any >> 4;
     else
         FindTwoBanks(r, rows, x);
 }
 
 // Reads a tile from column x of the eight rows: each pixel's colour packed
-// into the tile's row, and the banks of its opaque pixels gathered, a lane
-// a pixel (0..15 + 0x7F never carries out of a byte, so bit 7 marks a
+// into the tile's row, and the indices of its opaque pixels gathered, a
+// lane a pixel (0..15 + 0x7F never carries out of a byte, so bit 7 marks a
 // colour that is not 0).
 void ReadTile(const uint8_t* const* rows, int x, TileRead& r)
 {
@@ -209,11 +210,10 @@ void ReadTile(const uint8_t* const* rows, int x, TileRead& r)
         uint64_t v;
         std::memcpy(&v, rows[row] + x, sizeof v);
         const uint64_t lo = v & kLow;
-        const uint64_t hi = (v >> 4) & kLow;
         const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
         const uint64_t mask = (opaque << 8) - opaque;
-        o |= hi & mask;
-        a &= hi | ~mask;
+        o |= v & mask;
+        a &= v | ~mask;
         uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
         t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
         r.rows[row] = uint32_t(t | (t >> 16));
@@ -239,10 +239,9 @@ void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
         for (int k = 0; k < 2; ++k) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[row + k] + x));
             const __m128i lo = _mm_and_si128(v, low);
-            const __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), low);
             const __m128i clear = _mm_cmpeq_epi8(lo, zero);
-            o = _mm_or_si128(o, _mm_andnot_si128(clear, hi));
-            a = _mm_and_si128(a, _mm_or_si128(hi, clear));
+            o = _mm_or_si128(o, _mm_andnot_si128(clear, v));
+            a = _mm_and_si128(a, _mm_or_si128(v, clear));
             // Each pair of pixels into one byte, the left one low.
             p[k] = _mm_and_si128(_mm_or_si128(lo, _mm_srli_epi16(lo, 4)), byteOfWord);
         }
