@@ -69,26 +69,23 @@ public:
         }
     }
 
-    // The stored tile's number and the flips that make this tile of it;
-    // `hash` is the tile's Hash. Inline: it runs for every tile.
-    __attribute__((always_inline)) void Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    // The stored tile's number and the flips that make this tile of it,
+    // as number << 2 | flips (H 1, V 2); `hash` is the tile's Hash. Inline:
+    // it runs for every tile.
+    __attribute__((always_inline)) uint32_t Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles)
     {
         if (m_Dedupe == ConsoleDedupe::None) {
-            entry.tile = uint32_t(tiles.size());
+            const uint32_t number = uint32_t(tiles.size());
             tiles.emplace_back();
             std::memcpy(tiles.back().rows.data(), rows, sizeof tiles.back().rows);
-            return;
+            return number << 2;
         }
         Key key;
         std::memcpy(key.w, rows, sizeof key.w);
         const uint32_t value = m_Values[Find(key, hash)];
-        if (value) {
-            entry.tile = (value >> 2) - 1;
-            entry.h = value & 1;
-            entry.v = value & 2;
-            return;
-        }
-        AddNew(key, tiles, entry);
+        if (value)
+            return value - 4;
+        return AddNew(key, tiles);
     }
 
 private:
@@ -97,12 +94,11 @@ private:
     };
 
     // A tile not seen before, with its mirrors.
-    __attribute__((noinline)) void AddNew(Key key, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    __attribute__((noinline)) uint32_t AddNew(Key key, std::vector<ConsoleTile>& tiles)
     {
         const uint32_t number = uint32_t(tiles.size());
         tiles.emplace_back();
         std::memcpy(tiles.back().rows.data(), key.w, sizeof key.w);
-        entry.tile = number;
         Insert(key, number, 0);
         if (m_Dedupe == ConsoleDedupe::Flip)
             for (int f = 1; f < 4; ++f) {
@@ -111,6 +107,7 @@ private:
                 if (!m_Values[Find(key, HashWords(key.w))])  // a symmetric tile is its own mirror
                     Insert(key, number, f);
             }
+        return number << 2;
     }
 
     // The slot holding the key, or the empty slot where it goes.
@@ -291,10 +288,17 @@ public:
           m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly),
           m_nSheetWidth(sheet.image->GetWidth())
     {
-        m_Build.map.reserve(entries);
+        // Entries are written in place, field by field, and never read
+        // back: one built aside and copied whole waits for its fields.
+        m_Build.map.resize(entries);
     }
 
-    ConsoleBuild Finish() { return std::move(m_Build); }
+    // Drops the entries not reached (a check that stopped early).
+    ConsoleBuild Finish()
+    {
+        m_Build.map.resize(m_nNext);
+        return std::move(m_Build);
+    }
 
     static constexpr int kAhead = 256;     // bytes of a row fetched ahead
 
@@ -313,7 +317,7 @@ public:
         }
         Store(r, x, y, CTileStore::Hash(r.rows));
         if ((h || v) && m_Opt.target->HasFlips()) {
-            ConsoleEntry& e = m_Build.map.back();
+            ConsoleEntry& e = m_Build.map[m_nNext - 1];
             e.h = e.h != h;
             e.v = e.v != v;
         }
@@ -355,16 +359,18 @@ public:
     // Stores the tile of hash `hash` (CTileStore::Hash).
     __attribute__((always_inline)) void Store(const TileRead& r, int x, int y, uint64_t hash)
     {
-        ConsoleEntry e;
+        ConsoleEntry& e = m_Build.map[m_nNext++];
         const bool inside = unsigned(r.bank - m_nFirst) < unsigned(m_nBanks);
         if (r.other >= 0)
             Problem(ConsoleRule::TwoBanks, x, y, r.bank, r.other);
         else if (r.bank >= 0 && !inside)
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
         e.bank = uint8_t(inside ? r.bank - m_nFirst : 0);
-        m_Store.Add(r.rows, hash, m_Build.tiles, e);
-        m_Build.map.push_back(e);
-        if (e.tile >= m_nMaxTiles && !m_bTooMany) {
+        const uint32_t found = m_Store.Add(r.rows, hash, m_Build.tiles);
+        e.tile = found >> 2;
+        e.h = found & 1;
+        e.v = found & 2;
+        if (found >> 2 >= m_nMaxTiles && !m_bTooMany) {
             m_bTooMany = true;
             Problem(ConsoleRule::TooManyTiles, x, y, int(m_nMaxTiles), 0);
         }
@@ -373,9 +379,11 @@ public:
     void AddEmpty()
     {
         const uint32_t empty[8] = {};
-        ConsoleEntry e;
-        m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles, e);
-        m_Build.map.push_back(e);
+        const uint32_t found = m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles);
+        ConsoleEntry& e = m_Build.map[m_nNext++];
+        e.tile = found >> 2;
+        e.h = found & 1;
+        e.v = found & 2;
     }
 
     void Problem(ConsoleRule rule, int x, int y, int a, int b)
@@ -395,6 +403,7 @@ private:
     const ConsoleSheet& m_Sheet;
     const ConsoleOptions& m_Opt;
     CTileStore m_Store;
+    size_t m_nNext = 0;
     const int m_nFirst, m_nBanks;
     const uint32_t m_nMaxTiles;
     const bool m_bFirstOnly;
