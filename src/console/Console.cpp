@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -592,18 +593,24 @@ std::vector<uint8_t> ConsoleTileBytes(const ConsoleTarget& target, const std::ve
 std::vector<uint8_t> ConsoleMapBytes(const ConsoleTarget& target, const std::vector<ConsoleEntry>& map)
 {
     std::vector<uint8_t> out(map.size() * 2);
-    uint8_t* p = out.data();
     const uint32_t tileMask = uint32_t(target.MaxTiles() - 1);
     const int hBit = target.HasFlips() ? target.hBit : 0, vBit = target.HasFlips() ? target.vBit : 0;
     const uint32_t flips = target.HasFlips() ? 1 : 0;
-    const int high = target.entryBigEndian ? 0 : 1;
-    for (const ConsoleEntry& e : map) {
-        const uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift |
-                           (uint32_t(e.h) & flips) << hBit | (uint32_t(e.v) & flips) << vBit;
-        p[high] = uint8_t(v >> 8);
-        p[1 - high] = uint8_t(v);
-        p += 2;
-    }
+    // One loop per byte order, so each entry is one store.
+    auto write = [&](auto bigEndian) {
+        uint8_t* p = out.data();
+        for (const ConsoleEntry& e : map) {
+            const uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift |
+                               (uint32_t(e.h) & flips) << hBit | (uint32_t(e.v) & flips) << vBit;
+            p[bigEndian ? 1 : 0] = uint8_t(v);
+            p[bigEndian ? 0 : 1] = uint8_t(v >> 8);
+            p += 2;
+        }
+    };
+    if (target.entryBigEndian)
+        write(std::true_type{});
+    else
+        write(std::false_type{});
     return out;
 }
 
