@@ -263,10 +263,76 @@ void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
 }
 #endif
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TESVAN_CONSOLE_AVX2 1
+#include <immintrin.h>
+// The same as two ReadTwoTiles side by side, a pair in each half of the
+// wider vectors, for the processors that have them.
+__attribute__((target("avx2"))) void ReadFourTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    const __m256i low = _mm256_set1_epi8(0x0F);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i byteOfWord = _mm256_set1_epi16(0x00FF);
+    __m256i o = zero, a = _mm256_set1_epi8(-1), packed[4];
+#pragma GCC unroll 4
+    for (int row = 0; row < 8; row += 2) {
+        __m256i p[2];
+#pragma GCC unroll 2
+        for (int k = 0; k < 2; ++k) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[row + k] + x));
+            const __m256i lo = _mm256_and_si256(v, low);
+            const __m256i clear = _mm256_cmpeq_epi8(lo, zero);
+            o = _mm256_or_si256(o, _mm256_andnot_si256(clear, v));
+            a = _mm256_and_si256(a, _mm256_or_si256(v, clear));
+            p[k] = _mm256_and_si256(_mm256_or_si256(lo, _mm256_srli_epi16(lo, 4)), byteOfWord);
+        }
+        packed[row / 2] = _mm256_shuffle_epi32(_mm256_packus_epi16(p[0], p[1]), _MM_SHUFFLE(3, 1, 2, 0));
+    }
+    const __m256i rows03a = _mm256_unpacklo_epi64(packed[0], packed[1]);   // tiles 0 and 2, rows 0-3
+    const __m256i rows47a = _mm256_unpacklo_epi64(packed[2], packed[3]);
+    const __m256i rows03b = _mm256_unpackhi_epi64(packed[0], packed[1]);   // tiles 1 and 3
+    const __m256i rows47b = _mm256_unpackhi_epi64(packed[2], packed[3]);
+    auto put = [](TileRead& r, __m128i first, __m128i second) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r.rows), first);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r.rows) + 1, second);
+    };
+    put(out[0], _mm256_castsi256_si128(rows03a), _mm256_castsi256_si128(rows47a));
+    put(out[1], _mm256_castsi256_si128(rows03b), _mm256_castsi256_si128(rows47b));
+    put(out[2], _mm256_extracti128_si256(rows03a, 1), _mm256_extracti128_si256(rows47a, 1));
+    put(out[3], _mm256_extracti128_si256(rows03b, 1), _mm256_extracti128_si256(rows47b, 1));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 32));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 16));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 8));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 32));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 16));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 8));
+    alignas(32) uint8_t any[32], all[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(any), o);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(all), a);
+    for (int k = 0; k < 4; ++k)
+        FinishRead(out[k], any[8 * k], all[8 * k], rows, x + 8 * k);
+}
+
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 // Reads N tiles side by side from column x of the eight rows.
 template <int N>
 void ReadTiles(const uint8_t* const* rows, int x, TileRead* out)
 {
+#if defined(TESVAN_CONSOLE_AVX2)
+    if constexpr (N % 4 == 0) {
+        if (HasAvx2()) {
+            for (int k = 0; k < N; k += 4)
+                ReadFourTiles(rows, x + 8 * k, out + k);
+            return;
+        }
+    }
+#endif
 #if defined(__SSE2__)
     if constexpr (N % 2 == 0) {
         for (int k = 0; k < N; k += 2)
