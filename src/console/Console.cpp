@@ -353,6 +353,7 @@ public:
                                                           : options.dedupe),
           m_nFirst(options.firstBank), m_nBanks(options.target->banks),
           m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly),
+          m_bDedupe(options.dedupe != ConsoleDedupe::None),
           m_nSheetWidth(sheet.image->GetWidth())
     {
         // Entries are written in place, field by field, and never read
@@ -433,7 +434,15 @@ public:
         else if (r.bank >= 0 && !inside)
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
         e.bank = uint8_t(inside ? r.bank - m_nFirst : 0);
-        const uint32_t found = m_Store.Add(r.rows, hash, m_Build.tiles);
+        // The empty tile, the commonest of a sheet, is looked up once.
+        uint32_t found;
+        if (r.bank < 0 && m_nEmpty != kUnknown)
+            found = m_nEmpty;
+        else {
+            found = m_Store.Add(r.rows, hash, m_Build.tiles);
+            if (r.bank < 0 && m_bDedupe)
+                m_nEmpty = found;
+        }
         e.tile = found >> 2;
         e.h = found & 1;
         e.v = found & 2;
@@ -471,9 +480,12 @@ private:
     const ConsoleOptions& m_Opt;
     CTileStore m_Store;
     size_t m_nNext = 0;
+    static constexpr uint32_t kUnknown = ~0u;
+    uint32_t m_nEmpty = kUnknown;       // what the store gave for the empty tile
     const int m_nFirst, m_nBanks;
     const uint32_t m_nMaxTiles;
     const bool m_bFirstOnly;
+    const bool m_bDedupe;
     const int m_nSheetWidth;
     bool m_bTooMany = false;
     const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
