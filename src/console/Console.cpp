@@ -592,6 +592,8 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
         int tx = 0;
         for (; tx + 7 < mw && !b.Stopped(); tx += 8)
             b.AddRun<8>(tx * 8, ty * 8);
+        for (; tx + 1 < mw && !b.Stopped(); tx += 2)
+            b.AddRun<2>(tx * 8, ty * 8);
         for (; tx < mw && !b.Stopped(); ++tx)
             b.AddRun<1>(tx * 8, ty * 8);
     }
