@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -24,24 +29,11 @@ uint32_t MirrorRow(uint32_t x)
     return __builtin_bswap32(x);
 }
 
-// Equality word by word (a library compare per tile costs more than the
-// rest of the tile's work).
-uint64_t Word64(const ConsoleTile& t, int i)
-{
-    return uint64_t(t.rows[size_t(2 * i)]) | uint64_t(t.rows[size_t(2 * i + 1)]) << 32;
-}
-
-bool Same(const ConsoleTile& a, const ConsoleTile& b)
-{
-    return ((Word64(a, 0) ^ Word64(b, 0)) | (Word64(a, 1) ^ Word64(b, 1)) | (Word64(a, 2) ^ Word64(b, 2)) |
-            (Word64(a, 3) ^ Word64(b, 3))) == 0;
-}
-
-inline uint64_t HashTile(const ConsoleTile& t)
+inline uint64_t HashWords(const uint64_t* w)
 {
     // Four independent products, so they run side by side.
-    const uint64_t h = (Word64(t, 0) * 0x9E3779B97F4A7C15ull) ^ (Word64(t, 1) * 0xBF58476D1CE4E5B9ull) ^
-                       (Word64(t, 2) * 0x94D049BB133111EBull) ^ (Word64(t, 3) * 0xD6E8FEB86659FD93ull);
+    const uint64_t h = (w[0] * 0x9E3779B97F4A7C15ull) ^ (w[1] * 0xBF58476D1CE4E5B9ull) ^
+                       (w[2] * 0x94D049BB133111EBull) ^ (w[3] * 0xD6E8FEB86659FD93ull);
     return h ^ (h >> 29) ^ (h >> 43);
 }
 
@@ -52,104 +44,129 @@ inline uint64_t HashTile(const ConsoleTile& t)
 class CTileStore {
 public:
     // The table starts small and grows with the distinct tiles, so that a
-    // sheet of few distinct tiles keeps it in the cache.
+    // sheet of few distinct tiles keeps it in the cache. A slot's key and
+    // value sit in two arrays at the same index, so a lookup's two reads
+    // go out together.
     explicit CTileStore(ConsoleDedupe dedupe) : m_Dedupe(dedupe)
     {
         if (dedupe != ConsoleDedupe::None)
-            m_Slots.assign(1024, -1);
+            Resize(1024);
     }
 
-    // The stored tile's number and the flips that make this tile of it.
-    void Add(const ConsoleTile& tile, std::vector<ConsoleTile>& tiles, ConsoleEntry& entry)
+    // Of a tile's eight rows.
+    static uint64_t Hash(const uint32_t* rows)
+    {
+        uint64_t w[4];
+        std::memcpy(w, rows, sizeof w);
+        return HashWords(w);
+    }
+
+    // Brings the slot where a lookup of that hash starts into the cache.
+    void Prefetch(uint64_t hash) const
+    {
+        if (!m_Values.empty()) {
+            __builtin_prefetch(&m_Values[hash & m_nMask]);
+            __builtin_prefetch(&m_Keys[hash & m_nMask]);
+        }
+    }
+
+    // The stored tile's number and the flips that make this tile of it,
+    // as number << 2 | flips (H 1, V 2); `hash` is the tile's Hash. Inline:
+    // it runs for every tile.
+    __attribute__((always_inline)) uint32_t Add(const uint32_t* rows, uint64_t hash, std::vector<ConsoleTile>& tiles)
     {
         if (m_Dedupe == ConsoleDedupe::None) {
-            entry.tile = uint32_t(tiles.size());
-            tiles.push_back(tile);
-            return;
+            const uint32_t number = uint32_t(tiles.size());
+            tiles.emplace_back();
+            std::memcpy(tiles.back().rows.data(), rows, sizeof tiles.back().rows);
+            return number << 2;
         }
-        const size_t slot = Find(tile);
-        const int32_t k = m_Slots[slot];
-        if (k >= 0) {
-            entry.tile = m_Stored[size_t(k)];
-            entry.h = m_Flip[size_t(k)] & 1;
-            entry.v = m_Flip[size_t(k)] & 2;
-            return;
-        }
-        const uint32_t number = uint32_t(tiles.size());
-        tiles.push_back(tile);
-        entry.tile = number;
-        Insert(slot, tile, number, 0);
-        if (m_Dedupe == ConsoleDedupe::Flip)
-            for (int f = 1; f < 4; ++f) {
-                const ConsoleTile t = FlipTile(tile, f & 1, f & 2);
-                const size_t at = Find(t);
-                if (m_Slots[at] < 0)      // a symmetric tile is its own mirror
-                    Insert(at, t, number, f);
-            }
+        Key key;
+        std::memcpy(key.w, rows, sizeof key.w);
+        const uint32_t value = m_Values[Find(key, hash)];
+        if (value)
+            return value - 4;
+        return AddNew(key, tiles);
     }
 
 private:
-    // The slot holding the key, or the empty slot where it goes.
-    size_t Find(const ConsoleTile& t) const
+    struct Key {
+        uint64_t w[4];
+    };
+
+    // A tile not seen before, with its mirrors.
+    __attribute__((noinline)) uint32_t AddNew(Key key, std::vector<ConsoleTile>& tiles)
     {
-        const size_t mask = m_Slots.size() - 1;
-        for (size_t i = HashTile(t) & mask;; i = (i + 1) & mask) {
-            const int32_t k = m_Slots[i];
-            if (k < 0 || Same(m_Keys[size_t(k)], t))
+        const uint32_t number = uint32_t(tiles.size());
+        tiles.emplace_back();
+        std::memcpy(tiles.back().rows.data(), key.w, sizeof key.w);
+        Insert(key, number, 0);
+        if (m_Dedupe == ConsoleDedupe::Flip)
+            for (int f = 1; f < 4; ++f) {
+                const ConsoleTile t = FlipTile(tiles[number], f & 1, f & 2);
+                std::memcpy(key.w, t.rows.data(), sizeof key.w);
+                if (!m_Values[Find(key, HashWords(key.w))])  // a symmetric tile is its own mirror
+                    Insert(key, number, f);
+            }
+        return number << 2;
+    }
+
+    // The slot holding the key, or the empty slot where it goes.
+    __attribute__((always_inline)) size_t Find(const Key& key, uint64_t hash) const
+    {
+        for (size_t i = hash & m_nMask;; i = (i + 1) & m_nMask) {
+            const uint64_t* w = m_Keys[i].w;
+            const bool same = ((w[0] ^ key.w[0]) | (w[1] ^ key.w[1]) | (w[2] ^ key.w[2]) | (w[3] ^ key.w[3])) == 0;
+            if (!m_Values[i] || same)
                 return i;
         }
     }
 
-    void Insert(size_t slot, const ConsoleTile& key, uint32_t number, int flip)
+    void Insert(const Key& key, uint32_t number, int flip)
     {
-        m_Slots[slot] = int32_t(m_Keys.size());
-        m_Keys.push_back(key);
-        m_Stored.push_back(number);
-        m_Flip.push_back(uint8_t(flip));
-        if (m_Keys.size() * 2 >= m_Slots.size())
-            Grow();
+        const size_t i = Find(key, HashWords(key.w));
+        m_Keys[i] = key;
+        m_Values[i] = (number + 1) << 2 | uint32_t(flip);
+        if (++m_nCount * 2 >= m_Values.size())
+            Resize(m_Values.size() * 2);
     }
 
-    void Grow()
+    void Resize(size_t slots)
     {
-        std::vector<int32_t> slots(m_Slots.size() * 2, -1);
-        const size_t mask = slots.size() - 1;
-        for (size_t k = 0; k < m_Keys.size(); ++k) {
-            size_t i = HashTile(m_Keys[k]) & mask;
-            while (slots[i] >= 0)
-                i = (i + 1) & mask;
-            slots[i] = int32_t(k);
+        std::vector<Key> keys(slots, Key{});
+        std::vector<uint32_t> values(slots, 0);
+        keys.swap(m_Keys);
+        values.swap(m_Values);
+        m_nMask = slots - 1;
+        for (size_t k = 0; k < values.size(); ++k) {
+            if (!values[k])
+                continue;
+            size_t i = HashWords(keys[k].w) & m_nMask;
+            while (m_Values[i])
+                i = (i + 1) & m_nMask;
+            m_Keys[i] = keys[k];
+            m_Values[i] = values[k];
         }
-        m_Slots.swap(slots);
     }
 
     ConsoleDedupe m_Dedupe;
-    std::vector<int32_t> m_Slots;
-    std::vector<ConsoleTile> m_Keys;    // every orientation of the stored tiles
-    std::vector<uint32_t> m_Stored;     // by key: the stored tile's number
-    std::vector<uint8_t> m_Flip;        // by key: the flips that make the key of it
+    std::vector<Key> m_Keys;            // every orientation of the stored tiles
+    std::vector<uint32_t> m_Values;     // (stored tile + 1) << 2 | flips; 0: empty
+    size_t m_nMask = 0;
+    size_t m_nCount = 0;
 };
 
+// Left uninitialised: the reads fill every field, and clearing a run of
+// them first costs a good part of the reading.
 struct TileRead {
-    ConsoleTile tile;
-    int bank = -1;       // the bank of its opaque pixels; -1: none opaque
-    int other = -1;      // a second bank, when it has two
+    alignas(16) uint32_t rows[8];   // as ConsoleTile::rows
+    int bank;            // the bank of its opaque pixels; -1: none opaque
+    int other;           // a second bank, when it has two
 };
 
-// The bank of the tile's opaque pixels from the banks seen (OR and AND of
-// each opaque pixel's bank, a lane a pixel); with two, the first two in
-// reading order.
-void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows, int x)
+// The first two banks in reading order of a tile with two.
+__attribute__((noinline)) void FindTwoBanks(TileRead& r, const uint8_t* const* rows, int x)
 {
-    o |= o >> 32; o |= o >> 16; o |= o >> 8;
-    a &= a >> 32; a &= a >> 16; a &= a >> 8;
-    const int any = int(o & 0xFF), all = int(a & 0x0F);
-    if (any == 0 && (a & 0xFF) == 0xFF)
-        return;                         // nothing opaque
-    if (any == all) {
-        r.bank = any;
-        return;
-    }
     for (int row = 0; row < 8 && r.other < 0; ++row)
         for (int c = 0; c < 8; ++c) {
             const int i = rows[row][x + c];
@@ -164,47 +181,167 @@ void FinishRead(TileRead& r, uint64_t o, uint64_t a, const uint8_t* const* rows,
         }
 }
 
-// Reads N tiles side by side from column x of the eight rows, a tile a lane
-// of one vector: each pixel's colour packed into the tile's row, and the
-// banks of its opaque pixels gathered (0..15 + 0x7F never carries out of a
-// byte, so bit 7 marks a colour that is not 0).
-// Reads N tiles side by side from column x of the eight rows, each in a
-// word of its own, so the words go through together: each pixel's colour
-// packed into the tile's row, and the banks of its opaque pixels gathered
-// (0..15 + 0x7F never carries out of a byte, so bit 7 marks a colour that
-// is not 0).
+// The bank of the tile's opaque pixels from the OR and the AND of those
+// pixels' indices (the OR is 0 when none is opaque, as an opaque colour is
+// not 0; the banks agree when the high nibbles of both do); with two, the
+// first two in reading order.
+inline void FinishRead(TileRead& r, int any, int all, const uint8_t* const* rows, int x)
+{
+    r.bank = -1;
+    r.other = -1;
+    if (any == 0)
+        return;                         // nothing opaque
+    if (((any ^ all) >> 4) == 0)
+        r.bank = any >> 4;
+    else
+        FindTwoBanks(r, rows, x);
+}
+
+// Reads a tile from column x of the eight rows: each pixel's colour packed
+// into the tile's row, and the indices of its opaque pixels gathered, a
+// lane a pixel (0..15 + 0x7F never carries out of a byte, so bit 7 marks a
+// colour that is not 0).
+void ReadTile(const uint8_t* const* rows, int x, TileRead& r)
+{
+    uint64_t o = 0, a = ~0ull;
+    for (int row = 0; row < 8; ++row) {
+        uint64_t v;
+        std::memcpy(&v, rows[row] + x, sizeof v);
+        const uint64_t lo = v & kLow;
+        const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
+        const uint64_t mask = (opaque << 8) - opaque;
+        o |= v & mask;
+        a &= v | ~mask;
+        uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
+        t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
+        r.rows[row] = uint32_t(t | (t >> 16));
+    }
+    o |= o >> 32; o |= o >> 16; o |= o >> 8;
+    a &= a >> 32; a &= a >> 16; a &= a >> 8;
+    FinishRead(r, int(o & 0xFF), int(a & 0xFF), rows, x);
+}
+
+#if defined(__SSE2__)
+// Two tiles side by side, one in each half of the vectors: sixteen pixels
+// a row go through each step together.
+void ReadTwoTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    const __m128i low = _mm_set1_epi8(0x0F);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i byteOfWord = _mm_set1_epi16(0x00FF);
+    __m128i o = zero, a = _mm_set1_epi8(-1), packed[4];
+#pragma GCC unroll 4
+    for (int row = 0; row < 8; row += 2) {
+        __m128i p[2];
+#pragma GCC unroll 2
+        for (int k = 0; k < 2; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[row + k] + x));
+            const __m128i lo = _mm_and_si128(v, low);
+            const __m128i clear = _mm_cmpeq_epi8(lo, zero);
+            o = _mm_or_si128(o, _mm_andnot_si128(clear, v));
+            a = _mm_and_si128(a, _mm_or_si128(v, clear));
+            // Each pair of pixels into one byte, the left one low.
+            p[k] = _mm_and_si128(_mm_or_si128(lo, _mm_srli_epi16(lo, 4)), byteOfWord);
+        }
+        // Rows of tiles 0, 1, 0, 1 to rows of tile 0, then of tile 1.
+        packed[row / 2] = _mm_shuffle_epi32(_mm_packus_epi16(p[0], p[1]), _MM_SHUFFLE(3, 1, 2, 0));
+    }
+    auto* t0 = reinterpret_cast<__m128i*>(out[0].rows);
+    auto* t1 = reinterpret_cast<__m128i*>(out[1].rows);
+    _mm_storeu_si128(t0, _mm_unpacklo_epi64(packed[0], packed[1]));
+    _mm_storeu_si128(t0 + 1, _mm_unpacklo_epi64(packed[2], packed[3]));
+    _mm_storeu_si128(t1, _mm_unpackhi_epi64(packed[0], packed[1]));
+    _mm_storeu_si128(t1 + 1, _mm_unpackhi_epi64(packed[2], packed[3]));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 32));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 16));
+    o = _mm_or_si128(o, _mm_srli_epi64(o, 8));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 32));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 16));
+    a = _mm_and_si128(a, _mm_srli_epi64(a, 8));
+    FinishRead(out[0], _mm_cvtsi128_si32(o) & 0xFF, _mm_cvtsi128_si32(a) & 0xFF, rows, x);
+    FinishRead(out[1], _mm_extract_epi16(o, 4) & 0xFF, _mm_extract_epi16(a, 4) & 0xFF, rows, x + 8);
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TESVAN_CONSOLE_AVX2 1
+#include <immintrin.h>
+// The same as two ReadTwoTiles side by side, a pair in each half of the
+// wider vectors, for the processors that have them.
+__attribute__((target("avx2"))) void ReadFourTiles(const uint8_t* const* rows, int x, TileRead* out)
+{
+    const __m256i low = _mm256_set1_epi8(0x0F);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i byteOfWord = _mm256_set1_epi16(0x00FF);
+    __m256i o = zero, a = _mm256_set1_epi8(-1), packed[4];
+#pragma GCC unroll 4
+    for (int row = 0; row < 8; row += 2) {
+        __m256i p[2];
+#pragma GCC unroll 2
+        for (int k = 0; k < 2; ++k) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[row + k] + x));
+            const __m256i lo = _mm256_and_si256(v, low);
+            const __m256i clear = _mm256_cmpeq_epi8(lo, zero);
+            o = _mm256_or_si256(o, _mm256_andnot_si256(clear, v));
+            a = _mm256_and_si256(a, _mm256_or_si256(v, clear));
+            p[k] = _mm256_and_si256(_mm256_or_si256(lo, _mm256_srli_epi16(lo, 4)), byteOfWord);
+        }
+        packed[row / 2] = _mm256_shuffle_epi32(_mm256_packus_epi16(p[0], p[1]), _MM_SHUFFLE(3, 1, 2, 0));
+    }
+    const __m256i rows03a = _mm256_unpacklo_epi64(packed[0], packed[1]);   // tiles 0 and 2, rows 0-3
+    const __m256i rows47a = _mm256_unpacklo_epi64(packed[2], packed[3]);
+    const __m256i rows03b = _mm256_unpackhi_epi64(packed[0], packed[1]);   // tiles 1 and 3
+    const __m256i rows47b = _mm256_unpackhi_epi64(packed[2], packed[3]);
+    auto put = [](TileRead& r, __m128i first, __m128i second) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r.rows), first);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(r.rows) + 1, second);
+    };
+    put(out[0], _mm256_castsi256_si128(rows03a), _mm256_castsi256_si128(rows47a));
+    put(out[1], _mm256_castsi256_si128(rows03b), _mm256_castsi256_si128(rows47b));
+    put(out[2], _mm256_extracti128_si256(rows03a, 1), _mm256_extracti128_si256(rows47a, 1));
+    put(out[3], _mm256_extracti128_si256(rows03b, 1), _mm256_extracti128_si256(rows47b, 1));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 32));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 16));
+    o = _mm256_or_si256(o, _mm256_srli_epi64(o, 8));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 32));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 16));
+    a = _mm256_and_si256(a, _mm256_srli_epi64(a, 8));
+    alignas(32) uint8_t any[32], all[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(any), o);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(all), a);
+    for (int k = 0; k < 4; ++k)
+        FinishRead(out[k], any[8 * k], all[8 * k], rows, x + 8 * k);
+}
+
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+// Reads N tiles side by side from column x of the eight rows.
 template <int N>
 void ReadTiles(const uint8_t* const* rows, int x, TileRead* out)
 {
-    uint64_t orBanks[N], andBanks[N], packed[N][8];
-    for (int k = 0; k < N; ++k) {
-        orBanks[k] = 0;
-        andBanks[k] = ~0ull;
-    }
-    for (int row = 0; row < 8; ++row) {
-        uint64_t v[N];
-        std::memcpy(v, rows[row] + x, sizeof v);
-        for (int k = 0; k < N; ++k) {
-            const uint64_t lo = v[k] & kLow;
-            const uint64_t hi = (v[k] >> 4) & kLow;
-            const uint64_t opaque = ((lo + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull) >> 7;
-            const uint64_t mask = (opaque << 8) - opaque;
-            orBanks[k] |= hi & mask;
-            andBanks[k] &= hi | ~mask;
-            uint64_t t = (lo | (lo >> 4)) & 0x00FF00FF00FF00FFull;
-            t = (t | (t >> 8)) & 0x0000FFFF0000FFFFull;
-            packed[k][row] = (t | (t >> 16)) & 0xFFFFFFFFull;
+#if defined(TESVAN_CONSOLE_AVX2)
+    if constexpr (N % 4 == 0) {
+        if (HasAvx2()) {
+            for (int k = 0; k < N; k += 4)
+                ReadFourTiles(rows, x + 8 * k, out + k);
+            return;
         }
     }
-    for (int k = 0; k < N; ++k) {
-        TileRead& r = out[k];
-        // Two rows at a time, as the hash reads them back.
-        for (int row = 0; row < 8; row += 2) {
-            const uint64_t pair = packed[k][row] | packed[k][row + 1] << 32;
-            std::memcpy(&r.tile.rows[size_t(row)], &pair, 8);
-        }
-        FinishRead(r, orBanks[k], andBanks[k], rows, x + 8 * k);
+#endif
+#if defined(__SSE2__)
+    if constexpr (N % 2 == 0) {
+        for (int k = 0; k < N; k += 2)
+            ReadTwoTiles(rows, x + 8 * k, out + k);
+        return;
     }
+#endif
+    for (int k = 0; k < N; ++k)
+        ReadTile(rows, x + 8 * k, out[k]);
 }
 
 class CBuilder {
@@ -213,10 +350,14 @@ public:
         : m_Sheet(sheet), m_Opt(options),
           m_Store(options.target->HasFlips() ? options.dedupe
                   : options.dedupe == ConsoleDedupe::Flip ? ConsoleDedupe::Exact
-                                                          : options.dedupe)
+                                                          : options.dedupe),
+          m_nFirst(options.firstBank), m_nBanks(options.target->banks),
+          m_nMaxTiles(uint32_t(options.target->MaxTiles())), m_bFirstOnly(options.firstProblemOnly),
+          m_bDedupe(options.dedupe != ConsoleDedupe::None),
+          m_nSheetWidth(sheet.image->GetWidth())
     {
-        // Entries are written in place: one built aside and copied in
-        // field by field stalls the store it is read back from.
+        // Entries are written in place, field by field, and never read
+        // back: one built aside and copied whole waits for its fields.
         m_Build.map.resize(entries);
     }
 
@@ -227,14 +368,27 @@ public:
         return std::move(m_Build);
     }
 
-    bool Stopped() const { return m_Opt.firstProblemOnly && !m_Build.problems.empty(); }
+    static constexpr int kAhead = 256;     // bytes of a row fetched ahead
+
+    bool Stopped() const { return m_bFirstOnly && !m_Build.problems.empty(); }
 
     // Adds the tile at sheet pixel (x, y), flipped as the map cell asks.
     void Add(int x, int y, bool h, bool v)
     {
         TileRead r;
         ReadTiles<1>(RowsAt(y), x, &r);
-        Store(r, x, y, h, v);
+        if ((h || v) && !m_Opt.target->HasFlips()) {
+            ConsoleTile t;                      // the flips go into the pixels
+            std::memcpy(t.rows.data(), r.rows, sizeof r.rows);
+            t = FlipTile(t, h, v);
+            std::memcpy(r.rows, t.rows.data(), sizeof r.rows);
+        }
+        Store(r, x, y, CTileStore::Hash(r.rows));
+        if ((h || v) && m_Opt.target->HasFlips()) {
+            ConsoleEntry& e = m_Build.map[m_nNext - 1];
+            e.h = e.h != h;
+            e.v = e.v != v;
+        }
     }
 
     // Adds the N tiles from sheet pixel (x, y) on, side by side.
@@ -242,9 +396,22 @@ public:
     void AddRun(int x, int y)
     {
         TileRead r[N];
-        ReadTiles<N>(RowsAt(y), x, r);
+        const uint8_t* const* rows = RowsAt(y);
+        // The sheet is read once: fetched ahead without displacing the
+        // tile table from the caches.
+        if (N == 8 && x + 8 * N + kAhead <= m_nSheetWidth)
+            for (int k = 0; k < 8; ++k)
+                __builtin_prefetch(rows[k] + x + kAhead, 0, 0);
+        ReadTiles<N>(rows, x, r);
+        // The run's lookups are started together, so that their waits for
+        // the table overlap.
+        uint64_t hash[N];
+        for (int k = 0; k < N; ++k) {
+            hash[k] = CTileStore::Hash(r[k].rows);
+            m_Store.Prefetch(hash[k]);
+        }
         for (int k = 0; k < N && !Stopped(); ++k)
-            Store(r[k], x + 8 * k, y, false, false);
+            Store(r[k], x + 8 * k, y, hash[k]);
     }
 
     const uint8_t* const* RowsAt(int y)
@@ -257,31 +424,43 @@ public:
         return m_Rows;
     }
 
-    void Store(const TileRead& r, int x, int y, bool h, bool v)
+    // Stores the tile of hash `hash` (CTileStore::Hash).
+    __attribute__((always_inline)) void Store(const TileRead& r, int x, int y, uint64_t hash)
     {
         ConsoleEntry& e = m_Build.map[m_nNext++];
-        const int first = m_Opt.firstBank;
-        const int banks = m_Opt.target->banks;
+        const bool inside = unsigned(r.bank - m_nFirst) < unsigned(m_nBanks);
         if (r.other >= 0)
             Problem(ConsoleRule::TwoBanks, x, y, r.bank, r.other);
-        else if (r.bank >= 0 && (r.bank < first || r.bank >= first + banks))
+        else if (r.bank >= 0 && !inside)
             Problem(ConsoleRule::MissingBank, x, y, r.bank, 0);
-        e.bank = uint8_t(r.bank >= first && r.bank < first + banks ? r.bank - first : 0);
-        ConsoleTile tile = r.tile;
-        if ((h || v) && !m_Opt.target->HasFlips())
-            tile = FlipTile(tile, h, v);    // the flips go into the pixels
-        m_Store.Add(tile, m_Build.tiles, e);
-        if ((h || v) && m_Opt.target->HasFlips()) {
-            e.h = e.h != h;
-            e.v = e.v != v;
+        e.bank = uint8_t(inside ? r.bank - m_nFirst : 0);
+        // The empty tile, the commonest of a sheet, is looked up once.
+        uint32_t found;
+        if (r.bank < 0 && m_nEmpty != kUnknown)
+            found = m_nEmpty;
+        else {
+            found = m_Store.Add(r.rows, hash, m_Build.tiles);
+            if (r.bank < 0 && m_bDedupe)
+                m_nEmpty = found;
         }
-        if (e.tile >= uint32_t(m_Opt.target->MaxTiles()) && !m_bTooMany) {
+        e.tile = found >> 2;
+        e.h = found & 1;
+        e.v = found & 2;
+        if (found >> 2 >= m_nMaxTiles && !m_bTooMany) {
             m_bTooMany = true;
-            Problem(ConsoleRule::TooManyTiles, x, y, m_Opt.target->MaxTiles(), 0);
+            Problem(ConsoleRule::TooManyTiles, x, y, int(m_nMaxTiles), 0);
         }
     }
 
-    void AddEmpty() { m_Store.Add(ConsoleTile{}, m_Build.tiles, m_Build.map[m_nNext++]); }
+    void AddEmpty()
+    {
+        const uint32_t empty[8] = {};
+        const uint32_t found = m_Store.Add(empty, CTileStore::Hash(empty), m_Build.tiles);
+        ConsoleEntry& e = m_Build.map[m_nNext++];
+        e.tile = found >> 2;
+        e.h = found & 1;
+        e.v = found & 2;
+    }
 
     void Problem(ConsoleRule rule, int x, int y, int a, int b)
     {
@@ -301,6 +480,13 @@ private:
     const ConsoleOptions& m_Opt;
     CTileStore m_Store;
     size_t m_nNext = 0;
+    static constexpr uint32_t kUnknown = ~0u;
+    uint32_t m_nEmpty = kUnknown;       // what the store gave for the empty tile
+    const int m_nFirst, m_nBanks;
+    const uint32_t m_nMaxTiles;
+    const bool m_bFirstOnly;
+    const bool m_bDedupe;
+    const int m_nSheetWidth;
     bool m_bTooMany = false;
     const uint8_t* m_Rows[8] = {};    // the rows of the tile row at m_nRowsAt
     int m_nRowsAt = -1;
@@ -404,8 +590,10 @@ ConsoleBuild BuildConsole(const ConsoleSheet& sheet, const ConsoleOptions& optio
     b.m_Build.mapHeight = mh;
     for (int ty = 0; ty < mh && !b.Stopped(); ++ty) {
         int tx = 0;
-        for (; tx + 3 < mw && !b.Stopped(); tx += 4)
-            b.AddRun<4>(tx * 8, ty * 8);
+        for (; tx + 7 < mw && !b.Stopped(); tx += 8)
+            b.AddRun<8>(tx * 8, ty * 8);
+        for (; tx + 1 < mw && !b.Stopped(); tx += 2)
+            b.AddRun<2>(tx * 8, ty * 8);
         for (; tx < mw && !b.Stopped(); ++tx)
             b.AddRun<1>(tx * 8, ty * 8);
     }
@@ -484,15 +672,25 @@ std::vector<uint8_t> ConsoleTileBytes(const ConsoleTarget& target, const std::ve
 
 std::vector<uint8_t> ConsoleMapBytes(const ConsoleTarget& target, const std::vector<ConsoleEntry>& map)
 {
-    std::vector<uint8_t> out;
-    out.reserve(map.size() * 2);
+    std::vector<uint8_t> out(map.size() * 2);
     const uint32_t tileMask = uint32_t(target.MaxTiles() - 1);
-    for (const ConsoleEntry& e : map) {
-        uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift;
-        if (target.HasFlips())
-            v |= uint32_t(e.h) << target.hBit | uint32_t(e.v) << target.vBit;
-        Put16(out, v, target.entryBigEndian);
-    }
+    const int hBit = target.HasFlips() ? target.hBit : 0, vBit = target.HasFlips() ? target.vBit : 0;
+    const uint32_t flips = target.HasFlips() ? 1 : 0;
+    // One loop per byte order, so each entry is one store.
+    auto write = [&](auto bigEndian) {
+        uint8_t* p = out.data();
+        for (const ConsoleEntry& e : map) {
+            const uint32_t v = (e.tile & tileMask) | uint32_t(e.bank) << target.bankShift |
+                               (uint32_t(e.h) & flips) << hBit | (uint32_t(e.v) & flips) << vBit;
+            p[bigEndian ? 1 : 0] = uint8_t(v);
+            p[bigEndian ? 0 : 1] = uint8_t(v >> 8);
+            p += 2;
+        }
+    };
+    if (target.entryBigEndian)
+        write(std::true_type{});
+    else
+        write(std::false_type{});
     return out;
 }
 
