@@ -173,22 +173,43 @@ void Over(const uint32_t* src, uint32_t* dst, int n)
 void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget& target,
                const CMapRenderOptions& options)
 {
-    for (int y = 0; y < target.height; ++y)
-        std::memset(target.Row(y), 0, size_t(target.width) * 4);
+    // Each pixel is cleared at most once: cells with something to draw are
+    // covered whole by their bottom chip, so only the rest is cleared.
+    auto clear = [&](int xa, int xb, int ya, int yb) {
+        xa = std::max(xa, 0), xb = std::min(xb, target.width);
+        ya = std::max(ya, 0), yb = std::min(yb, target.height);
+        if (xa < xb)
+            for (int y = ya; y < yb; ++y)
+                std::memset(target.Row(y) + std::ptrdiff_t(xa) * 4, 0, size_t(xb - xa) * 4);
+    };
     const int w = chips.CellWidth(), h = chips.CellHeight();
     const int z = std::clamp(options.zoom, 1, 16);
-    if (w <= 0 || h <= 0 || map.nWidth <= 0 || map.nHeight <= 0 || chips.Cells() <= 0)
-        return;
     const int cw = w * z, ch = h * z;   // a chip on the target
     const int ox = options.originX, oy = options.originY;
-    if (ox + target.width <= 0 || oy + target.height <= 0)
+    if (w <= 0 || h <= 0 || map.nWidth <= 0 || map.nHeight <= 0 || chips.Cells() <= 0 ||
+        ox + target.width <= 0 || oy + target.height <= 0) {
+        clear(0, target.width, 0, target.height);
         return;
+    }
     // The map cells the target shows.
     const int i0 = std::max(0, ox / cw), j0 = std::max(0, oy / ch);
     const int i1 = std::min(map.nWidth - 1, int((int64_t(ox) + target.width - 1) / cw));
     const int j1 = std::min(map.nHeight - 1, int((int64_t(oy) + target.height - 1) / ch));
-    if (i0 > i1 || j0 > j1)
+    if (i0 > i1 || j0 > j1) {
+        clear(0, target.width, 0, target.height);
         return;
+    }
+    // Around the map's cells.
+    {
+        const int64_t l = int64_t(i0) * cw - ox, r = int64_t(i1 + 1) * cw - ox;
+        const int64_t t = int64_t(j0) * ch - oy, b = int64_t(j1 + 1) * ch - oy;
+        const int L = int(std::clamp<int64_t>(l, 0, target.width)), R = int(std::clamp<int64_t>(r, 0, target.width));
+        const int T = int(std::clamp<int64_t>(t, 0, target.height)), B = int(std::clamp<int64_t>(b, 0, target.height));
+        clear(0, target.width, 0, T);
+        clear(0, target.width, B, target.height);
+        clear(0, L, T, B);
+        clear(R, target.width, T, B);
+    }
 
     std::vector<int> shown;   // layers drawn, bottom first
     for (int l = 0; l < int(map.layers.size()); ++l)
@@ -253,8 +274,10 @@ void RenderMap(const CChipMap& map, const CChipCache& chips, const CPixelTarget&
                 if (c >= 0 && chips.Coverage(c) != CChipCache::kBare)
                     drawn.push_back(sourceOf(v, c, !drawn.empty()));
             }
-            if (drawn.empty())
+            if (drawn.empty()) {
+                clear(xa, xb, ya, yb);
                 continue;
+            }
             const int sxa = (xa - x0) / z;   // first chip column shown
             const int n = xb - xa;
             if (z == 1) {
