@@ -275,3 +275,26 @@ TEST(MapRender, EightBitChipsThroughThePaletteIndexZeroClear)
     EXPECT_EQ(Pixel(out, 1, 0), 0xFF102030u);
     EXPECT_EQ(Pixel(out, 0, 0), 0u);
 }
+
+TEST(MapRender, WhatNoChipCoversIsClearedWhateverTheTargetHeld)
+{
+    ChipDoc c;
+    CChipMap m = CChipMap::Make("m", 3, 2);
+    m.At(0, 0, 0) = chip::Make(1, 0);
+    m.At(0, 2, 1) = chip::Make(2, chip::kFlipV);   // the rest empty
+    CChipCache cache;
+    ASSERT_TRUE(cache.Update(c.doc));
+    CImageEx clean, dirty;
+    ASSERT_TRUE(clean.CreateEx(30, 20, 32, CImageEx::createAlphaChannel));
+    ASSERT_TRUE(dirty.CreateEx(30, 20, 32, CImageEx::createAlphaChannel));
+    for (const CMapRenderOptions& o : {CMapRenderOptions{1, -5, -3}, {2, 3, 1}, {1, 40, 0}, {3, -2, -9}}) {
+        for (int y = 0; y < 20; ++y) {
+            std::memset(clean.GetRow(y), 0, 30 * 4);
+            std::memset(dirty.GetRow(y), 0xA5, 30 * 4);
+        }
+        RenderMap(m, cache, CPixelTarget::Of(clean), o);
+        RenderMap(m, cache, CPixelTarget::Of(dirty), o);
+        for (int y = 0; y < 20; ++y)
+            ASSERT_EQ(std::memcmp(clean.GetRow(y), dirty.GetRow(y), 30 * 4), 0) << o.zoom << " " << o.originX << " " << y;
+    }
+}
