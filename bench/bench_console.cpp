@@ -1,6 +1,7 @@
 // The console products of a 4096 x 4096 8-bit sheet for gba with flip
 // dedupe (check, cut, hashing dedupe, tile, map and palette bytes), against
 // a plain read of the sheet's pixels, measured in the same run.
+#include "BenchClock.h"
 #include "console/Console.h"
 
 #include <benchmark/benchmark.h>
@@ -12,21 +13,6 @@
 namespace {
 
 constexpr int kSide = 4096;
-
-double ThreadNow()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + 1e-9 * double(ts.tv_nsec);
-}
-
-template <class F>
-double Seconds(F&& f)
-{
-    const double t0 = ThreadNow();
-    f();
-    return ThreadNow() - t0;
-}
 
 void ConsoleGbaFlip(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 // Changing a chip-page colour of a 32-bit document whose current layer is
 // 2048 x 2048: the recolouring scan plus the recomposition, against the
 // floor of reading and writing that layer once, measured in the same run.
+#include "BenchClock.h"
 #include "doc/TesvanDoc.h"
 
 #include <benchmark/benchmark.h>
@@ -16,21 +17,6 @@ namespace {
 constexpr int kCell = 64;
 constexpr int kCells = 32;
 constexpr int kSide = kCell * kCells;   // 2048
-
-double ThreadNow()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + 1e-9 * double(ts.tv_nsec);
-}
-
-template <class F>
-double Seconds(F&& f)
-{
-    const double t0 = ThreadNow();
-    f();
-    return ThreadNow() - t0;
-}
 
 void ChangeChipColour(benchmark::State& state)
 {
