@@ -262,19 +262,11 @@ void Draw(QPainter& p, std::string_view key)
         p.drawRect(5, 5, 9, 9);
         return;
     }
-    if (key == "undo") { // an arrow bending back to the left
-        p.setRenderHint(QPainter::Antialiasing, true);
-        QPainterPath path(QPointF(13, 13));
-        path.cubicTo(QPointF(15, 5), QPointF(10, 3.5), QPointF(5, 5.5));
-        p.setPen(QPen(kBlue, 2, Qt::SolidLine, Qt::RoundCap));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kBlue);
-        p.drawPolygon(Poly({{7, 1}, {1, 6}, {7, 10}}));
-        return;
-    }
-    if (key == "redo") { // an arrow bending forward to the right
+    if (key == "undo" || key == "redo") { // an arrow bending forward (redo), or back (undo: mirrored)
+        if (key == "undo") {
+            p.translate(16, 0);
+            p.scale(-1, 1);
+        }
         p.setRenderHint(QPainter::Antialiasing, true);
         QPainterPath path(QPointF(3, 13));
         path.cubicTo(QPointF(1, 5), QPointF(6, 3.5), QPointF(11, 5.5));
